@@ -4,7 +4,11 @@
 
 class TStream;
 
-enum TGIFCompression : uint8_t { gcLZW = 0, gcRLE = 1 };
+enum TGIFCompression : uint8_t
+{
+    gcLZW = 0,
+    gcRLE = 1
+};
 
 // Writes the initial code size byte, the data sub-blocks and the zero terminator for the pixels
 // (width × height bytes, rows top to bottom; written in interlaced row order when interlaced).

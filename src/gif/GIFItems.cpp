@@ -22,6 +22,8 @@ int streamPercent(TStream& stream)
     return int((position * 100 + size / 2) / size);
 }
 
+constexpr int64_t FrameOverhead = 4096;
+
 // Reads the next byte that is not 0; false at the end of the data.
 bool readSkippingZeros(TStream& stream, uint8_t& value)
 {
@@ -116,8 +118,12 @@ int TGIFList::remove(TGIFItem* item)
 
 void TGIFList::clear()
 {
-    while (!m_items.empty())
-        deleteAt(0);
+    // Detach all first, then destroy from index 0: each destructor's unlink then finds an empty
+    // list, so clearing stays linear even for hostile files with very many blocks.
+    std::vector<TGIFItem*> doomed;
+    doomed.swap(m_items);
+    for (TGIFItem* item : doomed)
+        delete item;
 }
 
 void TGIFList::warning(int severity, const QString& message)
@@ -166,7 +172,9 @@ void TGIFImageList::loadFromStream(TStream& stream)
             throw;
         }
         add(frame);
-        pixelsRead += frame->dataSize();
+        // Each frame counts at least FrameOverhead pixels, so that floods of tiny frames are
+        // bounded by the same budget as huge ones.
+        pixelsRead += std::max<int64_t>(frame->dataSize(), FrameOverhead);
         if (pixelsRead > settings.maxLoadPixels)
             throw GIFException(QString::fromLatin1(gifmsg::FrameTooLarge));
         if (m_image)
@@ -241,6 +249,8 @@ void TGIFExtensionList::loadFromStream(TStream& stream)
             throw;
         }
         add(extension);
+        if (count() > gifSettings().maxExtensionsPerFrame)
+            throw GIFException(QStringLiteral("Too many extension blocks"));
         if (!stream.readByte(introducer))
             return; // the data ends after this extension: the frame ends with it
     }

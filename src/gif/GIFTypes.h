@@ -72,9 +72,12 @@ struct TGIFSettings
     bool renderOnLoad = false;
     bool paletteDevice = false;
     // Safety limits against hostile headers: the pixel count of one frame, and of all frames
-    // read by one load. Exceeding either fails with a GIFException instead of allocating.
+    // read by one load, and the extension blocks of one frame. Exceeding any fails with a GIFException
+    // instead of allocating.
     int64_t maxFramePixels = int64_t(1) << 28;
+    // (every frame counts at least 4096 pixels here).
     int64_t maxLoadPixels = int64_t(1) << 30;
+    int maxExtensionsPerFrame = 65536;
 };
 TGIFSettings& gifSettings();
 
