@@ -353,3 +353,25 @@ TEST(GIFWriter, ExtensionBlocks)
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->text(), QStringList({QString(255, 'x'), QString(255, 'x'), QString(90, 'x'), "yz"}));
 }
+
+TEST(GIFReader, SafetyLimitsFailCleanly)
+{
+    struct Restore
+    {
+        TGIFSettings saved = gifSettings();
+        ~Restore() { gifSettings() = saved; }
+    } restore;
+    gifSettings().maxLoadPixels = 3 * 4096;
+    gifSettings().maxExtensionsPerFrame = 3;
+    Bytes frames;
+    frames.header(1, 1, 0x80).colors(2);
+    for (int i = 0; i < 5; ++i)
+        frames.descriptor(0, 0, 1, 1).tinyData();
+    TGIFImage image;
+    EXPECT_EQ(tryLoad(image, frames.data).error, "Image size exceeds the engine's pixel limit");
+    Bytes comments;
+    comments.header(1, 1, 0x80).colors(2);
+    for (int i = 0; i < 5; ++i)
+        comments.comment("c");
+    EXPECT_EQ(tryLoad(image, comments.data).error, "Too many extension blocks");
+}
