@@ -375,3 +375,28 @@ TEST(GIFReader, SafetyLimitsFailCleanly)
         comments.comment("c");
     EXPECT_EQ(tryLoad(image, comments.data).error, "Too many extension blocks");
 }
+
+TEST(GIFReader, TenByteApplicationBlockReadsAsUnknown)
+{
+    TGIFImage image;
+    load(image, Bytes()
+                    .header(1, 1, 0x80)
+                    .colors(2)
+                    .u8(0x21)
+                    .u8(0xFF)
+                    .u8(10)
+                    .raw("ABCDEFGHIJ")
+                    .u8(2)
+                    .raw("xy")
+                    .u8(0)
+                    .descriptor(0, 0, 1, 1)
+                    .tinyData()
+                    .data);
+    ASSERT_EQ(image.images().count(), 1);
+    auto* unknown =
+        dynamic_cast<TGIFUnknownAppExtension*>(image.images().subImage(0)->extensions().extension(0));
+    ASSERT_NE(unknown, nullptr);
+    ASSERT_EQ(unknown->blocks().size(), 1u);
+    EXPECT_EQ(unknown->blocks()[0]->data(), "xy");
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(unknown->identifier().data()), 11), "ABCDEFGHIJ\x02");
+}
