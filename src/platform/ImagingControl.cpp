@@ -139,6 +139,63 @@ const char* coderForContent(const QByteArray& data)
     return nullptr;
 }
 
+// WordPerfect graphics are a chain of records, and ImageMagick's reader happily makes a picture of
+// whatever records garbage after a valid header happens to form. A real file starts with its
+// "start" record and ends with its "end" record, every record lying inside the file; anything
+// else is refused before the coder sees it.
+bool readWpgLength(const QByteArray& data, qsizetype& at, uint64_t& length)
+{
+    const auto byteAt = [&data](qsizetype i) {
+        return uint8_t(data[i]);
+    };
+    if (at >= data.size())
+        return false;
+    length = byteAt(at++);
+    if (length < 0xFF)
+        return true;
+    if (at + 2 > data.size())
+        return false;
+    length = byteAt(at) | (uint64_t(byteAt(at + 1)) << 8);
+    at += 2;
+    if (length < 0x8000)
+        return true;
+    if (at + 2 > data.size())
+        return false;
+    length = ((length & 0x7FFF) << 16) | byteAt(at) | (uint64_t(byteAt(at + 1)) << 8);
+    at += 2;
+    return true;
+}
+
+bool isPlausibleWpg(const QByteArray& data)
+{
+    if (data.size() < 16 || !data.startsWith(QByteArrayView("\xFF"
+                                                            "WPC",
+                                                            4)))
+        return true; // not a WPG at all: the coder refuses it with its own error
+    const int level = uint8_t(data[10]);
+    const uint8_t startType = level == 2 ? 0x01 : 0x0F;
+    const uint8_t endType = level == 2 ? 0x02 : 0x10;
+    qsizetype at = qFromLittleEndian<uint32_t>(data.constData() + 4);
+    bool first = true;
+    while (at >= 16 && at < data.size()) {
+        if (level == 2)
+            ++at; // record class
+        if (at >= data.size())
+            return false;
+        const uint8_t type = uint8_t(data[at++]);
+        uint64_t length = 0;
+        if (!readWpgLength(data, at, length) || length > uint64_t(data.size() - at))
+            return false;
+        if (first && type != startType)
+            return false;
+        if (type == endType)
+            return true;
+        first = false;
+        at += qsizetype(length);
+    }
+    return false;
+}
+
 // A warning from a coder leaves a usable picture in most cases (an unknown TIFF tag, a colour
 // profile that does not parse), so such pictures load. A warning that data ran out is a
 // truncated file whose missing part the coder filled with a flat colour; that picture is
@@ -434,6 +491,8 @@ uint16_t TImagingControl::loadLosslessJpeg(const QByteArray& data)
 
 uint16_t TImagingControl::loadWithMagick(const QByteArray& data, const char* coder)
 {
+    if (qstrcmp(coder, "WPG") == 0 && !isPlausibleWpg(data))
+        return imgCorrupt;
     ensureMagick();
     const Magick::Blob blob(data.constData(), size_t(data.size()));
     // The size is checked before any pixel is decoded: the area limit alone would only move
