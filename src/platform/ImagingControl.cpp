@@ -81,6 +81,15 @@ void ensureMagick()
     std::call_once(once, startMagick);
 }
 
+} // namespace
+
+void initializeImaging()
+{
+    ensureMagick();
+}
+
+namespace {
+
 // Pseudo coder name for the libavcodec path.
 constexpr const char* losslessJpegCoder = "LJPEG";
 

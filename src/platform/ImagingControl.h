@@ -44,6 +44,11 @@ inline constexpr uint64_t imgMagickMemoryBytes = uint64_t(1) << 30; // 1 GiB
 inline constexpr uint64_t imgMagickMapBytes = uint64_t(2) << 30;    // 2 GiB
 inline constexpr uint64_t imgMagickDiskBytes = uint64_t(4) << 30;   // 4 GiB
 
+// Starts ImageMagick with the program's limits. Runs by itself on first use; call it early in
+// main(), before other threads start, because it briefly sets an environment variable, and
+// before any other code initialises ImageMagick, or the system policy's limits stay in force.
+void initializeImaging();
+
 namespace Magick {
 class Image;
 }

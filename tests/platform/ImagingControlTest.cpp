@@ -469,3 +469,28 @@ TEST(ImagingControl, BitDepthFollowsThePicture)
         EXPECT_EQ(qFromLittleEndian<uint32_t>(bmp.constData() + 10), 14 + 40 + 4 * c.colours);
     }
 }
+
+TEST(ImagingControl, CoderWarningsLoadUnlessDataIsMissing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // An ancillary PNG chunk with a wrong checksum: libpng warns and skips it, the picture is whole.
+    QByteArray png = testsupport::readFile(fixture("quad.png"));
+    const qsizetype end = png.indexOf("IEND") - 4;
+    ASSERT_GT(end, 0);
+    const QByteArray text("Comment\0hello", 13);
+    QByteArray chunk(4, '\0');
+    qToBigEndian<uint32_t>(uint32_t(text.size()), chunk.data());
+    png.insert(end, chunk + "tEXt" + text + QByteArray(4, '\0'));
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("badcrc.png")), png));
+    // A JPEG cut short: libjpeg only warns and fills the rest grey; that is not the file's picture.
+    const QByteArray jpeg = testsupport::readFile(fixture("quad.jpg"));
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() - 40)));
+
+    TImagingControl control;
+    control.setFileName(dir.filePath(QStringLiteral("badcrc.png")));
+    EXPECT_EQ(control.errorCode(), imgOk);
+    EXPECT_EQ(dibAsImage(control).pixel(12, 2), qRgb(0, 255, 0));
+    control.setFileName(dir.filePath(QStringLiteral("cut.jpg")));
+    EXPECT_EQ(control.errorCode(), imgCorrupt);
+}
