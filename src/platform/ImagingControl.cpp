@@ -63,7 +63,8 @@ void startMagick()
     Magick::ResourceLimits::memory(imgMagickMemoryBytes);
     Magick::ResourceLimits::map(imgMagickMapBytes);
     Magick::ResourceLimits::disk(imgMagickDiskBytes);
-    // One frame is all the control ever takes from a file.
+    // The control takes one frame, but some coders read every frame before the first is picked;
+    // a file claiming millions of frames stops here.
     Magick::ResourceLimits::listLength(1024);
     if (hadPrevious)
         qputenv("MAGICK_CONFIGURE_PATH", previous);
@@ -89,6 +90,9 @@ void initializeImaging()
 }
 
 namespace {
+
+constexpr char wpgSignature[] = "\xFF"
+                                "WPC";
 
 // Pseudo coder name for the libavcodec path.
 constexpr const char* losslessJpegCoder = "LJPEG";
@@ -135,10 +139,7 @@ const char* coderForContent(const QByteArray& data)
         {QByteArrayView("MM\0*", 4), "TIFF"},
         {QByteArrayView("\xB1\x68\xDE\x3A", 4), "DCX"},
         {QByteArrayView("\xD7\xCD\xC6\x9A", 4), "WMF"},
-        {QByteArrayView("\xFF"
-                        "WPC",
-                        4),
-         "WPG"},
+        {QByteArrayView(wpgSignature, 4), "WPG"},
         {QByteArrayView("\x52\xCC", 2), "RLE"},
         {QByteArrayView("BM", 2), "BMP"},
     };
@@ -177,9 +178,7 @@ bool readWpgLength(const QByteArray& data, qsizetype& at, uint64_t& length)
 
 bool isPlausibleWpg(const QByteArray& data)
 {
-    if (data.size() < 16 || !data.startsWith(QByteArrayView("\xFF"
-                                                            "WPC",
-                                                            4)))
+    if (data.size() < 16 || !data.startsWith(QByteArrayView(wpgSignature, 4)))
         return true; // not a WPG at all: the coder refuses it with its own error
     const int level = uint8_t(data[10]);
     const uint8_t startType = level == 2 ? 0x01 : 0x0F;
@@ -256,21 +255,22 @@ template <typename Step> uint16_t runMagick(const Magick::Image& image, Step ste
     }
 }
 
+// Only regular files are read, and never more bytes than the file had when opened: a name that
+// leads to a device or a pipe would otherwise be read without end.
 uint16_t readWholeFile(const QString& fileName, QByteArray& data)
 {
-    if (fileName.isEmpty())
-        return imgFileNotFound;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return imgFileNotFound;
-    if (file.size() > imgMaxFileBytes)
+    const qint64 size = file.size();
+    if (size > imgMaxFileBytes)
         return imgTooLarge;
     try {
-        data = file.readAll();
+        data = file.read(size);
     } catch (const std::bad_alloc&) {
         return imgOutOfResources;
     }
-    return data.size() == file.size() ? imgOk : imgFileNotFound;
+    return data.size() == size ? imgOk : imgFileNotFound;
 }
 
 // --- DIB block ---------------------------------------------------------------------------
@@ -451,15 +451,20 @@ void TImagingControl::setFileName(const QString& fileName)
 {
     release();
     m_fileName = fileName;
-    QByteArray data;
-    m_errorCode = readWholeFile(fileName, data);
-    if (m_errorCode != imgOk)
+    const QFileInfo info(fileName);
+    if (fileName.isEmpty() || !info.isFile()) {
+        m_errorCode = imgFileNotFound;
         return;
-    const char* coder = coderForExtension(QFileInfo(fileName).suffix());
+    }
+    const char* coder = coderForExtension(info.suffix());
     if (!coder) {
         m_errorCode = imgUnsupported;
         return;
     }
+    QByteArray data;
+    m_errorCode = readWholeFile(fileName, data);
+    if (m_errorCode != imgOk)
+        return;
     if (const char* sniffed = coderForContent(data)) {
         // A ".ljp" holding a lossy JPEG still goes to libavcodec, which reads both.
         if (!(qstrcmp(sniffed, "JPEG") == 0 && qstrcmp(coder, losslessJpegCoder) == 0))

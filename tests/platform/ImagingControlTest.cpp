@@ -280,6 +280,8 @@ TEST(ImagingControl, MissingUnsupportedAndMislabelledFiles)
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("noext")), png));
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("really-png.JPG")), png));
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("lossless.jpg")), ljp));
+    // A device behind a picture's name would be read without end.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.png"))));
     const struct
     {
         QString name;
@@ -288,6 +290,7 @@ TEST(ImagingControl, MissingUnsupportedAndMislabelledFiles)
         {QString(), imgFileNotFound},
         {dir.filePath(QStringLiteral("absent.png")), imgFileNotFound},
         {dir.path() + QStringLiteral("/"), imgFileNotFound},
+        {dir.filePath(QStringLiteral("zero.png")), imgFileNotFound},
         {dir.filePath(QStringLiteral("movie.avi")), imgUnsupported},
         {dir.filePath(QStringLiteral("noext")), imgUnsupported},
         {dir.filePath(QStringLiteral("really-png.JPG")), imgOk}, // content wins over a wrong extension
