@@ -204,6 +204,56 @@ bool isPlausibleWpg(const QByteArray& data)
     return false;
 }
 
+// Utah RLE pictures are drawn by a stream of opcodes, and ImageMagick's reader skips opcodes it
+// does not know, so garbage after a valid header still "draws" a picture. A real file uses only
+// the six defined opcodes and ends with the end opcode; anything else is refused.
+bool isPlausibleUtahRle(const QByteArray& data)
+{
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.constData());
+    const qsizetype size = data.size();
+    if (size < 15 || bytes[0] != 0x52 || bytes[1] != 0xCC)
+        return true; // not Utah RLE: the coder refuses it with its own error
+    const uint8_t flags = bytes[10];
+    const qsizetype planes = bytes[11];
+    const qsizetype colourMaps = bytes[13];
+    const qsizetype mapLength = bytes[14] < 22 ? qsizetype(1) << bytes[14] : 0;
+    qsizetype at = 15 + ((flags & 0x02) ? 1 : planes) + ((planes & 1) == 0 ? 1 : 0);
+    at += colourMaps * mapLength * 2;
+    if ((flags & 0x08) && at + 2 <= size) { // comment: a length, then the text padded to even
+        const qsizetype length = bytes[at] | (qsizetype(bytes[at + 1]) << 8);
+        at += 2 + (length > 0 ? length - 1 + ((length & 1) == 0 ? 1 : 0) : 0);
+    }
+    while (at < size) {
+        const uint8_t opcode = bytes[at++];
+        const qsizetype operandBytes = (opcode & 0x40) ? 3 : 1;
+        switch (opcode & 0x3F) {
+        case 0x07: // end of picture
+            return true;
+        case 0x01: // skip lines
+        case 0x03: // skip pixels
+            at += operandBytes;
+            break;
+        case 0x02: // set colour plane
+            at += 1;
+            break;
+        case 0x05: { // literal bytes: count - 1, then the bytes padded to even
+            if (at + operandBytes > size)
+                return false;
+            const qsizetype count =
+                ((opcode & 0x40) ? (bytes[at + 1] | (qsizetype(bytes[at + 2]) << 8)) : bytes[at]) + 1;
+            at += operandBytes + count + (count & 1);
+            break;
+        }
+        case 0x06: // run: count - 1, then the value and a pad byte
+            at += operandBytes + 2;
+            break;
+        default:
+            return false;
+        }
+    }
+    return false;
+}
+
 // A warning from a coder leaves a usable picture in most cases (an unknown TIFF tag, a colour
 // profile that does not parse), so such pictures load. A warning that data ran out is a
 // truncated file whose missing part the coder filled with a flat colour; that picture is
@@ -366,10 +416,10 @@ QByteArray paletteDib(const Magick::Image& image)
 
 // Grey pictures (PGM, bilevel PBM, grey PNG and TIFF) come as DirectClass from ImageMagick; they
 // are handed over with a grey table so that the frame conversion sees few colours: two entries
-// for one-bit pictures, 256 otherwise.
+// for one-bit pictures, 256 otherwise (deeper greys are reduced to 8 bits).
 bool isGreyPicture(const Magick::Image& image)
 {
-    return image.colorSpace() == MagickCore::GRAYColorspace && !image.matte() && image.depth() <= 8;
+    return image.colorSpace() == MagickCore::GRAYColorspace && !image.matte();
 }
 
 QByteArray greyDib(const Magick::Image& image)
@@ -505,7 +555,8 @@ uint16_t TImagingControl::loadLosslessJpeg(const QByteArray& data)
 
 uint16_t TImagingControl::loadWithMagick(const QByteArray& data, const char* coder)
 {
-    if (qstrcmp(coder, "WPG") == 0 && !isPlausibleWpg(data))
+    if ((qstrcmp(coder, "WPG") == 0 && !isPlausibleWpg(data)) ||
+        (qstrcmp(coder, "RLE") == 0 && !isPlausibleUtahRle(data)))
         return imgCorrupt;
     ensureMagick();
     const Magick::Blob blob(data.constData(), size_t(data.size()));
@@ -572,6 +623,9 @@ bool TImagingControl::resize(uint16_t width, uint16_t height)
         m_errorCode = status != imgOk ? status : uint16_t(imgCorrupt);
         return false;
     }
+    // Scaling a one-bit picture makes grey edges; keeping depth 1 would threshold them away.
+    if (scaled.depth() < 8)
+        scaled.depth(8);
     *m_image = scaled;
     m_errorCode = imgOk;
     return true;

@@ -65,6 +65,7 @@ const std::vector<FixtureCase>& fixtureCases()
         {"quad.gif", 16, 12, 0, quadSamples},
         {"quad.bmp", 16, 12, 0, quadSamples},
         {"quad.ljp", 16, 12, 0, quadSamples},
+        {"quad-yuv.ljp", 16, 12, 6, quadSamples},
         {"quad.wpg", 16, 12, 0, quadSamples},
         {"quad-utah.rle", 16, 12, 0, quadSamples},
         {"quad-cmyk.jpg", 16, 12, 16, quadSamples},
@@ -374,6 +375,14 @@ TEST(ImagingControl, ResizeRefusesZeroSidesAndNeedsAPicture)
     EXPECT_EQ(control.width(), 16);      // unchanged
     ASSERT_TRUE(control.resize(75, 56)); // enlarging is allowed too
     EXPECT_EQ(dibAsImage(control).size(), QSize(75, 56));
+
+    // A shrunk bilevel picture keeps its grey edges instead of being thresholded back to two colours.
+    control.setFileName(fixture("diag.pbm"));
+    ASSERT_EQ(control.errorCode(), imgOk);
+    ASSERT_TRUE(control.resize(5, 2));
+    const QByteArray dib = control.takeDib();
+    ASSERT_GE(dib.size(), 40);
+    EXPECT_EQ(fields(dib).bitCount, 8);
 }
 
 TEST(ImagingControl, ReleaseLeavesNothingLoadedAndAFailedLoadDropsThePreviousPicture)

@@ -35,6 +35,8 @@ strip="-strip"
 "$CONVERT" "$tmp/quad.png" $strip -type Palette -compress RLE BMP3:quad.rle
 # Lossless JPEG (SOF3), which only the libavcodec path reads.
 ffmpeg -v error -y -i "$tmp/quad.png" -c:v ljpeg -pix_fmt bgr24 -f image2 -update 1 quad.ljp
+# The same in full-range YUV 4:2:0 (the quadrant edges fall on even pixels, so chroma stays clean).
+ffmpeg -v error -y -i "$tmp/quad.png" -c:v ljpeg -pix_fmt yuvj420p -strict -1 -f image2 -update 1 quad-yuv.ljp
 
 # Grey and bilevel pictures written byte by byte, so their values are known exactly.
 python3 - <<'PY'
