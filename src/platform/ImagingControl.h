@@ -10,6 +10,8 @@
 //
 // Threads: one control is used by one thread at a time (the GUI thread in the program); separate
 // controls may load on separate threads. ImageMagick is initialised once per process on first use.
+#include "ImagingDib.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -96,8 +98,3 @@ private:
     uint16_t m_errorCode = imgNoPicture;
     std::unique_ptr<Magick::Image> m_image;
 };
-
-// Turns a DIB block into a complete BMP file: the 14-byte file header ("BM", file size, two
-// zero words, pixel offset = 14 + header size + 4 x colours in the table) followed by the whole
-// block. Empty when the block is too short to hold its own header or the file would exceed 4 GiB.
-QByteArray dibToBitmapFile(const QByteArray& dib);
