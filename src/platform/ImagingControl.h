@@ -4,9 +4,16 @@
 // callers use, in their order: setFileName (loads at once), errorCode, width/height, resize,
 // takeDib, release.
 //
-// Decoding is ImageMagick's (Magick++), except lossless JPEG (".ljp"), which libavcodec reads.
-// The coder is chosen by the file's extension and always named explicitly, so a file never
-// reaches a coder it was not meant for (see coderForExtension in the .cpp for the table).
+// Decoding is ImageMagick's (Magick++), except lossless JPEG (".ljp", or any JPEG whose frame is
+// SOF3), which libavcodec reads. The coder is chosen by the file's extension (".pic" is read as
+// Macintosh PICT, ".rle" as Utah RLE or, by content, a Windows RLE bitmap; table in
+// ImagingFormats.cpp) and always named explicitly, so a file never reaches a coder it was not
+// meant for; a clear signature in the content overrides a wrong extension. Of a multi-picture
+// file (DCX, TIFF, ICO) the first picture is taken.
+//
+// Coder warnings: a picture the coder completed despite a warning (an unknown tag, a damaged
+// ancillary chunk) loads; a warning that data ran out (a truncated file the coder padded with a
+// flat colour) fails with imgCorrupt. Nothing here throws.
 //
 // Threads: one control is used by one thread at a time (the GUI thread in the program); separate
 // controls may load on separate threads. ImageMagick is initialised once per process on first use.
@@ -79,12 +86,10 @@ public:
     // a failed scaling leaves the picture as it was.
     bool resize(uint16_t width, uint16_t height);
 
-    // 5. The picture as a DIB block: a 40-byte BITMAPINFOHEADER, the colour table, then the rows,
-    // bottom row first, each padded to a multiple of 4 bytes. Palette pictures with up to 2, 16
-    // or 256 colours (and no transparency) come as 1, 4 or 8 bits per pixel with biClrUsed
-    // entries in the table; everything else as 24 bits without a table. Transparent parts are
-    // put on white, since the block has no alpha. The caller owns the copy; the control keeps
-    // its picture. Empty when nothing is loaded.
+    // 5. The picture as a DIB block (layout under imaging::dibFromImage): 1, 4 or 8 bits with a
+    // colour table for palette and grey pictures, 24 bits otherwise; rows bottom-up, padded to 4
+    // bytes. Transparent parts are put on white, since the block has no alpha. The caller owns
+    // the copy; the control keeps its picture. Empty when nothing is loaded.
     QByteArray takeDib();
 
     // 6. Lets go of the picture; afterwards the control holds nothing (size 0, takeDib empty).
