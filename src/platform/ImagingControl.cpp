@@ -187,7 +187,6 @@ TImagingControl::~TImagingControl() = default;
 void TImagingControl::setFileName(const QString& fileName)
 {
     release();
-    m_fileName = fileName;
     const QFileInfo info(fileName);
     if (fileName.isEmpty() || !info.isFile()) {
         m_errorCode = imgFileNotFound;

@@ -72,7 +72,6 @@ public:
 
     // 1. Loads the file at once, replacing any picture held before. Never throws.
     void setFileName(const QString& fileName);
-    QString fileName() const { return m_fileName; }
 
     // 2. The result of the last operation; imgOk after a successful load or resize.
     uint16_t errorCode() const { return m_errorCode; }
@@ -99,7 +98,6 @@ private:
     uint16_t loadLosslessJpeg(const QByteArray& data);
     uint16_t loadWithMagick(const QByteArray& data, const char* coder);
 
-    QString m_fileName;
     uint16_t m_errorCode = imgNoPicture;
     std::unique_ptr<Magick::Image> m_image;
 };
