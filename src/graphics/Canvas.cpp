@@ -388,3 +388,11 @@ void TCanvas::setPixel(int x, int y, TColor color)
         p.fillRect(QRect(x, y, 1, 1), qColor(color));
     });
 }
+
+void TCanvas::copyRect(const QRect& dest, TCanvas& source, const QRect& sourceRect)
+{
+    if (dest.isEmpty() || sourceRect.isEmpty())
+        return;
+    // grab() copies, so a copy within one canvas reads the picture as it was before.
+    drawImage(dest, source.grab(sourceRect));
+}

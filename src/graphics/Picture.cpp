@@ -118,9 +118,16 @@ std::unique_ptr<TGraphic> TPicture::copyGraphic(const TGraphic* graphic)
             }
         }
     }
+    if (copy) {
+        try {
+            copy->assign(graphic);
+            return copy;
+        } catch (const EConvertError&) {
+            // The class cannot copy itself: keep its picture instead.
+        }
+    }
     // A class nobody registered is kept as its picture.
-    if (!copy)
-        copy = std::make_unique<TBitmap>();
+    copy = std::make_unique<TBitmap>();
     copy->assign(graphic);
     return copy;
 }
