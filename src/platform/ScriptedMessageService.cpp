@@ -32,6 +32,17 @@ void TScriptedMessageService::clear()
     m_recorded.clear();
 }
 
+std::optional<QString> TScriptedMessageService::popText(std::deque<TTextAnswer>& queue)
+{
+    if (queue.empty())
+        return std::nullopt;
+    const TTextAnswer answer = queue.front();
+    queue.pop_front();
+    if (!answer.given)
+        return std::nullopt;
+    return answer.text;
+}
+
 TMsgResult TScriptedMessageService::nextAnswer(TMsgButtons buttons)
 {
     if (m_answers.empty())
@@ -62,11 +73,7 @@ std::optional<QString> TScriptedMessageService::inputBox(const QString&, const Q
                                                          const QString&)
 {
     m_recorded.push_back({TDialogKind::InputBox, prompt, TMsgType::Information, TMsgButtons::Ok, {}});
-    if (m_inputs.empty())
-        return std::nullopt;
-    auto answer = std::move(m_inputs.front());
-    m_inputs.pop_front();
-    return answer;
+    return popText(m_inputs);
 }
 
 TFileDialogResult TScriptedMessageService::nextFiles(TDialogKind kind, const TFileDialogRequest& request)
@@ -96,9 +103,5 @@ TFileDialogResult TScriptedMessageService::saveFile(const TFileDialogRequest& re
 std::optional<QString> TScriptedMessageService::chooseFolder(const QString& caption, const QString&)
 {
     m_recorded.push_back({TDialogKind::ChooseFolder, caption, TMsgType::Information, TMsgButtons::Ok, {}});
-    if (m_folders.empty())
-        return std::nullopt;
-    auto folder = std::move(m_folders.front());
-    m_folders.pop_front();
-    return folder;
+    return popText(m_folders);
 }

@@ -31,10 +31,16 @@ class TScriptedMessageService : public IMessageService
 public:
     void pushAnswer(TMsgResult answer) { m_answers.push_back(answer); }
     void pushMakeDefault(bool checked) { m_makeDefault.push_back(checked); }
-    void pushInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
+    void pushInput(std::optional<QString> text)
+    {
+        m_inputs.push_back({text.has_value(), text.value_or(QString())});
+    }
     // An empty list stands for a cancelled dialog.
     void pushFiles(QStringList files, int filterIndex = 1);
-    void pushFolder(std::optional<QString> folder) { m_folders.push_back(std::move(folder)); }
+    void pushFolder(std::optional<QString> folder)
+    {
+        m_folders.push_back({folder.has_value(), folder.value_or(QString())});
+    }
 
     const std::vector<TRecordedDialog>& recorded() const { return m_recorded; }
     QStringList texts() const;
@@ -55,8 +61,16 @@ private:
 
     std::deque<TMsgResult> m_answers;
     std::deque<bool> m_makeDefault;
-    std::deque<std::optional<QString>> m_inputs;
+    // A queued text answer; given is false for a cancelled box.
+    struct TTextAnswer
+    {
+        bool given;
+        QString text;
+    };
+    static std::optional<QString> popText(std::deque<TTextAnswer>& queue);
+
+    std::deque<TTextAnswer> m_inputs;
     std::deque<TFileDialogResult> m_files;
-    std::deque<std::optional<QString>> m_folders;
+    std::deque<TTextAnswer> m_folders;
     std::vector<TRecordedDialog> m_recorded;
 };
