@@ -690,7 +690,10 @@ void TfrmMain::createStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("stbMain"));
-    bar->setFixedHeight(kStatusBarHeight + 4);
+    // 19 pixels fit the classic 8-point font; larger desktop fonts get the room their text needs.
+    bar->setFixedHeight(qMax(kStatusBarHeight, bar->fontMetrics().height() + 6));
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setSizeGripEnabled(false);
     const int widths[3] = {20, 225, 50};
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(bar);

@@ -117,7 +117,7 @@ QIcon mainImage(int index)
     case imgSaveAll:
         return glyphIcon(QStringLiteral("SA"), blue);
     case imgClose:
-        return standardIcon(QStyle::SP_DialogCloseButton);
+        return glyphIcon(QStringLiteral("×"), grey);
     case imgExit:
         return glyphIcon(QStringLiteral("X"), grey);
     case imgCut:
@@ -175,7 +175,7 @@ QIcon mainImage(int index)
     case imgArrangeAll:
         return glyphIcon(QStringLiteral("W"), grey);
     case imgHelp:
-        return standardIcon(QStyle::SP_DialogHelpButton);
+        return glyphIcon(QStringLiteral("?"), blue);
     case imgModified:
         return glyphIcon(QStringLiteral("*"), QColor(200, 60, 60));
     default:
