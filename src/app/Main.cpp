@@ -266,6 +266,12 @@ void TfrmMain::createActions()
     });
 }
 
+int TfrmMain::workingImageFrameCount() const
+{
+    // The working image arrives with the documents; until then there is never a frame.
+    return 0;
+}
+
 void TfrmMain::showBrowser()
 {
     if (!m_browser)
@@ -333,7 +339,7 @@ void TfrmMain::createMenus()
     addMenuItem(exportMenu, QStringLiteral("mniExportHTML"), QStringLiteral("As &HTML Page..."));
     // The export entries need frames; there are none until the documents are in place.
     connect(file, &QMenu::aboutToShow, this, [this] {
-        const bool hasFrames = m_frameStrip->property("frameCount").toInt() > 0;
+        const bool hasFrames = workingImageFrameCount() > 0;
         for (const char* name : {"mniExportSingle", "mniExportAVI", "mniExportHTML"})
             action(QString::fromLatin1(name))->setEnabled(hasFrames);
     });

@@ -72,6 +72,7 @@ public:
     QCursor dragCursor() const;   // cursor 5
     QCursor pickerCursor() const; // cursor 10
     bool deferredStartupDone() const { return m_deferredStartupDone; }
+    int workingImageFrameCount() const;
 
     // Switches every document command and the frame and animation panels together.
     void enableDocumentCommands(bool enabled);

@@ -9,8 +9,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMovie>
+#include <QScreen>
 #include <QTableWidget>
 
 namespace {
@@ -239,6 +241,8 @@ TEST_F(StartupTest, SplashRefusesToCloseBeforeItsTimeAndLetsGoAfter)
     TfrmSplash splash(QImage(40, 30, QImage::Format_RGB32), [&now] { return now; });
     splash.show();
     EXPECT_EQ(splash.size(), QSize(40, 30));
+    EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(splash.geometry().center(), QGuiApplication::primaryScreen()->geometry().center());
     now += 2499;
     EXPECT_FALSE(splash.close());
     EXPECT_TRUE(splash.isVisible());
