@@ -589,13 +589,6 @@ void TBitmap::setMask(std::unique_ptr<TBitmap> mask)
     m_maskExplicit = true;
 }
 
-bool TBitmap::maskBit(int x, int y) const
-{
-    if (m_pixelFormat == pf1bit && !m_workActive)
-        return readIndex(m_pixels.get() + int64_t(y) * m_stride, x, pf1bit) != 0;
-    return (pixelRgb(x, y) & 0xFFFFFFu) != 0;
-}
-
 void TBitmap::draw(TCanvas& canvas, const QRect& rect)
 {
     if (empty() || rect.isEmpty())

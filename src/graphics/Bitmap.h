@@ -160,8 +160,6 @@ private:
     void assignGraphic(TGraphic* source);
     QImage decodeToRgb32() const;
     void buildMask();
-    bool maskBit(int x, int y) const;
-    friend class TCanvas;
 
     int m_width = 0;
     int m_height = 0;
