@@ -381,3 +381,28 @@ TEST(BitmapFile, LoadingStopsAfterThePixelDataOfOneFile)
     EXPECT_EQ(second.width(), 5);
     EXPECT_EQ(stream.position(), stream.size());
 }
+
+TEST(BitmapFile, MutatedRunLengthDataStaysInsideTheBitmap)
+{
+    // Runs, absolute runs, deltas and line ends with random lengths must never write outside
+    // the rows (checked by the sanitizer build) and must leave the size as the header says.
+    uint32_t seed = 777;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    for (int compression : {1, 2}) {
+        const int bits = compression == 1 ? 8 : 4;
+        Bytes table;
+        for (int i = 0; i < (1 << bits); ++i)
+            table.u8(i).u8(i).u8(i).u8(0);
+        for (int round = 0; round < 300; ++round) {
+            Bytes data = table;
+            for (int i = 0; i < 40; ++i)
+                data.u8(int(next() % 8 == 0 ? 0 : next() & 0xFF));
+            auto bitmap = loaded(infoFile(7, 5, bits, compression, 0, data.data));
+            EXPECT_EQ(bitmap->width(), 7);
+            EXPECT_EQ(bitmap->height(), 5);
+        }
+    }
+}
