@@ -83,6 +83,7 @@ void TLZWEncoder::clear()
     m_justCleared = true;
     emitCode(m_clearCode);
     m_table.clear();
+    std::fill(m_recent, m_recent + 4096, THashTable::kEmpty);
     m_nextCode = m_firstFreeCode;
 }
 
@@ -104,10 +105,17 @@ template <bool CheckLimit> void TLZWEncoder::compressSpans()
             const int pixel = span[i];
             if (CheckLimit && pixel >= limit)
                 colorNotInTable();
+            const uint32_t recent = m_recent[prefix];
+            if ((recent >> 12) == uint32_t(pixel)) {
+                prefix = int(recent & 0xFFF);
+                continue;
+            }
             const uint32_t key = (uint32_t(prefix) << 8) | uint32_t(pixel);
             const int slot = m_table.findSlot(key);
             if (!m_table.isEmpty(slot)) {
-                prefix = m_table.codeAt(slot);
+                const int code = m_table.codeAt(slot);
+                m_recent[prefix] = (uint32_t(pixel) << 12) | uint32_t(code);
+                prefix = code;
                 continue;
             }
             emitCode(prefix);
@@ -117,6 +125,7 @@ template <bool CheckLimit> void TLZWEncoder::compressSpans()
             } else {
                 // The probe for the key ended at this empty slot; an insert would probe to it again.
                 m_table.store(slot, key, m_nextCode);
+                m_recent[key >> 8] = (uint32_t(key & 0xFF) << 12) | uint32_t(m_nextCode);
                 ++m_nextCode;
             }
         }

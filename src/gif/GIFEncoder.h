@@ -144,8 +144,11 @@ private:
     template <bool CheckLimit> void compressSpans();
 
     THashTable m_table;
-    int m_prefix = 0;
     int m_nextCode = 0;
+    // The child last found or added for each prefix code, (pixel << 12) | code, all ones when
+    // none: a memo in front of the hash table that spares most lookups their hash and probe. It
+    // only ever holds pairs the table holds, and is emptied with it, so the codes are the same.
+    uint32_t m_recent[4096];
 };
 
 // Emits only literal codes and codes for runs of one pixel, which any LZW decoder turns into runs
