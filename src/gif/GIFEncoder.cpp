@@ -87,48 +87,56 @@ void TLZWEncoder::clear()
     m_nextCode = m_firstFreeCode;
 }
 
+template <bool CheckLimit> int TLZWEncoder::encodeSpan(const uint8_t* pixels, const uint8_t* end, int prefix)
+{
+    // Locals, not members, in the loop: the bytes written for a code may alias anything.
+    uint32_t* const recentChild = m_recent;
+    const int limit = m_limit;
+    for (; pixels != end; ++pixels) {
+        const uint32_t pixel = *pixels;
+        if (CheckLimit && int(pixel) >= limit)
+            colorNotInTable();
+        const uint32_t recent = recentChild[prefix];
+        if ((recent >> 12) == pixel) {
+            prefix = int(recent & 0xFFF);
+            continue;
+        }
+        const uint32_t key = (uint32_t(prefix) << 8) | pixel;
+        const int slot = m_table.findSlot(key);
+        if (!m_table.isEmpty(slot)) {
+            const int code = m_table.codeAt(slot);
+            recentChild[prefix] = (pixel << 12) | uint32_t(code);
+            prefix = code;
+            continue;
+        }
+        emitCode(prefix);
+        if (m_nextCode >= 4095) {
+            clear();
+        } else {
+            // The probe for the key ended at this empty slot; an insert would probe to it again.
+            m_table.store(slot, key, m_nextCode);
+            recentChild[prefix] = (pixel << 12) | uint32_t(m_nextCode);
+            ++m_nextCode;
+        }
+        prefix = int(pixel);
+    }
+    return prefix;
+}
+
 template <bool CheckLimit> void TLZWEncoder::compressSpans()
 {
     bool first = true;
     int prefix = 0;
-    const int limit = m_limit;
     forEachSpan([&](const uint8_t* span, int64_t length) {
-        int64_t i = 0;
         if (first) {
             first = false;
             prefix = span[0];
-            if (CheckLimit && prefix >= limit)
+            if (CheckLimit && prefix >= m_limit)
                 colorNotInTable();
-            i = 1;
+            ++span;
+            --length;
         }
-        for (; i < length; ++i) {
-            const int pixel = span[i];
-            if (CheckLimit && pixel >= limit)
-                colorNotInTable();
-            const uint32_t recent = m_recent[prefix];
-            if ((recent >> 12) == uint32_t(pixel)) {
-                prefix = int(recent & 0xFFF);
-                continue;
-            }
-            const uint32_t key = (uint32_t(prefix) << 8) | uint32_t(pixel);
-            const int slot = m_table.findSlot(key);
-            if (!m_table.isEmpty(slot)) {
-                const int code = m_table.codeAt(slot);
-                m_recent[prefix] = (uint32_t(pixel) << 12) | uint32_t(code);
-                prefix = code;
-                continue;
-            }
-            emitCode(prefix);
-            prefix = pixel;
-            if (m_nextCode >= 4095) {
-                clear();
-            } else {
-                // The probe for the key ended at this empty slot; an insert would probe to it again.
-                m_table.store(slot, key, m_nextCode);
-                m_recent[key >> 8] = (uint32_t(key & 0xFF) << 12) | uint32_t(m_nextCode);
-                ++m_nextCode;
-            }
-        }
+        prefix = encodeSpan<CheckLimit>(span, span + length, prefix);
     });
     emitCode(prefix);
 }

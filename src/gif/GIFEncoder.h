@@ -142,6 +142,7 @@ private:
         }
     }
     template <bool CheckLimit> void compressSpans();
+    template <bool CheckLimit> int encodeSpan(const uint8_t* pixels, const uint8_t* end, int prefix);
 
     THashTable m_table;
     int m_nextCode = 0;
