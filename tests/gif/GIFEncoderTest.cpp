@@ -308,3 +308,23 @@ TEST(GIFEncoder, TriangleCountAndIntegerSquareRoot)
         }
     }
 }
+
+TEST(GIFEncoder, InterlacedFramesAreStoredInPassOrder)
+{
+    // Row r holds the value r; read back without deinterlacing, the rows come in stored order.
+    for (const int height : {1, 2, 3, 4, 5, 9}) {
+        std::vector<uint8_t> pixels;
+        for (int row = 0; row < height; ++row)
+            pixels.insert(pixels.end(), 3, uint8_t(row));
+        for (const TGIFCompression compression : {gcLZW, gcRLE}) {
+            const QByteArray data = encode(pixels, 3, height, true, 4, compression, 16);
+            QStringList warnings;
+            int64_t end = 0;
+            const std::vector<uint8_t> stored = decodeAll(data, 3, height, false, &warnings, &end);
+            const std::vector<int> order = interlacedRowOrder(height);
+            for (int i = 0; i < height; ++i)
+                EXPECT_EQ(stored[size_t(i) * 3], order[size_t(i)]) << height << " " << i;
+        }
+    }
+    EXPECT_EQ(interlacedRowOrder(3), (std::vector<int>{0, 2, 1}));
+}
