@@ -82,8 +82,13 @@ void TLZWEncoder::clear()
 {
     m_justCleared = true;
     emitCode(m_clearCode);
-    m_table.clear();
-    std::fill(m_recent, m_recent + 4096, THashTable::kEmpty);
+    // A table that got no entries since it was made or last emptied is still empty: small frames
+    // should not pay for a second 48 KB fill.
+    if (m_entriesAdded) {
+        m_table.clear();
+        std::fill(m_recent, m_recent + 4096, THashTable::kEmpty);
+        m_entriesAdded = false;
+    }
     m_nextCode = m_firstFreeCode;
 }
 
@@ -115,6 +120,7 @@ template <bool CheckLimit> int TLZWEncoder::encodeSpan(const uint8_t* pixels, co
         } else {
             // The probe for the key ended at this empty slot; an insert would probe to it again.
             m_table.store(slot, key, m_nextCode);
+            m_entriesAdded = true;
             recentChild[prefix] = (pixel << 12) | uint32_t(m_nextCode);
             ++m_nextCode;
         }

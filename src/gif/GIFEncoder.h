@@ -2,6 +2,7 @@
 // Compression of one frame's pixel data (LZW or run-length codes) into GIF data sub-blocks.
 #include "gif/GIFStream.h"
 
+#include <algorithm>
 #include <cstdint>
 
 enum TGIFCompression : uint8_t
@@ -119,6 +120,9 @@ protected:
 // is cleared when the next code would be 4095.
 class TLZWEncoder final : public TGIFEncoder
 {
+public:
+    TLZWEncoder() { std::fill(m_recent, m_recent + 4096, THashTable::kEmpty); }
+
 protected:
     void outputCode(int code) override { emitCode(code); }
     void clear() override;
@@ -150,6 +154,7 @@ private:
     // none: a memo in front of the hash table that spares most lookups their hash and probe. It
     // only ever holds pairs the table holds, and is emptied with it, so the codes are the same.
     uint32_t m_recent[4096];
+    bool m_entriesAdded = false;
 };
 
 // Emits only literal codes and codes for runs of one pixel, which any LZW decoder turns into runs
