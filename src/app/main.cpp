@@ -1,11 +1,14 @@
 // Program entry: the command line's first argument names a file to open.
 #include "app/Program.h"
+#include "platform/ImagingControl.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The imaging library takes its resource limits at start-up, before any other thread uses it.
+    initializeImaging();
     TProgramOptions options;
     options.arguments = app.arguments().mid(1);
     int result = 0;
