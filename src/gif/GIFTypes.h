@@ -22,14 +22,7 @@ enum TGIFVersion : uint8_t
 };
 QString gifVersionText(TGIFVersion version);
 
-// Colour values: red in the low byte, then green, then blue; the high byte is ignored on input.
-using TColor = uint32_t;
-constexpr TColor rgbColor(uint8_t red, uint8_t green, uint8_t blue)
-{
-    return TColor(red) | (TColor(green) << 8) | (TColor(blue) << 16);
-}
-// "No colour" for the background colour used when drawing.
-constexpr TColor clNone = 0x1FFFFFFF;
+#include "graphics/Colors.h"
 
 // Draw option bits.
 enum TGIFDrawOption : uint16_t

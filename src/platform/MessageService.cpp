@@ -38,7 +38,7 @@ QMessageBox::Icon iconFor(TMsgType type)
     return QMessageBox::NoIcon;
 }
 
-TMsgResult runBox(QMessageBox& box, TMsgButtons buttons)
+TMsgResult runBox(QMessageBox& box, TMsgButtons buttons, const QStringList& captions = {})
 {
     struct Entry
     {
@@ -68,6 +68,8 @@ TMsgResult runBox(QMessageBox& box, TMsgButtons buttons)
         box.addButton(entry.button);
     if (buttons == TMsgButtons::AbortIgnoreAll)
         box.button(QMessageBox::YesToAll)->setText(QObject::tr("&All"));
+    for (size_t i = 0; i < entries.size() && i < size_t(captions.size()); ++i)
+        box.button(entries[i].button)->setText(captions[qsizetype(i)]);
     box.setDefaultButton(entries.front().button);
     const int chosen = box.exec();
     for (const Entry& entry : entries)
@@ -181,6 +183,13 @@ TMsgResult TQtMessageService::messageBox(const QString& text, TMsgType type, TMs
 TMsgResult TQtMessageService::question(const QString& text, TMsgType type, TMsgButtons buttons,
                                        bool& makeDefault, const QString& checkCaption)
 {
+    return relabelledQuestion(text, type, buttons, makeDefault, checkCaption, {});
+}
+
+TMsgResult TQtMessageService::relabelledQuestion(const QString& text, TMsgType type, TMsgButtons buttons,
+                                                 bool& makeDefault, const QString& checkCaption,
+                                                 const QStringList& buttonCaptions)
+{
     if (cannotShowDialogs()) {
         qWarning("Question suppressed on the offscreen platform: %s", qPrintable(text));
         return dismissedAnswer(buttons);
@@ -190,7 +199,7 @@ TMsgResult TQtMessageService::question(const QString& text, TMsgType type, TMsgB
     auto* check = new QCheckBox(checkCaption);
     check->setChecked(makeDefault);
     box.setCheckBox(check);
-    const TMsgResult result = runBox(box, buttons);
+    const TMsgResult result = runBox(box, buttons, buttonCaptions);
     makeDefault = check->isChecked();
     return result;
 }

@@ -68,6 +68,15 @@ public:
     // A question with a check box under it; makeDefault holds its state on entry and on return.
     virtual TMsgResult question(const QString& text, TMsgType type, TMsgButtons buttons, bool& makeDefault,
                                 const QString& checkCaption) = 0;
+    // As question(), with the first push buttons captioned differently ("&Include", "&Start New");
+    // the answers stay those of the button set. Services that show no buttons need not override.
+    virtual TMsgResult relabelledQuestion(const QString& text, TMsgType type, TMsgButtons buttons,
+                                          bool& makeDefault, const QString& checkCaption,
+                                          const QStringList& buttonCaptions)
+    {
+        (void)buttonCaptions;
+        return question(text, type, buttons, makeDefault, checkCaption);
+    }
     // Empty when cancelled.
     virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                             const QString& defaultText) = 0;
@@ -116,6 +125,8 @@ public:
     TMsgResult messageBox(const QString& text, TMsgType type, TMsgButtons buttons) override;
     TMsgResult question(const QString& text, TMsgType type, TMsgButtons buttons, bool& makeDefault,
                         const QString& checkCaption) override;
+    TMsgResult relabelledQuestion(const QString& text, TMsgType type, TMsgButtons buttons, bool& makeDefault,
+                                  const QString& checkCaption, const QStringList& buttonCaptions) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultText) override;
     TFileDialogResult openFile(const TFileDialogRequest& request) override;

@@ -1,0 +1,549 @@
+// Frames from bitmaps, the palette settings, and normalising an animation before it is written.
+#include "editing/Routines.h"
+
+#include "gif/ColorReduction.h"
+#include "gif/GIFImage.h"
+#include "graphics/Bitmap.h"
+#include "platform/Settings.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <vector>
+
+namespace {
+
+constexpr int kFrameAddedAction = 1;
+
+// Clears the third status panel when the insertion ends, however it ends.
+class TStatusNote
+{
+public:
+    explicit TStatusNote(const QString& text)
+    {
+        if (IRoutinesHost* host = routinesHost())
+            host->setStatusText(2, text);
+    }
+    ~TStatusNote()
+    {
+        if (IRoutinesHost* host = routinesHost())
+            host->setStatusText(2, QString());
+    }
+    TStatusNote(const TStatusNote&) = delete;
+    TStatusNote& operator=(const TStatusNote&) = delete;
+};
+
+// Cuts a frame to the part of it that lies inside width x height, keeping its top-left corner.
+// A frame wholly outside becomes empty at the origin, so the screen can shrink around it.
+void cutFrameTo(TGIFSubImage& frame, int width, int height)
+{
+    const int keepWidth = std::clamp(width - frame.left(), 0, frame.width());
+    const int keepHeight = std::clamp(height - frame.top(), 0, frame.height());
+    if (keepWidth == frame.width() && keepHeight == frame.height())
+        return;
+    if (keepWidth == 0 || keepHeight == 0) {
+        frame.setBounds(0, 0, 0, 0);
+        return;
+    }
+    std::vector<uint8_t> pixels(size_t(keepWidth) * size_t(keepHeight));
+    for (int y = 0; y < keepHeight; ++y)
+        std::memcpy(pixels.data() + size_t(y) * size_t(keepWidth), frame.scanLine(y), size_t(keepWidth));
+    frame.setBounds(frame.left(), frame.top(), keepWidth, keepHeight);
+    frame.setData(std::move(pixels));
+    frame.freeBitmap();
+    frame.freeMask();
+}
+
+// Applies the fit choice: trim the picture to the animation, or make the animation the
+// picture's size and cut existing frames that would stick out.
+void applyFitChoice(TGIFImage& image, TBitmap& bitmap, bool trim)
+{
+    try {
+        if (trim) {
+            bitmap.setSize(std::min(image.width(), bitmap.width()),
+                           std::min(image.height(), bitmap.height()));
+            return;
+        }
+        image.stopPainting();
+        for (int i = 0; i < image.images().count(); ++i)
+            cutFrameTo(*image.images().subImage(i), bitmap.width(), bitmap.height());
+        image.setWidth(bitmap.width());
+        image.setHeight(bitmap.height());
+    } catch (const std::exception&) {
+        // Swallowed like every frame edit here; the caller goes on with what it has.
+    }
+}
+
+// Each map sorted by use, then all merged into the global map.
+void optimizeAllColorMaps(TGIFImage& image)
+{
+    image.globalColorMap().optimize();
+    for (int i = 0; i < image.images().count(); ++i) {
+        TGIFLocalColorMap& map = image.images().subImage(i)->colorMap();
+        if (map.count() > 0)
+            map.optimize();
+    }
+    image.optimizeColorMaps();
+}
+
+void fillWebPalette(TGIFColorMap& map)
+{
+    static constexpr uint8_t levels[6] = {0, 51, 102, 153, 204, 255};
+    std::vector<TGIFColor> colors;
+    colors.reserve(216);
+    for (uint8_t red : levels)
+        for (uint8_t green : levels)
+            for (uint8_t blue : levels)
+                colors.push_back({red, green, blue});
+    map.setEntries(colors);
+}
+
+// Deletes a frame added by an insertion that failed later on, so a failure leaves the image as
+// it was instead of holding a half set-up frame the caller does not know about.
+void removeFrame(TGIFImage& image, int index)
+{
+    try {
+        if (index >= 0 && index < image.images().count())
+            image.images().deleteAt(index);
+    } catch (const std::exception&) {
+    }
+}
+
+// Adds the bitmap as a frame and moves it to position when that lies before the last frame
+// (count: frames before the insertion). Returns the frame's index.
+int placeNewFrame(TGIFImage& image, TBitmap& bitmap, int position, int count)
+{
+    const int index = importBitmapAsFrame(image, bitmap);
+    if (position >= 0 && position < count - 1 && position != index) {
+        try {
+            image.images().move(index, position);
+        } catch (...) {
+            removeFrame(image, index);
+            throw;
+        }
+        return position;
+    }
+    return index;
+}
+
+void reportNewFrame(int index, const QString& caption, bool addColumn)
+{
+    IRoutinesHost* host = routinesHost();
+    if (!host)
+        return;
+    if (addColumn)
+        host->addFrameColumn();
+    if (IRoutinesDocument* document = host->activeDocument()) {
+        document->recordFrameUndo(kFrameAddedAction, caption, index);
+        document->setModified(true);
+        document->setCurrentFrame(index);
+    }
+    host->selectFrame(index);
+    host->repaintFrameStrip();
+}
+
+int bitsForColorCount(int count)
+{
+    switch (count) {
+    case 8:
+        return 3;
+    case 16:
+        return 4;
+    case 32:
+        return 5;
+    case 64:
+        return 6;
+    case 128:
+        return 7;
+    case 256:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+TGIFAppExtNSLoop* findLoopExtension(TGIFSubImage& frame)
+{
+    for (int i = 0; i < frame.extensions().count(); ++i) {
+        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(frame.extensions().extension(i)))
+            return loop;
+    }
+    return nullptr;
+}
+
+// Working-copy mode only: a transparent animation whose first frame leaves part of the screen
+// uncovered shows the frame background colour there.
+void useFrameBackground(TGIFImage& image, TGIFSubImage& first)
+{
+    if (!image.isTransparent())
+        return;
+    if (first.height() >= image.height() && first.width() >= image.width())
+        return;
+    const TColor color = TColor(Settings::readInteger(SettingKeys::FrameTransparentColor)) & 0xFFFFFF;
+    image.header().setBackgroundColor(color);
+}
+
+// Keeps the last graphic control extension of the frame and drops earlier ones and, except on
+// frame 0, looping extensions. Returns whether a looping extension was removed.
+bool normalizeExtensions(TGIFImage& image, TGIFSubImage& frame, int frameIndex, TNormalizeMode mode,
+                         int defaultDelay)
+{
+    bool loopRemoved = false;
+    TGIFGraphicControlExtension* kept = nullptr;
+    TGIFExtensionList& extensions = frame.extensions();
+    for (int i = extensions.count() - 1; i >= 0; --i) {
+        TGIFExtension* extension = extensions.extension(i);
+        if (dynamic_cast<TGIFAppExtNSLoop*>(extension)) {
+            if (frameIndex != 0) {
+                extensions.deleteAt(i);
+                loopRemoved = true;
+            }
+            continue;
+        }
+        auto* control = dynamic_cast<TGIFGraphicControlExtension*>(extension);
+        if (!control)
+            continue;
+        if (kept) {
+            extensions.deleteAt(i);
+            continue;
+        }
+        kept = control;
+        if (frameIndex != 0 && mode == TNormalizeMode::FinalSave && control->transparent() &&
+            frame.width() == image.width() && frame.height() == image.height())
+            control->setDisposal(2);
+        if (control->delay() == 0)
+            control->setDelay(uint16_t(defaultDelay));
+    }
+    if (kept) {
+        // Destroying an earlier extension may have unlinked the frame's reference or cleared
+        // its transparency flag: both now follow the one that stays.
+        frame.setGraphicControlExtension(kept);
+        frame.setTransparentFlag(kept->transparent());
+    }
+    return loopRemoved;
+}
+
+} // namespace
+
+// ---- Frames from bitmaps -------------------------------------------------------------------
+
+int fitPictureToAnimation(TBitmap& bitmap)
+{
+    TGIFImage& image = *workingImage();
+    if (image.images().count() == 0)
+        return 0;
+    if (bitmap.width() <= image.width() + 1 && bitmap.height() <= image.height() + 1)
+        return 0;
+    if (Settings::readInteger(SettingKeys::ClipDefault) != 0) {
+        applyFitChoice(image, bitmap, Settings::readInteger(SettingKeys::ClipFrame) != 0);
+        return 0;
+    }
+    IRoutinesPrompts* prompts = routinesPrompts();
+    if (!prompts)
+        return mrCancel;
+    const TFitChoice choice = prompts->fitFrame(
+        QStringLiteral("Frame dimensions are larger than the animation. How should this be handled?"),
+        bitmap);
+    if (choice.modalResult == mrOk)
+        applyFitChoice(image, bitmap, choice.trim);
+    return choice.modalResult;
+}
+
+int insertBitmapAsFrame(TGIFImage& image, TBitmap& bitmap, int position)
+{
+    const int count = image.images().count();
+    bool optimizeAfterwards = Settings::readInteger(SettingKeys::PaletteType) == 0;
+    if (bitmap.bitsPerPixel() >= 8) {
+        if (Settings::readInteger(SettingKeys::PaletteDefaults) != 0) {
+            TWaitCursor wait;
+            optimizeAfterwards = applyPaletteSettings(image);
+        } else {
+            IRoutinesPrompts* prompts = routinesPrompts();
+            if (!prompts || prompts->palettePage() != mrOk)
+                return -1;
+            TWaitCursor wait;
+            optimizeAfterwards = applyPaletteSettings(image);
+        }
+    }
+    TStatusNote note(QStringLiteral("Inserting new frame..."));
+    int index = -1;
+    try {
+        index = placeNewFrame(image, bitmap, position, count);
+    } catch (const std::exception&) {
+        return -1;
+    }
+    try {
+        TGIFSubImage& frame = *image.images().subImage(index);
+        newFrameSetup(frame, Settings::readInteger(SettingKeys::DefaultNSLoop),
+                      Settings::readInteger(SettingKeys::DefaultDelay));
+        if (count == 0)
+            addComment(frame, QString::fromLatin1(kCreatedWithComment));
+        if (optimizeAfterwards && image.images().count() > 1)
+            optimizeAllColorMaps(image);
+    } catch (const std::exception&) {
+        removeFrame(image, index);
+        return -1;
+    }
+    if (count == 0) {
+        if (IRoutinesHost* host = routinesHost())
+            host->createDocumentForImage();
+    }
+    return index;
+}
+
+int addPictureAsFrame(TBitmap& bitmap, int position, const QString& caption)
+{
+    TGIFImage& image = *workingImage();
+    const bool hadFrames = image.images().count() > 0;
+    if (hadFrames && fitPictureToAnimation(bitmap) == mrCancel)
+        return -1;
+    const int index = insertBitmapAsFrame(image, bitmap, position);
+    if (index < 0)
+        return -1;
+    reportNewFrame(index, caption, hadFrames);
+    return index;
+}
+
+int insertBitmapAtCurrentFrame(TGIFImage& image, TBitmap& bitmap, int delay)
+{
+    IRoutinesHost* host = routinesHost();
+    if (!host || !host->activeDocument())
+        return -1;
+    const int position = std::max(host->currentFrame(), 0);
+    const int count = image.images().count();
+    int index = -1;
+    try {
+        index = placeNewFrame(image, bitmap, position, count);
+    } catch (const std::exception&) {
+        return -1;
+    }
+    try {
+        newFrameSetup(*image.images().subImage(index), Settings::readInteger(SettingKeys::DefaultNSLoop),
+                      delay);
+        const int paletteType = Settings::readInteger(SettingKeys::PaletteType);
+        if ((paletteType == 0 || paletteType == 1) && image.images().count() > 1)
+            optimizeAllColorMaps(image);
+    } catch (const std::exception&) {
+        removeFrame(image, index);
+        return -1;
+    }
+    reportNewFrame(index, QStringLiteral("Add Frame"), count > 0);
+    return index;
+}
+
+bool applyPaletteSettings(TGIFImage& image)
+{
+    TSettingsBatch settings;
+    const int paletteType = settings.readInteger(SettingKeys::PaletteType);
+    const int colorCount = settings.readInteger(SettingKeys::MaxColorCount);
+    const int ditherMethod = settings.readInteger(SettingKeys::DitherMethod);
+    settings.close();
+
+    bool optimizeAfterwards = false;
+    if (paletteType == 0 || paletteType == 2) {
+        image.setColorReduction(rmQuantize);
+        if (const int bits = bitsForColorCount(colorCount))
+            image.setReductionBits(bits);
+        optimizeAfterwards = paletteType == 0;
+    } else if (paletteType == 1) {
+        image.setColorReduction(rmNetscape);
+        image.setReductionBits(8);
+        optimizeAfterwards = true;
+    }
+    if (ditherMethod == 0)
+        image.setDitherMode(dmNearest);
+    else if (ditherMethod == 1)
+        image.setDitherMode(dmFloydSteinberg);
+    return optimizeAfterwards;
+}
+
+void normalizeForWriting(TGIFImage& image, TNormalizeMode mode)
+{
+    if (image.images().count() == 0)
+        return;
+    TWaitCursor wait;
+    image.stopPainting();
+    const int defaultDelay = Settings::readInteger(SettingKeys::DefaultDelay);
+    if (image.globalColorMap().count() == 0)
+        fillWebPalette(image.globalColorMap());
+
+    bool loopRemoved = false;
+    for (int i = 0; i < image.images().count(); ++i) {
+        TGIFSubImage& frame = *image.images().subImage(i);
+        if (i == 0 && mode == TNormalizeMode::WorkingCopy)
+            useFrameBackground(image, frame);
+        if (!frame.empty() && !frame.graphicControlExtension())
+            ensureFrameTiming(frame, 100);
+        loopRemoved |= normalizeExtensions(image, frame, i, mode, defaultDelay);
+    }
+    // A looping extension found on a later frame moves to the front. When frame 0 has its own
+    // already, a second one there would only give readers two conflicting counts.
+    TGIFSubImage& first = *image.images().subImage(0);
+    if (loopRemoved && !findLoopExtension(first))
+        addLoopExtension(image, first, Settings::readInteger(SettingKeys::DefaultNSLoop));
+}
+
+// ---- Looping extension ---------------------------------------------------------------------
+
+bool hasLoopExtension(TGIFImage& image)
+{
+    return image.images().count() > 0 && findLoopExtension(*image.images().subImage(0));
+}
+
+int getUserLoopCount(TGIFImage& image)
+{
+    if (image.images().count() == 0)
+        return 1;
+    const TGIFAppExtNSLoop* loop = findLoopExtension(*image.images().subImage(0));
+    if (!loop)
+        return 1;
+    const int stored = loop->loops();
+    if (stored == 0 || stored == 65535)
+        return 0;
+    return stored + 1;
+}
+
+int storedLoopCount(int userCount)
+{
+    // A user count beyond 65535 is kept at 65534 stored: 65535 would read back as "forever".
+    if (userCount <= 1)
+        return 0;
+    return std::min(userCount - 1, 65534);
+}
+
+void addLoopExtension(TGIFImage& image, TGIFSubImage& frame, int userCount)
+{
+    (void)image;
+    if (userCount == 1)
+        return;
+    auto* loop = new TGIFAppExtNSLoop(&frame);
+    loop->setLoops(uint16_t(storedLoopCount(userCount)));
+    if (frame.extensions().count() == 0)
+        frame.extensions().add(loop);
+    else
+        frame.extensions().insert(0, loop);
+}
+
+bool setUserLoopCount(TGIFImage& image, int userCount)
+{
+    if (userCount == 1 || image.images().count() == 0)
+        return false;
+    TGIFSubImage& first = *image.images().subImage(0);
+    if (TGIFAppExtNSLoop* loop = findLoopExtension(first)) {
+        loop->setLoops(uint16_t(storedLoopCount(userCount)));
+        return true;
+    }
+    addLoopExtension(image, first, userCount);
+    return false;
+}
+
+// ---- Frame helpers -------------------------------------------------------------------------
+
+void ensureFrameTiming(TGIFSubImage& frame, int delay)
+{
+    TGIFGraphicControlExtension* control = frame.graphicControlExtension();
+    if (!control) {
+        control = new TGIFGraphicControlExtension(&frame);
+        frame.extensions().add(control);
+        frame.setGraphicControlExtension(control);
+    }
+    control->setDelay(uint16_t(std::clamp(delay, 0, 65535)));
+    control->setDisposal(2);
+}
+
+void newFrameSetup(TGIFSubImage& frame, int userLoopCount, int delay)
+{
+    TGIFImage& image = *frame.image();
+    if (!hasLoopExtension(image) && image.images().count() > 0)
+        addLoopExtension(image, *image.images().subImage(0), userLoopCount);
+    ensureFrameTiming(frame, delay);
+    if (frame.colorMap().count() > 0)
+        frame.colorMap().optimize();
+    TGIFGlobalColorMap& global = image.globalColorMap();
+    if (global.count() == 0) {
+        if (frame.colorMap().count() == 0)
+            fillWebPalette(global);
+        else
+            global.setEntries(frame.colorMap().entries());
+    }
+}
+
+int frameDelayOrDefault(int frameIndex)
+{
+    TGIFImage& image = *workingImage();
+    if (frameIndex >= 0 && frameIndex < image.images().count()) {
+        if (const TGIFGraphicControlExtension* control =
+                image.images().subImage(frameIndex)->graphicControlExtension())
+            return control->delay();
+    }
+    return Settings::readInteger(SettingKeys::DefaultDelay);
+}
+
+int totalRunningTime(TGIFImage& image)
+{
+    int total = 0;
+    for (int i = 0; i < image.images().count(); ++i) {
+        if (const TGIFGraphicControlExtension* control =
+                image.images().subImage(i)->graphicControlExtension())
+            total += control->delay();
+    }
+    return total;
+}
+
+TColor cornerColor(TGIFSubImage& frame)
+{
+    constexpr TColor white = rgbColor(255, 255, 255);
+    if (frame.empty() || frame.height() <= 0 || frame.width() <= 0)
+        return white;
+    const TGIFColorMap& map = frame.activeColorMap();
+    const int index = frame.pixel(0, frame.height() - 1);
+    if (index >= map.count())
+        return white;
+    return map.entry(index).value();
+}
+
+void addComment(TGIFSubImage& frame, const QString& text)
+{
+    auto* comment = new TGIFCommentExtension(&frame);
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    comment->text() = lines.split(QLatin1Char('\n'));
+    frame.extensions().add(comment);
+}
+
+bool frameUsesColorIndex(int frameIndex, int colorIndex)
+{
+    TGIFImage& image = *workingImage();
+    if (frameIndex < 0 || frameIndex >= image.images().count())
+        return false;
+    const TGIFSubImage& frame = *image.images().subImage(frameIndex);
+    const uint8_t* pixels = frame.data();
+    if (!pixels)
+        return false;
+    const uint8_t* end = pixels + frame.dataSize();
+    return std::find(pixels, end, colorIndex) != end;
+}
+
+bool colorEntryRemovable(TGIFColorMap& map, int entryIndex, int frameIndex)
+{
+    if (entryIndex < 0 || entryIndex >= map.count())
+        return false;
+    const TGIFColor color = map.entry(entryIndex);
+    for (int i = 0; i < map.count(); ++i) {
+        if (i != entryIndex && map.entry(i) == color)
+            return true;
+    }
+    if (frameIndex >= 0)
+        return !frameUsesColorIndex(frameIndex, entryIndex);
+    // The global map: every frame that shows its pixels through it must leave the entry unused.
+    // (Looking at the first such frame alone would let a colour of a later frame be deleted,
+    // which shifts that frame's colours.)
+    TGIFImage& image = *workingImage();
+    for (int i = 0; i < image.images().count(); ++i) {
+        TGIFSubImage& frame = *image.images().subImage(i);
+        if (&frame.activeColorMap() == &map && frameUsesColorIndex(i, entryIndex))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,349 @@
+// Bitmap and frame exchange with the engine, resource pictures, settings, user-interface helpers
+// and the automation image transfer.
+#include "editing/Routines.h"
+
+#include "gif/GIFImage.h"
+#include "graphics/Bitmap.h"
+#include "graphics/Canvas.h"
+#include "graphics/Picture.h"
+#include "graphics/Streams.h"
+#include "platform/ResourceLibrary.h"
+#include "platform/Settings.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <vector>
+
+namespace {
+
+TFrameImporter g_importer;
+TFramePicture g_framePicture;
+TImagePicture g_imagePicture;
+TUrlOpener g_urlOpener;
+
+// The frame's colour map as a full 256-entry palette, so that no pixel indexes past its table.
+HPALETTE framePalette(TGIFSubImage& frame)
+{
+    std::vector<TPaletteEntry> entries(256);
+    const TGIFColorMap& map = frame.activeColorMap();
+    for (int i = 0; i < map.count(); ++i) {
+        const TGIFColor& color = map.entry(i);
+        entries[size_t(i)] = {color.red, color.green, color.blue, 0};
+    }
+    return createPalette(std::move(entries));
+}
+
+// The frame's own picture: its indexes through its active map, 8 bits per pixel.
+std::unique_ptr<TBitmap> plainFramePicture(TGIFSubImage& frame)
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    if (frame.empty())
+        return bitmap;
+    bitmap->loadFromBits(frame.width(), frame.height(), pf8bit, framePalette(frame), frame.data(),
+                         frame.width());
+    return bitmap;
+}
+
+// The first frame on a screen-sized bitmap (the rest of the screen index 0 of its palette).
+std::unique_ptr<TBitmap> plainImagePicture(TGIFImage& image)
+{
+    if (image.images().count() == 0)
+        return nullptr;
+    TGIFSubImage& first = *image.images().subImage(0);
+    if (first.left() == 0 && first.top() == 0 && first.width() == image.width() &&
+        first.height() == image.height())
+        return plainFramePicture(first);
+    const int width = image.width();
+    const int height = image.height();
+    std::vector<uint8_t> pixels(size_t(width) * size_t(height), 0);
+    const int copyWidth = std::clamp(width - first.left(), 0, first.width());
+    const int copyHeight = std::clamp(height - first.top(), 0, first.height());
+    for (int y = 0; y < copyHeight && !first.empty(); ++y)
+        std::memcpy(pixels.data() + size_t(first.top() + y) * size_t(width) + size_t(first.left()),
+                    first.scanLine(y), size_t(copyWidth));
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->loadFromBits(width, height, pf8bit, framePalette(first), pixels.data(), width);
+    return bitmap;
+}
+
+bool desktopOpen(const QString& text)
+{
+    return QDesktopServices::openUrl(QUrl::fromUserInput(text));
+}
+
+} // namespace
+
+// ---- Frames and pictures -------------------------------------------------------------------
+
+void setFrameImporter(TFrameImporter importer)
+{
+    g_importer = std::move(importer);
+}
+
+void setFramePicture(TFramePicture picture)
+{
+    g_framePicture = std::move(picture);
+}
+
+void setImagePicture(TImagePicture picture)
+{
+    g_imagePicture = std::move(picture);
+}
+
+int importBitmapAsFrame(TGIFImage& image, TBitmap& bitmap)
+{
+    if (g_importer)
+        return g_importer(image, bitmap);
+    // The engine converts the picture with the image's colour reduction, bits and dither mode.
+    return image.add(&bitmap);
+}
+
+// The engine's renderer takes over these two once it is linked in; until then the frame's
+// indexes are shown through its colour map without transparency or disposal.
+std::unique_ptr<TBitmap> framePicture(TGIFSubImage& frame)
+{
+    return g_framePicture ? g_framePicture(frame) : plainFramePicture(frame);
+}
+
+std::unique_ptr<TBitmap> imagePicture(TGIFImage& image)
+{
+    return g_imagePicture ? g_imagePicture(image) : plainImagePicture(image);
+}
+
+// ---- Resource library ----------------------------------------------------------------------
+
+namespace {
+void showLibraryError(const TResourceLibrary& library)
+{
+    messageDlg(
+        QStringLiteral("Could not load %1 library file.").arg(QFileInfo(library.filePath()).fileName()),
+        TMsgType::Error, TMsgButtons::Ok);
+}
+} // namespace
+
+bool loadBitmapResource(const TResourceLibrary& library, const QString& name, TPicture& picture)
+{
+    // A missing library is reported by the library itself; a missing or unreadable resource in
+    // a library that loaded gets the same message here.
+    const std::optional<QByteArray> bytes =
+        library.load(QString::fromLatin1(kResourceTypeBitmap), name, true);
+    if (!bytes)
+        return false;
+    try {
+        auto bitmap = std::make_unique<TBitmap>();
+        TMemoryStream stream(*bytes);
+        bitmap->loadFromStream(stream);
+        picture.setGraphic(std::move(bitmap));
+        return true;
+    } catch (const std::exception&) {
+        const QImage image = QImage::fromData(*bytes);
+        if (!image.isNull()) {
+            auto bitmap = std::make_unique<TBitmap>();
+            bitmap->fromImage(image);
+            picture.setGraphic(std::move(bitmap));
+            return true;
+        }
+    }
+    showLibraryError(library);
+    return false;
+}
+
+bool loadGIFResource(const TResourceLibrary& library, const QString& name, const QString& type,
+                     TPicture& picture)
+{
+    const std::optional<QByteArray> bytes = library.load(type, name, true);
+    if (!bytes)
+        return false;
+    try {
+        auto image = std::make_unique<TGIFImage>();
+        TMemoryStream stream(*bytes);
+        image->loadFromStream(stream);
+        picture.setGraphic(std::move(image));
+        return true;
+    } catch (const std::exception&) {
+        showLibraryError(library);
+        return false;
+    }
+}
+
+// ---- Settings ------------------------------------------------------------------------------
+
+int regReadInteger(const QString& section, const QString& name, int defaultValue)
+{
+    return Settings::readInteger(section, name, defaultValue);
+}
+
+QString regReadString(const QString& section, const QString& name, const QString& defaultValue)
+{
+    return Settings::readString(section, name, defaultValue);
+}
+
+void regWriteInteger(const QString& section, const QString& name, int value)
+{
+    Settings::writeInteger(section, name, value);
+}
+
+void regWriteString(const QString& section, const QString& name, const QString& value)
+{
+    Settings::writeString(section, name, value);
+}
+
+// ---- User interface ------------------------------------------------------------------------
+
+bool validateIntegerField(QLineEdit& field, bool fifteenBit)
+{
+    const QString text = field.text();
+    const int limit = fifteenBit ? 32767 : 65535;
+    bool valid = !text.isEmpty();
+    qint64 value = 0;
+    bool anyDigit = false;
+    for (QChar c : text) {
+        if (c == QLatin1Char(' '))
+            continue;
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            valid = false;
+            break;
+        }
+        anyDigit = true;
+        value = std::min<qint64>(value * 10 + (c.unicode() - '0'), qint64(limit) + 1);
+    }
+    if (valid && anyDigit && value <= limit)
+        return true;
+    messageDlg(QStringLiteral("'%1' is not a valid integer value.").arg(text), TMsgType::Error,
+               TMsgButtons::Ok);
+    field.setText(QString::number(field.property("tag").toInt()));
+    field.setFocus();
+    return false;
+}
+
+bool isYes(const QString& text)
+{
+    return text.toLower() == QLatin1String("yes");
+}
+
+bool isNumber(const QString& text)
+{
+    QString digits = text;
+    digits.remove(QLatin1Char(' '));
+    if (digits.isEmpty())
+        return false;
+    return std::all_of(digits.begin(), digits.end(),
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+}
+
+int findMenuEntry(const QMenu& menu, const QString& text)
+{
+    const QList<QAction*> entries = menu.actions();
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries[i]->text().contains(text))
+            return i;
+    }
+    return -1;
+}
+
+void centerInScrollBox(QScrollArea& box, QWidget& control)
+{
+    box.horizontalScrollBar()->setValue(0);
+    box.verticalScrollBar()->setValue(0);
+    const QSize client = box.viewport()->size();
+    const int left = control.width() < client.width() ? (client.width() - control.width()) / 2 : 0;
+    const int top = control.height() < client.height() ? (client.height() - control.height()) / 2 : 0;
+    control.move(left, top);
+}
+
+void suspendDrawing(QWidget& window, bool suspend)
+{
+    window.setUpdatesEnabled(!suspend);
+    if (suspend)
+        return;
+    window.update();
+    for (QWidget* child : window.findChildren<QWidget*>())
+        child->update();
+}
+
+void setUrlOpener(TUrlOpener opener)
+{
+    g_urlOpener = std::move(opener);
+}
+
+bool openDocumentOrLink(const QString& text)
+{
+    const bool opened = g_urlOpener ? g_urlOpener(text) : desktopOpen(text);
+    if (!opened)
+        messageDlg(QStringLiteral("Could not load the client."), TMsgType::Information, TMsgButtons::Ok);
+    return opened;
+}
+
+QString nameWithoutExtension(const QString& path)
+{
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? path : path.left(dot);
+}
+
+int documentTabForFile(const QStringList& tabPaths, const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    int start = -1;
+    for (int i = 0; i < tabPaths.size(); ++i) {
+        if (QFileInfo(tabPaths[i]).fileName() == name) {
+            start = i;
+            break;
+        }
+    }
+    if (start < 0)
+        return -1;
+    for (int i = start; i < tabPaths.size(); ++i) {
+        if (tabPaths[i] == path)
+            return i;
+    }
+    return -1;
+}
+
+int64_t kilobytes(int64_t bytes)
+{
+    return bytes <= 1024 ? 1 : bytes / 1024;
+}
+
+int centerTextLeft(const QRect& rect, const TCanvas& canvas, const QString& text)
+{
+    return rect.left() + (rect.width() - canvas.textWidth(text)) / 2;
+}
+
+int centerTextTop(const QRect& rect, const TCanvas& canvas, const QString& text)
+{
+    return rect.top() + (rect.height() - canvas.textHeight(text)) / 2;
+}
+
+// ---- Automation image transfer -------------------------------------------------------------
+
+QByteArray streamToByteArray(TMemoryStream& stream)
+{
+    return stream.data();
+}
+
+std::unique_ptr<TMemoryStream> byteArrayToStream(const QByteArray& bytes)
+{
+    auto stream = std::make_unique<TMemoryStream>(bytes);
+    stream->setPosition(0);
+    return stream;
+}
+
+bool byteArrayToBitmap(const QByteArray& bytes, TBitmap& bitmap)
+{
+    try {
+        TMemoryStream stream(bytes);
+        bitmap.loadFromStream(stream);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}

@@ -1,0 +1,481 @@
+// Frames from bitmaps, the looping extension, frame helpers, colour checks and normalisation.
+#include "RoutinesFixture.h"
+
+#include "gif/ColorReduction.h"
+
+namespace {
+
+class RoutinesFramesTest : public RoutinesFixture
+{
+protected:
+    // The working image with one w x h frame at the origin (local map of two colours).
+    TGIFImage& animation(int width, int height)
+    {
+        TGIFImage& image = *workingImage();
+        image.setWidth(width);
+        image.setHeight(height);
+        addFrame(image, width, height, {rgbColor(0, 0, 0), rgbColor(255, 255, 255)}, 1);
+        return image;
+    }
+
+    static TGIFAppExtNSLoop* loopOf(TGIFSubImage& frame)
+    {
+        for (int i = 0; i < frame.extensions().count(); ++i) {
+            if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(frame.extensions().extension(i)))
+                return loop;
+        }
+        return nullptr;
+    }
+    static int countOf(TGIFSubImage& frame, uint8_t type)
+    {
+        int count = 0;
+        for (int i = 0; i < frame.extensions().count(); ++i)
+            count += frame.extensions().extension(i)->extensionType() == type ? 1 : 0;
+        return count;
+    }
+};
+
+TEST_F(RoutinesFramesTest, OnePixelLargerFitsTwoPixelsAsks)
+{
+    animation(100, 80);
+    const struct
+    {
+        int width, height;
+        bool asks;
+    } cases[] = {{101, 80, false}, {100, 81, false}, {101, 81, false}, {102, 80, true}, {100, 82, true}};
+    for (const auto& c : cases) {
+        m_prompts.fitTexts.clear();
+        m_prompts.fitAnswer = {mrCancel, true};
+        TBitmap bitmap(c.width, c.height, pf8bit);
+        EXPECT_EQ(fitPictureToAnimation(bitmap), c.asks ? mrCancel : 0) << c.width << "x" << c.height;
+        EXPECT_EQ(m_prompts.fitTexts.size(), c.asks ? 1u : 0u);
+        EXPECT_EQ(bitmap.width(), c.width) << "cancel changes nothing";
+    }
+    EXPECT_EQ(m_prompts.fitTexts.at(0),
+              "Frame dimensions are larger than the animation. How should this be handled?");
+}
+
+TEST_F(RoutinesFramesTest, TrimCutsThePictureToTheAnimation)
+{
+    TGIFImage& image = animation(200, 100);
+    TBitmap bitmap(300, 50, pf8bit);
+    m_prompts.fitAnswer = {mrOk, true};
+    EXPECT_EQ(fitPictureToAnimation(bitmap), mrOk);
+    EXPECT_EQ(bitmap.width(), 200);
+    EXPECT_EQ(bitmap.height(), 50);
+    EXPECT_EQ(image.width(), 200);
+    EXPECT_EQ(image.height(), 100);
+}
+
+TEST_F(RoutinesFramesTest, ChangingTheAnimationCropsFramesThatStickOut)
+{
+    TGIFImage& image = animation(200, 100);
+    TGIFSubImage& tall = *image.images().subImage(0);
+    tall.setPixel(5, 49, 0);
+    TGIFSubImage& low = *addFrame(image, 20, 20, {rgbColor(1, 1, 1)}, 0, 10, 60); // wholly below 50
+    TGIFSubImage& small = *addFrame(image, 20, 20, {rgbColor(1, 1, 1)}, 0, 0, 0); // fits
+    m_prompts.fitAnswer = {mrOk, false};
+    TBitmap bitmap(300, 50, pf8bit);
+    EXPECT_EQ(fitPictureToAnimation(bitmap), mrOk);
+    EXPECT_EQ(image.width(), 300);
+    EXPECT_EQ(image.height(), 50);
+    EXPECT_EQ(tall.height(), 50);
+    EXPECT_EQ(tall.width(), 200);
+    EXPECT_EQ(tall.pixel(5, 49), 0) << "cropped from the top-left corner";
+    EXPECT_EQ(tall.pixel(6, 49), 1);
+    EXPECT_TRUE(low.empty());
+    EXPECT_EQ(small.height(), 20);
+    EXPECT_EQ(bitmap.width(), 300);
+}
+
+TEST_F(RoutinesFramesTest, StoredClipChoiceIsAppliedWithoutAsking)
+{
+    TGIFImage& image = animation(200, 100);
+    setSetting(SettingKeys::ClipDefault, 1);
+    TBitmap trimmed(300, 50, pf8bit);
+    EXPECT_EQ(fitPictureToAnimation(trimmed), 0);
+    EXPECT_EQ(trimmed.width(), 200) << "ClipFrame defaults to trim";
+
+    setSetting(SettingKeys::ClipFrame, 0);
+    TBitmap grown(300, 50, pf8bit);
+    EXPECT_EQ(fitPictureToAnimation(grown), 0);
+    EXPECT_EQ(image.width(), 300);
+    EXPECT_TRUE(m_prompts.fitTexts.empty());
+}
+
+TEST_F(RoutinesFramesTest, FirstFrameGetsTheCommentTheLoopAndADocument)
+{
+    setSetting(SettingKeys::PaletteDefaults, 1);
+    TGIFImage& image = *workingImage();
+    TBitmap bitmap;
+    paintTrueColor(bitmap, 6, 4);
+    EXPECT_EQ(insertBitmapAsFrame(image, bitmap, 0), 0);
+    ASSERT_EQ(image.images().count(), 1);
+    TGIFSubImage& frame = *image.images().subImage(0);
+    TGIFAppExtNSLoop* loop = loopOf(frame);
+    ASSERT_NE(loop, nullptr);
+    EXPECT_EQ(loop->loops(), 0);
+    EXPECT_EQ(frame.extensions().extension(0), loop) << "the looping extension comes first";
+    ASSERT_EQ(countOf(frame, bsCommentExtension), 1);
+    auto* comment =
+        dynamic_cast<TGIFCommentExtension*>(frame.extensions().extension(frame.extensions().count() - 1));
+    ASSERT_NE(comment, nullptr);
+    EXPECT_EQ(comment->text(), QStringList(QStringLiteral("Created with Brightwell GIF Reelwright")));
+    ASSERT_NE(frame.graphicControlExtension(), nullptr);
+    EXPECT_EQ(frame.graphicControlExtension()->delay(), 100);
+    EXPECT_EQ(frame.graphicControlExtension()->disposal(), 2);
+    EXPECT_GT(image.globalColorMap().count(), 0);
+    EXPECT_TRUE(m_host.logged("new document"));
+    EXPECT_TRUE(m_host.logged("status 2 Inserting new frame..."));
+    EXPECT_EQ(m_host.log.back(), "status 2 ") << "the status panel is cleared at the end";
+
+    TBitmap second;
+    paintTrueColor(second, 6, 4);
+    EXPECT_EQ(insertBitmapAsFrame(image, second, 0), 1);
+    EXPECT_EQ(countOf(*image.images().subImage(1), bsCommentExtension), 0);
+    EXPECT_EQ(countOf(*image.images().subImage(1), bsApplicationExtension), 0);
+}
+
+TEST_F(RoutinesFramesTest, ColourMapsAreMergedOnlyForTheGlobalPaletteFromTheSecondFrame)
+{
+    const struct
+    {
+        int paletteType;
+        bool merged;
+    } cases[] = {{0, true}, {1, true}, {2, false}};
+    for (const auto& c : cases) {
+        workingImage(1);
+        setSetting(SettingKeys::PaletteDefaults, 1);
+        setSetting(SettingKeys::PaletteType, c.paletteType);
+        TGIFImage& image = *workingImage();
+        TBitmap first;
+        paintTrueColor(first, 4, 4, qRgb(10, 200, 10));
+        ASSERT_EQ(insertBitmapAsFrame(image, first, 0), 0);
+        EXPECT_GT(image.images().subImage(0)->colorMap().count(), 0) << "no merge for a single frame";
+        TBitmap second;
+        paintTrueColor(second, 4, 4, qRgb(10, 10, 200));
+        ASSERT_EQ(insertBitmapAsFrame(image, second, 1), 1);
+        const bool localMapsLeft = image.images().subImage(0)->colorMap().count() > 0 ||
+                                   image.images().subImage(1)->colorMap().count() > 0;
+        EXPECT_EQ(localMapsLeft, !c.merged) << "PaletteType " << c.paletteType;
+    }
+}
+
+TEST_F(RoutinesFramesTest, PaletteSettingsMapOntoTheImage)
+{
+    const struct
+    {
+        int type, colors, dither;
+        uint8_t reduction;
+        int bits;
+        uint8_t ditherMode;
+        bool result;
+    } cases[] = {
+        {0, 256, 0, rmQuantize, 8, dmNearest, true},       {0, 8, 1, rmQuantize, 3, dmFloydSteinberg, true},
+        {2, 64, 0, rmQuantize, 6, dmNearest, false},       {2, 100, 5, rmQuantize, 5, dmStucki, false},
+        {1, 16, 1, rmNetscape, 8, dmFloydSteinberg, true}, {7, 16, 0, rmGrayScale, 5, dmNearest, false},
+    };
+    for (const auto& c : cases) {
+        setSetting(SettingKeys::PaletteType, c.type);
+        setSetting(SettingKeys::MaxColorCount, c.colors);
+        setSetting(SettingKeys::DitherMethod, c.dither);
+        TGIFImage image;
+        image.setColorReduction(rmGrayScale);
+        image.setReductionBits(5);
+        image.setDitherMode(dmStucki);
+        EXPECT_EQ(applyPaletteSettings(image), c.result) << c.type << "/" << c.colors;
+        EXPECT_EQ(image.colorReduction(), c.reduction) << c.type << "/" << c.colors;
+        EXPECT_EQ(image.reductionBits(), c.bits) << c.type << "/" << c.colors;
+        EXPECT_EQ(image.ditherMode(), c.ditherMode) << c.type << "/" << c.colors;
+    }
+}
+
+TEST_F(RoutinesFramesTest, OnlyPicturesOfEightBitsOrMoreAskForThePalette)
+{
+    TGIFImage& image = *workingImage();
+    TBitmap mono(8, 8, pf1bit);
+    TBitmap nibble(8, 8, pf4bit);
+    EXPECT_EQ(insertBitmapAsFrame(image, mono, 0), 0);
+    EXPECT_EQ(insertBitmapAsFrame(image, nibble, 1), 1);
+    EXPECT_EQ(m_prompts.paletteShown, 0);
+
+    m_prompts.paletteAnswer = mrCancel;
+    TBitmap colour;
+    paintTrueColor(colour, 8, 8);
+    EXPECT_EQ(insertBitmapAsFrame(image, colour, 2), -1);
+    EXPECT_EQ(m_prompts.paletteShown, 1);
+    EXPECT_EQ(image.images().count(), 2);
+}
+
+TEST_F(RoutinesFramesTest, FramesGoBeforeTheLastIndexOrAreAppended)
+{
+    TGIFImage& image = animation(4, 4);
+    addFrame(image, 4, 4, {rgbColor(0, 0, 0)});
+    addFrame(image, 4, 4, {rgbColor(0, 0, 0)});
+    TGIFSubImage* old1 = image.images().subImage(1);
+    TBitmap a(4, 4, pf8bit);
+    EXPECT_EQ(insertBitmapAsFrame(image, a, 1), 1);
+    EXPECT_EQ(image.images().subImage(2), old1);
+    TBitmap b(4, 4, pf1bit);
+    EXPECT_EQ(insertBitmapAsFrame(image, b, 3), 4) << "the last index appends";
+    TBitmap c(4, 4, pf1bit);
+    EXPECT_EQ(insertBitmapAsFrame(image, c, 99), 5);
+}
+
+TEST_F(RoutinesFramesTest, AddPictureRecordsUndoAndSelectsTheFrame)
+{
+    animation(4, 4);
+    m_host.documents = 1;
+    TBitmap bitmap(4, 4, pf1bit);
+    EXPECT_EQ(addPictureAsFrame(bitmap, 0, QStringLiteral("Paste Frame")), 1);
+    EXPECT_EQ(m_host.document.log, std::vector<std::string>{"undo 1 Paste Frame 1"});
+    EXPECT_TRUE(m_host.document.modified);
+    EXPECT_EQ(m_host.document.currentFrame, 1);
+    EXPECT_TRUE(m_host.logged("column"));
+    EXPECT_TRUE(m_host.logged("select 1"));
+    EXPECT_EQ(m_host.log.back(), "repaint");
+
+    m_prompts.fitAnswer = {mrCancel, true};
+    TBitmap large(10, 10, pf1bit);
+    EXPECT_EQ(addPictureAsFrame(large, 0, QStringLiteral("Paste Frame")), -1);
+    EXPECT_EQ(workingImage()->images().count(), 2);
+}
+
+TEST_F(RoutinesFramesTest, InsertAtCurrentFrameUsesTheGivenDelay)
+{
+    TGIFImage& image = animation(4, 4);
+    TBitmap bitmap(4, 4, pf8bit);
+    EXPECT_EQ(insertBitmapAtCurrentFrame(image, bitmap, 7), -1) << "needs an active document";
+    m_host.documents = 1;
+    m_host.current = -1;
+    EXPECT_EQ(insertBitmapAtCurrentFrame(image, bitmap, 7), 1) << "position 0 is the last index: appended";
+    EXPECT_EQ(image.images().subImage(1)->graphicControlExtension()->delay(), 7);
+    EXPECT_EQ(m_host.document.log, std::vector<std::string>{"undo 1 Add Frame 1"});
+    EXPECT_EQ(m_prompts.paletteShown, 0);
+}
+
+TEST_F(RoutinesFramesTest, UserLoopCountMapping)
+{
+    const struct
+    {
+        int user;
+        bool extension;
+        int stored;
+    } writes[] = {{1, false, 0}, {0, true, 0}, {2, true, 1}, {10, true, 9}, {65535, true, 65534}};
+    for (const auto& c : writes) {
+        TGIFImage image;
+        TGIFSubImage& frame = *addFrame(image, 1, 1, {rgbColor(0, 0, 0)});
+        addComment(frame, QStringLiteral("first"));
+        addLoopExtension(image, frame, c.user);
+        EXPECT_EQ(hasLoopExtension(image), c.extension) << c.user;
+        if (c.extension) {
+            EXPECT_EQ(loopOf(frame)->loops(), c.stored) << c.user;
+            EXPECT_EQ(frame.extensions().extension(0), loopOf(frame));
+            EXPECT_EQ(getUserLoopCount(image), c.user) << c.user;
+        } else {
+            EXPECT_EQ(getUserLoopCount(image), 1);
+        }
+    }
+    const struct
+    {
+        int stored;
+        int user;
+    } reads[] = {{0, 0}, {65535, 0}, {1, 2}, {4, 5}, {65534, 65535}};
+    for (const auto& c : reads) {
+        TGIFImage image;
+        TGIFSubImage& frame = *addFrame(image, 1, 1, {rgbColor(0, 0, 0)});
+        auto* loop = new TGIFAppExtNSLoop(&frame);
+        loop->setLoops(uint16_t(c.stored));
+        frame.extensions().add(loop);
+        EXPECT_EQ(getUserLoopCount(image), c.user) << c.stored;
+    }
+}
+
+TEST_F(RoutinesFramesTest, SetUserLoopCountChangesOrInsertsAtTheFront)
+{
+    TGIFImage image;
+    TGIFSubImage& frame = *addFrame(image, 1, 1, {rgbColor(0, 0, 0)});
+    ensureFrameTiming(frame, 5);
+    EXPECT_FALSE(setUserLoopCount(image, 1));
+    EXPECT_FALSE(hasLoopExtension(image));
+    EXPECT_FALSE(setUserLoopCount(image, 3));
+    EXPECT_EQ(frame.extensions().extension(0), loopOf(frame));
+    EXPECT_EQ(loopOf(frame)->loops(), 2);
+    EXPECT_TRUE(setUserLoopCount(image, 0));
+    EXPECT_EQ(loopOf(frame)->loops(), 0);
+    EXPECT_EQ(countOf(frame, bsApplicationExtension), 1);
+}
+
+TEST_F(RoutinesFramesTest, FrameDelaysAndRunningTime)
+{
+    TGIFImage& image = animation(2, 2);
+    addFrame(image, 2, 2, {rgbColor(0, 0, 0)});
+    addFrame(image, 2, 2, {rgbColor(0, 0, 0)});
+    ensureFrameTiming(*image.images().subImage(0), 30);
+    ensureFrameTiming(*image.images().subImage(2), 45);
+    ensureFrameTiming(*image.images().subImage(2), 50); // changes, never adds a second
+    EXPECT_EQ(countOf(*image.images().subImage(2), bsGraphicControlExtension), 1);
+    EXPECT_EQ(totalRunningTime(image), 80);
+    setSetting(SettingKeys::DefaultDelay, 25);
+    EXPECT_EQ(frameDelayOrDefault(0), 30);
+    EXPECT_EQ(frameDelayOrDefault(1), 25);
+    EXPECT_EQ(frameDelayOrDefault(9), 25);
+}
+
+TEST_F(RoutinesFramesTest, CornerColourIsTheBottomLeftPixel)
+{
+    TGIFImage image;
+    TGIFSubImage& frame = *addFrame(image, 3, 3, {rgbColor(1, 2, 3), rgbColor(40, 50, 60)}, 0);
+    frame.setPixel(0, 2, 1);
+    EXPECT_EQ(cornerColor(frame), rgbColor(40, 50, 60));
+    frame.setPixel(0, 2, 9);
+    EXPECT_EQ(cornerColor(frame), rgbColor(255, 255, 255)) << "index outside the map";
+    TGIFSubImage& bare = *addFrame(image, 2, 2);
+    EXPECT_EQ(cornerColor(bare), rgbColor(255, 255, 255)) << "no map at all";
+}
+
+TEST_F(RoutinesFramesTest, CommentLinesAreSplit)
+{
+    TGIFImage image;
+    TGIFSubImage& frame = *addFrame(image, 1, 1, {rgbColor(0, 0, 0)});
+    addComment(frame, QStringLiteral("one\r\ntwo\nthree"));
+    auto* comment = dynamic_cast<TGIFCommentExtension*>(frame.extensions().extension(0));
+    ASSERT_NE(comment, nullptr);
+    EXPECT_EQ(comment->text(), QStringList({"one", "two", "three"}));
+}
+
+TEST_F(RoutinesFramesTest, ColourEntriesInUseCannotBeRemoved)
+{
+    TGIFImage& image = *workingImage();
+    image.setWidth(2);
+    image.setHeight(1);
+    for (TColor color : {rgbColor(0, 0, 0), rgbColor(9, 9, 9), rgbColor(0, 0, 0), rgbColor(7, 7, 7)})
+        image.globalColorMap().add(color);
+    TGIFSubImage& local = *addFrame(image, 2, 1, {rgbColor(1, 1, 1), rgbColor(2, 2, 2)}, 0);
+    TGIFSubImage& first = *addFrame(image, 2, 1, {}, 1);
+    TGIFSubImage& second = *addFrame(image, 2, 1, {}, 1);
+    second.setPixel(1, 0, 3);
+    (void)first;
+
+    EXPECT_FALSE(colorEntryRemovable(local.colorMap(), 0, 0));
+    EXPECT_TRUE(colorEntryRemovable(local.colorMap(), 1, 0));
+    EXPECT_TRUE(colorEntryRemovable(image.globalColorMap(), 0, -1)) << "entry 2 holds the same colour";
+    EXPECT_FALSE(colorEntryRemovable(image.globalColorMap(), 1, -1));
+    EXPECT_FALSE(colorEntryRemovable(image.globalColorMap(), 3, -1)) << "used by a later frame only";
+    EXPECT_TRUE(frameUsesColorIndex(2, 3));
+    EXPECT_FALSE(frameUsesColorIndex(1, 3));
+    EXPECT_FALSE(frameUsesColorIndex(7, 0));
+}
+
+TEST_F(RoutinesFramesTest, NormalisingGivesTimingAndReplacesZeroDelays)
+{
+    setSetting(SettingKeys::DefaultDelay, 40);
+    TGIFImage image;
+    image.setWidth(4);
+    image.setHeight(4);
+    addFrame(image, 4, 4, {rgbColor(0, 0, 0)});
+    addFrame(image, 4, 4, {rgbColor(0, 0, 0)});
+    TGIFSubImage& zero = *addFrame(image, 4, 4, {rgbColor(0, 0, 0)});
+    ensureFrameTiming(zero, 0);
+    auto* empty = new TGIFSubImage(&image);
+    image.images().add(empty);
+
+    normalizeForWriting(image, TNormalizeMode::FinalSave);
+    for (int i = 0; i < 2; ++i) {
+        TGIFGraphicControlExtension* control = image.images().subImage(i)->graphicControlExtension();
+        ASSERT_NE(control, nullptr) << i;
+        EXPECT_EQ(control->delay(), 100) << i;
+        EXPECT_EQ(control->disposal(), 2) << i;
+    }
+    EXPECT_EQ(zero.graphicControlExtension()->delay(), 40);
+    EXPECT_EQ(empty->graphicControlExtension(), nullptr) << "empty frames get no timing";
+    EXPECT_EQ(image.globalColorMap().count(), 216);
+}
+
+TEST_F(RoutinesFramesTest, NormalisingKeepsTheLastControlAndMovesLoopsToTheFront)
+{
+    TGIFImage image;
+    image.setWidth(4);
+    image.setHeight(4);
+    TGIFSubImage& first = *addFrame(image, 4, 4, {rgbColor(0, 0, 0), rgbColor(1, 1, 1)});
+    TGIFSubImage& later = *addFrame(image, 4, 4, {rgbColor(0, 0, 0), rgbColor(1, 1, 1)});
+    auto* early = new TGIFGraphicControlExtension(&later);
+    early->setDelay(11);
+    later.extensions().add(early);
+    auto* loop = new TGIFAppExtNSLoop(&later);
+    loop->setLoops(3);
+    later.extensions().add(loop);
+    auto* last = new TGIFGraphicControlExtension(&later);
+    last->setDelay(22);
+    last->setTransparent(true);
+    later.extensions().add(last);
+
+    TGIFImage copy;
+    copy.assign(&image);
+    normalizeForWriting(image, TNormalizeMode::FinalSave);
+    EXPECT_EQ(countOf(later, bsGraphicControlExtension), 1);
+    EXPECT_EQ(countOf(later, bsApplicationExtension), 0);
+    ASSERT_EQ(later.graphicControlExtension(), last);
+    EXPECT_TRUE(later.transparent());
+    EXPECT_EQ(last->disposal(), 2) << "transparent full-size frame in final-save mode";
+    ASSERT_NE(loopOf(first), nullptr);
+    EXPECT_EQ(loopOf(first)->loops(), 0) << "DefaultNSLoop, not the moved count";
+
+    normalizeForWriting(copy, TNormalizeMode::WorkingCopy);
+    TGIFSubImage& copyLater = *copy.images().subImage(1);
+    EXPECT_EQ(copyLater.graphicControlExtension()->disposal(), 0) << "working copies keep the disposal";
+}
+
+TEST_F(RoutinesFramesTest, NormalisingNeverPutsASecondLoopOnFrameZero)
+{
+    TGIFImage image;
+    TGIFSubImage& first = *addFrame(image, 1, 1, {rgbColor(0, 0, 0)});
+    TGIFSubImage& later = *addFrame(image, 1, 1, {rgbColor(0, 0, 0)});
+    addLoopExtension(image, first, 5);
+    later.extensions().add(new TGIFAppExtNSLoop(&later));
+    normalizeForWriting(image, TNormalizeMode::FinalSave);
+    EXPECT_EQ(countOf(first, bsApplicationExtension), 1);
+    EXPECT_EQ(loopOf(first)->loops(), 4);
+    EXPECT_EQ(countOf(later, bsApplicationExtension), 0);
+}
+
+TEST_F(RoutinesFramesTest, WorkingCopyOfATransparentSmallFirstFrameUsesTheFrameBackground)
+{
+    setSetting(SettingKeys::FrameTransparentColor, int(rgbColor(10, 20, 30)));
+    TGIFImage image;
+    image.setWidth(8);
+    image.setHeight(8);
+    image.globalColorMap().add(rgbColor(0, 0, 0));
+    TGIFSubImage& first = *addFrame(image, 4, 8, {rgbColor(0, 0, 0)});
+    auto* control = new TGIFGraphicControlExtension(&first);
+    control->setTransparent(true);
+    first.extensions().add(control);
+
+    TGIFImage finalCopy;
+    finalCopy.assign(&image);
+    normalizeForWriting(finalCopy, TNormalizeMode::FinalSave);
+    EXPECT_EQ(finalCopy.header().backgroundColorIndex(), 0);
+
+    normalizeForWriting(image, TNormalizeMode::WorkingCopy);
+    EXPECT_EQ(image.header().backgroundColor(), rgbColor(10, 20, 30));
+    EXPECT_EQ(image.globalColorMap().count(), 2);
+}
+
+TEST_F(RoutinesFramesTest, NewFrameSetUpFillsAnEmptyGlobalMap)
+{
+    TGIFImage web;
+    TGIFSubImage& bare = *addFrame(web, 2, 2);
+    newFrameSetup(bare, 1, 12);
+    EXPECT_FALSE(hasLoopExtension(web)) << "user count 1 plays once";
+    EXPECT_EQ(web.globalColorMap().count(), 216);
+    EXPECT_EQ(web.globalColorMap().entry(215), (TGIFColor{255, 255, 255}));
+
+    TGIFImage copied;
+    TGIFSubImage& coloured = *addFrame(copied, 2, 2, {rgbColor(5, 6, 7)});
+    newFrameSetup(coloured, 0, 12);
+    EXPECT_TRUE(hasLoopExtension(copied));
+    ASSERT_EQ(copied.globalColorMap().count(), 1);
+    EXPECT_EQ(copied.globalColorMap().entry(0).value(), rgbColor(5, 6, 7));
+}
+
+} // namespace

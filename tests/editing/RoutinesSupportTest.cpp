@@ -1,0 +1,183 @@
+// Small user-interface helpers, resources, settings and the automation image transfer.
+#include "RoutinesFixture.h"
+
+#include "graphics/Picture.h"
+#include "graphics/Streams.h"
+#include "platform/ResourceLibrary.h"
+#include "support/TestSupport.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollArea>
+
+namespace {
+
+class RoutinesSupportTest : public RoutinesFixture
+{
+};
+
+TEST_F(RoutinesSupportTest, IntegerFieldsAcceptDigitsUpToTheLimit)
+{
+    const struct
+    {
+        const char* text;
+        bool fifteenBit;
+        bool valid;
+    } cases[] = {
+        {"0", true, true},
+        {"32767", true, true},
+        {"32768", true, false},
+        {"65535", false, true},
+        {"65536", false, false},
+        {" 12 ", true, true},
+        {"", true, false},
+        {"   ", true, false},
+        {"-1", true, false},
+        {"1e3", false, false},
+        {"99999999999999999999", false, false},
+    };
+    for (const auto& c : cases) {
+        m_messages.clear();
+        QLineEdit field;
+        field.setProperty("tag", 42);
+        field.setText(QString::fromLatin1(c.text));
+        EXPECT_EQ(validateIntegerField(field, c.fifteenBit), c.valid) << c.text;
+        if (c.valid) {
+            EXPECT_TRUE(m_messages.texts().isEmpty());
+            EXPECT_EQ(field.text(), QString::fromLatin1(c.text));
+        } else {
+            EXPECT_EQ(
+                m_messages.texts(),
+                QStringList(
+                    QStringLiteral("'%1' is not a valid integer value.").arg(QString::fromLatin1(c.text))));
+            EXPECT_EQ(m_messages.recorded().at(0).type, TMsgType::Error);
+            EXPECT_EQ(field.text(), QStringLiteral("42")) << "the remembered value comes back";
+        }
+    }
+}
+
+TEST_F(RoutinesSupportTest, TextTests)
+{
+    EXPECT_TRUE(isYes(QStringLiteral("YES")));
+    EXPECT_FALSE(isYes(QStringLiteral("yes ")));
+    EXPECT_TRUE(isNumber(QStringLiteral(" 1 2 ")));
+    EXPECT_FALSE(isNumber(QStringLiteral("   ")));
+    EXPECT_FALSE(isNumber(QStringLiteral("1.5")));
+    EXPECT_EQ(nameWithoutExtension(QStringLiteral("/a.b/c.tar.gz")), QStringLiteral("/a.b/c.tar"));
+    EXPECT_EQ(nameWithoutExtension(QStringLiteral("plain")), QStringLiteral("plain"));
+    EXPECT_EQ(kilobytes(0), 1);
+    EXPECT_EQ(kilobytes(1024), 1);
+    EXPECT_EQ(kilobytes(1025), 1);
+    EXPECT_EQ(kilobytes(4095), 3);
+    EXPECT_EQ(kilobytes(int64_t(5) << 30), int64_t(5) << 20);
+}
+
+TEST_F(RoutinesSupportTest, DocumentTabSearchStartsAtTheFirstTabWithTheName)
+{
+    const QStringList tabs = {"/x/b.gif", "/y/a.gif", "/z/a.gif", "/w/c.gif"};
+    EXPECT_EQ(documentTabForFile(tabs, QStringLiteral("/z/a.gif")), 2);
+    EXPECT_EQ(documentTabForFile(tabs, QStringLiteral("/y/a.gif")), 1);
+    EXPECT_EQ(documentTabForFile(tabs, QStringLiteral("/q/a.gif")), -1);
+    EXPECT_EQ(documentTabForFile(tabs, QStringLiteral("/x/none.gif")), -1);
+    EXPECT_EQ(documentTabForFile({}, QStringLiteral("/x/b.gif")), -1);
+}
+
+TEST_F(RoutinesSupportTest, MenuEntriesAreFoundByPartOfTheirCaption)
+{
+    QMenu menu;
+    menu.addAction(QStringLiteral("&Open..."));
+    menu.addAction(QStringLiteral("Frame &Inspector"));
+    menu.addAction(QStringLiteral("Inspector again"));
+    EXPECT_EQ(findMenuEntry(menu, QStringLiteral("Inspector")), 1);
+    EXPECT_EQ(findMenuEntry(menu, QStringLiteral("&Open")), 0);
+    EXPECT_EQ(findMenuEntry(menu, QStringLiteral("Close")), -1);
+}
+
+TEST_F(RoutinesSupportTest, ControlsAreCentredWhenSmallerThanTheBox)
+{
+    QScrollArea box;
+    box.resize(300, 200);
+    auto* panel = new QWidget;
+    panel->resize(100, 50);
+    box.setWidget(panel);
+    box.setWidgetResizable(false);
+    box.show();
+    centerInScrollBox(box, *panel);
+    const QSize client = box.viewport()->size();
+    EXPECT_EQ(panel->pos(), QPoint((client.width() - 100) / 2, (client.height() - 50) / 2));
+    panel->resize(1000, 50);
+    centerInScrollBox(box, *panel);
+    EXPECT_EQ(panel->x(), 0);
+}
+
+TEST_F(RoutinesSupportTest, OpeningALinkThatNobodyTakesTellsTheUser)
+{
+    QStringList opened;
+    setUrlOpener([&](const QString& text) {
+        opened << text;
+        return text.startsWith(QLatin1String("http"));
+    });
+    EXPECT_TRUE(openDocumentOrLink(QStringLiteral("https://example.org/")));
+    EXPECT_FALSE(openDocumentOrLink(QStringLiteral("/no/such/file.html")));
+    setUrlOpener({});
+    EXPECT_EQ(opened.size(), 2);
+    EXPECT_EQ(m_messages.texts(), QStringList(QStringLiteral("Could not load the client.")));
+    EXPECT_EQ(m_messages.recorded().at(0).type, TMsgType::Information);
+}
+
+TEST_F(RoutinesSupportTest, ByteArraysCarryBitmapFiles)
+{
+    const QByteArray bmp =
+        testsupport::readFile(testsupport::localTestData(QStringLiteral("imaging/quad.bmp")));
+    TBitmap bitmap;
+    ASSERT_TRUE(byteArrayToBitmap(bmp, bitmap));
+    EXPECT_EQ(bitmap.width(), 16);
+
+    TMemoryStream stream;
+    bitmap.saveToStream(stream);
+    stream.setPosition(stream.size());
+    const QByteArray bytes = streamToByteArray(stream);
+    EXPECT_EQ(bytes.size(), stream.size()) << "the whole stream, from its start";
+    std::unique_ptr<TMemoryStream> back = byteArrayToStream(bytes);
+    EXPECT_EQ(back->position(), 0);
+    EXPECT_EQ(back->size(), bytes.size());
+
+    for (const QByteArray& bad : {QByteArray(), QByteArray("BM"), bmp.left(40), QByteArray(500, '\xff')}) {
+        TBitmap target;
+        EXPECT_FALSE(byteArrayToBitmap(bad, target)) << bad.size();
+    }
+}
+
+TEST_F(RoutinesSupportTest, MissingResourceLibraryIsReportedOnce)
+{
+    QTemporaryDir empty;
+    TResourceLibrary library(empty.path());
+    TPicture picture;
+    EXPECT_FALSE(loadBitmapResource(library, QStringLiteral("SPLASH"), picture));
+    EXPECT_FALSE(loadGIFResource(library, QStringLiteral("ANIMATED"), QStringLiteral("GIF"), picture));
+    EXPECT_EQ(m_messages.texts(),
+              QStringList(2, QStringLiteral("Could not load Spoolkit.rcc library file.")));
+    EXPECT_EQ(picture.graphic(), nullptr);
+}
+
+TEST_F(RoutinesSupportTest, TheWorkingImageIsOneObjectUntilFreed)
+{
+    TGIFImage* first = workingImage();
+    EXPECT_EQ(workingImage(0), first);
+    EXPECT_EQ(workingImage(2), first);
+    EXPECT_EQ(workingImage(1), nullptr);
+    EXPECT_NE(workingImage(), nullptr);
+}
+
+TEST_F(RoutinesSupportTest, SettingsHelpersRoundTripThroughTheStore)
+{
+    regWriteInteger(QStringLiteral("Settings"), QStringLiteral("MaxUndo"), 12);
+    regWriteString(QStringLiteral("ThumbNails"), QStringLiteral("Directory"), QStringLiteral("/pics"));
+    EXPECT_EQ(regReadInteger(QStringLiteral("Settings"), QStringLiteral("MaxUndo"), 50), 12);
+    EXPECT_EQ(Settings::readInteger(SettingKeys::MaxUndo), 12);
+    EXPECT_EQ(regReadString(QStringLiteral("ThumbNails"), QStringLiteral("Directory"), {}),
+              QStringLiteral("/pics"));
+    EXPECT_EQ(regReadInteger(QStringLiteral("Settings"), QStringLiteral("Missing"), 7), 7);
+}
+
+} // namespace
