@@ -132,12 +132,13 @@ void showLibraryError(const TResourceLibrary& library)
 
 bool loadBitmapResource(const TResourceLibrary& library, const QString& name, TPicture& picture)
 {
-    // A missing library is reported by the library itself; a missing or unreadable resource in
-    // a library that loaded gets the same message here.
+    // A missing library, a missing resource and an unreadable one all get the same message.
     const std::optional<QByteArray> bytes =
-        library.load(QString::fromLatin1(kResourceTypeBitmap), name, true);
-    if (!bytes)
+        library.load(QString::fromLatin1(kResourceTypeBitmap), name, false);
+    if (!bytes) {
+        showLibraryError(library);
         return false;
+    }
     try {
         auto bitmap = std::make_unique<TBitmap>();
         TMemoryStream stream(*bytes);
@@ -160,9 +161,11 @@ bool loadBitmapResource(const TResourceLibrary& library, const QString& name, TP
 bool loadGIFResource(const TResourceLibrary& library, const QString& name, const QString& type,
                      TPicture& picture)
 {
-    const std::optional<QByteArray> bytes = library.load(type, name, true);
-    if (!bytes)
+    const std::optional<QByteArray> bytes = library.load(type, name, false);
+    if (!bytes) {
+        showLibraryError(library);
         return false;
+    }
     try {
         auto image = std::make_unique<TGIFImage>();
         TMemoryStream stream(*bytes);

@@ -160,6 +160,25 @@ TEST_F(RoutinesSupportTest, MissingResourceLibraryIsReportedOnce)
     EXPECT_EQ(picture.graphic(), nullptr);
 }
 
+TEST_F(RoutinesSupportTest, ResourcesOfTheBuiltLibraryLoadIntoPictures)
+{
+    TResourceLibrary library(testsupport::binDir());
+    TPicture splash;
+    ASSERT_TRUE(loadBitmapResource(library, QStringLiteral("SPLASH"), splash));
+    ASSERT_NE(dynamic_cast<TBitmap*>(splash.graphic()), nullptr);
+    EXPECT_GT(splash.width(), 0);
+    TPicture logo;
+    ASSERT_TRUE(loadGIFResource(library, QStringLiteral("ANIMATED"), QStringLiteral("GIF"), logo));
+    auto* animation = dynamic_cast<TGIFImage*>(logo.graphic());
+    ASSERT_NE(animation, nullptr);
+    EXPECT_GT(animation->images().count(), 1);
+    EXPECT_TRUE(m_messages.texts().isEmpty());
+
+    TPicture missing;
+    EXPECT_FALSE(loadBitmapResource(library, QStringLiteral("NO_SUCH"), missing));
+    EXPECT_EQ(m_messages.texts(), QStringList(QStringLiteral("Could not load Spoolkit.rcc library file.")));
+}
+
 TEST_F(RoutinesSupportTest, TheWorkingImageIsOneObjectUntilFreed)
 {
     TGIFImage* first = workingImage();
