@@ -191,6 +191,23 @@ TEST_F(RoutinesFilesTest, DropQuestionAnswers)
     EXPECT_EQ(m_messages.recorded().size(), 2u);
 }
 
+TEST_F(RoutinesFilesTest, IncludeStopsAtTheFirstFrameThatIsNotAdded)
+{
+    setSetting(SettingKeys::DropImageDefault, 6);
+    TGIFImage& working = *workingImage();
+    working.setWidth(4);
+    working.setHeight(3);
+    addFrame(working, 4, 3, {rgbColor(0, 0, 0)}, 0);
+    m_host.documents = 1;
+    m_host.insertAt = 0;
+    m_prompts.paletteAnswer = mrCancel;
+    TBitmap bitmap;
+    EXPECT_EQ(loadImageFileIntoBitmap(twoFrameGif(QStringLiteral("two.gif")), bitmap, 0, false), liFailed);
+    EXPECT_EQ(m_prompts.paletteShown, 1) << "the first refusal ends the drop";
+    EXPECT_EQ(working.images().count(), 1);
+    EXPECT_TRUE(m_host.document.log.empty());
+}
+
 TEST_F(RoutinesFilesTest, IncludeWithoutInsertPositionFails)
 {
     setSetting(SettingKeys::DropImageDefault, 6);

@@ -2,6 +2,7 @@
 #include "RoutinesFixture.h"
 
 #include "gif/ColorReduction.h"
+#include "gif/GIFException.h"
 
 namespace {
 
@@ -220,6 +221,20 @@ TEST_F(RoutinesFramesTest, FramesGoBeforeTheLastIndexOrAreAppended)
     EXPECT_EQ(insertBitmapAsFrame(image, b, 3), 4) << "the last index appends";
     TBitmap c(4, 4, pf1bit);
     EXPECT_EQ(insertBitmapAsFrame(image, c, 99), 5);
+}
+
+TEST_F(RoutinesFramesTest, AFailedConversionLeavesTheAnimationAsItWas)
+{
+    TGIFImage& image = animation(4, 4);
+    setFrameImporter(
+        [](TGIFImage&, TBitmap&) -> int { throw GIFException(QStringLiteral("Color table overflow")); });
+    TBitmap bitmap(4, 4, pf1bit);
+    EXPECT_EQ(insertBitmapAsFrame(image, bitmap, 0), -1);
+    EXPECT_EQ(image.images().count(), 1);
+    EXPECT_EQ(m_host.log.back(), "status 2 ");
+    EXPECT_EQ(addPictureAsFrame(bitmap, 0, QStringLiteral("Paste Frame")), -1);
+    EXPECT_TRUE(m_host.document.log.empty()) << "nothing recorded for a frame that was not added";
+    EXPECT_FALSE(m_host.logged("column"));
 }
 
 TEST_F(RoutinesFramesTest, AddPictureRecordsUndoAndSelectsTheFrame)
