@@ -2,6 +2,7 @@
 
 #include "editing/UndoHistory.h"
 #include "gif/GIFImage.h"
+#include "platform/Settings.h"
 
 #include <QFileInfo>
 
@@ -23,6 +24,11 @@ bool refreshUndoState(IUndoHost& host)
     host.setUndoAction(any, QStringLiteral("&Undo ") + (history ? history->lastCaption() : QString()));
     host.refreshSaveState();
     return any;
+}
+
+int undoCapacitySetting()
+{
+    return Settings::readInteger(SettingKeys::MaxUndo);
 }
 
 namespace {

@@ -76,6 +76,9 @@ void recordUndo(IUndoHost& host, int kind, uint8_t actionType, int colorIndex, i
 // Enables EditUndo exactly when the history has commands and captions it "&Undo <caption>";
 // returns whether the history has commands.
 bool refreshUndoState(IUndoHost& host);
+// The capacity a document gives its history when it is created or opened: the "MaxUndo"
+// setting (default 50). Later changes of the setting reach only later documents.
+int undoCapacitySetting();
 // The EditUndo action for the active document. Exceptions from the command's Undo pass out and
 // the command stays.
 void undoActiveDocument(IUndoHost& host);

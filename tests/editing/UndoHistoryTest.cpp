@@ -2,6 +2,7 @@
 #include "UndoTestSupport.h"
 
 #include "editing/UndoCommands.h"
+#include "platform/Settings.h"
 
 #include <QFile>
 
@@ -38,6 +39,21 @@ TEST_F(UndoHistoryTest, CapacityKeepsOneMoreAndDeletesTrimmedSnapshots)
     EXPECT_EQ(env.snapshotFiles().size(), 51);
     doc.historyList->clear();
     EXPECT_TRUE(env.snapshotFiles().isEmpty());
+}
+
+TEST_F(UndoHistoryTest, CapacityComesFromTheSettingAndIsNotAppliedBackwards)
+{
+    EXPECT_EQ(undoCapacitySetting(), 50);
+    Settings::writeInteger(QStringLiteral("Settings"), QStringLiteral("MaxUndo"), 5);
+    doc.capacity = undoCapacitySetting();
+    for (int i = 0; i < 10; ++i)
+        recordUndo(doc, ckGCExt, 3, -1, -1, 0, QStringLiteral("Change Delay"));
+    EXPECT_EQ(doc.count(), 6);
+    // A lower capacity only trims with the next command; a negative one still keeps one.
+    doc.historyList->setCapacity(-3);
+    EXPECT_EQ(doc.count(), 6);
+    recordUndo(doc, ckGCExt, 3, -1, -1, 0, QStringLiteral("Change Delay"));
+    EXPECT_EQ(doc.count(), 1);
 }
 
 TEST_F(UndoHistoryTest, UndoCaptionFollowsTheNewestCommand)
