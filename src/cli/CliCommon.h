@@ -23,5 +23,6 @@ int usage();
 int runInfo(const QStringList& args);
 int runCopy(const QStringList& args);
 int runOptimize(const QStringList& args);
+int runBench(const QStringList& args);
 
 } // namespace cli

@@ -25,5 +25,7 @@ int main(int argc, char** argv)
         return cli::runCopy(args);
     if (command == "optimize")
         return cli::runOptimize(args);
+    if (command == "bench")
+        return cli::runBench(args);
     return cli::usage();
 }
