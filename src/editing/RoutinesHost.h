@@ -24,7 +24,8 @@ class IRoutinesDocument
 public:
     virtual ~IRoutinesDocument() = default;
 
-    // Records an undo command of the frame kind (action 1 = frame added) for frameIndex.
+    // Records an undo command of the frame kind (action 1 = frame added) for frameIndex: the
+    // document's recordUndo with ckFrame (UndoHost.h).
     virtual void recordFrameUndo(int action, const QString& caption, int frameIndex) = 0;
     // Marks the document modified, which rewrites its working copy.
     virtual void setModified(bool modified) = 0;
