@@ -1,11 +1,21 @@
+// Program entry: the command line's first argument names a file to open.
+#include "app/Program.h"
+#include "platform/ImagingControl.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Brightwell GIF Reelwright 5.0"));
-    window.show();
-    return app.exec();
+    // The imaging library takes its resource limits at start-up, before any other thread uses it.
+    initializeImaging();
+    TProgramOptions options;
+    options.arguments = app.arguments().mid(1);
+    int result = 0;
+    {
+        TProgram program(std::move(options));
+        program.start();
+        result = program.exec();
+    }
+    return result;
 }

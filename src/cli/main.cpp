@@ -1,14 +1,29 @@
+// reelwright-cli: the GIF engine on the command line (batch use, test tools, benchmarks).
+#include "cli/CliCommon.h"
+
 #include <QCoreApplication>
 #include <cstdio>
-#include <cstring>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return cli::usage();
+    const QString command = args.takeFirst();
+    if (command == "--version") {
         std::printf("reelwright-cli %s\n", REELWRIGHT_VERSION);
-        return 0;
+        return cli::ExitOk;
     }
-    std::printf("usage: reelwright-cli COMMAND [ARGS]\n");
-    return argc >= 2 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+    if (command == "--help") {
+        cli::usage();
+        return cli::ExitOk;
+    }
+    if (command == "info")
+        return cli::runInfo(args);
+    if (command == "copy")
+        return cli::runCopy(args);
+    if (command == "optimize")
+        return cli::runOptimize(args);
+    return cli::usage();
 }

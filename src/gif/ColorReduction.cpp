@@ -51,7 +51,7 @@ HPALETTE reductionPalette(const uint8_t* bgrRows, int width, int height, std::pt
 {
     switch (reduction) {
     case rmWindows20:
-        return stockDefaultPalette();
+        return createPalette(stockDefaultPalette()->entries); // a handle of its own, like every reduction palette
     case rmHalftone:
         return halftonePalette();
     case rmFourGrays:

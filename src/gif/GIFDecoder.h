@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class TStream;
 
@@ -15,5 +16,12 @@ using TDecoderWarning = std::function<void(const QString& message)>;
 // pixels and fills them beforehand with the value that rows the data does not reach keep. Stops
 // quietly at the end of the data; after decoding, the rest of the data sub-blocks up to and
 // including the zero-length terminator is skipped. Raises GIFException on a corrupt code table.
+//
+// A minimum code size above 11 cannot be decoded with a 4096-entry table: such data is skipped
+// whole, the pixels keep their fill and the warning "Invalid LZW code size" is given.
 void decodeFrameData(TStream& stream, uint8_t* pixels, int width, int height, bool interlaced,
                      const TDecoderWarning& warning);
+
+// The rows of an interlaced frame in the order they are stored: every 8th row from 0, every
+// 8th from 4, every 4th from 2, every 2nd from 1. Shared by the decoder and the encoders.
+std::vector<int> interlacedRowOrder(int height);

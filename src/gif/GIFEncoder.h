@@ -1,10 +1,15 @@
 #pragma once
 // Compression of one frame's pixel data (LZW or run-length codes) into GIF data sub-blocks.
+#include "gif/GIFStream.h"
+
+#include <algorithm>
 #include <cstdint>
 
-class TStream;
-
-enum TGIFCompression : uint8_t { gcLZW = 0, gcRLE = 1 };
+enum TGIFCompression : uint8_t
+{
+    gcLZW = 0,
+    gcRLE = 1
+};
 
 // Writes the initial code size byte, the data sub-blocks and the zero terminator for the pixels
 // (width × height bytes, rows top to bottom; written in interlaced row order when interlaced).
@@ -12,3 +17,175 @@ enum TGIFCompression : uint8_t { gcLZW = 0, gcRLE = 1 };
 // "Color not in color table" (the stream then holds a partial frame).
 void compressFrameData(TStream& stream, int initialCodeSize, int colorLimit, const uint8_t* pixels, int width,
                        int height, bool interlaced, TGIFCompression compression);
+
+// Open-addressed table of the LZW encoder's strings: 8009 slots, each (key << 12) | code with
+// key = (prefix code << 8) | pixel; an empty slot holds all ones.
+class THashTable
+{
+public:
+    static constexpr int kSize = 8009;
+    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+
+    THashTable() { clear(); }
+    void clear();
+
+    static int hash(uint32_t key) { return int(((key >> 4) ^ key) % uint32_t(kSize)); }
+    // The slot that holds key, or the empty slot where its probe sequence ends.
+    int findSlot(uint32_t key) const
+    {
+        int slot = hash(key);
+        const int step = slot == 0 ? 1 : kSize - slot;
+        for (;;) {
+            const uint32_t entry = m_slots[slot];
+            if (entry == kEmpty || (entry >> 12) == key)
+                return slot;
+            slot -= step;
+            if (slot < 0)
+                slot += kSize;
+        }
+    }
+    bool isEmpty(int slot) const { return m_slots[slot] == kEmpty; }
+    int codeAt(int slot) const { return int(m_slots[slot] & 0xFFF); }
+    void store(int slot, uint32_t key, int code) { m_slots[slot] = (key << 12) | (uint32_t(code) & 0xFFF); }
+
+    // The code stored for key, or -1.
+    int lookup(uint32_t key) const
+    {
+        const int slot = findSlot(key);
+        return isEmpty(slot) ? -1 : codeAt(slot);
+    }
+    void insert(uint32_t key, int code) { store(findSlot(key), key, code); }
+
+private:
+    uint32_t m_slots[kSize];
+};
+
+// Common part of the encoders: the code size byte, the bit packing of codes into sub-blocks, the
+// clear and end codes and the scan order of the pixels. One encoder object writes one frame.
+class TGIFEncoder
+{
+public:
+    TGIFEncoder() = default;
+    virtual ~TGIFEncoder();
+    TGIFEncoder(const TGIFEncoder&) = delete;
+    TGIFEncoder& operator=(const TGIFEncoder&) = delete;
+
+    // Writes the code size byte, the data sub-blocks and the zero terminator.
+    void compress(TStream& stream, int initialCodeSize, int colorLimit, const uint8_t* data, bool interlaced,
+                  int height, int width);
+
+protected:
+    virtual void outputCode(int code);
+    virtual void clear();
+    virtual void compressData() = 0;
+
+    // Packs a code of the current size behind the bits already collected.
+    void putCode(int code)
+    {
+        m_accumulator = (m_accumulator & ((1u << m_bitCount) - 1)) | (uint32_t(code) << m_bitCount);
+        m_bitCount += m_codeSize;
+        while (m_bitCount > 7) {
+            putByte(uint8_t(m_accumulator));
+            m_accumulator >>= 8;
+            m_bitCount -= 8;
+        }
+    }
+    void putByte(uint8_t value) { m_writer->putByte(value); }
+    [[noreturn]] static void colorNotInTable();
+
+    // Calls visit(const uint8_t* span, int64_t length) for the pixels in scan order: the whole
+    // frame at once, or row by row in interlaced order.
+    template <typename Visit> void forEachSpan(Visit&& visit) const;
+
+    int m_limit = 0;
+    int m_initialCodeSize = 2;
+    int m_codeSize = 3;
+    int m_maxCode = 7;
+    int m_clearCode = 4;
+    int m_endCode = 5;
+    int m_firstFreeCode = 6;
+    uint32_t m_accumulator = 0;
+    int m_bitCount = 0;
+    bool m_justCleared = false;
+
+    const uint8_t* m_data = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_interlaced = false;
+
+    TGIFWriter* m_writer = nullptr;
+};
+
+// The hashed LZW encoder: the longest string in the table is extended pixel by pixel; the table
+// is cleared when the next code would be 4095.
+class TLZWEncoder final : public TGIFEncoder
+{
+public:
+    TLZWEncoder() { std::fill(m_recent, m_recent + 4096, THashTable::kEmpty); }
+
+protected:
+    void outputCode(int code) override { emitCode(code); }
+    void clear() override;
+    void compressData() override;
+
+private:
+    void emitCode(int code)
+    {
+        putCode(code);
+        afterOutput();
+    }
+    void afterOutput()
+    {
+        if (m_justCleared) {
+            m_codeSize = m_initialCodeSize + 1;
+            m_maxCode = (1 << m_codeSize) - 1;
+            m_justCleared = false;
+        } else if (m_nextCode > m_maxCode) {
+            ++m_codeSize;
+            m_maxCode = m_codeSize == 12 ? 4096 : (1 << m_codeSize) - 1;
+        }
+    }
+    template <bool CheckLimit> void compressSpans();
+    template <bool CheckLimit> int encodeSpan(const uint8_t* pixels, const uint8_t* end, int prefix);
+
+    THashTable m_table;
+    int m_nextCode = 0;
+    // The child last found or added for each prefix code, (pixel << 12) | code, all ones when
+    // none: a memo in front of the hash table that spares most lookups their hash and probe. It
+    // only ever holds pairs the table holds, and is emptied with it, so the codes are the same.
+    uint32_t m_recent[4096];
+    bool m_entriesAdded = false;
+};
+
+// Emits only literal codes and codes for runs of one pixel, which any LZW decoder turns into runs
+// because the table it builds from such codes holds runs of 2, 3, 4, … of that pixel.
+class TRLEEncoder final : public TGIFEncoder
+{
+public:
+    // Codes needed to send a run of count pixels from a freshly cleared table when at most
+    // runCodes run codes fit.
+    static int64_t triangleCount(int64_t count, int64_t runCodes);
+    static uint64_t isqrt(uint64_t x);
+
+protected:
+    void clear() override;
+    void compressData() override;
+
+private:
+    void plainOutput(int code);
+    void flushRun(int64_t count);
+    void flushFromClear(int64_t count);
+    void flushWithClearOrRepeats(int64_t count);
+    void flushWithTable(int64_t count);
+    void resetClearPoint();
+
+    int m_runPixel = -1;
+    int64_t m_tableRunLength = 0;
+    int m_tablePixel = -1;
+    int m_outCount = 0;
+    int m_bump = 0;
+    int m_clearPoint = 0;
+    int m_bumpStart = 0;
+    int m_clearStart = 0;
+    int m_maxOutputCodes = 0;
+};

@@ -39,11 +39,6 @@ const std::array<TPaletteEntry, 20>& staticSystemColors()
     return kStaticColors;
 }
 
-HPALETTE stockDefaultPalette()
-{
-    return createPalette(std::vector<TPaletteEntry>(kStaticColors.begin(), kStaticColors.end()));
-}
-
 HPALETTE halftonePalette()
 {
     std::vector<TPaletteEntry> entries(kStaticColors.begin(), kStaticColors.begin() + 10);

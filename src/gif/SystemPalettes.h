@@ -9,8 +9,7 @@
 // the first ten are the dark half (black ... sky blue), the last ten the light half.
 const std::array<TPaletteEntry, 20>& staticSystemColors();
 
-// The stock default palette: the 20 static system colours, no flags.
-HPALETTE stockDefaultPalette();
+// The stock default palette (the 20 static system colours) is graphics' stockDefaultPalette().
 // The 256-colour halftone palette: the first ten static colours, the 6x6x6 cube of the web
 // palette, twenty extra greys, the last ten static colours. No flags.
 HPALETTE halftonePalette();

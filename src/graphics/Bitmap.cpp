@@ -47,16 +47,7 @@ QImage checkedImage(QImage image)
 
 HPALETTE defaultPalette(TPixelFormat format)
 {
-    static const HPALETTE vga = [] {
-        static const uint8_t colors[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-                                              {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-                                              {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-                                              {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-        std::vector<TPaletteEntry> entries;
-        for (const auto& c : colors)
-            entries.push_back({c[0], c[1], c[2], 0});
-        return createPalette(std::move(entries));
-    }();
+    static const HPALETTE vga = systemPalette16();
     static const HPALETTE cube = [] {
         std::vector<TPaletteEntry> entries;
         for (int r = 0; r < 6; ++r)
@@ -587,13 +578,6 @@ void TBitmap::setMask(std::unique_ptr<TBitmap> mask)
     }
     m_mask = std::move(mask);
     m_maskExplicit = true;
-}
-
-bool TBitmap::maskBit(int x, int y) const
-{
-    if (m_pixelFormat == pf1bit && !m_workActive)
-        return readIndex(m_pixels.get() + int64_t(y) * m_stride, x, pf1bit) != 0;
-    return (pixelRgb(x, y) & 0xFFFFFFu) != 0;
 }
 
 void TBitmap::draw(TCanvas& canvas, const QRect& rect)

@@ -6,11 +6,14 @@
 // Pixels are held in the bitmap's own format with DIB packing: rows padded to 4 bytes, 1 bit
 // per pixel most significant bit first, 4 bits high nibble first, 8 bits an index, 15 bits
 // x1r5g5b5 and 16 bits r5g6b5 (little-endian words), 24 bits blue, green, red, 32 bits blue,
-// green, red, alpha. Row 0 is the top row.
+// green, red, alpha (pfDevice: blue, green, red, 0xFF). Row 0 is the top row. New bitmaps and
+// the pixels a resize adds are all zero bytes (index 0, black), like a fresh DIB section.
 //
-// Drawing on the canvas of a 1, 4 or 8-bit bitmap happens on a true-colour working copy; the
-// next access to the pixels (scanLine, format or palette change, saving, drawing the bitmap)
-// maps changed pixels back to the nearest palette colour, unchanged pixels keep their index.
+// The canvas of a pfDevice or pf32bit bitmap paints straight into its pixels. Other formats are
+// drawn on a true-colour working copy; the next access to the pixels (scanLine, format or
+// palette change, saving, toImage) maps changed pixels back (to the nearest palette colour for
+// 1, 4 and 8 bits); pixels the canvas did not change keep their index. The fourth byte of pf32bit
+// is kept but drawing treats the bitmap as opaque, as the platform's blits do.
 //
 // Size limit: at most maxBitmapPixels pixels and maxBitmapBytes bytes of pixel data; larger
 // sizes raise EOutOfMemory, as does a failed allocation. A bitmap belongs to one thread at a time.
@@ -83,7 +86,7 @@ public:
     // own conversion (its assignTo), else it is drawn on a white bitmap of its size. nullptr: empty.
     void assign(const TPersistent* source) override;
 
-    // New size; the top-left part of the old picture is kept, new pixels are white.
+    // New size; the top-left part of the old picture is kept, new pixels are zero.
     void setSize(int width, int height);
     HBITMAP handle() { return this; }
     bool handleAllocated() const { return !empty(); }
@@ -98,8 +101,10 @@ public:
     bool monochrome() const;
     void setMonochrome(bool value);
 
-    // Row y (0 = top) in the bitmap's own format. Valid until the size or format changes.
-    // Out of range: EInvalidGraphicOperation "Scan line index out of range".
+    // Row y (0 = top) in the bitmap's own format. Valid until the size or format changes; canvas
+    // drawing done after the call shows in the row only after scanLine is called again (as the
+    // platform flushes pending drawing there). Out of range: EInvalidGraphicOperation "Scan line
+    // index out of range".
     uint8_t* scanLine(int y);
     const uint8_t* scanLine(int y) const;
     int bytesPerScanLine() const { return m_stride; }
@@ -160,8 +165,6 @@ private:
     void assignGraphic(TGraphic* source);
     QImage decodeToRgb32() const;
     void buildMask();
-    bool maskBit(int x, int y) const;
-    friend class TCanvas;
 
     int m_width = 0;
     int m_height = 0;
@@ -170,8 +173,8 @@ private:
     TBitmapHandleType m_handleType = bmDDB;
     HPALETTE m_palette;
     std::unique_ptr<uint8_t[]> m_pixels;
-    // True-colour working copy while a canvas of an indexed bitmap has drawn and not yet been
-    // mapped back; m_work is then what the bitmap shows.
+    // Format_RGB32 working copy while the canvas has drawn on a bitmap it cannot paint in place
+    // and the drawing is not yet mapped back; m_work is then what the bitmap shows.
     mutable QImage m_work;
     mutable bool m_workActive = false;
     QImage m_paintTarget;

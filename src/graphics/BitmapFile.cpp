@@ -283,13 +283,19 @@ void convertRow(const uint8_t* in, uint8_t* out, const InfoHeader& info, TPixelF
     }
 }
 
+// Bytes of uncompressed pixel data. Leniency: the padding of the very last row may be missing
+// (some writers stop at the data).
+int64_t uncompressedSize(const InfoHeader& info)
+{
+    const int64_t fileRow = ((int64_t(info.width) * info.bits + 31) / 32) * 4;
+    const int64_t lastRow = (int64_t(info.width) * info.bits + 7) / 8;
+    return fileRow * (info.height - 1) + lastRow;
+}
+
 void readUncompressed(ByteSource& source, const InfoHeader& info, TDibPixels& dib)
 {
     const int64_t fileRow = ((int64_t(info.width) * info.bits + 31) / 32) * 4;
     const int64_t lastRow = (int64_t(info.width) * info.bits + 7) / 8;
-    // Leniency: the padding of the very last row may be missing (some writers stop at the data).
-    if (fileRow * (info.height - 1) + lastRow > source.available())
-        invalidBitmap();
     std::vector<uint8_t> row(size_t(fileRow), 0);
     for (int i = 0; i < info.height; ++i) {
         source.read(row.data(), i + 1 == info.height ? lastRow : fileRow);
@@ -297,6 +303,9 @@ void readUncompressed(ByteSource& source, const InfoHeader& info, TDibPixels& di
         convertRow(row.data(), dib.pixels.get() + int64_t(y) * dib.stride, info, dib.format,
                    int(std::min<int64_t>(fileRow, dib.stride)));
     }
+    // Consume the last row's padding when it is there, so that the stream ends up after this file.
+    const int64_t padding = std::min(fileRow - lastRow, source.available());
+    source.read(row.data(), padding);
 }
 
 // Run-length decoding into an indexed target (rows bottom-up in the file). Runs that pass the
@@ -381,8 +390,11 @@ TDibPixels readDib(ByteSource& source, bool withFileHeader)
     }
     // An offset that points into the headers (0 from careless writers) is ignored: the pixels
     // follow the colour table.
+    const bool compressed = info.compression == BI_RLE8 || info.compression == BI_RLE4;
+    if (!compressed && uncompressedSize(info) > source.available())
+        invalidBitmap(); // checked before anything is allocated for the pixels
     dib.pixels = allocatePixels(dib.width, dib.height, dib.format, dib.stride);
-    if (info.compression == BI_RLE8 || info.compression == BI_RLE4) {
+    if (compressed) {
         const int64_t available = source.available();
         const int64_t size = info.sizeImage > 0 && info.sizeImage <= available ? info.sizeImage : available;
         std::vector<uint8_t> data(static_cast<size_t>(size));

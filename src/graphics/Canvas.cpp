@@ -330,13 +330,22 @@ void TCanvas::drawMasked(const QRect& dest, TBitmap& bitmap, TBitmap& mask, cons
     QImage image = bitmap.drawableImage().copy(source).convertToFormat(QImage::Format_ARGB32);
     if (image.isNull())
         return;
+    // A 1-bit mask is read bit by bit whatever its palette; any other mask by colour (not black).
+    const TBitmap& constMask = mask;
+    const bool bits = mask.pixelFormat() == pf1bit;
+    const QImage colors = bits ? QImage() : mask.toImage().convertToFormat(QImage::Format_RGB32);
     const int maskWidth = std::min(mask.width(), source.right() + 1);
     const int maskHeight = std::min(mask.height(), source.bottom() + 1);
     for (int y = source.top(); y < maskHeight; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y - source.top()));
-        for (int x = source.left(); x < maskWidth; ++x)
-            if (mask.maskBit(x, y))
+        const uint8_t* maskBits = bits ? constMask.scanLine(y) : nullptr;
+        const auto* maskColors = bits ? nullptr : reinterpret_cast<const QRgb*>(colors.constScanLine(y));
+        for (int x = source.left(); x < maskWidth; ++x) {
+            const bool hidden =
+                bits ? (maskBits[x >> 3] >> (7 - (x & 7))) & 1 : (maskColors[x] & 0xFFFFFFu) != 0;
+            if (hidden)
                 row[x - source.left()] = 0;
+        }
     }
     paint([&](QPainter& p) {
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -32,3 +32,8 @@ using HPALETTE = std::shared_ptr<const TLogPalette>;
 HPALETTE createPalette(std::vector<TPaletteEntry> entries, uint16_t version = 0x300);
 // The colours of a palette as a Qt colour table (opaque entries).
 QVector<QRgb> paletteColorTable(const HPALETTE& palette);
+
+// The platform's stock palettes: the 20 static system colours (10 at each end of a system
+// palette) and the 16 standard colours of 4-bit displays, in the platform's order.
+HPALETTE stockDefaultPalette();
+HPALETTE systemPalette16();

@@ -32,6 +32,11 @@ std::vector<Registration>& registry()
                                 return std::unique_ptr<TGraphic>(new TIcon);
                             }},
                            QStringLiteral("TIcon")});
+        builtIn.push_back({{QStringLiteral("cur"), QStringLiteral("Cursors"),
+                            [] {
+                                return std::unique_ptr<TGraphic>(new TIcon);
+                            }},
+                           QStringLiteral("TIcon")});
         builtIn.push_back({{QStringLiteral("emf"), QStringLiteral("Enhanced Metafiles"),
                             [] {
                                 return std::unique_ptr<TGraphic>(new TMetafile);

@@ -1,6 +1,6 @@
 #pragma once
 // TPicture: the holder of one graphic of any class, and the process-wide registry that maps
-// file extensions to graphic classes ("bmp" → TBitmap, "ico" → TIcon, "emf"/"wmf" → TMetafile;
+// file extensions to graphic classes ("bmp" → TBitmap, "ico"/"cur" → TIcon, "emf"/"wmf" → TMetafile;
 // the GIF engine adds "gif"). The registry belongs to the main thread.
 #include "graphics/Graphic.h"
 

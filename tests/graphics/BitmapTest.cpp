@@ -245,3 +245,38 @@ TEST(Bitmap, ChangesFireTheChangeEvent)
     bitmap.setSize(3, 3);
     EXPECT_EQ(changes, 3);
 }
+
+TEST(Bitmap, ClipboardCarriesACompleteBitmapFile)
+{
+    TBitmap source(3, 2, pf4bit);
+    source.setPixelRgb(2, 1, red);
+    QString format;
+    QByteArray data;
+    source.saveToClipboardFormat(format, data);
+    EXPECT_EQ(format, QStringLiteral("image/bmp"));
+    EXPECT_TRUE(data.startsWith("BM"));
+    TBitmap target;
+    target.loadFromClipboardFormat(format, data);
+    EXPECT_EQ(target.pixelFormat(), pf4bit);
+    EXPECT_EQ(target.pixelRgb(2, 1), red);
+    EXPECT_THROW(target.loadFromClipboardFormat(QStringLiteral("text/plain"), data), EInvalidGraphic);
+}
+
+TEST(Bitmap, TextOutPaintsInTheFontColourOverTheBrush)
+{
+    TBitmap bitmap(40, 30, pf8bit);
+    TCanvas& canvas = bitmap.canvas();
+    if (canvas.textWidth(QStringLiteral("W")) <= 0)
+        GTEST_SKIP() << "no fonts on this machine";
+    canvas.brush().color = clWhite;
+    canvas.setFontColor(clBlack);
+    canvas.textOut(2, 2, QStringLiteral("W"));
+    int dark = 0;
+    int light = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            (qGray(bitmap.pixelRgb(x, y)) < 128 ? dark : light)++;
+    EXPECT_GT(dark, 0);
+    EXPECT_GT(light, 0) << "the brush paints the text's background";
+    EXPECT_EQ(bitmap.pixelFormat(), pf8bit);
+}

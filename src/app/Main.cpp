@@ -1,0 +1,1041 @@
+#include "app/Main.h"
+
+#include "app/MainActions.h"
+#include "app/RecentFiles.h"
+#include "editing/float.h"
+#include "platform/MessageService.h"
+#include "platform/ResourceLibrary.h"
+#include "platform/Settings.h"
+#include "wizards/ThumbViewer.h"
+
+#include <QActionGroup>
+#include <QBuffer>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMovie>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const int kFrameSizes[] = {80, 96, 112, 128, 144, 160};
+const char* const kFrameSizeCaptions[] = {"&80 x 80",   "&96 x 96",   "&112 x 112",
+                                          "1&28 x 128", "1&44 x 144", "1&60 x 160"};
+constexpr int kDefaultFrameSize = 160;
+constexpr int kFrameWindowDesignHeight = kDefaultFrameSize + TfrmMain::kFramePanelExtra;
+constexpr int kStatusBarHeight = 19;
+constexpr const char* kSupportUrl = "https://www.brightwell-software.example/help/";
+
+struct TToolbarDesign
+{
+    const char* section;
+    int left;
+    int top;
+};
+// Indexed by the toolbar's tag: 0 standard, 1 frame, 2 animation.
+const TToolbarDesign kToolbarDesign[3] = {
+    {SettingSection::ToolbarStandard, 0, 0},
+    {SettingSection::ToolbarFrame, 290, 0},
+    {SettingSection::ToolbarAnimation, 460, 0},
+};
+
+QString programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString imagesFolder()
+{
+    return QDir(programFolder()).filePath(QStringLiteral("Images"));
+}
+
+QCursor drawnCursor(bool picker)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1));
+    if (picker) {
+        // An eyedropper: the tip is the hot spot at the lower left.
+        painter.setBrush(Qt::white);
+        painter.drawLine(1, 30, 12, 19);
+        painter.drawRoundedRect(QRectF(12, 8, 8, 14).translated(0, 0), 2, 2);
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(QPointF(21, 10), 6, 6);
+        return QCursor(pixmap, 1, 30);
+    }
+    // An arrow carrying a frame: used while frames and thumbnails are dragged.
+    const QPointF arrow[] = {{1, 1}, {1, 17}, {5, 13}, {8, 20}, {10, 19}, {7, 12}, {12, 12}};
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(arrow, 7);
+    painter.setBrush(QColor(255, 255, 255, 220));
+    painter.drawRect(QRectF(12.5, 16.5, 16, 12));
+    painter.drawLine(QPointF(14, 26), QPointF(27, 18));
+    return QCursor(pixmap, 1, 1);
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
+    : m_hooks(std::move(hooks)), m_arguments(std::move(arguments))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    move(kDesignLeft, kDesignTop);
+    resize(kDesignWidth, kDesignHeight);
+    createActions();
+    createCentralArea();
+    createMenus();
+    createToolbars();
+    createFramePopup();
+    createStatusBar();
+    m_recentFiles = std::make_unique<TRecentFiles>(m_menus.value(QStringLiteral("mniRecentFiles")));
+    m_favorites = std::make_unique<TFavorites>();
+
+    // 1. Thumbnail data and the scratch bitmap come with the image browser; filter and colour
+    //    start at their defaults in the start-up state.
+    m_state.filterType = 19;
+    m_state.frameTransparentColor = 0xFFFFFF;
+    // 2. Hints reach the third status panel through event().
+    // 3.
+    setWindowTitle(QString::fromLatin1(kApplicationTitle));
+    // 4.
+    loadSettings();
+    // 5.
+    setAcceptDrops(true);
+    // 6.
+    m_state.untitledCounter = 1;
+    // 7. and 8.
+    checkFrameSizeItem(m_state.frameSize);
+    m_frameStrip->verticalHeader()->setDefaultSectionSize(m_state.frameSize + 62);
+    m_frameStrip->horizontalHeader()->setDefaultSectionSize(m_state.frameSize + 38);
+    m_frameStrip->setRowHeight(0, m_state.frameSize + 62);
+    m_frameStrip->setColumnWidth(0, m_state.frameSize + 38);
+    // 9.
+    m_frameStrip->setColumnCount(1);
+    enableDocumentCommands(false);
+    // 10. and 11. The open dialogs take their folder from the start-up state when they open.
+    if (m_state.syncOpenDialog)
+        m_state.initialDir = m_state.thumbDirectory;
+    // 12.
+    if (!QDir(m_state.thumbDirectory).exists())
+        m_state.thumbDirectory = imagesFolder();
+    // 13. Cursors 5 and 10 are drawn on demand (dragCursor(), pickerCursor()).
+    // 14. The progress bar already sits in the second status panel.
+    // 15.
+    if (!m_arguments.isEmpty() && !m_arguments.first().isEmpty())
+        m_hooks.openByType(*this, m_arguments.first());
+    // 16.
+    try {
+        m_automation = m_hooks.createAutomationApplication(*this);
+    } catch (...) {
+        m_automation.reset();
+        messageDlg(QStringLiteral("GIFReelwrightApplication automation object could not be created!"),
+                   TMsgType::Warning, TMsgButtons::Ok);
+    }
+}
+
+TfrmMain::~TfrmMain()
+{
+    m_hooks.quitHelp();
+    removeLogo();
+    if (!m_frameClipboardFile.isEmpty())
+        QFile::remove(m_frameClipboardFile);
+    saveSettings();
+    m_automation.reset();
+}
+
+void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
+{
+    m_browser = browser;
+    m_inspector = inspector;
+    if (m_inspector) {
+        // A hide for this start only must not stick: the next start shows the inspector again.
+        m_inspector->setVisibleSource([this] {
+            return action(QStringLiteral("mniFrameInspector"))->isChecked() || m_state.inspectorRestore == 1;
+        });
+        connect(m_inspector, &TfrmFloat::closedByUser, this,
+                [this] { action(QStringLiteral("mniFrameInspector"))->setChecked(false); });
+    }
+    if (m_browser) {
+        connect(m_browser, &TfrmThumbWin::closedByUser, this,
+                [this] { action(QStringLiteral("ThumbView"))->setChecked(false); });
+        connect(m_browser, &TfrmThumbWin::explorerVisibilityChanged, this,
+                [this](bool visible) { action(QStringLiteral("mniExplorerTree"))->setChecked(visible); });
+    }
+}
+
+QMenu* TfrmMain::menu(const QString& objectName) const
+{
+    return m_menus.value(objectName);
+}
+
+QToolBar* TfrmMain::toolbar(int tag) const
+{
+    return tag >= 0 && tag < 3 ? m_toolbars[tag] : nullptr;
+}
+
+QLabel* TfrmMain::statusPanel(int index) const
+{
+    return index >= 0 && index < 3 ? m_statusPanels[index] : nullptr;
+}
+
+QCursor TfrmMain::dragCursor() const
+{
+    return drawnCursor(false);
+}
+
+QCursor TfrmMain::pickerCursor() const
+{
+    return drawnCursor(true);
+}
+
+// ---- creation of the window's parts ----
+
+void TfrmMain::createActions()
+{
+    for (const TActionSpec& spec : mainActionTable()) {
+        auto* act = new QAction(this);
+        act->setObjectName(QString::fromLatin1(spec.name));
+        act->setText(QString::fromUtf8(spec.caption));
+        if (*spec.shortcut)
+            act->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+        const QString hint = QString::fromUtf8(spec.hint);
+        act->setToolTip(shortHint(hint));
+        act->setStatusTip(longHint(hint));
+        act->setIcon(mainImage(spec.imageIndex));
+        act->setProperty("tag", spec.documentCommand ? 1 : 0);
+        act->setCheckable(spec.checkable);
+        act->setEnabled(spec.enabledAtStart);
+        addAction(act);
+        m_actions.insert(act->objectName(), act);
+    }
+    connect(action(QStringLiteral("FileExit")), &QAction::triggered, this, &QWidget::close);
+    connect(action(QStringLiteral("ThumbView")), &QAction::triggered, this, [this](bool checked) {
+        if (!m_browser)
+            return;
+        m_browser->setVisible(checked);
+        if (checked && !m_browser->folder().isEmpty())
+            m_hooks.scanThumbnailFolder(*this, m_browser->folder());
+    });
+    connect(action(QStringLiteral("ThumbsBrowse")), &QAction::triggered, this, [this] {
+        if (!m_browser)
+            return;
+        showBrowser();
+        if (const auto folder =
+                messageService().chooseFolder(QStringLiteral("Browse for Folder"), m_browser->folder()))
+            m_browser->setFolder(*folder);
+    });
+    connect(action(QStringLiteral("ThumbsRefresh")), &QAction::triggered, this, [this] {
+        if (!m_browser)
+            return;
+        showBrowser();
+        m_hooks.scanThumbnailFolder(*this, m_browser->folder());
+    });
+    connect(action(QStringLiteral("HelpContents")), &QAction::triggered, this, [] {
+        QDesktopServices::openUrl(
+            QUrl::fromLocalFile(QDir(programFolder()).filePath(QStringLiteral("help/index.html"))));
+    });
+}
+
+int TfrmMain::workingImageFrameCount() const
+{
+    // The working image arrives with the documents; until then there is never a frame.
+    return 0;
+}
+
+void TfrmMain::showBrowser()
+{
+    if (!m_browser)
+        return;
+    m_browser->show();
+    action(QStringLiteral("ThumbView"))->setChecked(true);
+}
+
+QAction* TfrmMain::addMenuItem(QMenu* menu, const QString& objectName, const QString& caption,
+                               const QString& hint)
+{
+    auto* item = menu->addAction(caption);
+    item->setObjectName(objectName);
+    if (!hint.isEmpty()) {
+        item->setToolTip(shortHint(hint));
+        item->setStatusTip(longHint(hint));
+    }
+    m_actions.insert(objectName, item);
+    return item;
+}
+
+void TfrmMain::createMenus()
+{
+    auto addMenu = [this](QMenu* parent, const QString& objectName, const QString& caption) {
+        QMenu* created = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+        created->setObjectName(objectName);
+        m_menus.insert(objectName, created);
+        return created;
+    };
+    auto hidden = [](QAction* item) {
+        item->setVisible(false);
+        return item;
+    };
+    auto add = [this](QMenu* menu, const char* name) {
+        menu->addAction(action(QString::fromLatin1(name)));
+    };
+
+    QMenu* file = addMenu(nullptr, QStringLiteral("mnuFile"), QStringLiteral("&File"));
+    // The menu shows "&New..." for the action whose own caption is "&New".
+    QAction* newItem = addMenuItem(file, QStringLiteral("mniNew"), QStringLiteral("&New..."));
+    QAction* fileNew = action(QStringLiteral("FileNew"));
+    newItem->setShortcut(fileNew->shortcut());
+    newItem->setShortcutContext(Qt::WidgetShortcut); // the action itself owns the key
+    newItem->setStatusTip(fileNew->statusTip());
+    newItem->setIcon(fileNew->icon());
+    connect(newItem, &QAction::triggered, fileNew, &QAction::trigger);
+    connect(fileNew, &QAction::changed, newItem,
+            [newItem, fileNew] { newItem->setEnabled(fileNew->isEnabled()); });
+    hidden(addMenuItem(file, QStringLiteral("mniAnimationWizards"), QStringLiteral("Animation &Wizards")));
+    add(file, "FileOpen");
+    addMenu(file, QStringLiteral("mniRecentFiles"), QStringLiteral("&Recent Files"));
+    add(file, "FileSave");
+    add(file, "FileSaveAs");
+    add(file, "FileSaveAll");
+    add(file, "FileClose");
+    add(file, "FileCloseAll");
+    file->addSeparator();
+    QMenu* import = addMenu(file, QStringLiteral("mniImport"), QStringLiteral("&Import"));
+    addMenuItem(import, QStringLiteral("mniImportAVI"), QStringLiteral("&AVI Animation"));
+    QMenu* exportMenu = addMenu(file, QStringLiteral("mniExport"), QStringLiteral("&Export"));
+    addMenuItem(exportMenu, QStringLiteral("mniExportSingle"), QStringLiteral("&Single Images..."),
+                QStringLiteral("Export frame images to individual files"));
+    addMenuItem(exportMenu, QStringLiteral("mniExportAVI"), QStringLiteral("As &AVI Animation..."),
+                QStringLiteral("Exports the current animation to an AVI movie file"));
+    addMenuItem(exportMenu, QStringLiteral("mniExportHTML"), QStringLiteral("As &HTML Page..."));
+    // The export entries need frames; there are none until the documents are in place.
+    connect(file, &QMenu::aboutToShow, this, [this] {
+        const bool hasFrames = workingImageFrameCount() > 0;
+        for (const char* name : {"mniExportSingle", "mniExportAVI", "mniExportHTML"})
+            action(QString::fromLatin1(name))->setEnabled(hasFrames);
+    });
+    hidden(addMenuItem(file, QStringLiteral("mniPrint"), QStringLiteral("&Print...")));
+    file->addSeparator();
+    add(file, "FileExit");
+
+    QMenu* edit = addMenu(nullptr, QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
+    add(edit, "EditUndo");
+    edit->addSeparator();
+    add(edit, "EditCut");
+    add(edit, "EditCopy");
+    add(edit, "EditPaste");
+    QAction* pasteComments =
+        addMenuItem(edit, QStringLiteral("mniPasteComments"), QStringLiteral("Paste Comme&nts"),
+                    QStringLiteral("Paste Comments|Adds a new GIF comment from clipboard text"));
+    connect(edit, &QMenu::aboutToShow, this, [this, pasteComments] {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        pasteComments->setEnabled(data && data->hasText() && m_mdiArea->activeSubWindow());
+    });
+    edit->addSeparator();
+    add(edit, "FrameDelete");
+    add(edit, "FrameAdd");
+    add(edit, "AnimationResize");
+    hidden(addMenuItem(edit, QStringLiteral("mniRotate"), QStringLiteral("R&otate")));
+    add(edit, "FrameGlobalChange");
+    add(edit, "FrameTransColor");
+    edit->addSeparator();
+    add(edit, "FrameMoveBegin");
+    add(edit, "FrameMoveEnd");
+    add(edit, "FrameMoveUp");
+    add(edit, "FrameMoveDown");
+
+    QMenu* view = addMenu(nullptr, QStringLiteral("mnuView"), QStringLiteral("&View"));
+    add(view, "AnimationPlay");
+    add(view, "AnimationPause");
+    hidden(addMenuItem(view, QStringLiteral("mniPlayInBrowser"), QStringLiteral("Play in Web &Browser")));
+    view->addSeparator();
+    add(view, "AnimationInfo");
+    add(view, "AnimationPalette");
+    view->addSeparator();
+    QMenu* thumbs = addMenu(view, QStringLiteral("mniThumbnailWindow"), QStringLiteral("Thu&mbnail Window"));
+    add(thumbs, "ThumbView");
+    add(thumbs, "ThumbsRefresh");
+    add(thumbs, "ThumbsClear");
+    QAction* explorer =
+        addMenuItem(thumbs, QStringLiteral("mniExplorerTree"), QStringLiteral("Show/Hide &Explorer Tree"),
+                    QStringLiteral("Show/Hide Explorer Tree window"));
+    explorer->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+    explorer->setCheckable(true);
+    explorer->setChecked(true);
+    connect(explorer, &QAction::triggered, this, [this](bool checked) {
+        if (m_browser)
+            m_browser->setExplorerVisible(checked);
+    });
+    QMenu* bars = addMenu(view, QStringLiteral("mniToolbars"), QStringLiteral("&Toolbars"));
+    for (const auto& [name, caption] :
+         {std::pair{"mniToolbarStandard", "&Standard"}, std::pair{"mniToolbarAnimation", "&Animation"},
+          std::pair{"mniToolbarFrame", "&Frame"}}) {
+        QAction* item = addMenuItem(bars, QString::fromLatin1(name), QString::fromLatin1(caption));
+        item->setCheckable(true);
+        item->setChecked(true);
+    }
+
+    QMenu* tools = addMenu(nullptr, QStringLiteral("mnuTools"), QStringLiteral("&Tools"));
+    add(tools, "AnimationOptimize");
+    add(tools, "FrameReverse");
+    QAction* htmlCode = addMenuItem(tools, QStringLiteral("mniHTMLCode"), QStringLiteral("HTML &Code..."),
+                                    QStringLiteral("Creates HTML code for the current animation"));
+    htmlCode->setEnabled(false);
+    connect(tools, &QMenu::aboutToShow, this,
+            [this, htmlCode] { htmlCode->setEnabled(m_mdiArea->activeSubWindow() != nullptr); });
+    tools->addSeparator();
+    QAction* inspector =
+        addMenuItem(tools, QStringLiteral("mniFrameInspector"), QStringLiteral("&Frame Inspector"),
+                    QStringLiteral("Show or Hide the frame inspector"));
+    inspector->setCheckable(true);
+    inspector->setChecked(true);
+    connect(inspector, &QAction::triggered, this, [this](bool checked) { setInspectorChecked(checked); });
+    addMenuItem(tools, QStringLiteral("mniOptions"), QStringLiteral("Program &Options..."),
+                QStringLiteral("Opens the program options dialog"));
+
+    QMenu* plugins = addMenu(nullptr, QStringLiteral("mnuPlugins"), QStringLiteral("&Plug-ins"));
+    plugins->menuAction()->setVisible(false);
+
+    QMenu* window = addMenu(nullptr, QStringLiteral("mnuWindow"), QStringLiteral("&Window"));
+    for (const char* name : {"WindowCascade", "WindowTileHorizontal", "WindowTileVertical",
+                             "WindowMinimizeAll", "WindowArrangeAll", "WindowNextDoc", "WindowPrevDoc"})
+        add(window, name);
+    connect(action(QStringLiteral("WindowCascade")), &QAction::triggered, m_mdiArea,
+            &QMdiArea::cascadeSubWindows);
+    connect(action(QStringLiteral("WindowTileHorizontal")), &QAction::triggered, m_mdiArea,
+            &QMdiArea::tileSubWindows);
+    connect(action(QStringLiteral("WindowTileVertical")), &QAction::triggered, m_mdiArea,
+            &QMdiArea::tileSubWindows);
+
+    QMenu* help = addMenu(nullptr, QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
+    add(help, "HelpContents");
+    hidden(addMenuItem(help, QStringLiteral("mniPluginInfo"), QStringLiteral("&Plugin Info..."),
+                       QStringLiteral("Displays information about installed plugin")));
+    help->addSeparator();
+    addMenuItem(help, QStringLiteral("mniTips"), QStringLiteral("&Tip of the Day..."),
+                QStringLiteral("Displays the Tip of the Day dialog"));
+    QAction* welcome = addMenuItem(help, QStringLiteral("mniWelcome"), QStringLiteral("&Welcome Dialog..."),
+                                   QStringLiteral("Displays the Welcome dialog"));
+    connect(welcome, &QAction::triggered, this, [this] { m_hooks.showWelcomeDialog(*this); });
+    QAction* support = addMenuItem(help, QStringLiteral("mniSupport"), QStringLiteral("&Support Online"));
+    connect(support, &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportUrl))); });
+    help->addSeparator();
+    addMenuItem(help, QStringLiteral("mniAbout"), QStringLiteral("&About GIF Reelwright..."),
+                QStringLiteral("About|Displays program information, version number and copyright"));
+}
+
+void TfrmMain::createToolbars()
+{
+    auto makeBar = [this](int tag, const QString& objectName, const QString& title,
+                          const QStringList& names) {
+        auto* bar = new QToolBar(title, this);
+        bar->setObjectName(objectName);
+        bar->setProperty("tag", tag);
+        bar->setIconSize(QSize(16, 16));
+        for (const QString& name : names) {
+            if (name.isEmpty())
+                bar->addSeparator();
+            else
+                bar->addAction(action(name));
+        }
+        addToolBar(Qt::TopToolBarArea, bar);
+        m_toolbars[tag] = bar;
+        return bar;
+    };
+    QToolBar* standard = makeBar(0, QStringLiteral("tbStandard"), QStringLiteral("Standard"),
+                                 {QStringLiteral("FileNew"),
+                                  QStringLiteral("FileOpen"),
+                                  QStringLiteral("FileSaveAs"),
+                                  QStringLiteral("FileSaveAll"),
+                                  {},
+                                  QStringLiteral("EditCut"),
+                                  QStringLiteral("EditCopy"),
+                                  QStringLiteral("EditPaste"),
+                                  {},
+                                  QStringLiteral("EditUndo"),
+                                  {},
+                                  QStringLiteral("ThumbView")});
+    makeBar(1, QStringLiteral("tbFrame"), QStringLiteral("Frame Toolbar"),
+            {QStringLiteral("FrameAdd"),
+             QStringLiteral("FrameDelete"),
+             {},
+             QStringLiteral("FrameMoveUp"),
+             QStringLiteral("FrameMoveDown"),
+             {},
+             QStringLiteral("FrameReverse")});
+    QToolBar* animation = makeBar(2, QStringLiteral("tbAnimation"), QStringLiteral("Animation"),
+                                  {QStringLiteral("AnimationPalette"),
+                                   {},
+                                   QStringLiteral("AnimationOptimize"),
+                                   {},
+                                   QStringLiteral("AnimationPlay"),
+                                   QStringLiteral("AnimationPause")});
+
+    // The open button's drop-down mirrors the recent-files submenu each time it opens.
+    auto* recentPopup = new QMenu(this);
+    recentPopup->setObjectName(QStringLiteral("pmnRecentFiles"));
+    connect(recentPopup, &QMenu::aboutToShow, this, [this, recentPopup] {
+        recentPopup->clear();
+        for (QAction* entry : m_menus.value(QStringLiteral("mniRecentFiles"))->actions())
+            recentPopup->addAction(entry);
+    });
+    if (auto* open =
+            qobject_cast<QToolButton*>(standard->widgetForAction(action(QStringLiteral("FileOpen"))))) {
+        open->setMenu(recentPopup);
+        open->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    // The play button's drop-down lists the documents to play; it fills as documents open.
+    auto* playPopup = new QMenu(this);
+    playPopup->setObjectName(QStringLiteral("pmnPlayDocuments"));
+    m_menus.insert(playPopup->objectName(), playPopup);
+    if (auto* play =
+            qobject_cast<QToolButton*>(animation->widgetForAction(action(QStringLiteral("AnimationPlay"))))) {
+        play->setMenu(playPopup);
+        play->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+
+    // "&Animation" toggles the animation toolbar and "&Frame" the frame toolbar.
+    const std::pair<const char*, int> toggles[] = {
+        {"mniToolbarStandard", 0}, {"mniToolbarFrame", 1}, {"mniToolbarAnimation", 2}};
+    for (const auto& [name, tag] : toggles) {
+        QAction* item = action(QString::fromLatin1(name));
+        QToolBar* bar = m_toolbars[tag];
+        connect(item, &QAction::triggered, this, [this, item, bar] { toggleToolbar(item, bar); });
+        connect(bar, &QToolBar::visibilityChanged, item, [item, bar] {
+            if (!bar->isHidden() != item->isChecked() && bar->parentWidget()->isVisible())
+                item->setChecked(!bar->isHidden());
+        });
+    }
+}
+
+void TfrmMain::toggleToolbar(QAction* item, QToolBar* bar)
+{
+    bar->setVisible(item->isChecked());
+}
+
+void TfrmMain::createFramePopup()
+{
+    m_framePopup = new QMenu(this);
+    m_framePopup->setObjectName(QStringLiteral("pmnFrames"));
+    m_menus.insert(m_framePopup->objectName(), m_framePopup);
+    for (const char* name : {"FrameAdd", "EditCut", "EditCopy", "EditPaste", "FrameDelete", "FrameSelectAll",
+                             "FrameTransColor", "FrameMoveUp", "FrameMoveDown"})
+        m_framePopup->addAction(action(QString::fromLatin1(name)));
+    m_framePopup->addSeparator();
+    QMenu* sizes = m_framePopup->addMenu(QStringLiteral("Frame &Size"));
+    sizes->setObjectName(QStringLiteral("mniFrameSize"));
+    m_menus.insert(sizes->objectName(), sizes);
+    m_frameSizeGroup = new QActionGroup(this);
+    for (int i = 0; i < 6; ++i) {
+        QAction* item = addMenuItem(sizes, QStringLiteral("mniFrameSize%1").arg(kFrameSizes[i]),
+                                    QString::fromLatin1(kFrameSizeCaptions[i]));
+        item->setCheckable(true);
+        item->setData(kFrameSizes[i]);
+        m_frameSizeGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this, size = kFrameSizes[i]] { setFrameSize(size); });
+    }
+    m_frameStrip->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_frameStrip, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_framePopup->popup(m_frameStrip->viewport()->mapToGlobal(pos)); });
+}
+
+void TfrmMain::createCentralArea()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("pnlCentral"));
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // The tab strip is shown only while documents exist; the bevel stands in for it otherwise.
+    m_tabPanel = new QWidget(central);
+    m_tabPanel->setObjectName(QStringLiteral("pnlTabs"));
+    auto* tabLayout = new QHBoxLayout(m_tabPanel);
+    tabLayout->setContentsMargins(2, 2, 2, 0);
+    m_tabs = new QTabBar(m_tabPanel);
+    m_tabs->setObjectName(QStringLiteral("tabDocuments"));
+    tabLayout->addWidget(m_tabs);
+    m_tabPanel->hide();
+    auto* bevel = new QFrame(central);
+    bevel->setObjectName(QStringLiteral("bvlTop"));
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    m_topBevel = bevel;
+    layout->addWidget(m_tabPanel);
+    layout->addWidget(m_topBevel);
+
+    m_splitter = new QSplitter(Qt::Vertical, central);
+    m_splitter->setObjectName(QStringLiteral("splFrames"));
+    m_splitter->setChildrenCollapsible(false);
+    m_mdiArea = new QMdiArea(m_splitter);
+    m_mdiArea->setObjectName(QStringLiteral("mdiWorkspace"));
+
+    m_frameArea = new QWidget(m_splitter);
+    m_frameArea->setObjectName(QStringLiteral("pnlFrameArea"));
+    auto* frameLayout = new QHBoxLayout(m_frameArea);
+    frameLayout->setContentsMargins(2, 2, 2, 2);
+    m_panels = new QTabWidget(m_frameArea);
+    m_panels->setObjectName(QStringLiteral("pgcPanels"));
+    m_panels->setFixedWidth(200);
+
+    auto* framePanel = new QWidget;
+    framePanel->setObjectName(QStringLiteral("pnlFrame"));
+    auto* fl = new QGridLayout(framePanel);
+    auto* cbFrames = new QComboBox(framePanel);
+    cbFrames->setObjectName(QStringLiteral("cbCurrentFrame"));
+    auto* txtDelay = new QSpinBox(framePanel);
+    txtDelay->setObjectName(QStringLiteral("txtDelay"));
+    txtDelay->setRange(0, 32767);
+    auto* cbDisposal = new QComboBox(framePanel);
+    cbDisposal->setObjectName(QStringLiteral("cbDisposal"));
+    cbDisposal->addItems({QStringLiteral("None"), QStringLiteral("Remove"), QStringLiteral("Background"),
+                          QStringLiteral("Previous")});
+    auto label = [](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text);
+        l->setBuddy(buddy);
+        return l;
+    };
+    fl->addWidget(label(QStringLiteral("&Current Frame"), cbFrames), 0, 0, 1, 2);
+    fl->addWidget(cbFrames, 1, 0, 1, 2);
+    fl->addWidget(label(QStringLiteral("&Delay:"), txtDelay), 2, 0);
+    fl->addWidget(txtDelay, 2, 1);
+    fl->addWidget(label(QStringLiteral("Di&sposal"), cbDisposal), 3, 0, 1, 2);
+    fl->addWidget(cbDisposal, 4, 0, 1, 2);
+    fl->setRowStretch(5, 1);
+    m_panels->addTab(framePanel, QStringLiteral("Frame"));
+
+    auto* animationPanel = new QWidget;
+    animationPanel->setObjectName(QStringLiteral("pnlAnimation"));
+    auto* al = new QGridLayout(animationPanel);
+    auto* optForever = new QRadioButton(QStringLiteral("Play &Forever"), animationPanel);
+    optForever->setObjectName(QStringLiteral("optForever"));
+    optForever->setChecked(true);
+    auto* optPlay = new QRadioButton(QStringLiteral("&Play"), animationPanel);
+    optPlay->setObjectName(QStringLiteral("optPlay"));
+    auto* txtLoop = new QSpinBox(animationPanel);
+    txtLoop->setObjectName(QStringLiteral("txtLoop"));
+    txtLoop->setRange(1, 32767);
+    auto* swatch = new QLabel(animationPanel);
+    swatch->setObjectName(QStringLiteral("pnlTransColor"));
+    swatch->setFixedSize(24, 18);
+    swatch->setFrameShape(QFrame::Box);
+    auto* btnSelect = new QPushButton(QStringLiteral("&Select"), animationPanel);
+    btnSelect->setObjectName(QStringLiteral("btnSelect"));
+    btnSelect->setToolTip(QStringLiteral("Select Transparent Color"));
+    al->addWidget(optForever, 0, 0, 1, 3);
+    al->addWidget(optPlay, 1, 0);
+    al->addWidget(txtLoop, 1, 1);
+    al->addWidget(new QLabel(QStringLiteral("Time(s)")), 1, 2);
+    al->addWidget(new QLabel(QStringLiteral("Transparent Color")), 2, 0, 1, 3);
+    al->addWidget(swatch, 3, 0);
+    al->addWidget(btnSelect, 3, 1, 1, 2);
+    al->setRowStretch(4, 1);
+    m_panels->addTab(animationPanel, QStringLiteral("Animation"));
+
+    m_frameStrip = new QTableWidget(1, 1, m_frameArea);
+    m_frameStrip->setObjectName(QStringLiteral("grdFrames"));
+    m_frameStrip->horizontalHeader()->hide();
+    m_frameStrip->verticalHeader()->hide();
+    m_frameStrip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frameStrip->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_frameStrip->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_frameStrip->setSelectionBehavior(QAbstractItemView::SelectColumns);
+    m_frameStrip->setShowGrid(true);
+    frameLayout->addWidget(m_panels);
+    frameLayout->addWidget(m_frameStrip, 1);
+
+    m_splitter->addWidget(m_mdiArea);
+    m_splitter->addWidget(m_frameArea);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
+    layout->addWidget(m_splitter, 1);
+    setCentralWidget(central);
+
+    m_logoPanel = new QLabel(m_mdiArea);
+    m_logoPanel->setObjectName(QStringLiteral("pnlLogo"));
+    m_logoPanel->setAlignment(Qt::AlignCenter);
+    m_logoPanel->setAutoFillBackground(true);
+    QPalette logoPalette = m_logoPanel->palette();
+    logoPalette.setColor(QPalette::Window, Qt::white);
+    m_logoPanel->setPalette(logoPalette);
+    m_logoPanel->setCursor(dragCursor());
+    m_logoPanel->hide();
+}
+
+void TfrmMain::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("stbMain"));
+    // 19 pixels fit the classic 8-point font; larger desktop fonts get the room their text needs.
+    bar->setFixedHeight(qMax(kStatusBarHeight, bar->fontMetrics().height() + 6));
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setSizeGripEnabled(false);
+    const int widths[3] = {20, 225, 50};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("pnlStatus%1").arg(i));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setMinimumWidth(widths[i]);
+        if (i < 2)
+            panel->setFixedWidth(widths[i]);
+        bar->addWidget(panel, i == 2 ? 1 : 0);
+        m_statusPanels[i] = panel;
+    }
+    auto* progressLayout = new QHBoxLayout(m_statusPanels[1]);
+    progressLayout->setContentsMargins(1, 1, 1, 1);
+    m_progressBar = new QProgressBar(m_statusPanels[1]);
+    m_progressBar->setObjectName(QStringLiteral("prgMain"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->hide();
+    progressLayout->addWidget(m_progressBar);
+}
+
+// ---- settings ----
+
+void TfrmMain::loadSettings()
+{
+    TSettingsBatch s;
+    using namespace SettingKeys;
+    if (s.readString(MainWindowState) == QLatin1String("Normal")) {
+        const int top = s.readInteger(MainTop, kDesignTop);
+        const int left = s.readInteger(MainLeft, kDesignLeft);
+        const int height = s.readInteger(MainHeight, kDesignHeight);
+        const int width = s.readInteger(MainWidth, kDesignWidth);
+        move(left, top);
+        resize(width, height);
+    } else {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+
+    bool inspectorVisible = s.readInteger(InspectorVisible) != 0;
+    if (s.readInteger(InspectorHideOnce) == 1) {
+        inspectorVisible = false;
+        m_state.inspectorRestore = 1;
+        s.writeInteger(InspectorHideOnce, 0);
+    }
+    action(QStringLiteral("mniFrameInspector"))->setChecked(inspectorVisible);
+
+    // The frame size is a byte in the store's readers; a value that cannot be one is not a size.
+    const int frameSize = s.readInteger(FrameSize);
+    m_state.frameSize = frameSize > 0 && frameSize <= 255 ? frameSize : FrameSize.intDefault;
+    m_frameWindowHeight = s.readInteger(FrameWindowHeight, kFrameWindowDesignHeight);
+    m_state.initialDir = s.readString(InitialDir, imagesFolder());
+    m_state.defaultDelay = s.readInteger(DefaultDelay);
+    m_state.defaultNSLoop = s.readInteger(DefaultNSLoop);
+    m_state.syncOpenDialog = s.readInteger(SyncOpenDialog) != 0;
+    m_state.noOpenDlgPreview = s.readInteger(NoOpenDlgPreview) != 0;
+    m_state.frameTransparentColor = std::uint32_t(s.readInteger(FrameTransparentColor)) & 0xFFFFFF;
+    m_state.displayAnimation = s.readInteger(DisplayAnimation) == 1;
+    if (m_state.displayAnimation)
+        m_mdiArea->setBackground(Qt::white);
+    m_state.warnings = s.readInteger(Warnings) == 1;
+    m_state.thumbDirectory = s.readString(ThumbDirectory, imagesFolder());
+    m_state.filterType = s.readInteger(ThumbFilterType);
+    m_state.thumbnailSize = s.readInteger(ThumbailSize);
+
+    loadToolbarSettings(s);
+    m_recentFiles->load(s);
+    m_favorites->load(s);
+
+    m_state.paletteType = s.readInteger(PaletteType);
+    m_state.maxColorCount = s.readInteger(MaxColorCount);
+    m_state.ditherMethod = s.readInteger(DitherMethod);
+    m_hooks.applyPaletteSettings(*this, m_state);
+
+    m_splitter->setSizes({qMax(1, height() - m_frameWindowHeight), m_frameWindowHeight});
+}
+
+void TfrmMain::loadToolbarSettings(TSettingsBatch& settings)
+{
+    m_state.normalStyle = settings.readInteger(SettingKeys::NormalStyle) != 0;
+    struct Placed
+    {
+        QToolBar* bar;
+        int left;
+        int top;
+        bool visible;
+    };
+    std::vector<Placed> placed;
+    for (int tag = 0; tag < 3; ++tag) {
+        const QString section = QString::fromLatin1(kToolbarDesign[tag].section);
+        placed.push_back(
+            {m_toolbars[tag],
+             settings.readInteger(section, QString::fromLatin1(SettingKeys::ToolbarLeft),
+                                  kToolbarDesign[tag].left),
+             settings.readInteger(section, QString::fromLatin1(SettingKeys::ToolbarTop),
+                                  kToolbarDesign[tag].top),
+             settings.readInteger(section, QString::fromLatin1(SettingKeys::ToolbarVisible), 1) != 0});
+    }
+    // Rows of the control bar come from Top, the order within a row from Left.
+    const int rowSize = m_state.normalStyle ? 28 : 26;
+    auto row = [rowSize](int top) {
+        return (top + rowSize / 2) / rowSize;
+    };
+    std::stable_sort(placed.begin(), placed.end(), [&](const Placed& a, const Placed& b) {
+        return row(a.top) != row(b.top) ? row(a.top) < row(b.top) : a.left < b.left;
+    });
+    for (const Placed& p : placed)
+        removeToolBar(p.bar);
+    for (size_t i = 0; i < placed.size(); ++i) {
+        if (i > 0 && row(placed[i].top) != row(placed[i - 1].top))
+            addToolBarBreak(Qt::TopToolBarArea);
+        addToolBar(Qt::TopToolBarArea, placed[i].bar);
+        placed[i].bar->setVisible(placed[i].visible);
+    }
+    action(QStringLiteral("mniToolbarStandard"))->setChecked(!m_toolbars[0]->isHidden());
+    action(QStringLiteral("mniToolbarFrame"))->setChecked(!m_toolbars[1]->isHidden());
+    action(QStringLiteral("mniToolbarAnimation"))->setChecked(!m_toolbars[2]->isHidden());
+    setToolbarsFlat(!m_state.normalStyle);
+}
+
+void TfrmMain::setToolbarsFlat(bool flat)
+{
+    const int rowSize = flat ? 26 : 28;
+    for (QToolBar* bar : m_toolbars) {
+        bar->setFixedHeight(rowSize);
+        for (QToolButton* button : bar->findChildren<QToolButton*>())
+            button->setAutoRaise(flat);
+    }
+}
+
+void TfrmMain::saveToolbarSettings(TSettingsBatch& settings)
+{
+    settings.writeInteger(SettingKeys::NormalStyle, m_state.normalStyle ? 1 : 0);
+    // Positions are relative to the top of the control bar, below the menu bar.
+    const int barTop = menuBar()->isVisible() ? menuBar()->geometry().bottom() + 1 : 0;
+    for (int tag = 0; tag < 3; ++tag) {
+        const QString section = QString::fromLatin1(kToolbarDesign[tag].section);
+        QToolBar* bar = m_toolbars[tag];
+        settings.writeInteger(section, QString::fromLatin1(SettingKeys::ToolbarLeft), bar->x());
+        settings.writeInteger(section, QString::fromLatin1(SettingKeys::ToolbarTop),
+                              qMax(0, bar->y() - barTop));
+        settings.writeInteger(section, QString::fromLatin1(SettingKeys::ToolbarVisible),
+                              bar->isHidden() ? 0 : 1);
+    }
+}
+
+void TfrmMain::saveSettings()
+{
+    TSettingsBatch s;
+    using namespace SettingKeys;
+    if (isMinimized()) {
+        // A minimised window's bounds are not the ones to come back to: keep the stored ones.
+    } else if (isMaximized() || isFullScreen()) {
+        s.writeString(MainWindowState, QStringLiteral("Maximized"));
+    } else {
+        s.writeString(MainWindowState, QStringLiteral("Normal"));
+        s.writeInteger(MainTop, y());
+        s.writeInteger(MainLeft, x());
+        s.writeInteger(MainHeight, height());
+        s.writeInteger(MainWidth, width());
+    }
+    s.writeInteger(FrameSize, m_state.frameSize);
+    s.writeString(InitialDir, m_state.initialDir);
+    s.writeString(InstallDir, programFolder() + QLatin1Char('/'));
+    const int clipDefault = s.readInteger(ClipDefault);
+    const int clipFrame = s.readInteger(ClipFrame);
+    s.writeInteger(ClipDefault, clipDefault);
+    s.writeInteger(ClipFrame, clipFrame);
+    s.writeInteger(DefaultDelay, m_state.defaultDelay);
+    s.writeInteger(DefaultNSLoop, m_state.defaultNSLoop);
+    saveToolbarSettings(s);
+    s.writeString(ThumbDirectory, m_state.thumbDirectory);
+    s.writeInteger(ThumbFilterType, m_state.filterType);
+    s.writeInteger(ThumbailSize, m_state.thumbnailSize);
+    m_recentFiles->save(s);
+    m_favorites->save(s);
+}
+
+// ---- frame strip, commands, inspector ----
+
+void TfrmMain::checkFrameSizeItem(int size)
+{
+    const QList<QAction*> items = m_frameSizeGroup->actions();
+    QAction* chosen = items.last(); // "1&60 x 160" for any size that has no entry
+    for (QAction* item : items)
+        if (item->data().toInt() == size)
+            chosen = item;
+    chosen->setChecked(true);
+}
+
+void TfrmMain::setFrameSize(int size)
+{
+    removeLogo();
+    m_state.frameSize = size;
+    m_frameStrip->verticalHeader()->setDefaultSectionSize(size + 62);
+    m_frameStrip->horizontalHeader()->setDefaultSectionSize(size + 38);
+    for (int row = 0; row < m_frameStrip->rowCount(); ++row)
+        m_frameStrip->setRowHeight(row, size + 62);
+    for (int column = 0; column < m_frameStrip->columnCount(); ++column)
+        m_frameStrip->setColumnWidth(column, size + 38);
+    const int areaHeight = size + kFramePanelExtra;
+    const QList<int> sizes = m_splitter->sizes();
+    m_splitter->setSizes({qMax(1, sizes.value(0) + sizes.value(1) - areaHeight), areaHeight});
+    checkFrameSizeItem(size);
+}
+
+void TfrmMain::enableDocumentCommands(bool enabled)
+{
+    for (QAction* act : std::as_const(m_actions))
+        if (act->property("tag").toInt() == 1)
+            act->setEnabled(enabled);
+    for (QWidget* panel : {m_panels->widget(0), m_panels->widget(1)})
+        for (QWidget* control : panel->findChildren<QWidget*>())
+            control->setEnabled(enabled);
+}
+
+void TfrmMain::setInspectorChecked(bool checked)
+{
+    action(QStringLiteral("mniFrameInspector"))->setChecked(checked);
+    m_state.inspectorRestore = 0;
+    if (m_inspector)
+        m_inspector->setVisible(checked);
+}
+
+void TfrmMain::showLogo()
+{
+    const QByteArray gif = TResourceLibrary().loadGif(QStringLiteral("ANIMATED"));
+    if (gif.isEmpty())
+        return;
+    auto* buffer = new QBuffer(this);
+    buffer->setData(gif);
+    buffer->open(QIODevice::ReadOnly);
+    auto* movie = new QMovie(buffer, "gif", buffer);
+    if (!movie->isValid()) {
+        delete buffer;
+        return;
+    }
+    m_logoMovie = movie;
+    m_logoPanel->setGeometry(m_mdiArea->rect().adjusted(2, 2, -2, -2));
+    m_logoPanel->setMovie(movie);
+    movie->start();
+    m_logoPanel->show();
+    m_logoPanel->raise();
+    m_logoWindowSize = size();
+}
+
+void TfrmMain::removeLogo()
+{
+    if (!m_logoMovie)
+        return;
+    m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+    m_logoPanel->hide();
+    m_logoPanel->setMovie(nullptr);
+    QObject* buffer = m_logoMovie->device();
+    m_logoMovie->stop();
+    m_logoMovie = nullptr;
+    delete buffer; // owns the movie
+}
+
+// ---- events ----
+
+bool TfrmMain::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        m_statusPanels[2]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    if (event->type() == kMsgDeferredStartup) {
+        runDeferredStartup();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_deferredStartupDone)
+        return;
+    if (m_inspector && action(QStringLiteral("mniFrameInspector"))->isChecked())
+        m_inspector->show();
+    QCoreApplication::postEvent(this, new QEvent(kMsgDeferredStartup));
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!m_hooks.closeAllDocuments(*this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit closed();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_logoMovie && isVisible() && size() != m_logoWindowSize)
+        removeLogo();
+}
+
+void TfrmMain::runDeferredStartup()
+{
+    // Showing the window again (after minimising, say) must not rescan, reload plug-ins or
+    // reopen the welcome page: the deferred start-up belongs to the first showing only.
+    if (m_deferredStartupDone)
+        return;
+    m_deferredStartupDone = true;
+    bool showWelcome = false;
+    {
+        TSettingsBatch s;
+        using namespace SettingKeys;
+        if (s.readInteger(AutoLoadStartUp) != 0 && m_browser && m_browser->isVisible()) {
+            QCoreApplication::processEvents();
+            m_hooks.scanThumbnailFolder(*this, m_state.thumbDirectory);
+            m_browser->setFolder(m_state.thumbDirectory);
+            m_state.thumbDirectory.clear();
+        }
+        if (s.readInteger(DisplayAnimation) != 0) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            showLogo();
+            QGuiApplication::restoreOverrideCursor();
+        }
+        if (m_browser) {
+            m_browser->applySavedLayout(s, width());
+            m_browser->setFolder(m_state.thumbDirectory);
+            action(QStringLiteral("ThumbView"))->setChecked(m_browser->isVisible());
+            action(QStringLiteral("mniExplorerTree"))->setChecked(m_browser->explorerVisible());
+        }
+        showWelcome = s.readInteger(WelcomeDialog) == 0;
+    }
+    if (m_automation) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        m_hooks.scanPlugins(*this);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    if (showWelcome)
+        m_hooks.showWelcomeDialog(*this);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Program start and end: the splash, the main window and its two companion windows in their
+// order, the wait until the splash may close, and the windows' destruction in their order.
+#include "app/Splash.h"
+#include "app/StartupHooks.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class TfrmFloat;
+class TfrmMain;
+class TfrmThumbWin;
+
+struct TProgramOptions
+{
+    QStringList arguments; // the command line after the program name
+    TStartupHooks hooks = defaultStartupHooks();
+    TClock clock = steadyClock(); // decides when the splash may close
+};
+
+class TProgram
+{
+public:
+    explicit TProgram(TProgramOptions options);
+    ~TProgram();
+    TProgram(const TProgram&) = delete;
+    TProgram& operator=(const TProgram&) = delete;
+
+    // Splash, application title, main window, image browser, frame inspector; waits until the
+    // splash agrees to close, closes it and shows the main window.
+    void start();
+    // Runs the event loop until the main window has closed.
+    int exec();
+    // Destroys the inspector, the browser and the main window (which saves the settings).
+    void shutDown();
+
+    TfrmMain* mainWindow() const { return m_main.get(); }
+    TfrmThumbWin* browser() const { return m_browser.get(); }
+    TfrmFloat* inspector() const { return m_inspector.get(); }
+    // How long the splash was up, by the program's clock.
+    qint64 splashShownFor() const { return m_splashShownFor; }
+
+private:
+    TProgramOptions m_options;
+    std::unique_ptr<TfrmMain> m_main;
+    std::unique_ptr<TfrmThumbWin> m_browser;
+    std::unique_ptr<TfrmFloat> m_inspector;
+    qint64 m_splashShownFor = 0;
+};

@@ -1,0 +1,347 @@
+#include "gif/GIFImage.h"
+
+#include "gif/GIFException.h"
+#include "graphics/Exceptions.h"
+#include "graphics/Streams.h"
+
+#include <algorithm>
+
+TGIFImage::TGIFImage() : m_header(this), m_images(this)
+{
+    clear();
+}
+
+TGIFImage::~TGIFImage()
+{
+    stopPainting();
+    {
+        // Painters still listed lose their image; they must not touch it afterwards.
+        std::lock_guard<std::mutex> lock(m_paintersLock);
+        m_painters.clear();
+    }
+    clear();
+}
+
+void TGIFImage::stopPainting()
+{
+    // Painters arrive with the rendering code. Until then no painter can be running.
+    stopCurrentPainter();
+}
+
+void TGIFImage::stopCurrentPainter()
+{
+    m_currentPainter = nullptr;
+}
+
+void TGIFImage::freeBitmap()
+{
+    stopCurrentPainter();
+    m_bitmap.reset();
+}
+
+void TGIFImage::draw(TCanvas&, const QRect&)
+{
+    // Drawing (first frame or animation painter) is provided by the rendering code, which is
+    // not part of the model; until it is linked in, drawing paints nothing.
+}
+
+void TGIFImage::clear()
+{
+    stopPainting();
+    freeBitmap();
+    m_images.clear();
+    m_header.colorMap().clear();
+    m_header.setWidth(0);
+    m_header.setHeight(0);
+    m_header.prepare();
+    m_palette.reset();
+}
+
+void TGIFImage::setWidth(int value)
+{
+    if (value < 0 || value > 0xFFFF)
+        throw GIFException(QStringLiteral("Invalid pixel coordinates"));
+    for (int i = 0; i < m_images.count(); ++i) {
+        const TGIFSubImage* frame = m_images.subImage(i);
+        if (frame->left() + frame->width() > value)
+            throw GIFException(QString::fromLatin1(gifmsg::ImageWidthTooSmall));
+    }
+    if (value != m_header.width()) {
+        m_header.setWidth(value);
+        freeBitmap();
+        changed(this);
+    }
+}
+
+void TGIFImage::setHeight(int value)
+{
+    if (value < 0 || value > 0xFFFF)
+        throw GIFException(QStringLiteral("Invalid pixel coordinates"));
+    for (int i = 0; i < m_images.count(); ++i) {
+        const TGIFSubImage* frame = m_images.subImage(i);
+        if (frame->top() + frame->height() > value)
+            throw GIFException(QString::fromLatin1(gifmsg::ImageHeightTooSmall));
+    }
+    if (value != m_header.height()) {
+        m_header.setHeight(value);
+        freeBitmap();
+        changed(this);
+    }
+}
+
+HPALETTE TGIFImage::palette()
+{
+    if (m_paletteLookup)
+        throw GIFException(QStringLiteral("No global or local color table defined"));
+    m_paletteLookup = true;
+    struct Reset
+    {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_paletteLookup};
+    // The composed bitmap's palette and the web palette (for dithered drawing) come with the
+    // rendering code.
+    if (m_palette)
+        return m_palette;
+    if (m_header.colorMap().count() > 0) {
+        m_palette = m_header.colorMap().exportPalette();
+        return m_palette;
+    }
+    if (m_images.count() > 0)
+        return m_images.subImage(0)->palette(); // not cached: it belongs to the frame
+    return {};
+}
+
+void TGIFImage::setPalette(HPALETTE value)
+{
+    m_palette = std::move(value);
+    if (m_bitmap) {
+        freeBitmap();
+        setPaletteModified(true);
+        changed(this);
+    }
+}
+
+void TGIFImage::warning(TObject* sender, int severity, const QString& message)
+{
+    if (onWarning)
+        onWarning(sender, severity, message);
+}
+
+TGIFVersion TGIFImage::version() const
+{
+    TGIFVersion result = gvUnknown;
+    for (int i = 0; i < m_images.count(); ++i) {
+        result = std::max(result, m_images.subImage(i)->version());
+        if (result == gv89a)
+            break;
+    }
+    return result;
+}
+
+bool TGIFImage::isTransparent() const
+{
+    for (int i = 0; i < m_images.count(); ++i) {
+        TGIFExtensionList& extensions = m_images.subImage(i)->extensions();
+        for (int e = 0; e < extensions.count(); ++e) {
+            auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(extensions.extension(e));
+            if (gce && gce->transparent())
+                return true;
+        }
+    }
+    return false;
+}
+
+int TGIFImage::add(TPersistent* source)
+{
+    TGIFSubImage* frame = nullptr;
+    if (auto* graphic = dynamic_cast<TGraphic*>(source)) {
+        frame = new TGIFSubImage(this);
+        try {
+            frame->assign(graphic);
+        } catch (...) {
+            delete frame;
+            throw;
+        }
+    } else if (auto* subImage = dynamic_cast<TGIFSubImage*>(source)) {
+        frame = subImage;
+    } else {
+        throw GIFException(QStringLiteral("Object type not supported for operation"));
+    }
+    const int index = m_images.add(frame);
+    freeBitmap();
+    changed(this);
+    return index;
+}
+
+void TGIFImage::setDrawOptions(TGIFDrawOptions value)
+{
+    if (value == m_drawOptions)
+        return;
+    stopCurrentPainter();
+    m_drawOptions = value;
+    freeBitmap();
+    m_palette.reset();
+    for (int i = 0; i < m_images.count(); ++i) {
+        m_images.subImage(i)->freeBitmap();
+        m_images.subImage(i)->freePalette();
+    }
+    if (m_header.colorMap().count() == 0 && m_images.count() == 1) {
+        TGIFSubImage* only = m_images.subImage(0);
+        m_header.colorMap().assign(&only->colorMap());
+        only->colorMap().clear();
+    }
+    changed(this);
+}
+
+void TGIFImage::setReductionBits(int value)
+{
+    if (value < 3 || value > 8)
+        throw GIFException(QStringLiteral("Invalid Bits Per Pixel value"));
+    m_reductionBits = value;
+}
+
+void TGIFImage::assign(const TPersistent* source)
+{
+    if (source == this)
+        return;
+    if (!source) {
+        clear();
+        return;
+    }
+    if (const auto* image = dynamic_cast<const TGIFImage*>(source)) {
+        assignImage(*const_cast<TGIFImage*>(image));
+        return;
+    }
+    if (const auto* graphic = dynamic_cast<const TGraphic*>(source)) {
+        assignGraphic(graphic);
+        return;
+    }
+    TGraphic::assign(source);
+}
+
+void TGIFImage::assignImage(TGIFImage& source)
+{
+    clear();
+    onProgress = source.onProgress;
+    onWarning = source.onWarning;
+    const QString message = QStringLiteral("Copying...");
+    bool completed = false;
+    try {
+        reportProgress(psStarting, 0, false, message);
+        m_header.assign(&source.m_header);
+        m_threadPriority = source.m_threadPriority;
+        m_drawBackgroundColor = source.m_drawBackgroundColor;
+        m_drawOptions = source.m_drawOptions;
+        m_colorReduction = source.m_colorReduction;
+        m_ditherMode = source.m_ditherMode;
+        const int total = source.m_images.count();
+        for (int i = 0; i < total; ++i) {
+            auto* frame = new TGIFSubImage(this);
+            try {
+                frame->assign(source.m_images.subImage(i));
+            } catch (...) {
+                delete frame;
+                throw;
+            }
+            m_images.add(frame);
+            reportProgress(psRunning, mulDiv(i + 1, 100, total), false, message);
+        }
+        completed = true;
+        reportProgress(psEnding, 100, false, message);
+    } catch (...) {
+        if (!completed)
+            reportProgress(psEnding, 0, false, message);
+        onProgress = nullptr;
+        onWarning = nullptr;
+        throw;
+    }
+    onProgress = nullptr;
+    onWarning = nullptr;
+}
+
+void TGIFImage::assignGraphic(const TGraphic* source)
+{
+    clear();
+    auto* frame = new TGIFSubImage(this);
+    try {
+        frame->assign(source);
+    } catch (const EConvertError&) {
+        delete frame;
+        TGraphic::assign(source); // the platform's cannot-assign error
+        return;
+    } catch (...) {
+        delete frame;
+        throw;
+    }
+    m_images.add(frame);
+}
+
+void TGIFImage::loadFromStream(TStream& stream)
+{
+    const int64_t start = stream.position();
+    clear();
+    const QString message = QStringLiteral("Loading...");
+    reportProgress(psStarting, 0, false, message);
+    try {
+        loadImage(stream);
+    } catch (...) {
+        stream.setPosition(start);
+        reportProgress(psEnding, 0, true, message);
+        throw;
+    }
+    reportProgress(psEnding, 100, true, message);
+}
+
+void TGIFImage::loadImage(TStream& stream)
+{
+    m_header.loadFromStream(stream);
+    m_images.loadFromStream(stream);
+    TGIFTrailer trailer(this);
+    trailer.loadFromStream(stream);
+}
+
+void TGIFImage::saveToStream(TStream& stream)
+{
+    const QString message = QStringLiteral("Saving...");
+    reportProgress(psStarting, 0, false, message);
+    try {
+        m_header.saveToStream(stream);
+        m_images.saveToStream(stream);
+        TGIFTrailer trailer(this);
+        trailer.saveToStream(stream);
+    } catch (...) {
+        reportProgress(psEnding, 0, true, message);
+        throw;
+    }
+    reportProgress(psEnding, 100, true, message);
+}
+
+void TGIFImage::writeData(TStream& stream)
+{
+    if (gifSettings().optimizeOnStream)
+        optimize(GIFAllOptimizeOptions, 0, 0, 8);
+    saveToStream(stream);
+}
+
+void TGIFImage::saveToClipboardFormat(QString& format, QByteArray& data)
+{
+    if (empty())
+        return;
+    // The composed bitmap goes on the clipboard beside the GIF data once rendering is in place.
+    TMemoryStream stream;
+    saveToStream(stream);
+    format = QString::fromLatin1(GIFClipboardFormat);
+    data = stream.takeData();
+}
+
+void TGIFImage::loadFromClipboardFormat(const QString& format, const QByteArray& data)
+{
+    if (format == QLatin1String(GIFClipboardFormat)) {
+        TMemoryStream stream(data);
+        loadFromStream(stream);
+        return;
+    }
+    // Bitmap data ("image/bmp") is converted by the bitmap conversion code once it is linked in.
+    throw GIFException(QStringLiteral("Unsupported clipboard format"));
+}

@@ -1,0 +1,110 @@
+#pragma once
+// One frame of a GIF image: image descriptor, local colour map, one byte per pixel and the
+// frame's extensions.
+//
+// Ownership: the image's frame list owns the frame; the frame owns its extensions, its local
+// map and its pixels. The graphic control reference points into the extension list (not owned).
+#include "gif/GIFColorMap.h"
+#include "gif/GIFItems.h"
+
+#include <QRect>
+#include <memory>
+
+class TGIFGraphicControlExtension;
+
+class TGIFSubImage : public TGIFItem
+{
+public:
+    explicit TGIFSubImage(TGIFImage* image);
+    ~TGIFSubImage() override;
+
+    void clear();
+    bool empty() const;
+
+    int left() const { return m_left; }
+    int top() const { return m_top; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    void setLeft(int value) { setBounds(value, m_top, m_width, m_height); }
+    void setTop(int value) { setBounds(m_left, value, m_width, m_height); }
+    void setWidth(int value) { setBounds(m_left, m_top, value, m_height); }
+    void setHeight(int value) { setBounds(m_left, m_top, m_width, value); }
+    QRect boundsRect() const { return QRect(m_left, m_top, m_width, m_height); }
+    // Sets all four together; a size change reallocates the pixels (all 0) and the logical
+    // screen grows (with warnings) when the frame sticks out of it.
+    void setBounds(int left, int top, int width, int height);
+    void setBoundsRect(const QRect& rect) { setBounds(rect.x(), rect.y(), rect.width(), rect.height()); }
+
+    bool interlaced() const { return (m_packed & 0x40) != 0; }
+    void setInterlaced(bool value);
+    uint8_t packedFields() const { return m_packed; }
+    void setPackedFields(uint8_t value) { m_packed = value; }
+    int bitsPerPixel() const { return m_colorMap.bitsPerPixel(); }
+    int colorResolution() const { return bitsPerPixel() - 1; }
+
+    TGIFLocalColorMap& colorMap() { return m_colorMap; }
+    // Local map when it holds colours, else the global map when it does, else the local map.
+    TGIFColorMap& activeColorMap();
+    TGIFExtensionList& extensions() { return m_extensions; }
+    TGIFGraphicControlExtension* graphicControlExtension() const { return m_gce; }
+    void setGraphicControlExtension(TGIFGraphicControlExtension* gce) { m_gce = gce; }
+    bool transparent() const { return m_transparent; }
+    void setTransparentFlag(bool value) { m_transparent = value; }
+    // The transparent index when the frame is transparent, else -1.
+    int transparentIndex() const;
+
+    TGIFVersion version() const override;
+
+    uint8_t pixel(int x, int y);
+    void setPixel(int x, int y, uint8_t value) { scanLine(y)[checkedColumn(x)] = value; }
+    uint8_t* scanLine(int y);
+    uint8_t* data() { return m_data.empty() ? nullptr : m_data.data(); }
+    const uint8_t* data() const { return m_data.empty() ? nullptr : m_data.data(); }
+    int64_t dataSize() const { return int64_t(m_data.size()); }
+    // Replaces the pixels; the size must be width × height.
+    void setData(std::vector<uint8_t> pixels);
+
+    // Cached renderings (made by the renderer; freed whenever what they show changes).
+    const std::shared_ptr<TBitmap>& bitmap() const { return m_bitmap; }
+    void setBitmap(std::shared_ptr<TBitmap> bitmap) { m_bitmap = std::move(bitmap); }
+    const std::shared_ptr<TBitmap>& mask() const { return m_mask; }
+    bool needMask() const { return m_needMask; }
+    void freeBitmap() { m_bitmap.reset(); }
+    void freeMask();
+    HPALETTE palette() const { return m_palette; }
+    void setPalette(HPALETTE value);
+    void freePalette() { m_palette.reset(); }
+
+    // Keeps only the rectangle of non-transparent pixels; empties a wholly transparent frame.
+    void crop();
+    // Makes the pixels that repeat what previous shows transparent.
+    void merge(TGIFSubImage* previous);
+
+    void assign(const TPersistent* source) override;
+    void saveToStream(TStream& stream) override;
+    void loadFromStream(TStream& stream) override;
+
+private:
+    int checkedColumn(int x) const;
+    void allocatePixels(uint8_t fill);
+    void readImage(TStream& stream);
+    void compress(TStream& stream);
+
+    uint16_t m_left = 0;
+    uint16_t m_top = 0;
+    uint16_t m_width = 0;
+    uint16_t m_height = 0;
+    uint8_t m_packed = 0;
+    std::vector<uint8_t> m_data;
+    TGIFLocalColorMap m_colorMap;
+    TGIFExtensionList m_extensions;
+    TGIFGraphicControlExtension* m_gce = nullptr;
+    bool m_transparent = false;
+    std::shared_ptr<TBitmap> m_bitmap;
+    std::shared_ptr<TBitmap> m_mask;
+    bool m_needMask = true;
+    HPALETTE m_palette;
+};
+
+// Checked width × height against the engine's per-frame pixel limit.
+int64_t gifCheckedPixelCount(int width, int height);

@@ -1,0 +1,93 @@
+#pragma once
+// Small shared vocabulary of the GIF engine: versions, colour values, draw options and the
+// process-wide engine settings.
+#include <QString>
+#include <cstdint>
+
+class TGIFImage;
+class TGIFItem;
+class TGIFHeader;
+class TGIFSubImage;
+class TGIFExtension;
+class TGIFColorMap;
+class TBitmap;
+class TGIFPainter;
+
+// GIF versions; the text of version n is "87a89a" from 3 × (n − 1).
+enum TGIFVersion : uint8_t
+{
+    gvUnknown = 0,
+    gv87a = 1,
+    gv89a = 2
+};
+QString gifVersionText(TGIFVersion version);
+
+// Colour values: red in the low byte, then green, then blue; the high byte is ignored on input.
+using TColor = uint32_t;
+constexpr TColor rgbColor(uint8_t red, uint8_t green, uint8_t blue)
+{
+    return TColor(red) | (TColor(green) << 8) | (TColor(blue) << 16);
+}
+// "No colour" for the background colour used when drawing.
+constexpr TColor clNone = 0x1FFFFFFF;
+
+// Draw option bits.
+enum TGIFDrawOption : uint16_t
+{
+    goAsync = 1 << 0,
+    goTransparent = 1 << 1,
+    goAnimate = 1 << 2,
+    goLoop = 1 << 3,
+    goLoopContinously = 1 << 4,
+    goValidateCanvas = 1 << 5,
+    goDirectDraw = 1 << 6,
+    goClearOnLoop = 1 << 7,
+    goTile = 1 << 8,
+    goDither = 1 << 9,
+    goAutoDither = 1 << 10,
+};
+using TGIFDrawOptions = uint16_t;
+constexpr TGIFDrawOptions GIFDefaultDrawOptions = 0x060F;
+
+// Whole-image optimisation option bits.
+enum TGIFOptimizeOption : uint8_t
+{
+    ooCrop = 1 << 0,
+    ooMerge = 1 << 1,
+    ooCleanup = 1 << 2,
+    ooColorMap = 1 << 3,
+    ooReduceColors = 1 << 4,
+};
+using TGIFOptimizeOptions = uint8_t;
+constexpr TGIFOptimizeOptions GIFAllOptimizeOptions = 0x1F;
+
+// Process-wide settings of the engine. Read and written on the user-interface thread only.
+struct TGIFSettings
+{
+    int defaultDelay = 10;    // hundredths of a second, for frames without a delay
+    int minimumDelay = 3;     // hundredths
+    int maximumDelay = 1000;  // hundredths; synchronous painting only
+    int delayMultiplier = 12; // milliseconds per hundredth
+    bool optimizeOnStream = false;
+    bool renderOnLoad = false;
+    bool paletteDevice = false;
+    // Safety limits against hostile headers: the pixel count of one frame, and of all frames
+    // read by one load, and the extension blocks of one frame. Exceeding any fails with a GIFException
+    // instead of allocating.
+    int64_t maxFramePixels = int64_t(1) << 28;
+    // (every frame counts at least 4096 pixels here).
+    int64_t maxLoadPixels = int64_t(1) << 30;
+    int maxExtensionsPerFrame = 65536;
+};
+TGIFSettings& gifSettings();
+
+// The engine's message texts that more than one unit raises.
+namespace gifmsg {
+inline const char* const PrematureEnd = "Premature end of data";
+inline const char* const InvalidColorIndex = "Invalid color index";
+inline const char* const ImageWidthTooSmall = "Image width too small for contained frames";
+inline const char* const ImageHeightTooSmall = "Image height too small for contained frames";
+inline const char* const ImageExceedsScreen = "Image exceeds Logical Screen size";
+inline const char* const ColorNotInTable = "Color not in color table";
+inline const char* const FrameTooLarge = "Image size exceeds the engine's pixel limit";
+} // namespace gifmsg

@@ -1,0 +1,234 @@
+#include "platform/MessageService.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+IMessageService* g_service = nullptr;
+
+TQtMessageService& qtService()
+{
+    static TQtMessageService service;
+    return service;
+}
+
+bool cannotShowDialogs()
+{
+    // Nobody can answer a modal dialog on the offscreen platform; waiting for one would hang.
+    return QGuiApplication::platformName() == QLatin1String("offscreen");
+}
+
+QMessageBox::Icon iconFor(TMsgType type)
+{
+    switch (type) {
+    case TMsgType::Warning:
+        return QMessageBox::Warning;
+    case TMsgType::Error:
+        return QMessageBox::Critical;
+    case TMsgType::Information:
+        return QMessageBox::Information;
+    case TMsgType::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+TMsgResult runBox(QMessageBox& box, TMsgButtons buttons)
+{
+    struct Entry
+    {
+        QMessageBox::StandardButton button;
+        TMsgResult result;
+    };
+    std::vector<Entry> entries;
+    switch (buttons) {
+    case TMsgButtons::Ok:
+        entries = {{QMessageBox::Ok, TMsgResult::Ok}};
+        break;
+    case TMsgButtons::YesNo:
+        entries = {{QMessageBox::Yes, TMsgResult::Yes}, {QMessageBox::No, TMsgResult::No}};
+        break;
+    case TMsgButtons::YesNoCancel:
+        entries = {{QMessageBox::Yes, TMsgResult::Yes},
+                   {QMessageBox::No, TMsgResult::No},
+                   {QMessageBox::Cancel, TMsgResult::Cancel}};
+        break;
+    case TMsgButtons::AbortIgnoreAll:
+        entries = {{QMessageBox::Abort, TMsgResult::Abort},
+                   {QMessageBox::Ignore, TMsgResult::Ignore},
+                   {QMessageBox::YesToAll, TMsgResult::All}};
+        break;
+    }
+    for (const Entry& entry : entries)
+        box.addButton(entry.button);
+    if (buttons == TMsgButtons::AbortIgnoreAll)
+        box.button(QMessageBox::YesToAll)->setText(QObject::tr("&All"));
+    box.setDefaultButton(entries.front().button);
+    const int chosen = box.exec();
+    for (const Entry& entry : entries)
+        if (chosen == entry.button)
+            return entry.result;
+    return dismissedAnswer(buttons);
+}
+
+QFileDialog* makeFileDialog(const TFileDialogRequest& request, QFileDialog::AcceptMode mode)
+{
+    auto* dialog = new QFileDialog(QApplication::activeWindow(), request.title, request.initialDir);
+    dialog->setAcceptMode(mode);
+    const QStringList filters = qtNameFilters(request.filter);
+    dialog->setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog->selectNameFilter(filters.at(request.filterIndex - 1));
+    if (!request.fileName.isEmpty())
+        dialog->selectFile(request.fileName);
+    if (!request.defaultSuffix.isEmpty())
+        dialog->setDefaultSuffix(request.defaultSuffix);
+    if (mode == QFileDialog::AcceptOpen)
+        dialog->setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    return dialog;
+}
+
+TFileDialogResult runFileDialog(const TFileDialogRequest& request, QFileDialog::AcceptMode mode)
+{
+    TFileDialogResult result;
+    result.filterIndex = request.filterIndex;
+    result.folder = request.initialDir;
+    if (cannotShowDialogs()) {
+        qWarning("File dialog \"%s\" suppressed on the offscreen platform", qPrintable(request.title));
+        return result;
+    }
+    std::unique_ptr<QFileDialog> dialog(makeFileDialog(request, mode));
+    result.accepted = dialog->exec() == QDialog::Accepted;
+    result.folder = dialog->directory().absolutePath();
+    result.filterIndex = int(qtNameFilters(request.filter).indexOf(dialog->selectedNameFilter())) + 1;
+    if (result.accepted)
+        result.files = dialog->selectedFiles();
+    return result;
+}
+
+} // namespace
+
+IMessageService& messageService()
+{
+    return g_service ? *g_service : qtService();
+}
+
+IMessageService* installMessageService(IMessageService* service)
+{
+    IMessageService* previous = g_service;
+    g_service = service;
+    return previous;
+}
+
+QStringList qtNameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts.at(i + 1);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        result << QStringLiteral("%1 (%2)").arg(parts.at(i), patterns.trimmed());
+    }
+    return result;
+}
+
+QString messageCaption(TMsgType type)
+{
+    switch (type) {
+    case TMsgType::Warning:
+        return QStringLiteral("Warning");
+    case TMsgType::Error:
+        return QStringLiteral("Error");
+    case TMsgType::Information:
+        return QStringLiteral("Information");
+    case TMsgType::Confirmation:
+        return QStringLiteral("Confirm");
+    }
+    return {};
+}
+
+TMsgResult dismissedAnswer(TMsgButtons buttons)
+{
+    switch (buttons) {
+    case TMsgButtons::Ok:
+        return TMsgResult::Ok;
+    case TMsgButtons::YesNo:
+        return TMsgResult::No;
+    case TMsgButtons::YesNoCancel:
+        return TMsgResult::Cancel;
+    case TMsgButtons::AbortIgnoreAll:
+        return TMsgResult::Ignore;
+    }
+    return TMsgResult::Cancel;
+}
+
+TMsgResult TQtMessageService::messageBox(const QString& text, TMsgType type, TMsgButtons buttons)
+{
+    if (cannotShowDialogs()) {
+        qWarning("Message box suppressed on the offscreen platform: %s", qPrintable(text));
+        return dismissedAnswer(buttons);
+    }
+    QMessageBox box(iconFor(type), messageCaption(type), text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    return runBox(box, buttons);
+}
+
+TMsgResult TQtMessageService::question(const QString& text, TMsgType type, TMsgButtons buttons,
+                                       bool& makeDefault, const QString& checkCaption)
+{
+    if (cannotShowDialogs()) {
+        qWarning("Question suppressed on the offscreen platform: %s", qPrintable(text));
+        return dismissedAnswer(buttons);
+    }
+    QMessageBox box(iconFor(type), messageCaption(type), text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    auto* check = new QCheckBox(checkCaption);
+    check->setChecked(makeDefault);
+    box.setCheckBox(check);
+    const TMsgResult result = runBox(box, buttons);
+    makeDefault = check->isChecked();
+    return result;
+}
+
+std::optional<QString> TQtMessageService::inputBox(const QString& caption, const QString& prompt,
+                                                   const QString& defaultText)
+{
+    if (cannotShowDialogs()) {
+        qWarning("Input box suppressed on the offscreen platform: %s", qPrintable(prompt));
+        return std::nullopt;
+    }
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
+                                               QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+TFileDialogResult TQtMessageService::openFile(const TFileDialogRequest& request)
+{
+    return runFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+TFileDialogResult TQtMessageService::saveFile(const TFileDialogRequest& request)
+{
+    return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+std::optional<QString> TQtMessageService::chooseFolder(const QString& caption, const QString& initialDir)
+{
+    if (cannotShowDialogs()) {
+        qWarning("Folder dialog suppressed on the offscreen platform: %s", qPrintable(caption));
+        return std::nullopt;
+    }
+    const QString folder =
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption, initialDir);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}

@@ -1,0 +1,127 @@
+#pragma once
+// The one way the program talks to the user through modal boxes: message boxes, questions with a
+// "make this the default" box, input boxes, file dialogs and the folder dialog. Production code
+// calls messageService(); the Qt implementation shows real dialogs, tests install a scripted one
+// (ScriptedMessageService.h) so that no test ever waits on a modal dialog.
+//
+// Only the GUI thread may call the service.
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QWidget;
+
+enum class TMsgType
+{
+    Warning,
+    Error,
+    Information,
+    Confirmation,
+};
+
+enum class TMsgButtons
+{
+    Ok,
+    YesNo,
+    YesNoCancel,
+    AbortIgnoreAll,
+};
+
+enum class TMsgResult
+{
+    Ok,
+    Yes,
+    No,
+    Cancel,
+    Abort,
+    Ignore,
+    All,
+};
+
+// Filters use the "Description|patterns|Description|patterns" form of the program's texts.
+struct TFileDialogRequest
+{
+    QString title;
+    QString filter;
+    int filterIndex = 1; // 1-based, as in the filter texts' users
+    QString initialDir;
+    QString fileName;
+    bool multiSelect = false;
+    QString defaultSuffix;
+};
+
+struct TFileDialogResult
+{
+    bool accepted = false;
+    QStringList files; // full names in the order chosen
+    int filterIndex = 1;
+    QString folder; // the dialog's folder when it closed
+};
+
+class IMessageService
+{
+public:
+    virtual ~IMessageService() = default;
+
+    virtual TMsgResult messageBox(const QString& text, TMsgType type, TMsgButtons buttons) = 0;
+    // A question with a check box under it; makeDefault holds its state on entry and on return.
+    virtual TMsgResult question(const QString& text, TMsgType type, TMsgButtons buttons, bool& makeDefault,
+                                const QString& checkCaption) = 0;
+    // Empty when cancelled.
+    virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+                                            const QString& defaultText) = 0;
+    virtual TFileDialogResult openFile(const TFileDialogRequest& request) = 0;
+    virtual TFileDialogResult saveFile(const TFileDialogRequest& request) = 0;
+    virtual std::optional<QString> chooseFolder(const QString& caption, const QString& initialDir) = 0;
+};
+
+inline constexpr const char* kMakeDefaultCaption = "Make this the &Default";
+
+// The service in use. Never null: the Qt service until another is installed.
+IMessageService& messageService();
+// Installs a service (not owned) and returns the previous one; nullptr restores the Qt service.
+IMessageService* installMessageService(IMessageService* service);
+
+// Keeps a service installed for the lifetime of a scope.
+class TScopedMessageService
+{
+public:
+    explicit TScopedMessageService(IMessageService& service) : m_previous(installMessageService(&service)) {}
+    ~TScopedMessageService() { installMessageService(m_previous); }
+    TScopedMessageService(const TScopedMessageService&) = delete;
+    TScopedMessageService& operator=(const TScopedMessageService&) = delete;
+
+private:
+    IMessageService* m_previous;
+};
+
+// Convenience wrapper used throughout the program: messageDlg("...", TMsgType::Warning, TMsgButtons::Ok).
+inline TMsgResult messageDlg(const QString& text, TMsgType type, TMsgButtons buttons)
+{
+    return messageService().messageBox(text, type, buttons);
+}
+
+// Converts "Desc|*.a;*.b|Desc2|*.c" into Qt name filters "Desc (*.a *.b)". A trailing description
+// without patterns is dropped.
+QStringList qtNameFilters(const QString& filter);
+// The caption a box of that type carries.
+QString messageCaption(TMsgType type);
+
+// Shows real Qt dialogs, parented to the active window. On the offscreen platform, where nobody
+// could answer a modal dialog, it logs the text and gives the answer a dismissed dialog would give.
+class TQtMessageService : public IMessageService
+{
+public:
+    TMsgResult messageBox(const QString& text, TMsgType type, TMsgButtons buttons) override;
+    TMsgResult question(const QString& text, TMsgType type, TMsgButtons buttons, bool& makeDefault,
+                        const QString& checkCaption) override;
+    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+                                    const QString& defaultText) override;
+    TFileDialogResult openFile(const TFileDialogRequest& request) override;
+    TFileDialogResult saveFile(const TFileDialogRequest& request) override;
+    std::optional<QString> chooseFolder(const QString& caption, const QString& initialDir) override;
+};
+
+// The answer a box gives when it is dismissed without a choice (Escape, window closed).
+TMsgResult dismissedAnswer(TMsgButtons buttons);
