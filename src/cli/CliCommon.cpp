@@ -18,7 +18,8 @@ int usage()
     std::fprintf(stderr, "usage: reelwright-cli info FILE [--json]\n"
                          "       reelwright-cli copy IN OUT [--rle]\n"
                          "       reelwright-cli optimize IN OUT [--crop] [--merge] [--cleanup] [--colormaps] "
-                         "[--merge-maps]\n");
+                         "[--merge-maps]\n"
+                         "       reelwright-cli reduce IN OUT [--method 0-9] [--dither 0-6] [--bits 1-8]\n");
     return ExitUsage;
 }
 

@@ -23,5 +23,6 @@ int usage();
 int runInfo(const QStringList& args);
 int runCopy(const QStringList& args);
 int runOptimize(const QStringList& args);
+int runReduce(const QStringList& args);
 
 } // namespace cli

@@ -25,5 +25,7 @@ int main(int argc, char** argv)
         return cli::runCopy(args);
     if (command == "optimize")
         return cli::runOptimize(args);
+    if (command == "reduce")
+        return cli::runReduce(args);
     return cli::usage();
 }

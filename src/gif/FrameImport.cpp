@@ -3,6 +3,14 @@
 #include "gif/BitmapReduction.h"
 #include "gif/GIFDIB.h"
 #include "gif/GIFException.h"
+#include "gif/GIFExtensions.h"
+#include "gif/GIFImage.h"
+#include "gif/GIFSubImage.h"
+#include "graphics/Canvas.h"
+#include "graphics/Exceptions.h"
+#include "graphics/Icon.h"
+#include "graphics/Metafile.h"
+#include "graphics/Picture.h"
 
 #include <algorithm>
 #include <array>
@@ -187,4 +195,176 @@ TFramePixels convertBitmap(TBitmap& bitmap, uint8_t colorReduction, uint8_t dith
     }
     scope.done();
     return out;
+}
+
+namespace {
+
+// Draws a graphic at (0, 0) on a 24-bit bitmap of its size. False, with the bitmap emptied, when
+// the graphic cannot be drawn (a metafile without a rasteriser).
+bool drawOnto(TBitmap& bitmap, TGraphic& graphic)
+{
+    try {
+        bitmap.assign(nullptr);
+        bitmap.setPixelFormat(pf24bit);
+        bitmap.setSize(graphic.width(), graphic.height());
+        bitmap.canvas().draw(0, 0, &graphic);
+        return true;
+    } catch (const Exception&) {
+        bitmap.assign(nullptr);
+        return false;
+    }
+}
+
+void fill(TBitmap& bitmap, TColor color)
+{
+    bitmap.canvas().brush().color = color;
+    bitmap.canvas().brush().style = bsSolid;
+    bitmap.canvas().fillRect(QRect(0, 0, bitmap.width(), bitmap.height()));
+}
+
+} // namespace
+
+void transparentFromMask(TGIFSubImage& frame, TBitmap& mask)
+{
+    TGIFLocalColorMap& map = frame.colorMap();
+    map.optimize();
+    const int count = map.count();
+    if (count < 1 || count >= maxFrameColors || frame.empty())
+        return;
+    const int transparent = map.add(rgbColor(0, 0, 0));
+
+    // The mask is read as 8-bit rows from a copy: the caller's mask keeps its format.
+    TBitmap rows;
+    rows.assign(&mask);
+    bool masked = false;
+    if (!rows.empty()) {
+        TDIBReader reader(&rows, pf8bit);
+        const int width = std::min(frame.width(), rows.width());
+        const int height = std::min(frame.height(), rows.height());
+        for (int y = 0; y < height; ++y) {
+            const uint8_t* in = reader.row(y);
+            uint8_t* out = frame.scanLine(y);
+            for (int x = 0; x < width; ++x) {
+                if (in[x] != 0) {
+                    out[x] = uint8_t(transparent);
+                    masked = true;
+                }
+            }
+        }
+    }
+    if (!masked) {
+        map.deleteAt(transparent);
+        return;
+    }
+    auto control = std::make_unique<TGIFGraphicControlExtension>(&frame);
+    control->setTransparent(true);
+    control->setTransparentColorIndex(transparent);
+    frame.extensions().add(control.release());
+}
+
+void importBitmap(TGIFSubImage& frame, TBitmap& bitmap)
+{
+    frame.clear();
+    if (bitmap.empty())
+        return;
+    frame.setBounds(frame.left(), frame.top(), bitmap.width(), bitmap.height());
+
+    TGIFImage* image = frame.image();
+    TImportProgress progress;
+    if (image) {
+        progress = [image](TProgressStage stage, int percent) {
+            image->reportProgress(stage, percent, false, QStringLiteral("Converting..."));
+        };
+    }
+    TFramePixels converted = convertBitmap(bitmap, image ? image->colorReduction() : uint8_t(rmNetscape),
+                                           image ? image->ditherMode() : uint8_t(dmNearest),
+                                           image ? image->reductionBits() : 8, progress);
+    std::vector<TGIFColor> entries;
+    entries.reserve(converted.colors.size());
+    for (TColor color : converted.colors)
+        entries.push_back(TGIFColor::fromValue(color));
+    frame.colorMap().setEntries(entries);
+    frame.setData(std::move(converted.pixels));
+    // The picture the frame was made from is what it shows; changing the map or the pixels later
+    // frees it again.
+    frame.setBitmap(std::move(converted.bitmap));
+
+    if (bitmap.transparent()) {
+        if (TBitmap* mask = bitmap.mask())
+            transparentFromMask(frame, *mask);
+    }
+}
+
+std::unique_ptr<TBitmap> metafileMask(TMetafile& metafile, int width, int height)
+{
+    TBitmap onWhite(width, height, pf24bit);
+    TBitmap onBlack(width, height, pf24bit);
+    fill(onWhite, clWhite);
+    fill(onBlack, clBlack);
+    onWhite.canvas().draw(0, 0, &metafile);
+    onBlack.canvas().draw(0, 0, &metafile);
+    auto mask = std::make_unique<TBitmap>(width, height, pf24bit);
+    const size_t rowBytes = size_t(width) * 3;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* a = std::as_const(onWhite).scanLine(y);
+        const uint8_t* b = std::as_const(onBlack).scanLine(y);
+        uint8_t* out = mask->scanLine(y);
+        for (size_t i = 0; i < rowBytes; ++i)
+            out[i] = uint8_t(a[i] ^ b[i]);
+    }
+    return mask;
+}
+
+void importGraphic(TGIFSubImage& frame, TGraphic& graphic)
+{
+    frame.clear();
+    if (graphic.empty())
+        return;
+    auto* icon = dynamic_cast<TIcon*>(&graphic);
+    auto* metafile = dynamic_cast<TMetafile*>(&graphic);
+
+    TBitmap bitmap;
+    if (icon || metafile) {
+        if (!drawOnto(bitmap, graphic))
+            bitmap.assign(&graphic);
+    } else {
+        try {
+            bitmap.assign(&graphic);
+        } catch (const Exception&) {
+            if (!drawOnto(bitmap, graphic))
+                throw;
+        }
+    }
+    importBitmap(frame, bitmap);
+    if (frame.empty())
+        return;
+
+    if (icon) {
+        if (TBitmap* mask = icon->maskBitmap())
+            transparentFromMask(frame, *mask);
+    } else if (metafile) {
+        std::unique_ptr<TBitmap> mask = metafileMask(*metafile, bitmap.width(), bitmap.height());
+        transparentFromMask(frame, *mask);
+    }
+}
+
+bool importIntoFrame(TGIFSubImage& frame, const TPersistent* source)
+{
+    if (const auto* picture = dynamic_cast<const TPicture*>(source)) {
+        if (!picture->graphic()) {
+            frame.clear();
+            return true;
+        }
+        return importIntoFrame(frame, picture->graphic());
+    }
+    // The import only reads the source; the graphic classes' drawing and mask calls are not const.
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
+        importBitmap(frame, *const_cast<TBitmap*>(bitmap));
+        return true;
+    }
+    if (const auto* graphic = dynamic_cast<const TGraphic*>(source)) {
+        importGraphic(frame, *const_cast<TGraphic*>(graphic));
+        return true;
+    }
+    return false;
 }

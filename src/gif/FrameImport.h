@@ -14,6 +14,8 @@
 #include <vector>
 
 class TGIFSubImage;
+class TGraphic;
+class TMetafile;
 class TPersistent;
 
 // Progress of a conversion (start, a step every 32 rows, end), percent of rows done.
@@ -37,3 +39,26 @@ struct TFramePixels
 // raises GIFException "Invalid reduction method". An empty bitmap gives empty pixels.
 TFramePixels convertBitmap(TBitmap& bitmap, uint8_t colorReduction, uint8_t ditherMode, int reductionBits,
                            const TImportProgress& progress = {});
+
+// Frame assign from a picture source: a TBitmap, a picture holder (its graphic; an empty holder
+// clears the frame) or any other graphic. Returns false, touching nothing, for anything else.
+bool importIntoFrame(TGIFSubImage& frame, const TPersistent* source);
+
+// Clears the frame and fills it from the bitmap with the frame's image's colour reduction,
+// dither mode and reduction bits (6, 0 and 8 without an image). A bitmap marked transparent
+// makes the frame transparent through the bitmap's mask.
+void importBitmap(TGIFSubImage& frame, TBitmap& bitmap);
+
+// Clears the frame and fills it from a graphic drawn on (or converted into) a bitmap. Icons are
+// made transparent through their own mask, metafiles where their background shows through.
+void importGraphic(TGIFSubImage& frame, TGraphic& graphic);
+
+// Transparency from a mask picture of the frame's size (non-zero where transparent): optimises
+// the local colour map, then, when it holds 1 ... 255 colours, appends black as the transparent
+// index for every masked pixel and adds a transparent graphic control extension. When no pixel
+// is masked, or the map is empty or full, the frame stays opaque and its map without the black.
+void transparentFromMask(TGIFSubImage& frame, TBitmap& mask);
+
+// The mask of a metafile: the picture drawn on white and on black, combined by exclusive-or, so
+// that the result is non-zero exactly where the background shows through. 24 bits per pixel.
+std::unique_ptr<TBitmap> metafileMask(TMetafile& metafile, int width, int height);

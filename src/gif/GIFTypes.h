@@ -1,6 +1,8 @@
 #pragma once
 // Small shared vocabulary of the GIF engine: versions, colour values, draw options and the
 // process-wide engine settings.
+#include "graphics/Colors.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -21,15 +23,6 @@ enum TGIFVersion : uint8_t
     gv89a = 2
 };
 QString gifVersionText(TGIFVersion version);
-
-// Colour values: red in the low byte, then green, then blue; the high byte is ignored on input.
-using TColor = uint32_t;
-constexpr TColor rgbColor(uint8_t red, uint8_t green, uint8_t blue)
-{
-    return TColor(red) | (TColor(green) << 8) | (TColor(blue) << 16);
-}
-// "No colour" for the background colour used when drawing.
-constexpr TColor clNone = 0x1FFFFFFF;
 
 // Draw option bits.
 enum TGIFDrawOption : uint16_t
