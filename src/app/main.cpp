@@ -1,5 +1,6 @@
 // Program entry: the command line's first argument names a file to open.
 #include "app/Program.h"
+#include "gif/GIFEngine.h"
 #include "platform/ImagingControl.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // The imaging library takes its resource limits at start-up, before any other thread uses it.
     initializeImaging();
+    gifEngineStartup();
     TProgramOptions options;
     options.arguments = app.arguments().mid(1);
     int result = 0;
@@ -17,5 +19,6 @@ int main(int argc, char** argv)
         program.start();
         result = program.exec();
     }
+    gifEngineShutdown();
     return result;
 }

@@ -1,5 +1,6 @@
 // reelwright-cli: the GIF engine on the command line (batch use, test tools, benchmarks).
 #include "cli/CliCommon.h"
+#include "gif/GIFEngine.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -7,6 +8,7 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    gifEngineStartup();
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
         return cli::usage();
@@ -25,6 +27,8 @@ int main(int argc, char** argv)
         return cli::runCopy(args);
     if (command == "optimize")
         return cli::runOptimize(args);
+    if (command == "bench")
+        return cli::runBench(args);
     if (command == "reduce")
         return cli::runReduce(args);
     return cli::usage();

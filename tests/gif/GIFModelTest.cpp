@@ -1,8 +1,10 @@
 // The image model: geometry rules, ownership, versions, copying and the reporting channels.
 #include "GIFTestUtil.h"
 
+#include "gif/GIFEngine.h"
 #include "gif/GIFException.h"
 #include "graphics/Exceptions.h"
+#include "graphics/Picture.h"
 #include "graphics/Streams.h"
 
 #include <gtest/gtest.h>
@@ -343,4 +345,16 @@ TEST(GIFModel, SaveReportsProgressPerFrame)
     save(image);
     EXPECT_EQ(seen, (std::vector<std::tuple<int, int, bool>>{
                         {0, 0, false}, {1, 33, false}, {1, 67, false}, {1, 100, false}, {2, 100, true}}));
+}
+
+TEST(GIFModel, EngineStartupRegistersTheGIFGraphicClassOnce)
+{
+    gifEngineStartup();
+    gifEngineStartup();
+    auto graphic = TPicture::createGraphic("gif");
+    EXPECT_NE(dynamic_cast<TGIFImage*>(graphic.get()), nullptr);
+    gifEngineShutdown();
+    EXPECT_NE(TPicture::createGraphic(".gif"), nullptr);
+    gifEngineShutdown();
+    EXPECT_EQ(TPicture::createGraphic("gif"), nullptr);
 }
