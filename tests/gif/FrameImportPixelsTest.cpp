@@ -87,28 +87,6 @@ TEST(FrameImportPixels, OneBitRowOfNinePixelsComesFromTwoBytes)
     EXPECT_EQ(frame.colors, (std::vector<TColor>{rgbColor(0, 0, 0), rgbColor(255, 255, 255)}));
 }
 
-TEST(FrameImportPixels, TrueColourKeepsUpTo256ColoursInTheOrderMet)
-{
-    for (int colors : {255, 256, 257}) {
-        SCOPED_TRACE(colors);
-        TBitmap source(colors, 2, pf24bit);
-        for (int x = 0; x < colors; ++x) {
-            source.setPixelRgb(x, 0, qRgb(x % 256, x / 256, 7));
-            source.setPixelRgb(colors - 1 - x, 1, qRgb(x % 256, x / 256, 7));
-        }
-        if (colors > 256) {
-            EXPECT_EQ(gifError([&] { convertBitmap(source, 0, 0, 8); }),
-                      QStringLiteral("Color table overflow"));
-            continue;
-        }
-        const TFramePixels frame = convertBitmap(source, 0, 0, 8);
-        ASSERT_EQ(int(frame.colors.size()), colors);
-        EXPECT_EQ(frame.colors[0], rgbColor(0, 0, 7));
-        EXPECT_EQ(frame.colors[size_t(colors - 1)], rgbColor(uint8_t(colors - 1), 0, 7));
-        expectSameColors(source, frame);
-    }
-}
-
 TEST(FrameImportPixels, ColoursEvictedFromTheCacheAreNotAddedTwice)
 {
     // Ten colours cycling: more than the cache holds, so every pixel after the first round is a
