@@ -19,7 +19,8 @@ int usage()
                          "       reelwright-cli copy IN OUT [--rle]\n"
                          "       reelwright-cli optimize IN OUT [--crop] [--merge] [--cleanup] [--colormaps] "
                          "[--merge-maps]\n"
-                         "       reelwright-cli bench FILE... [--repeat N]\n");
+                         "       reelwright-cli bench FILE... [--repeat N]\n"
+                         "       reelwright-cli reduce IN OUT [--method 0-9] [--dither 0-6] [--bits 1-8]\n");
     return ExitUsage;
 }
 

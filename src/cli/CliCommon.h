@@ -24,5 +24,6 @@ int runInfo(const QStringList& args);
 int runCopy(const QStringList& args);
 int runOptimize(const QStringList& args);
 int runBench(const QStringList& args);
+int runReduce(const QStringList& args);
 
 } // namespace cli

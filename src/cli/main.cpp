@@ -29,5 +29,7 @@ int main(int argc, char** argv)
         return cli::runOptimize(args);
     if (command == "bench")
         return cli::runBench(args);
+    if (command == "reduce")
+        return cli::runReduce(args);
     return cli::usage();
 }

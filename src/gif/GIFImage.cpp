@@ -1,6 +1,7 @@
 #include "gif/GIFImage.h"
 
 #include "gif/GIFException.h"
+#include "graphics/Bitmap.h"
 #include "graphics/Exceptions.h"
 #include "graphics/Streams.h"
 
@@ -342,6 +343,11 @@ void TGIFImage::loadFromClipboardFormat(const QString& format, const QByteArray&
         loadFromStream(stream);
         return;
     }
-    // Bitmap data ("image/bmp") is converted by the bitmap conversion code once it is linked in.
+    if (format == QLatin1String("image/bmp")) {
+        TBitmap bitmap;
+        bitmap.loadFromClipboardFormat(format, data);
+        assign(&bitmap);
+        return;
+    }
     throw GIFException(QStringLiteral("Unsupported clipboard format"));
 }

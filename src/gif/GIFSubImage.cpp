@@ -1,5 +1,6 @@
 #include "gif/GIFSubImage.h"
 
+#include "gif/FrameImport.h"
 #include "gif/GIFDecoder.h"
 #include "gif/GIFEncoder.h"
 #include "gif/GIFException.h"
@@ -181,8 +182,9 @@ void TGIFSubImage::assign(const TPersistent* source)
     }
     const auto* other = dynamic_cast<const TGIFSubImage*>(source);
     if (!other) {
-        // Bitmaps and other graphics are converted by the bitmap conversion code.
-        TGIFItem::assign(source);
+        // Bitmaps, other graphics and picture holders are converted by the frame import.
+        if (!importIntoFrame(*this, source))
+            TGIFItem::assign(source);
         return;
     }
     auto* from = const_cast<TGIFSubImage*>(other);

@@ -1,6 +1,8 @@
 #pragma once
 // Small shared vocabulary of the GIF engine: versions, colour values, draw options and the
 // process-wide engine settings.
+#include "graphics/Colors.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -21,8 +23,6 @@ enum TGIFVersion : uint8_t
     gv89a = 2
 };
 QString gifVersionText(TGIFVersion version);
-
-#include "graphics/Colors.h"
 
 // Draw option bits.
 enum TGIFDrawOption : uint16_t
