@@ -103,16 +103,7 @@ HPALETTE quantizedPalette(TRowReader& rows, int width, int height, int colorCoun
     TColorQuantizer quantizer(colorCount - reserved, 8);
     for (int y = 0; y < height; ++y)
         quantizer.addPixels(rows.row(y), width, 1, 0);
-    const std::vector<TPaletteEntry> treeColors = quantizer.colors();
-    std::vector<TPaletteEntry> entries(static_cast<size_t>(colorCount));
-    const size_t first = withSystemColors ? 10 : 0;
-    std::copy(treeColors.begin(), treeColors.end(), entries.begin() + std::ptrdiff_t(first));
-    if (withSystemColors) {
-        const auto& system = staticSystemColors();
-        std::copy(system.begin(), system.begin() + 10, entries.begin());
-        std::copy(system.begin() + 10, system.end(), entries.end() - 10);
-    }
-    return createPalette(std::move(entries));
+    return paletteAroundSystemColors(quantizer.colors(), colorCount, withSystemColors);
 }
 
 HPALETTE chosenPalette(TRowReader& rows, int width, int height, uint8_t reduction, int reductionBits,

@@ -153,8 +153,12 @@ HPALETTE createOptimizedPalette(const uint8_t* bgrRows, int width, int height, s
         return nullptr;
     TColorQuantizer quantizer(colorCount - reserved, colorBits);
     quantizer.addPixels(bgrRows, width, height, stride);
-    const std::vector<TPaletteEntry> treeColors = quantizer.colors();
+    return paletteAroundSystemColors(quantizer.colors(), colorCount, withSystemColors);
+}
 
+HPALETTE paletteAroundSystemColors(const std::vector<TPaletteEntry>& treeColors, int colorCount,
+                                   bool withSystemColors)
+{
     // Unused entries stay black: the pixels never refer to them.
     std::vector<TPaletteEntry> entries(static_cast<size_t>(colorCount));
     const size_t first = withSystemColors ? 10 : 0;

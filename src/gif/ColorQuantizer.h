@@ -76,3 +76,8 @@ private:
 // are black. Null for colorCount outside 1 ... 256 (21 ... 256 with system colours).
 HPALETTE createOptimizedPalette(const uint8_t* bgrRows, int width, int height, std::ptrdiff_t stride,
                                 int colorCount, int colorBits = 8, bool withSystemColors = false);
+
+// Places a tree's colours into a palette of colorCount entries, around the stock system colours
+// when asked (the layout createOptimizedPalette describes).
+HPALETTE paletteAroundSystemColors(const std::vector<TPaletteEntry>& treeColors, int colorCount,
+                                   bool withSystemColors);
