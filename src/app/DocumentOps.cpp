@@ -128,9 +128,8 @@ void TfrmMain::connectDocumentCommands()
     connect(action(QStringLiteral("WindowPrevDoc")), &QAction::triggered, this, &TfrmMain::previousDocument);
     connect(action(QStringLiteral("EditUndo")), &QAction::triggered, this,
             static_cast<void (TfrmMain::*)()>(&TfrmMain::undoActiveDocument));
-    connect(m_recentFiles.get(), &TRecentFiles::openRequested, this, [this](const QString& path) {
-        openDocument(path);
-    });
+    connect(m_recentFiles.get(), &TRecentFiles::openRequested, this,
+            [this](const QString& path) { openDocument(path); });
     if (QMenu* window = menu(QStringLiteral("mnuWindow")))
         connect(window, &QMenu::aboutToShow, this, &TfrmMain::updateWindowMenu);
 
@@ -191,7 +190,8 @@ TMDIChild* TfrmMain::activeDocument() const
 
 bool TfrmMain::anyModified() const
 {
-    return std::any_of(m_documents.begin(), m_documents.end(), [](TMDIChild* doc) { return doc->isModified(); });
+    return std::any_of(m_documents.begin(), m_documents.end(),
+                       [](TMDIChild* doc) { return doc->isModified(); });
 }
 
 int TfrmMain::tabIndex(const TMDIChild* doc) const
@@ -393,11 +393,12 @@ bool TfrmMain::reloadActiveDocument(const QString& fileName)
     }
     // 3.
     if (image.empty() || !loaded) {
-        messageDlg(QStringLiteral("The file %1 has either moved or cannot be opened. Existing changes will be lost. "
-                                  "GIF Empty: %2, Load Error: %3.")
-                       .arg(fileName, image.empty() ? QStringLiteral("Yes") : QStringLiteral("No"),
-                            loaded ? QStringLiteral("No") : QStringLiteral("Yes")),
-                   TMsgType::Warning, TMsgButtons::Ok);
+        messageDlg(
+            QStringLiteral("The file %1 has either moved or cannot be opened. Existing changes will be lost. "
+                           "GIF Empty: %2, Load Error: %3.")
+                .arg(fileName, image.empty() ? QStringLiteral("Yes") : QStringLiteral("No"),
+                     loaded ? QStringLiteral("No") : QStringLiteral("Yes")),
+            TMsgType::Warning, TMsgButtons::Ok);
         removeDocument(doc);
         return false;
     }
@@ -445,13 +446,19 @@ void TfrmMain::documentClosing(TMDIChild* doc)
 
 void TfrmMain::activateAfterClose()
 {
-    if (activeDocument() || m_documents.isEmpty())
+    if (m_documents.isEmpty())
         return;
-    auto* next = qobject_cast<TMDIChild*>(m_mdiArea->activeSubWindow());
-    if (!next || next->isClosing() || !m_documents.contains(next))
-        next = m_documents.last();
-    // The window closed held the working image: the next one is read back from disk.
-    next->setLoaded(false);
+    // The workspace may already have activated the next window (its load still posted).
+    TMDIChild* next = activeDocument();
+    if (!next) {
+        next = qobject_cast<TMDIChild*>(m_mdiArea->activeSubWindow());
+        if (!next || next->isClosing() || !m_documents.contains(next))
+            next = m_documents.last();
+        // The window closed held the working image: the next one is read back from disk.
+        next->setLoaded(false);
+    }
+    if (next->isLoaded() && !next->loadPending())
+        return;
     makeActive(next);
 }
 
@@ -510,8 +517,9 @@ bool TfrmMain::saveActiveDocument()
                 if (!QFileInfo::exists(QStringLiteral("%1%2.gif").arg(base).arg(n)))
                     free.append(n);
             if (!free.isEmpty())
-                target = QStringLiteral("%1%2.gif").arg(base).arg(
-                    free.at(int(QRandomGenerator::global()->bounded(quint32(free.size())))));
+                target = QStringLiteral("%1%2.gif")
+                             .arg(base)
+                             .arg(free.at(int(QRandomGenerator::global()->bounded(quint32(free.size())))));
         }
         doc->setFileName(target);
     }
@@ -664,8 +672,8 @@ void TfrmMain::previousDocument()
 void TfrmMain::updateWindowMenu()
 {
     const bool any = !m_documents.isEmpty();
-    for (const char* name : {"WindowCascade", "WindowTileHorizontal", "WindowTileVertical", "WindowMinimizeAll",
-                             "WindowArrangeAll", "WindowNextDoc", "WindowPrevDoc"})
+    for (const char* name : {"WindowCascade", "WindowTileHorizontal", "WindowTileVertical",
+                             "WindowMinimizeAll", "WindowArrangeAll", "WindowNextDoc", "WindowPrevDoc"})
         action(QString::fromLatin1(name))->setEnabled(any);
 }
 

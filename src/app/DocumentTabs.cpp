@@ -68,15 +68,16 @@ void TDocumentTabs::paintEvent(QPaintEvent*)
         const bool modified = doc && doc->isModified();
         painter.setFont(font());
         const QFontMetrics metrics(font());
-        const int textTop = rect.top() + (rect.height() - metrics.height()) / 2 + (selected ? 0 : kOtherTextDrop);
-        const QColor textColor = modified ? palette().color(QPalette::Highlight)
-                                          : palette().color(QPalette::WindowText);
+        const int textTop =
+            rect.top() + (rect.height() - metrics.height()) / 2 + (selected ? 0 : kOtherTextDrop);
+        const QColor textColor =
+            modified ? palette().color(QPalette::Highlight) : palette().color(QPalette::WindowText);
         if (modified) {
             painter.setPen(palette().color(QPalette::Highlight));
             const int bulletLeft = rect.left() + (selected ? kSelectedBulletLeft : kOtherBulletLeft);
-            painter.drawText(QRect(bulletLeft, textTop, metrics.horizontalAdvance(QChar(kBullet)) + 2,
-                                   metrics.height()),
-                             Qt::AlignLeft | Qt::AlignTop, QString(QChar(kBullet)));
+            painter.drawText(
+                QRect(bulletLeft, textTop, metrics.horizontalAdvance(QChar(kBullet)) + 2, metrics.height()),
+                Qt::AlignLeft | Qt::AlignTop, QString(QChar(kBullet)));
         }
         painter.setPen(textColor);
         const int textLeft = rect.left() + (selected ? kSelectedTextLeft : kOtherTextLeft);

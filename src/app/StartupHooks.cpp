@@ -13,10 +13,11 @@ void openByType(TfrmMain& main, const QString& path)
     if (type == kFileTypeGif) {
         main.openDocument(path);
     } else if (type == kFileTypeUnknown) {
-        messageDlg(QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
-                                  "corrupted file.")
-                       .arg(QFileInfo(path).fileName()),
-                   TMsgType::Warning, TMsgButtons::Ok);
+        messageDlg(
+            QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
+                           "corrupted file.")
+                .arg(QFileInfo(path).fileName()),
+            TMsgType::Warning, TMsgButtons::Ok);
     }
 }
 

@@ -179,7 +179,8 @@ TEST_F(DocumentsTest, OpeningTheSameFileTwiceActivatesTheOpenDocument)
 
 TEST_F(DocumentsTest, UndecodableFilesCreateNoDocument)
 {
-    const QString noFrames = writeFile(QStringLiteral("noframes.gif"), QByteArray("GIF89a\x02\x00\x02\x00\x00\x00\x00;", 14));
+    const QString noFrames =
+        writeFile(QStringLiteral("noframes.gif"), QByteArray("GIF89a\x02\x00\x02\x00\x00\x00\x00;", 14));
     const QString emptyFirst = makeGif(QStringLiteral("emptyfirst.gif"), {QSize()});
     const QString broken = writeFile(QStringLiteral("broken.gif"), QByteArray("GIF89a\x10"));
     const QString missing = m_files.filePath(QStringLiteral("missing.gif"));
@@ -190,13 +191,16 @@ TEST_F(DocumentsTest, UndecodableFilesCreateNoDocument)
         bool leavesRecentFiles;
     } cases[] = {
         {noFrames, QStringLiteral("Unable to decode %1. The file is could be corrupt.").arg(noFrames), true},
-        {emptyFirst, QStringLiteral("Unable to decode %1. The file is could be corrupt.").arg(emptyFirst), true},
+        {emptyFirst, QStringLiteral("Unable to decode %1. The file is could be corrupt.").arg(emptyFirst),
+         true},
         {broken,
-         QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a corrupted file.")
+         QStringLiteral(
+             "Error loading %1! GIF Reelwright does not support the file type or it is a corrupted file.")
              .arg(broken),
          false},
         {missing,
-         QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a corrupted file.")
+         QStringLiteral(
+             "Error loading %1! GIF Reelwright does not support the file type or it is a corrupted file.")
              .arg(missing),
          false},
     };
@@ -206,7 +210,8 @@ TEST_F(DocumentsTest, UndecodableFilesCreateNoDocument)
         EXPECT_FALSE(main().openDocument(c.path)) << c.path.toStdString();
         EXPECT_EQ(main().documentCount(), 0);
         EXPECT_EQ(m_messages.texts(), QStringList{c.message});
-        EXPECT_EQ(main().recentFiles().paths().contains(c.path), !c.leavesRecentFiles) << c.path.toStdString();
+        EXPECT_EQ(main().recentFiles().paths().contains(c.path), !c.leavesRecentFiles)
+            << c.path.toStdString();
         EXPECT_FALSE(main().tabPanel()->isVisibleTo(&main()));
     }
 }
@@ -322,7 +327,8 @@ TEST_F(DocumentsTest, SampleImagesAreSavedIntoTheWorkingFolder)
     const QDir program(QCoreApplication::applicationDirPath());
     ASSERT_TRUE(program.mkpath(QStringLiteral("Images")));
     const QString name = QStringLiteral("docs-test-sample.gif");
-    const QString sample = makeGif(name, {QSize(5, 4), QSize(5, 4)}, program.filePath(QStringLiteral("Images")));
+    const QString sample =
+        makeGif(name, {QSize(5, 4), QSize(5, 4)}, program.filePath(QStringLiteral("Images")));
     const QString working = program.filePath(QStringLiteral("working"));
     m_cleanUp << sample << QDir(working).filePath(name);
     for (int n = 0; n < 100; ++n)
@@ -343,7 +349,8 @@ TEST_F(DocumentsTest, SampleImagesAreSavedIntoTheWorkingFolder)
     editDelay(*doc, 52);
     trigger("FileSave");
     const QString saved = QFileInfo(doc->fileName()).fileName();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^docs-test-sample\\d{1,2}\\.gif$")).match(saved).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^docs-test-sample\\d{1,2}\\.gif$")).match(saved).hasMatch())
         << saved.toStdString();
     EXPECT_EQ(delayInFile(doc->fileName()), 52);
     EXPECT_EQ(delayInFile(QDir(working).filePath(name)), 51);
@@ -436,7 +443,8 @@ TEST_F(DocumentsTest, ClosingTheLastDocumentEntersTheNoDocumentState)
     EXPECT_FALSE(main().tabPanel()->isVisibleTo(&main()));
     EXPECT_EQ(main().documentTabs()->count(), 0);
     EXPECT_TRUE(workingImage()->empty());
-    for (const char* name : {"FileClose", "FileCloseAll", "FileSaveAs", "FrameDelete", "FrameMoveUp", "EditUndo"})
+    for (const char* name :
+         {"FileClose", "FileCloseAll", "FileSaveAs", "FrameDelete", "FrameMoveUp", "EditUndo"})
         EXPECT_FALSE(main().action(QString::fromLatin1(name))->isEnabled()) << name;
     EXPECT_FALSE(main().selectFrame(0));
 }
@@ -470,12 +478,13 @@ TEST_F(DocumentsTest, AWorkingCopyDeletedFromOutsideRemovesTheDocumentOnActivati
 
     selectTab(QStringLiteral("a.gif"));
     EXPECT_EQ(m_messages.texts(),
-              (QStringList{QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
-                                          "corrupted file.")
-                               .arg(workingCopy),
-                           QStringLiteral("The file %1 has either moved or cannot be opened. Existing changes will be "
-                                          "lost. GIF Empty: Yes, Load Error: Yes.")
-                               .arg(workingCopy)}));
+              (QStringList{
+                  QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
+                                 "corrupted file.")
+                      .arg(workingCopy),
+                  QStringLiteral("The file %1 has either moved or cannot be opened. Existing changes will be "
+                                 "lost. GIF Empty: Yes, Load Error: Yes.")
+                      .arg(workingCopy)}));
     EXPECT_EQ(main().documentCount(), 1);
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("b.gif")});
     EXPECT_EQ(main().activeDocument(), docB);
@@ -584,8 +593,9 @@ TEST_F(DocumentsTest, TabHoverNamesTheDocumentInTheMainStatusBar)
     open(a);
     open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7)}));
     TDocumentTabs* tabs = main().documentTabs();
-    QMouseEvent move(QEvent::MouseMove, tabs->tabRect(0).center(), tabs->mapToGlobal(tabs->tabRect(0).center()),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, tabs->tabRect(0).center(),
+                     tabs->mapToGlobal(tabs->tabRect(0).center()), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(tabs, &move);
     EXPECT_EQ(tabs->hoverIndex(), 0);
     EXPECT_EQ(main().statusPanel(2)->text(), a);
@@ -597,8 +607,9 @@ TEST_F(DocumentsTest, TheCommandLineRoutesGifFilesToDocuments)
     openByType(main(), a);
     EXPECT_EQ(main().documentCount(), 1);
     openByType(main(), m_files.filePath(QStringLiteral("notes.xyz")));
-    EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Error loading notes.xyz! GIF Reelwright does not support "
-                                                             "the file type or it is a corrupted file.")});
+    EXPECT_EQ(m_messages.texts(),
+              QStringList{QStringLiteral("Error loading notes.xyz! GIF Reelwright does not support "
+                                         "the file type or it is a corrupted file.")});
 }
 
 } // namespace
