@@ -232,7 +232,6 @@ void TfrmMain::makeActive(TMDIChild* doc)
     m_activeDocument = doc;
     if (m_mdiArea->activeSubWindow() != doc)
         m_mdiArea->setActiveSubWindow(doc);
-    doc->raise();
     // The activation's deferred load is done now, so the working image holds the document when
     // this returns.
     QCoreApplication::removePostedEvents(doc, kMsgLoadActiveDocument);
