@@ -169,7 +169,8 @@ void TfrmMain::connectDocumentCommands()
             if (!doc)
                 return;
             makeActive(doc);
-            doc->close();
+            if (doc && doc->close())
+                activateAfterClose();
         });
         tabPopup->popup(m_tabs->mapToGlobal(pos));
     });
@@ -678,8 +679,15 @@ void TfrmMain::updateWindowMenu()
 
 void TfrmMain::undoActiveDocument()
 {
-    if (TMDIChild* doc = activeDocument())
+    TMDIChild* doc = activeDocument();
+    if (!doc)
+        return;
+    try {
         ::undoActiveDocument(*doc);
+    } catch (const std::exception& error) {
+        // The command stays on the history; the user sees why it could not be undone.
+        messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
+    }
 }
 
 // ---- play menu entries ----

@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -621,6 +622,60 @@ TEST_F(DocumentsTest, TabHoverNamesTheDocumentInTheMainStatusBar)
     QApplication::sendEvent(tabs, &move);
     EXPECT_EQ(tabs->hoverIndex(), 0);
     EXPECT_EQ(main().statusPanel(2)->text(), a);
+}
+
+TEST_F(DocumentsTest, TheTabPopupClosesTheDocumentUnderThePointer)
+{
+    TMDIChild* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    editDelay(*docA, 25);
+    open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7)}));
+    TDocumentTabs* tabs = main().documentTabs();
+    QMenu* popup = main().menu(QStringLiteral("pmnTabs"));
+    ASSERT_NE(popup, nullptr);
+    emit tabs->customContextMenuRequested(tabs->tabRect(0).center());
+    QAction* close = popup->findChild<QAction*>(QStringLiteral("mniTabClose"));
+    ASSERT_NE(close, nullptr);
+    EXPECT_TRUE(close->isEnabled());
+    popup->hide();
+    m_messages.pushAnswer(TMsgResult::No);
+    close->trigger();
+    EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Would you like to save changes to a.gif?")});
+    EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("b.gif")});
+    EXPECT_EQ(workingImage()->images().subImage(0)->width(), 7);
+}
+
+TEST_F(DocumentsTest, AModifiedDocumentsTabIsDrawnInTheHighlightColour)
+{
+    TMDIChild* doc = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    TDocumentTabs* tabs = main().documentTabs();
+    const QColor highlight = tabs->palette().color(QPalette::Highlight);
+    auto highlighted = [&] {
+        const QImage picture = tabs->grab(tabs->tabRect(0)).toImage();
+        int count = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (std::abs(picture.pixelColor(x, y).hue() - highlight.hue()) < 20 &&
+                    picture.pixelColor(x, y).saturation() > 80)
+                    ++count;
+        return count;
+    };
+    const int plain = highlighted();
+    editDelay(*doc, 26);
+    EXPECT_GT(highlighted(), plain + 20) << plain;
+    m_messages.pushFiles({m_files.filePath(QStringLiteral("saved.gif"))});
+    trigger("FileSave");
+    EXPECT_EQ(highlighted(), plain) << "saved: the bullet is gone";
+}
+
+TEST_F(DocumentsTest, AnUndoThatFailsShowsWhyAndKeepsTheCommand)
+{
+    TMDIChild* doc = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    recordUndo(*doc, ckGCExt, 3, 0, 0, 5, QStringLiteral("Delay"));
+    doc->setModified(true);
+    trigger("EditUndo");
+    EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("SubImage is nil, TGCExt")});
+    EXPECT_EQ(doc->history()->count(), 1);
+    EXPECT_EQ(main().documentCount(), 1);
 }
 
 TEST_F(DocumentsTest, TheCommandLineRoutesGifFilesToDocuments)
