@@ -467,8 +467,10 @@ void TfrmMain::documentRenamed(TMDIChild* doc)
     for (int i = 0; i < m_tabs->count(); ++i)
         if (m_tabs->document(i) == doc)
             m_tabs->setTabText(i, doc->displayName());
-    removePlayMenuEntry(doc);
-    addPlayMenuEntry(doc);
+    if (QMenu* play = menu(QStringLiteral("pmnPlayDocuments")))
+        for (QAction* entry : play->actions())
+            if (entry->data().value<QObject*>() == doc)
+                entry->setText(doc->fileName());
 }
 
 // ---- saving ----
@@ -707,8 +709,6 @@ void TfrmMain::removePlayMenuEntry(TMDIChild* doc)
             if (entry->data().value<QObject*>() == doc)
                 delete entry;
 }
-
-void TfrmMain::refreshPlayMenu() {}
 
 // Playback and the plug-in menus are other units' work; documents call these at the points
 // where those units hook in.

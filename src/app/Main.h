@@ -144,7 +144,6 @@ public:
     void pausePlayback();
     void stopPlayback();
     void refreshPluginMenus();
-    void refreshPlayMenu();
 
     // Switches every document command and the frame and animation panels together.
     void enableDocumentCommands(bool enabled);

@@ -678,6 +678,24 @@ TEST_F(DocumentsTest, AnUndoThatFailsShowsWhyAndKeepsTheCommand)
     EXPECT_EQ(main().documentCount(), 1);
 }
 
+TEST_F(DocumentsTest, AGifNamedOnTheCommandLineOpensBeforeTheWindowShows)
+{
+    const QString a = makeGif(QStringLiteral("start.gif"), {QSize(5, 4), QSize(5, 4)});
+    TProgramOptions options;
+    options.arguments = QStringList{a};
+    options.hooks = recordingHooks();
+    options.hooks.openByType = defaultStartupHooks().openByType;
+    options.clock = fastClock();
+    m_program = std::make_unique<TProgram>(std::move(options));
+    m_program->start();
+    QCoreApplication::sendPostedEvents(m_program->mainWindow(), kMsgDeferredStartup);
+    ASSERT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(main().activeDocument()->fileName(), a);
+    EXPECT_EQ(workingImage()->images().count(), 2);
+    EXPECT_EQ(main().frameColumnCount(), 2);
+    EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
+}
+
 TEST_F(DocumentsTest, TheCommandLineRoutesGifFilesToDocuments)
 {
     const QString a = makeGif(QStringLiteral("a.gif"), {QSize(5, 4)});
