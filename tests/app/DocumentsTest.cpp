@@ -696,6 +696,37 @@ TEST_F(DocumentsTest, AGifNamedOnTheCommandLineOpensBeforeTheWindowShows)
     EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
 }
 
+TEST_F(DocumentsTest, TheViewPaintsTransparentPixelsInTheFrameBackground)
+{
+    for (const bool transparent : {false, true}) {
+        TGIFImage image;
+        image.setWidth(8);
+        image.setHeight(8);
+        auto* frame = new TGIFSubImage(&image);
+        frame->setBounds(1, 2, 5, 4);
+        frame->colorMap().add(rgbColor(1, 2, 3));
+        frame->colorMap().add(rgbColor(200, 0, 0));
+        for (int y = 0; y < 4; ++y)
+            std::memset(frame->scanLine(y), 1, 5);
+        ensureFrameTiming(*frame, 10);
+        if (transparent) {
+            frame->graphicControlExtension()->setTransparent(true);
+            frame->graphicControlExtension()->setTransparentColorIndex(1);
+        }
+        image.images().add(frame);
+        TMemoryStream stream;
+        image.saveToStream(stream);
+        const QString name = transparent ? QStringLiteral("clear.gif") : QStringLiteral("solid.gif");
+        TMDIChild* doc = open(writeFile(name, stream.data()));
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(doc->view()->geometry(), QRect(1, 2, 5, 4));
+        EXPECT_EQ(doc->frameTransparent(), transparent);
+        const QImage picture = doc->view()->grab().toImage();
+        EXPECT_EQ(picture.pixelColor(2, 2), transparent ? QColor(255, 255, 255) : QColor(200, 0, 0))
+            << name.toStdString();
+    }
+}
+
 TEST_F(DocumentsTest, TheCommandLineRoutesGifFilesToDocuments)
 {
     const QString a = makeGif(QStringLiteral("a.gif"), {QSize(5, 4)});
