@@ -9,8 +9,8 @@
 
 namespace {
 
-// The bullet of a modified document: the middle dot (0xB7) that the "Symbol" face of the
-// original draws; any face has it at the same code point in Latin-1.
+// The bullet of a modified document: character 0xB7. It is drawn in the tab's own font, which
+// has it at that code point; a "Symbol" face is seldom installed on Linux desktops.
 constexpr char16_t kBullet = 0x00B7;
 constexpr int kSelectedTextLeft = 9;
 constexpr int kOtherTextLeft = 5;
