@@ -1,8 +1,12 @@
 #include "app/Main.h"
 
+#include "app/Childwin.h"
+#include "app/DocumentTabs.h"
 #include "app/MainActions.h"
 #include "app/RecentFiles.h"
+#include "editing/Routines.h"
 #include "editing/float.h"
+#include "gif/GIFImage.h"
 #include "platform/MessageService.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
@@ -119,6 +123,7 @@ TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
     createStatusBar();
     m_recentFiles = std::make_unique<TRecentFiles>(m_menus.value(QStringLiteral("mniRecentFiles")));
     m_favorites = std::make_unique<TFavorites>();
+    connectDocumentCommands();
 
     // 1. Thumbnail data and the scratch bitmap come with the image browser; filter and colour
     //    start at their defaults in the start-up state.
@@ -165,6 +170,12 @@ TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
 
 TfrmMain::~TfrmMain()
 {
+    // The workspace and the tab strip outlive this object's members while the base classes
+    // destroy the children: nothing they signal may reach the document handling any more.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+    disconnect(m_tabs, nullptr, this, nullptr);
+    for (TMDIChild* doc : std::as_const(m_documents))
+        doc->disconnect(this);
     m_hooks.quitHelp();
     removeLogo();
     if (!m_frameClipboardFile.isEmpty())
@@ -268,8 +279,7 @@ void TfrmMain::createActions()
 
 int TfrmMain::workingImageFrameCount() const
 {
-    // The working image arrives with the documents; until then there is never a frame.
-    return 0;
+    return activeDocument() ? workingImage()->images().count() : 0;
 }
 
 void TfrmMain::showBrowser()
@@ -582,8 +592,7 @@ void TfrmMain::createCentralArea()
     m_tabPanel->setObjectName(QStringLiteral("pnlTabs"));
     auto* tabLayout = new QHBoxLayout(m_tabPanel);
     tabLayout->setContentsMargins(2, 2, 2, 0);
-    m_tabs = new QTabBar(m_tabPanel);
-    m_tabs->setObjectName(QStringLiteral("tabDocuments"));
+    m_tabs = new TDocumentTabs(m_tabPanel);
     tabLayout->addWidget(m_tabs);
     m_tabPanel->hide();
     auto* bevel = new QFrame(central);

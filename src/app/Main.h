@@ -4,15 +4,21 @@
 // runs the deferred start-up once it is on screen and writes its settings when destroyed.
 #include "app/StartupHooks.h"
 #include "app/StartupState.h"
+#include "editing/RoutinesHost.h"
 
 #include <QEvent>
 #include <QHash>
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 
 #include <memory>
 
 class QAction;
+class QMdiSubWindow;
+class QTimer;
+class TDocumentTabs;
+class TMDIChild;
 class QActionGroup;
 class QLabel;
 class QMdiArea;
@@ -20,7 +26,6 @@ class QMenu;
 class QMovie;
 class QProgressBar;
 class QSplitter;
-class QTabBar;
 class QTabWidget;
 class QTableWidget;
 class QToolBar;
@@ -73,6 +78,72 @@ public:
     QCursor pickerCursor() const; // cursor 10
     bool deferredStartupDone() const { return m_deferredStartupDone; }
     int workingImageFrameCount() const;
+    TDocumentTabs* documentTabs() const { return m_tabs; }
+    QWidget* tabPanel() const { return m_tabPanel; }
+
+    // ---- documents (DocumentOps.cpp) ----
+    // Open documents in creation order; closing ones are already left out.
+    QList<TMDIChild*> documents() const;
+    int documentCount() const { return int(documents().size()); }
+    // The document whose animation the working image holds; null when none.
+    TMDIChild* activeDocument() const;
+    bool anyModified() const;
+    // Opens a GIF file as a document (already open: beep and bring it to the front).
+    // True when a document for the file is active afterwards.
+    bool openDocument(const QString& path);
+    // A new untitled document for what the working image holds now.
+    TMDIChild* createNewDocument();
+    // Deactivates the active document, brings doc to the front and loads it at once.
+    void makeActive(TMDIChild* doc);
+    // Closes a document without asking.
+    void removeDocument(TMDIChild* doc);
+    // Reads a file into the working image for the active document; false when that failed and
+    // the document was removed.
+    bool reloadActiveDocument(const QString& fileName);
+    // Index of the document's tab, -1 when none.
+    int tabIndex(const TMDIChild* doc) const;
+    // The commands; each returns whether it ran to the end.
+    void openFiles();
+    bool saveActiveDocument();
+    bool saveActiveDocumentAs();
+    void saveAllDocuments();
+    void closeActiveDocument();
+    // Closes every document from the last to the first, each with its close question; false
+    // when one of them refused.
+    bool closeAllDocuments();
+    void nextDocument();
+    void previousDocument();
+    void undoActiveDocument();
+    void enterNoDocumentState();
+    // The save dialog of Save, Save As and the close question; empty when cancelled.
+    QString askSaveFileName(const QString& proposedName);
+    // Called by a document window that agreed to close or is removed.
+    void documentClosing(TMDIChild* doc);
+    // Called by a document for its tab text, its bullet and the save commands.
+    void documentRenamed(TMDIChild* doc);
+    void refreshSaveCommands();
+    void repaintTabs();
+    int mainCurrentFrame() const { return m_currentFrame; }
+    void setMainCurrentFrame(int index) { m_currentFrame = index; }
+    bool workspaceDropFlag() const { return m_workspaceDropFlag; }
+    void setWorkspaceDropFlag(bool value) { m_workspaceDropFlag = value; }
+    QString saveDialogFolder() const { return m_saveDialogFolder; }
+
+    // ---- the frame strip, as documents use it; the strip's own unit may replace these ----
+    void clearFrameStrip();
+    void setFrameColumns(int count);
+    int frameColumnCount() const;
+    // Shows frame index in the active document; false without an active document, for an index
+    // outside the strip or with an empty working image.
+    bool selectFrame(int index);
+    void repaintFrameStrip();
+    void addFrameColumn();
+    void setStatusText(int panel, const QString& text);
+
+    // Playback and plug-in menus live elsewhere; these are their hand-over points.
+    void pausePlayback();
+    void stopPlayback();
+    void refreshPluginMenus();
 
     // Switches every document command and the frame and animation panels together.
     void enableDocumentCommands(bool enabled);
@@ -110,6 +181,15 @@ private:
     void showLogo();
     void showBrowser();
     void toggleToolbar(QAction* item, QToolBar* toolbar);
+    void connectDocumentCommands();
+    void onSubWindowActivated(QMdiSubWindow* window);
+    void addPlayMenuEntry(TMDIChild* doc);
+    void removePlayMenuEntry(TMDIChild* doc);
+    // Puts the previous document back into the working image after an open that failed.
+    void restoreAfterFailedOpen(TMDIChild* previous);
+    void updateWindowMenu();
+    // After the active document closed: the workspace's next window takes the working image.
+    void activateAfterClose();
     QAction* addMenuItem(QMenu* menu, const QString& objectName, const QString& caption,
                          const QString& hint = {});
 
@@ -122,7 +202,7 @@ private:
     QActionGroup* m_frameSizeGroup = nullptr;
     QMenu* m_framePopup = nullptr;
     QMdiArea* m_mdiArea = nullptr;
-    QTabBar* m_tabs = nullptr;
+    TDocumentTabs* m_tabs = nullptr;
     QWidget* m_tabPanel = nullptr;
     QWidget* m_topBevel = nullptr;
     QSplitter* m_splitter = nullptr;
@@ -142,4 +222,14 @@ private:
     QString m_frameClipboardFile;
     int m_frameWindowHeight = 0;
     bool m_deferredStartupDone = false;
+
+    QList<TMDIChild*> m_documents;
+    QPointer<TMDIChild> m_activeDocument;
+    int m_currentFrame = -1;
+    bool m_workspaceDropFlag = false;
+    bool m_syncingTabs = false;
+    QString m_saveDialogFolder;
+    QTimer* m_noDocumentTimer = nullptr;
+    std::unique_ptr<IRoutinesHost> m_routinesHost;
+    std::unique_ptr<TScopedRoutinesHost> m_routinesHostScope;
 };

@@ -1,14 +1,34 @@
 #include "app/StartupHooks.h"
 
+#include "app/Main.h"
+#include "editing/Routines.h"
+#include "platform/MessageService.h"
+
+#include <QFileInfo>
 #include <QObject>
+
+void openByType(TfrmMain& main, const QString& path)
+{
+    const int type = recognizeFileType(path);
+    if (type == kFileTypeGif) {
+        main.openDocument(path);
+    } else if (type == kFileTypeUnknown) {
+        messageDlg(
+            QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
+                           "corrupted file.")
+                .arg(QFileInfo(path).fileName()),
+            TMsgType::Warning, TMsgButtons::Ok);
+    }
+}
 
 TStartupHooks defaultStartupHooks()
 {
     TStartupHooks hooks;
-    hooks.closeAllDocuments = [](TfrmMain&) {
-        return true;
+    hooks.closeAllDocuments = [](TfrmMain& main) {
+        return main.closeAllDocuments();
     };
-    hooks.openByType = [](TfrmMain&, const QString&) {
+    hooks.openByType = [](TfrmMain& main, const QString& path) {
+        openByType(main, path);
     };
     hooks.createAutomationApplication = [](TfrmMain&) {
         auto application = std::make_shared<QObject>();

@@ -65,9 +65,10 @@ protected:
         hooks.applyPaletteSettings = [this](TfrmMain&, const TStartupState&) {
             log("palette");
         };
-        hooks.closeAllDocuments = [this](TfrmMain&) {
+        auto closeAll = hooks.closeAllDocuments;
+        hooks.closeAllDocuments = [this, closeAll](TfrmMain& main) {
             log("close documents");
-            return m_documentsAgreeToClose;
+            return m_documentsAgreeToClose && closeAll(main);
         };
         return hooks;
     }
