@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <qdrawutil.h>
 
 #include <algorithm>
@@ -289,6 +290,20 @@ void TFrameStrip::keyPressEvent(QKeyEvent* event)
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
+    event->accept();
+}
+
+void TFrameStrip::wheelEvent(QWheelEvent* event)
+{
+    // One row only: the wheel, either way, scrolls along the strip.
+    const QPoint delta = event->angleDelta();
+    const int steps = (delta.x() != 0 ? delta.x() : delta.y()) / 120;
+    if (steps == 0) {
+        event->ignore();
+        return;
+    }
+    QScrollBar* bar = horizontalScrollBar();
+    bar->setValue(bar->value() - steps * bar->singleStep());
     event->accept();
 }
 
