@@ -2,11 +2,44 @@
 // The frame inspector's window: a tool window over the main window that shows and edits the
 // current frame's properties. This holds the window's life cycle (bounds kept under
 // "FormPos\Inspector", hide-on-close); the property grid, palette and comment pages live here too.
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
 
-class TfrmFloat : public QWidget
+class QComboBox;
+class QListWidget;
+class QTableWidget;
+
+// What the frame strip fills in the inspector on every frame selection. UI thread only.
+class IFrameInspectorView
+{
+public:
+    // The value column's rows in this order.
+    enum TValueRow
+    {
+        vrHeight,
+        vrWidth,
+        vrLeft,
+        vrTop,
+        vrInterlaced,
+        vrTransparent,
+        vrLocalPalette,
+        vrDelay,
+        vrDisposal,
+        vrCount
+    };
+
+    virtual ~IFrameInspectorView() = default;
+    virtual void setInspectorCaption(const QString& caption) = 0;
+    // vrCount texts, indexed by TValueRow.
+    virtual void setFrameValues(const QStringList& values) = 0;
+    // Every comment of the animation, "Comment 1" ... in frame order.
+    virtual void setCommentList(const QStringList& comments) = 0;
+    virtual void setFrameList(const QStringList& items, int selected) = 0;
+};
+
+class TfrmFloat : public QWidget, public IFrameInspectorView
 {
     Q_OBJECT
 public:
@@ -20,6 +53,11 @@ public:
 
     void setVisibleSource(std::function<bool()> source) { m_visibleSource = std::move(source); }
 
+    void setInspectorCaption(const QString& caption) override;
+    void setFrameValues(const QStringList& values) override;
+    void setCommentList(const QStringList& comments) override;
+    void setFrameList(const QStringList& items, int selected) override;
+
 signals:
     // The user closed the window through its title bar: it is only hidden.
     void closedByUser();
@@ -29,4 +67,8 @@ protected:
 
 private:
     std::function<bool()> m_visibleSource;
+    // The twelve property rows (label, value); group rows 0, 5 and 9 carry no value.
+    QTableWidget* m_grid = nullptr;
+    QListWidget* m_comments = nullptr;
+    QComboBox* m_frames = nullptr;
 };

@@ -1,0 +1,71 @@
+#pragma once
+// What the frame strip, the frame and animation panels and their controller need of the rest of
+// the program. The main window and the documents implement these; tests provide fakes. Kept
+// here, beside the caller, so the strip never includes the main window or the document classes.
+// Only the GUI thread uses them; nothing here is owned by the controller.
+#include "graphics/Colors.h"
+
+#include <QString>
+
+class IFrameInspectorView;
+class IUndoHost;
+class TGIFImage;
+
+// The active document as the strip sees it.
+class IFrameStripDocument
+{
+public:
+    virtual ~IFrameStripDocument() = default;
+
+    // Records undo commands (recordUndo), marks the document modified, names its file.
+    virtual IUndoHost& undoHost() = 0;
+    virtual void setCurrentFrame(int index) = 0;
+    // Shows the frame in the document's view: panel size, status text "%s - [Height: %d x Width:
+    // %d]", transparency, preview bitmap, view bounds and background, then one full repaint.
+    virtual void showFrame(int index) = 0;
+};
+
+// What the palette dialog hands back for the animation's transparent colour.
+struct TPaletteChoice
+{
+    bool accepted = false;
+    int colorIndex = 0;
+    TColor color = 0;
+};
+
+class IFrameStripHost
+{
+public:
+    virtual ~IFrameStripHost() = default;
+
+    virtual TGIFImage& workingImage() = 0;
+    // Null in the no-document state.
+    virtual IFrameStripDocument* activeDocument() = 0;
+
+    // Enables or disables an action of the main window by its name ("FrameDelete", "EditCut").
+    virtual void setActionEnabled(const char* name, bool enabled) = 0;
+    // The document commands and both panels' controls together.
+    virtual void enableDocumentCommands(bool enabled) = 0;
+    // The clipboard holds a bitmap or text, or a frame clipboard file exists.
+    virtual bool canPaste() = 0;
+    virtual void stopPlayback() = 0;
+
+    // Null while the inspector does not exist.
+    virtual IFrameInspectorView* inspector() = 0;
+    // Shows the inspector when it was hidden once at start-up and checks its menu entry.
+    virtual void showInspectorIfHiddenAtStartup() {}
+
+    // The active document's view was dropped on a strip column: insert a copy of the displayed
+    // frame's picture there ("Add Frame").
+    virtual void insertViewPictureAt(int column) { (void)column; }
+
+    // The palette dialog for frame 0 with the colour preselected. Until the dialog exists the
+    // answer is Cancel.
+    virtual TPaletteChoice choosePaletteColor(int frameIndex, int colorIndex, TColor color)
+    {
+        (void)frameIndex;
+        (void)colorIndex;
+        (void)color;
+        return {};
+    }
+};

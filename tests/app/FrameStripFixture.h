@@ -1,0 +1,172 @@
+#pragma once
+// Shared set-up for the frame strip and panel tests: the real strip, panels and controller in an
+// offscreen window, driven through a fake main window and document over a real working image and
+// a real undo history. Frame pictures are plain colour fills of the frame's size, so the strip's
+// drawing can be measured without the renderer.
+#include "../editing/UndoTestSupport.h"
+#include "app/FramePanels.h"
+#include "app/FrameStrip.h"
+#include "app/FrameStripHost.h"
+#include "editing/Routines.h"
+#include "editing/float.h"
+#include "graphics/Bitmap.h"
+#include "platform/ScriptedMessageService.h"
+#include "platform/Settings.h"
+
+#include <QHBoxLayout>
+#include <QWidget>
+
+#include <map>
+#include <string>
+
+namespace striptest {
+
+class TFakeInspector : public IFrameInspectorView
+{
+public:
+    QString caption;
+    QStringList values;
+    QStringList comments;
+    QStringList frames;
+    int selected = -2;
+
+    void setInspectorCaption(const QString& text) override { caption = text; }
+    void setFrameValues(const QStringList& rows) override { values = rows; }
+    void setCommentList(const QStringList& list) override { comments = list; }
+    void setFrameList(const QStringList& items, int index) override
+    {
+        frames = items;
+        selected = index;
+    }
+};
+
+// The active document: undo host over its own image, frame selection forwarded to the
+// controller as the main window does.
+class TFakeStripDocument : public undotest::TFakeDocument, public IFrameStripDocument
+{
+public:
+    TFrameStripController* controller = nullptr;
+    QList<int> shown;
+    int documentFrame = -1;
+
+    IUndoHost& undoHost() override { return *this; }
+    void setCurrentFrame(int index) override { documentFrame = index; }
+    void showFrame(int index) override { shown.append(index); }
+
+    void selectFrame(int index) override
+    {
+        current = index;
+        if (controller)
+            controller->selectFrame(index);
+    }
+    int currentFrame() const override { return controller ? controller->currentFrame() : current; }
+    void frameColumnsChanged(int delta) override
+    {
+        if (controller)
+            controller->setFrameColumns(controller->frameColumnCount() + delta);
+    }
+    void repaintFrameStrip() override
+    {
+        if (controller)
+            controller->repaintFrameStrip();
+    }
+};
+
+class TFakeStripHost : public IFrameStripHost
+{
+public:
+    TFakeStripDocument& document;
+    bool hasDocument = true;
+    std::map<std::string, bool> actions;
+    int documentCommands = -1;
+    int playbackStops = 0;
+    TFakeInspector inspectorView;
+    TPaletteChoice paletteAnswer;
+    int paletteAsks = 0;
+    QList<int> viewDrops;
+
+    explicit TFakeStripHost(TFakeStripDocument& doc) : document(doc) {}
+
+    TGIFImage& workingImage() override { return document.image; }
+    IFrameStripDocument* activeDocument() override { return hasDocument ? &document : nullptr; }
+    void setActionEnabled(const char* name, bool enabled) override { actions[name] = enabled; }
+    void enableDocumentCommands(bool enabled) override { documentCommands = enabled ? 1 : 0; }
+    bool canPaste() override { return false; }
+    void stopPlayback() override { ++playbackStops; }
+    IFrameInspectorView* inspector() override { return &inspectorView; }
+    void insertViewPictureAt(int column) override { viewDrops.append(column); }
+    TPaletteChoice choosePaletteColor(int, int, TColor) override
+    {
+        ++paletteAsks;
+        return paletteAnswer;
+    }
+};
+
+class StripFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Settings::writeInteger(SettingKeys::DefaultDelay, 100);
+        Settings::writeInteger(SettingKeys::FrameSize, 160);
+        setFramePicture([](TGIFSubImage& frame) {
+            QImage picture(frame.width(), frame.height(), QImage::Format_RGB32);
+            picture.fill(QColor(255, 0, 0));
+            auto bitmap = std::make_unique<TBitmap>();
+            bitmap->fromImage(picture);
+            return bitmap;
+        });
+        window.resize(900, 260);
+        auto* layout = new QHBoxLayout(&window);
+        panels = new TFramePanels(&window);
+        strip = new TFrameStrip(&window);
+        layout->addWidget(panels);
+        layout->addWidget(strip, 1);
+        controller = std::make_unique<TFrameStripController>(host, *strip, *panels);
+        document.controller = controller.get();
+        window.show();
+    }
+    void TearDown() override
+    {
+        document.controller = nullptr;
+        controller.reset();
+        setFramePicture({});
+    }
+
+    // Frames of the given sizes, each with a delay of 10 * (index + 1); the strip is rebuilt as
+    // opening a document does and frame 0 selected.
+    void openFrames(const std::vector<QSize>& sizes, bool withControl = true)
+    {
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            TGIFSubImage* frame =
+                undotest::addFrame(document.image, 0, 0, sizes[i].width(), sizes[i].height(), 4, int(i));
+            if (withControl) {
+                auto* control = undotest::addGCE(frame, 10 * int(i + 1));
+                frame->setGraphicControlExtension(control);
+            }
+        }
+        undotest::setColors(document.image.globalColorMap(), {rgbColor(255, 0, 0), rgbColor(0, 255, 0),
+                                                              rgbColor(0, 0, 255), rgbColor(9, 9, 9)});
+        controller->setFrameColumns(int(sizes.size()));
+        controller->selectFrame(0);
+    }
+
+    TGIFSubImage* frame(int index) { return document.image.images().subImage(index); }
+    int recorded() const { return document.count(); }
+    QString lastCaption() const
+    {
+        return document.historyList ? document.historyList->lastCaption() : QString();
+    }
+
+    undotest::TUndoEnvironment environment;
+    TScriptedMessageService messages;
+    TScopedMessageService messageScope{messages};
+    TFakeStripDocument document;
+    TFakeStripHost host{document};
+    QWidget window;
+    TFramePanels* panels = nullptr;
+    TFrameStrip* strip = nullptr;
+    std::unique_ptr<TFrameStripController> controller;
+};
+
+} // namespace striptest
