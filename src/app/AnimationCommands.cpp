@@ -113,7 +113,7 @@ void resizeAnimation(ICommandHost& host)
     host.selectFrame(host.currentFrame());
 }
 
-void applyLoop(ICommandHost& host, bool forever, int count)
+void applyLoop(ICommandHost& host, bool playForever, int count)
 {
     IUndoHost* document = host.activeDocument();
     if (!document)
@@ -125,7 +125,7 @@ void applyLoop(ICommandHost& host, bool forever, int count)
     const QString caption = QStringLiteral("Change Animation Loop");
     const int current = getUserLoopCount(image);
     bool changed = false;
-    if (forever) {
+    if (playForever) {
         if (current == 1) {
             recordUndo(*document, ckNSLoop, 1, 0, 0, 0, caption);
             addLoopExtension(image, first, 0);
@@ -168,7 +168,7 @@ void animationInformation(ICommandHost& host)
         choice = host.dialogs().information();
     }
     if (choice.modalResult == mrOk)
-        applyLoop(host, choice.forever, choice.count);
+        applyLoop(host, choice.playForever, choice.count);
 }
 
 void globalPalette(ICommandHost& host)

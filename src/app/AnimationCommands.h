@@ -7,8 +7,8 @@ class ICommandHost;
 void resizeAnimation(ICommandHost& host);
 // AnimationInfo.
 void animationInformation(ICommandHost& host);
-// The loop choice of the animation panel and the information page (forever, else count).
-void applyLoop(ICommandHost& host, bool forever, int count);
+// The loop choice of the animation panel and the information page (playForever, else count).
+void applyLoop(ICommandHost& host, bool playForever, int count);
 // AnimationPalette.
 void globalPalette(ICommandHost& host);
 // AnimationOptimize.

@@ -6,7 +6,7 @@
 //
 // Ownership: the commands never own the host, the document or the dialogs. GUI thread only.
 #include "editing/RoutinesHost.h"
-#include "graphics/Graphic.h"
+#include "graphics/Colors.h"
 
 #include <QString>
 #include <QStringList>
@@ -73,7 +73,7 @@ struct TResizeChoice
 struct TInformationChoice
 {
     int modalResult = mrCancel;
-    bool forever = false;
+    bool playForever = false;
     int count = 1;
 };
 
