@@ -100,7 +100,8 @@ void resizeAnimation(ICommandHost& host)
     {
         TWaitCursor wait;
         try {
-            resizeFrames(image, clampAnimationDimension(choice.width), clampAnimationDimension(choice.height));
+            resizeFrames(image, clampAnimationDimension(choice.width),
+                         clampAnimationDimension(choice.height));
         } catch (const Exception& error) {
             // Half-resized frames must not stay: the snapshot just recorded puts the animation back.
             undoActiveDocument(*document);

@@ -80,8 +80,8 @@ struct TInformationChoice
 struct TWelcomeChoice
 {
     int modalResult = mrCancel;
-    int choice = 0;   // 1 runs FileOpen, 2 reopens file
-    QString file;     // chosen in the reopen list
+    int choice = 0; // 1 runs FileOpen, 2 reopens file
+    QString file;   // chosen in the reopen list
 };
 
 struct TOptionsChoice
@@ -98,7 +98,11 @@ class ICommandDialogs
 public:
     virtual ~ICommandDialogs() = default;
 
-    virtual TTransparentColorChoice transparentColor(int frameIndex) { (void)frameIndex; return {}; }
+    virtual TTransparentColorChoice transparentColor(int frameIndex)
+    {
+        (void)frameIndex;
+        return {};
+    }
     virtual TGlobalPaletteChoice globalPalette() { return {}; }
     virtual TGlobalChangeChoice globalChange(const TGlobalChangeRequest& request)
     {
@@ -146,9 +150,6 @@ public:
     virtual int documentCount() const = 0;
     // Opens a file as a GIF document (document opening with its own messages).
     virtual void openGIFDocument(const QString& path) = 0;
-    // Reloads the active document from the working copy after the global palette changed.
-    // False when the document is gone afterwards.
-    virtual bool reloadFromWorkingCopy() = 0;
 
     // Frame strip.
     virtual int currentFrame() const = 0;

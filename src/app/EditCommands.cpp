@@ -76,28 +76,44 @@ bool readCopiedFrames(ICommandHost& host, const TBitmap& picture, TGIFImage& cop
     return first && first->width() == picture.width();
 }
 
-// Gives the pasted frame what the copy had beyond its picture.
+// Gives the pasted frame what the copy had beyond its picture. When the picture came through
+// unchanged in size, the frame also takes the copy's own pixels: the conversion of the picture
+// may number the colours differently, and the copy's map and transparent index only mean the
+// same colours with the copy's own indexes.
 void applyCopiedProperties(TGIFSubImage& source, TGIFSubImage& target)
 {
-    target.setBounds(source.left(), source.top(), target.width(), target.height());
-    if (source.colorMap().count() > 0) {
+    const bool samePixels = source.width() == target.width() && source.height() == target.height() &&
+                            source.colorMap().count() > 0;
+    if (samePixels) {
+        const uint8_t* data = source.data();
+        target.setBounds(source.left(), source.top(), source.width(), source.height());
+        target.setData(std::vector<uint8_t>(data, data + source.dataSize()));
         target.colorMap().assign(&source.colorMap());
+    } else {
+        target.setBounds(source.left(), source.top(), target.width(), target.height());
+        if (source.colorMap().count() > 0)
+            target.colorMap().assign(&source.colorMap());
+    }
+    if (TGIFGraphicControlExtension* from = source.graphicControlExtension()) {
+        TGIFGraphicControlExtension* to = target.graphicControlExtension();
+        if (!to) {
+            to = new TGIFGraphicControlExtension(&target);
+            target.extensions().add(to);
+            target.setGraphicControlExtension(to);
+        }
+        to->setDelay(from->delay());
+        to->setDisposal(from->disposal());
+        to->setTransparent(from->transparent());
+        if (samePixels)
+            to->setTransparentColorIndex(from->transparentColorIndex());
+        else
+            to->setTransparentColor(from->transparentColor());
+    }
+    // Optimising remaps the pixels and the transparent index together.
+    if (source.colorMap().count() > 0)
         target.colorMap().optimize();
-    }
-    TGIFGraphicControlExtension* from = source.graphicControlExtension();
-    TGIFGraphicControlExtension* to = target.graphicControlExtension();
-    if (!from)
-        return;
-    if (!to) {
-        to = new TGIFGraphicControlExtension(&target);
-        target.extensions().add(to);
-        target.setGraphicControlExtension(to);
-    }
-    to->setDelay(from->delay());
-    to->setDisposal(from->disposal());
-    to->setTransparent(from->transparent());
-    to->setTransparentColor(from->transparentColor());
     target.freeBitmap();
+    target.freeMask();
 }
 
 } // namespace
@@ -200,7 +216,8 @@ void pasteFrames(ICommandHost& host)
         if (!framePictureCopy)
             continue;
         const int before = image.images().count();
-        const int index = addPictureAsFrame(*framePictureCopy, insertionPosition(host), QStringLiteral("Paste Frame"));
+        const int index =
+            addPictureAsFrame(*framePictureCopy, insertionPosition(host), QStringLiteral("Paste Frame"));
         if (index < 0 || image.images().count() <= before)
             continue;
         try {

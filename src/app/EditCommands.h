@@ -19,4 +19,5 @@ void pasteComments(ICommandHost& host);
 bool canPaste(ICommandHost& host);
 
 inline constexpr int kMaxPastedCommentLength = 255;
-inline constexpr const char* kCommentFailedMessage = "Unable to create a GIF Comment from the clipboard text.";
+inline constexpr const char* kCommentFailedMessage =
+    "Unable to create a GIF Comment from the clipboard text.";

@@ -110,8 +110,9 @@ bool deleteFrameAt(ICommandHost& host, int index)
     if (!document || index == -1)
         return false;
     if (host.columnCount() == 1) {
-        messageDlg(QString::fromLatin1(kOneFrameMessage).arg(QFileInfo(document->fileName()).fileName()),
-                   TMsgType::Information, TMsgButtons::Ok);
+        QString text = QString::fromLatin1(kOneFrameMessage);
+        text.replace(QLatin1String("%s"), QFileInfo(document->fileName()).fileName());
+        messageDlg(text, TMsgType::Information, TMsgButtons::Ok);
         return false;
     }
     recordUndo(*document, ckFrame, 2, 0, 0, index, QStringLiteral("Delete Frame"));
@@ -268,7 +269,8 @@ void frameTransparentColor(ICommandHost& host)
         // be the chosen one: the user asked for that colour to be transparent.
         if (control->transparentColorIndex() == choice.colorIndex && control->transparent())
             return;
-        recordUndo(*document, ckGCExt, 3, 0, 0, choice.frameIndex, QStringLiteral("Change Transparent Color"));
+        recordUndo(*document, ckGCExt, 3, 0, 0, choice.frameIndex,
+                   QStringLiteral("Change Transparent Color"));
         control->setTransparentColorIndex(choice.colorIndex);
         control->setTransparent(true);
         control->setDisposal(2);

@@ -60,12 +60,9 @@ TEST_F(CommandsAnimationTest, LoopChoicesFollowThePanelRules)
         int expectedUserCount;
         int commands;
     } cases[] = {
-        {"forever from once", -1, true, 0, 0, 1},
-        {"forever from three", 2, true, 0, 0, 1},
-        {"forever again", 0, true, 0, 0, 0},
-        {"three from once", -1, false, 3, 3, 1},
-        {"once from forever", 0, false, 1, 1, 1},
-        {"same count", 2, false, 3, 3, 0},
+        {"forever from once", -1, true, 0, 0, 1}, {"forever from three", 2, true, 0, 0, 1},
+        {"forever again", 0, true, 0, 0, 0},      {"three from once", -1, false, 3, 3, 1},
+        {"once from forever", 0, false, 1, 1, 1}, {"same count", 2, false, 3, 3, 0},
         {"five from three", 2, false, 5, 5, 1},
     };
     for (const auto& c : cases) {
@@ -107,8 +104,9 @@ TEST_F(CommandsAnimationTest, GlobalPaletteIsReplacedAndTheDocumentReloaded)
 TEST_F(CommandsAnimationTest, ExportListHasOneEntryPerColumn)
 {
     buildAnimation(3);
-    EXPECT_EQ(singleImageEntries(m_window),
-              QStringList({QStringLiteral("Frame - 0"), QStringLiteral("Frame - 1"), QStringLiteral("Frame - 2")}));
+    EXPECT_EQ(
+        singleImageEntries(m_window),
+        QStringList({QStringLiteral("Frame - 0"), QStringLiteral("Frame - 1"), QStringLiteral("Frame - 2")}));
 }
 
 } // namespace

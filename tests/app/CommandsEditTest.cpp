@@ -58,35 +58,46 @@ protected:
 
 TEST_F(CommandsEditTest, CopiedFramesPasteWithTheirTimingOffsetsAndTransparency)
 {
-    buildSource();
-    m_window.selectRange(0, 1);
-    ASSERT_TRUE(copyFrames(m_window));
-    EXPECT_TRUE(QFileInfo(m_window.clipboardFile).fileName().startsWith(QStringLiteral("~GA")));
-    EXPECT_TRUE(m_window.actions.value(QStringLiteral("EditPaste")));
-    EXPECT_EQ(QGuiApplication::clipboard()->image().width(), 10) << "the first copied frame's picture";
-    EXPECT_TRUE(canPaste(m_window));
+    for (int paletteType : {2, 0}) {
+        SCOPED_TRACE(paletteType);
+        workingImage(1);
+        m_window.document.ensureHistory().clear();
+        Settings::writeInteger(SettingKeys::PaletteType, paletteType);
+        buildSource();
+        m_window.selectRange(0, 1);
+        ASSERT_TRUE(copyFrames(m_window));
+        EXPECT_TRUE(QFileInfo(m_window.clipboardFile).fileName().startsWith(QStringLiteral("~GA")));
+        EXPECT_TRUE(m_window.actions.value(QStringLiteral("EditPaste")));
+        EXPECT_EQ(QGuiApplication::clipboard()->image().width(), 10) << "the first copied frame's picture";
+        EXPECT_TRUE(canPaste(m_window));
 
-    switchToOtherDocument();
-    pasteFrames(m_window);
-    ASSERT_EQ(image().images().count(), 3);
-    const struct
-    {
-        int index, left, top, delay, disposal;
-        bool transparent;
-    } expected[] = {{1, 5, 6, 20, 2, true}, {2, 3, 4, 30, 3, false}};
-    for (const auto& e : expected) {
-        SCOPED_TRACE(e.index);
-        TGIFSubImage* frame = image().images().subImage(e.index);
-        EXPECT_EQ(frame->left(), e.left);
-        EXPECT_EQ(frame->top(), e.top);
-        ASSERT_NE(frame->graphicControlExtension(), nullptr);
-        EXPECT_EQ(frame->graphicControlExtension()->delay(), e.delay);
-        EXPECT_EQ(frame->graphicControlExtension()->disposal(), e.disposal);
-        EXPECT_EQ(frame->graphicControlExtension()->transparent(), e.transparent);
+        switchToOtherDocument();
+        pasteFrames(m_window);
+        ASSERT_EQ(image().images().count(), 3);
+        const struct
+        {
+            int index, left, top, delay, disposal;
+            bool transparent;
+        } expected[] = {{1, 5, 6, 20, 2, true}, {2, 3, 4, 30, 3, false}};
+        for (const auto& e : expected) {
+            SCOPED_TRACE(e.index);
+            TGIFSubImage* frame = image().images().subImage(e.index);
+            EXPECT_EQ(frame->left(), e.left);
+            EXPECT_EQ(frame->top(), e.top);
+            ASSERT_NE(frame->graphicControlExtension(), nullptr);
+            EXPECT_EQ(frame->graphicControlExtension()->delay(), e.delay);
+            EXPECT_EQ(frame->graphicControlExtension()->disposal(), e.disposal);
+            EXPECT_EQ(frame->graphicControlExtension()->transparent(), e.transparent);
+        }
+        // Palette type 0 merges the maps afterwards: the transparent pixels stay transparent, but
+        // the index then names whatever colour the merged map has there.
+        if (paletteType == 2) {
+            EXPECT_EQ(image().images().subImage(1)->graphicControlExtension()->transparentColor(),
+                      TColor(0xFF00));
+        }
+        EXPECT_EQ(m_window.document.captions(),
+                  QStringList({QStringLiteral("Paste Frame"), QStringLiteral("Paste Frame")}));
     }
-    EXPECT_EQ(image().images().subImage(1)->graphicControlExtension()->transparentColor(), TColor(0xFF00));
-    EXPECT_EQ(m_window.document.captions(),
-              QStringList({QStringLiteral("Paste Frame"), QStringLiteral("Paste Frame")}));
 }
 
 TEST_F(CommandsEditTest, AnotherProgramsPicturePastesAsOneFrame)

@@ -222,21 +222,42 @@ public:
     QStringList opened;
 };
 
-inline int TFakeCommandDocument::currentFrame() const { return m_window.current; }
-inline void TFakeCommandDocument::selectFrame(int index) { m_window.selectFrame(index); }
-inline void TFakeCommandDocument::setCurrentFrame(int index) { m_window.current = index; }
-inline int TRoutinesBridge::documentCount() const { return m_window.documentCount(); }
+inline int TFakeCommandDocument::currentFrame() const
+{
+    return m_window.current;
+}
+inline void TFakeCommandDocument::selectFrame(int index)
+{
+    m_window.selectFrame(index);
+}
+inline void TFakeCommandDocument::setCurrentFrame(int index)
+{
+    m_window.current = index;
+}
+inline int TRoutinesBridge::documentCount() const
+{
+    return m_window.documentCount();
+}
 inline IRoutinesDocument* TRoutinesBridge::activeDocument()
 {
     return m_window.hasDocument ? &m_window.document : nullptr;
 }
-inline void TRoutinesBridge::createDocumentForImage() { m_window.hasDocument = true; }
-inline int TRoutinesBridge::currentFrame() const { return m_window.current; }
+inline void TRoutinesBridge::createDocumentForImage()
+{
+    m_window.hasDocument = true;
+}
+inline int TRoutinesBridge::currentFrame() const
+{
+    return m_window.current;
+}
 inline int TRoutinesBridge::insertPosition() const
 {
     return std::min(m_window.current + 1, m_window.columnCount() - 1);
 }
-inline void TRoutinesBridge::selectFrame(int index) { m_window.selectFrame(index); }
+inline void TRoutinesBridge::selectFrame(int index)
+{
+    m_window.selectFrame(index);
+}
 
 class CommandsFixture : public ::testing::Test
 {
@@ -280,9 +301,8 @@ protected:
         image().header().setHeight(height);
         for (int i = 0; i < frames; ++i) {
             TGIFSubImage* frame = undotest::addFrame(image(), 0, 0, width, height, 4, i);
-            undotest::setColors(frame->colorMap(),
-                                {rgbColor(uint8_t(10 * i), 0, 0), rgbColor(0, 200, 0), rgbColor(0, 0, 200),
-                                 rgbColor(255, 255, uint8_t(i))});
+            undotest::setColors(frame->colorMap(), {rgbColor(uint8_t(10 * i), 0, 0), rgbColor(0, 200, 0),
+                                                    rgbColor(0, 0, 200), rgbColor(255, 255, uint8_t(i))});
             undotest::addGCE(frame, 10 * (i + 1));
         }
         normalizeForWriting(image(), TNormalizeMode::WorkingCopy);

@@ -1,8 +1,8 @@
 // Frame commands on the real working image and undo history: where added frames land, deleting
 // single frames and ranges, the last-frame refusal, moving, reversing, the transparent colour
 // and the global frame properties.
-#include "app/FrameCommands.h"
 #include "app/CommandsFixture.h"
+#include "app/FrameCommands.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
@@ -247,7 +247,8 @@ TEST_F(CommandsFrameTest, GlobalPropertiesReachEveryFrameWithAnExtension)
 
     EXPECT_EQ(m_window.fakeDialogs.globalRequest.transparentCaption, QStringLiteral("Remove &Transparent"));
     EXPECT_EQ(m_window.fakeDialogs.globalRequest.interlacedCaption, QStringLiteral("Make &Interlaced"));
-    EXPECT_EQ(m_window.fakeDialogs.globalRequest.localPaletteCaption, QStringLiteral("Remove &Local Palette"));
+    EXPECT_EQ(m_window.fakeDialogs.globalRequest.localPaletteCaption,
+              QStringLiteral("Remove &Local Palette"));
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         TGIFSubImage* frame = image().images().subImage(i);
