@@ -242,6 +242,11 @@ void reverseFrames(ICommandHost& host)
     host.selectFrame(current);
 }
 
+bool reverseEnabled(ICommandHost& host)
+{
+    return host.activeDocument() && !host.isPlaying();
+}
+
 void selectAllFrames(ICommandHost& host)
 {
     if (host.activeDocument())

@@ -34,6 +34,9 @@ void dropFramesOnColumn(ICommandHost& host, int column);
 
 // FrameReverse: the whole animation, or only the selected range.
 void reverseFrames(ICommandHost& host);
+// FrameReverse is enabled while a document is active and playback is not running; the main
+// window asks this whenever its actions are updated.
+bool reverseEnabled(ICommandHost& host);
 // FrameSelectAll.
 void selectAllFrames(ICommandHost& host);
 // FrameTransColor.

@@ -3,6 +3,10 @@
 #include "app/CommandsFixture.h"
 #include "app/FileCommands.h"
 
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
 using namespace commandstest;
 
 namespace {
@@ -63,6 +67,40 @@ TEST_F(CommandsFileTest, WelcomeChoicesOpenOrReopen)
         welcomeDialog(host);
         EXPECT_EQ(host.opened, c.opened);
         m_messages.clear();
+    }
+}
+
+TEST_F(CommandsFileTest, WindowArrangementsTileMinimizeAndLineUp)
+{
+    QMdiArea area;
+    area.resize(600, 400);
+    for (int i = 0; i < 3; ++i)
+        area.addSubWindow(new QLabel(QStringLiteral("document")))->show();
+    area.show();
+    const QList<QMdiSubWindow*> windows = area.subWindowList(QMdiArea::CreationOrder);
+    const int width = area.viewport()->width();
+    const int height = area.viewport()->height();
+
+    tileWindowsVertically(area);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(windows[i]->geometry(),
+                  QRect(width * i / 3, 0, width * (i + 1) / 3 - width * i / 3, height));
+    }
+    tileWindowsHorizontally(area);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(windows[i]->geometry().top(), height * i / 3);
+        EXPECT_EQ(windows[i]->geometry().width(), width);
+    }
+    minimizeAllWindows(area);
+    arrangeAllWindows(area);
+    int left = 0;
+    for (QMdiSubWindow* window : windows) {
+        EXPECT_TRUE(window->isMinimized());
+        EXPECT_EQ(window->geometry().left(), left);
+        EXPECT_EQ(window->geometry().bottom(), area.viewport()->rect().bottom());
+        left += window->width();
     }
 }
 
