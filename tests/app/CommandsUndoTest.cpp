@@ -1,0 +1,215 @@
+// Every command that changes the animation, followed by one Undo, gives back the animation
+// byte for byte.
+#include "app/AnimationCommands.h"
+#include "app/CommandsFixture.h"
+#include "app/EditCommands.h"
+#include "app/FrameCommands.h"
+#include "support/TestSupport.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <functional>
+
+using namespace commandstest;
+
+namespace {
+
+class CommandsUndoTest : public CommandsFixture
+{
+protected:
+    void TearDown() override
+    {
+        if (!m_window.clipboardFile.isEmpty())
+            QFile::remove(m_window.clipboardFile);
+        QGuiApplication::clipboard()->clear();
+        CommandsFixture::TearDown();
+    }
+};
+
+struct TUndoCase
+{
+    const char* name;
+    // Prepares the window (selection, dialog answers, clipboard) and runs the command.
+    std::function<void(TFakeMainWindow&)> run;
+};
+
+void selectOne(TFakeMainWindow& window, int index)
+{
+    window.selectFrame(index);
+}
+
+TEST_F(CommandsUndoTest, EveryCommandUndoesToTheSameBytes)
+{
+    const QString picture = testsupport::localTestData(QStringLiteral("imaging/quad.bmp"));
+    const TUndoCase cases[] = {
+        {"add frame",
+         [&](TFakeMainWindow& w) {
+             selectOne(w, 1);
+             m_messages.pushFiles({picture});
+             addFramesFromFiles(w);
+         }},
+        {"delete frame",
+         [](TFakeMainWindow& w) {
+             selectOne(w, 2);
+             deleteFrames(w);
+         }},
+        {"delete first frame",
+         [](TFakeMainWindow& w) {
+             selectOne(w, 0);
+             deleteFrames(w);
+         }},
+        {"move to beginning",
+         [](TFakeMainWindow& w) {
+             selectOne(w, 3);
+             moveFrameToBeginning(w);
+         }},
+        {"move first to end",
+         [](TFakeMainWindow& w) {
+             selectOne(w, 0);
+             moveFrameToEnd(w);
+         }},
+        {"move left",
+         [](TFakeMainWindow& w) {
+             selectOne(w, 1);
+             moveFrameLeft(w);
+         }},
+        {"move right",
+         [](TFakeMainWindow& w) {
+             selectOne(w, 2);
+             moveFrameRight(w);
+         }},
+        {"reverse all",
+         [](TFakeMainWindow& w) {
+             selectOne(w, 1);
+             reverseFrames(w);
+         }},
+        {"reverse range",
+         [](TFakeMainWindow& w) {
+             w.selectRange(1, 3);
+             reverseFrames(w);
+         }},
+        {"transparent color",
+         [](TFakeMainWindow& w) {
+             selectOne(w, 2);
+             w.fakeDialogs.transparentAnswer = {mrOk, 2, 3};
+             frameTransparentColor(w);
+         }},
+        {"global properties",
+         [](TFakeMainWindow& w) {
+             TGlobalChangeChoice& answer = w.fakeDialogs.globalAnswer;
+             answer.modalResult = mrOk;
+             answer.somethingToApply = true;
+             answer.delayText = QStringLiteral("77");
+             answer.transparent = {true, true};
+             answer.transparentColor = 0x00C800;
+             answer.interlaced = {true, true};
+             answer.localPalette = {true, true};
+             answer.disposal = 1;
+             globalFrameProperties(w);
+         }},
+        {"paste picture",
+         [](TFakeMainWindow& w) {
+             selectOne(w, 2);
+             QImage other(9, 7, QImage::Format_RGB32);
+             other.fill(Qt::blue);
+             QGuiApplication::clipboard()->setImage(other);
+             pasteFrames(w);
+         }},
+        {"paste comment",
+         [](TFakeMainWindow& w) {
+             QGuiApplication::clipboard()->setText(QStringLiteral("first line\nsecond line"));
+             pasteComments(w);
+         }},
+        {"resize",
+         [](TFakeMainWindow& w) {
+             w.fakeDialogs.resizeAnswer = {mrOk, 33, 9};
+             resizeAnimation(w);
+         }},
+        {"loop forever",
+         [](TFakeMainWindow& w) {
+             w.fakeDialogs.informationAnswer = {mrOk, true, 0};
+             animationInformation(w);
+         }},
+        {"loop five times",
+         [](TFakeMainWindow& w) {
+             w.fakeDialogs.informationAnswer = {mrOk, false, 5};
+             animationInformation(w);
+         }},
+        {"global palette",
+         [](TFakeMainWindow& w) {
+             w.fakeDialogs.paletteAnswer = {mrOk, true, {0x0000FF, 0x00FF00, 0xFF0000}};
+             globalPalette(w);
+         }},
+    };
+    for (const TUndoCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        workingImage(1);
+        m_window.document.ensureHistory().clear();
+        m_window.fakeDialogs = TFakeDialogs();
+        // With palette type 0 a new frame has every map of the animation merged into the global
+        // one, which its "Add Frame" undo step does not capture: see
+        // DISABLED_AddedFrameChangesWhatItsUndoStepDoesNotRestore.
+        Settings::writeInteger(SettingKeys::PaletteType, 2);
+        buildAnimation(5);
+        undotest::addLoop(image().images().subImage(0), 2);
+        const QByteArray before = undotest::gifBytes(image());
+
+        c.run(m_window);
+        ASSERT_EQ(m_window.document.commandCount(), 1) << "one command per edit";
+        EXPECT_NE(undotest::gifBytes(image()), before) << "the command changed nothing";
+        undoActiveDocument(m_window.document);
+        EXPECT_EQ(m_window.document.commandCount(), 0);
+        EXPECT_EQ(undotest::gifBytes(image()), before);
+    }
+}
+
+// Known faults of the shared add-picture routine: an added frame merges the maps of every frame
+// (palette type 0) and gives frame 0 a looping extension when it has none, and undoing "Add Frame"
+// only deletes the frame again. Enable once they are mended.
+TEST_F(CommandsUndoTest, DISABLED_AddedFrameChangesWhatItsUndoStepDoesNotRestore)
+{
+    const struct
+    {
+        const char* name;
+        int paletteType;
+        bool loop;
+    } cases[] = {{"maps merged", 0, true}, {"loop added", 2, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        workingImage(1);
+        m_window.document.ensureHistory().clear();
+        Settings::writeInteger(SettingKeys::PaletteType, c.paletteType);
+        buildAnimation(3);
+        if (c.loop)
+            undotest::addLoop(image().images().subImage(0), 0);
+        const QByteArray before = undotest::gifBytes(image());
+        QImage other(9, 7, QImage::Format_RGB32);
+        other.fill(Qt::blue);
+        QGuiApplication::clipboard()->setImage(other);
+        pasteFrames(m_window);
+        undoActiveDocument(m_window.document);
+        EXPECT_EQ(undotest::gifBytes(image()), before);
+    }
+}
+
+// Pasting copied frames records one command per frame; undoing them all gives the bytes back.
+TEST_F(CommandsUndoTest, PastingCopiedFramesUndoesFrameByFrame)
+{
+    Settings::writeInteger(SettingKeys::PaletteType, 2);
+    buildAnimation(5);
+    undotest::addLoop(image().images().subImage(0), 0);
+    m_window.selectRange(1, 2);
+    ASSERT_TRUE(copyFrames(m_window));
+    m_window.selectFrame(3);
+    const QByteArray before = undotest::gifBytes(image());
+    pasteFrames(m_window);
+    ASSERT_EQ(m_window.document.commandCount(), 2);
+    EXPECT_EQ(image().images().count(), 7);
+    undoActiveDocument(m_window.document);
+    undoActiveDocument(m_window.document);
+    EXPECT_EQ(undotest::gifBytes(image()), before);
+}
+
+} // namespace
