@@ -240,12 +240,8 @@ void TGIFSubImage::compress(TStream& stream)
         limit = m_colorMap.count();
     } else {
         // Frames on the global map share one code size: the largest any map of the image needs.
-        if (m_image) {
-            bits = m_image->globalColorMap().bitsPerPixel();
-            TGIFImageList& frames = m_image->images();
-            for (int i = 0; i < frames.count(); ++i)
-                bits = std::max(bits, frames.subImage(i)->m_colorMap.bitsPerPixel());
-        }
+        if (m_image)
+            bits = m_image->sharedCodeBits();
         limit = 1 << bits;
     }
     const int initialCodeSize = std::max(bits, 2);
