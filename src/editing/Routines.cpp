@@ -232,6 +232,38 @@ bool loadGIFFile(TGIFImage& image, const QString& path)
     }
 }
 
+namespace {
+
+// Write-only stream into an open QSaveFile; a failed write raises EWriteError through
+// writeBuffer, which abandons the file.
+class TSaveFileStream final : public TStream
+{
+public:
+    explicit TSaveFileStream(QSaveFile& file) : m_file(file) {}
+
+    int64_t read(void*, int64_t) override { throw EStreamError(QStringLiteral("Invalid stream operation")); }
+    int64_t write(const void* buffer, int64_t count) override
+    {
+        const qint64 written = count > 0 ? m_file.write(static_cast<const char*>(buffer), count) : 0;
+        if (written > 0)
+            m_position += written;
+        return written < 0 ? 0 : written;
+    }
+    int64_t seek(int64_t offset, SeekOrigin origin) override
+    {
+        if (origin == SeekOrigin::Current && offset == 0)
+            return m_position;
+        throw EStreamError(QStringLiteral("Invalid stream operation"));
+    }
+    int64_t size() override { return m_position; }
+
+private:
+    QSaveFile& m_file;
+    int64_t m_position = 0;
+};
+
+} // namespace
+
 bool saveGIFFile(TGIFImage& image, const QString& path, bool finalSave, bool overwrite)
 {
     TWaitCursor wait;
@@ -241,14 +273,19 @@ bool saveGIFFile(TGIFImage& image, const QString& path, bool finalSave, bool ove
     }
     try {
         normalizeForWriting(image, finalSave ? TNormalizeMode::FinalSave : TNormalizeMode::WorkingCopy);
-        // The whole stream is produced before the file is touched, and the file is replaced
-        // by a rename only after every byte reached the disk: an encoder error, a full disk or
-        // a crash never leaves a half-written GIF in place of a good one.
-        TMemoryStream stream;
-        image.saveToStream(stream);
+        // The stream goes into QSaveFile's temporary file, and the file is replaced by a rename
+        // only after every byte reached the disk: an encoder error, a full disk or a crash never
+        // leaves a half-written GIF in place of a good one (an abandoned QSaveFile removes its
+        // temporary file). Streaming rather than building the GIF in memory first spares every
+        // working-copy write a buffer the size of the file.
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(stream.data()) != stream.data().size() ||
-            !file.commit()) {
+        if (!file.open(QIODevice::WriteOnly)) {
+            showSaveError(path);
+            return false;
+        }
+        TSaveFileStream stream(file);
+        image.saveToStream(stream);
+        if (!file.commit()) {
             showSaveError(path);
             return false;
         }

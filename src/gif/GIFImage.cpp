@@ -306,16 +306,31 @@ void TGIFImage::saveToStream(TStream& stream)
 {
     const QString message = QStringLiteral("Saving...");
     reportProgress(psStarting, 0, false, message);
+    // Without the memo every frame on the global map would visit every frame's map.
+    m_writeCodeBits = -1;
+    m_writeCodeBits = sharedCodeBits();
     try {
         m_header.saveToStream(stream);
         m_images.saveToStream(stream);
         TGIFTrailer trailer(this);
         trailer.saveToStream(stream);
     } catch (...) {
+        m_writeCodeBits = -1;
         reportProgress(psEnding, 0, true, message);
         throw;
     }
+    m_writeCodeBits = -1;
     reportProgress(psEnding, 100, true, message);
+}
+
+int TGIFImage::sharedCodeBits() const
+{
+    if (m_writeCodeBits >= 0)
+        return m_writeCodeBits;
+    int bits = m_header.colorMap().bitsPerPixel();
+    for (int i = 0; i < m_images.count(); ++i)
+        bits = std::max(bits, m_images.subImage(i)->colorMap().bitsPerPixel());
+    return bits;
 }
 
 void TGIFImage::writeData(TStream& stream)

@@ -88,6 +88,10 @@ public:
     std::mutex& paintersLock() { return m_paintersLock; }
     std::vector<TGIFPainter*>& painters() { return m_painters; }
 
+    // Code size of the frames without local colours: the largest bits per pixel of the global
+    // map and of every local map. Worked out once per image write, else on every call.
+    int sharedCodeBits() const;
+
     // Progress in the engine's pattern (start, running steps, end from a cleanup).
     void reportProgress(TProgressStage stage, int percent, bool redraw, const QString& message)
     {
@@ -116,6 +120,8 @@ private:
     TColor m_drawBackgroundColor = clNone;
     bool m_drawing = false;
     bool m_paletteLookup = false;
+    // sharedCodeBits() while saveToStream writes the frames (no map changes meanwhile), else -1.
+    int m_writeCodeBits = -1;
 };
 
 // Clipboard format of the "GIF Image" data.

@@ -41,6 +41,7 @@ void TGIFSubImage::clear()
     m_gce = nullptr;
     freeBitmap();
     freeMask();
+    m_encoded.reset();
 }
 
 bool TGIFSubImage::empty() const
@@ -205,6 +206,9 @@ void TGIFSubImage::assign(const TPersistent* source)
     buffer.setPosition(0);
     m_extensions.loadFromStream(buffer);
     m_transparent = from->m_transparent;
+    // Safe to share whatever the copy becomes: every write checks it against the frame's inputs.
+    if (!empty())
+        m_encoded = from->m_encoded;
 }
 
 void TGIFSubImage::saveToStream(TStream& stream)
@@ -236,19 +240,47 @@ void TGIFSubImage::compress(TStream& stream)
         limit = m_colorMap.count();
     } else {
         // Frames on the global map share one code size: the largest any map of the image needs.
-        if (m_image) {
-            bits = m_image->globalColorMap().bitsPerPixel();
-            TGIFImageList& frames = m_image->images();
-            for (int i = 0; i < frames.count(); ++i)
-                bits = std::max(bits, frames.subImage(i)->m_colorMap.bitsPerPixel());
-        }
+        if (m_image)
+            bits = m_image->sharedCodeBits();
         limit = 1 << bits;
     }
     const int initialCodeSize = std::max(bits, 2);
     const TGIFCompression compression =
         (m_image && m_image->compression() == 1) ? TGIFCompression::gcRLE : TGIFCompression::gcLZW;
-    compressFrameData(stream, initialCodeSize, limit, m_data.data(), m_width, m_height, interlaced(),
-                      compression);
+
+    if (!gifSettings().reuseEncodedFrames) {
+        compressFrameData(stream, initialCodeSize, limit, m_data.data(), m_width, m_height, interlaced(),
+                          compression);
+        return;
+    }
+    // Everything compressFrameData reads goes into the key, so equal keys mean equal output.
+    TGIFFrameDataKey key;
+    key.pixelHash = gifPixelHash(m_data.data(), m_data.size());
+    key.width = m_width;
+    key.height = m_height;
+    key.interlaced = interlaced();
+    key.initialCodeSize = initialCodeSize;
+    key.colorLimit = limit;
+    key.compression = uint8_t(compression);
+    if (m_encoded && m_encoded->key == key) {
+        stream.writeBuffer(m_encoded->bytes.constData(), m_encoded->bytes.size());
+        return;
+    }
+    m_encoded.reset();
+    TMemoryStream encoded;
+    try {
+        compressFrameData(encoded, initialCodeSize, limit, m_data.data(), m_width, m_height, interlaced(),
+                          compression);
+    } catch (...) {
+        // The target gets the partial frame it would have got without the buffer in between.
+        stream.writeBuffer(encoded.data().constData(), encoded.size());
+        throw;
+    }
+    auto kept = std::make_shared<TGIFFrameData>();
+    kept->key = key;
+    kept->bytes = encoded.takeData();
+    stream.writeBuffer(kept->bytes.constData(), kept->bytes.size());
+    m_encoded = std::move(kept);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 // Ownership: the image's frame list owns the frame; the frame owns its extensions, its local
 // map and its pixels. The graphic control reference points into the extension list (not owned).
 #include "gif/GIFColorMap.h"
+#include "gif/GIFFrameData.h"
 #include "gif/GIFItems.h"
 
 #include <QRect>
@@ -80,6 +81,11 @@ public:
     // Makes the pixels that repeat what previous shows transparent.
     void merge(TGIFSubImage* previous);
 
+    // The compressed image data of the last write, reused by the next write when nothing the
+    // encoder reads has changed (checked at every write; see GIFFrameData.h). Null before the
+    // first write and after clear().
+    const std::shared_ptr<const TGIFFrameData>& encodedData() const { return m_encoded; }
+
     void assign(const TPersistent* source) override;
     void saveToStream(TStream& stream) override;
     void loadFromStream(TStream& stream) override;
@@ -104,6 +110,7 @@ private:
     std::shared_ptr<TBitmap> m_mask;
     bool m_needMask = true;
     HPALETTE m_palette;
+    std::shared_ptr<const TGIFFrameData> m_encoded;
 };
 
 // Checked width × height against the engine's per-frame pixel limit.

@@ -71,6 +71,9 @@ struct TGIFSettings
     // (every frame counts at least 4096 pixels here).
     int64_t maxLoadPixels = int64_t(1) << 30;
     int maxExtensionsPerFrame = 65536;
+    // Writes reuse a frame's compressed data from its previous write when the frame's encoder
+    // inputs are unchanged (the output is the same either way). Off: every write encodes afresh.
+    bool reuseEncodedFrames = true;
 };
 TGIFSettings& gifSettings();
 
