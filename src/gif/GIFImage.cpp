@@ -97,12 +97,15 @@ const std::shared_ptr<TBitmap>& TGIFImage::bitmap()
     if (!m_bitmap && !empty()) {
         m_bitmap = gifComposeFirstFrame(*this);
         if (m_bitmap)
-            m_bitmap->onChange = [this](TObject*) { changed(this); };
+            m_bitmap->onChange = [this](TObject*) {
+                changed(this);
+            };
     }
     return m_bitmap;
 }
 
-TGIFPainter* TGIFImage::paint(TCanvas& canvas, const QRect& rect, TGIFDrawOptions options, TGIFPainter** ownerSlot)
+TGIFPainter* TGIFImage::paint(TCanvas& canvas, const QRect& rect, TGIFDrawOptions options,
+                              TGIFPainter** ownerSlot)
 {
     if (empty() || rect.isEmpty()) {
         if (ownerSlot)

@@ -417,3 +417,36 @@ void TGIFPainter::restoreBackground(TGIFSubImage& frame)
         canvas.fillRect(gifFrameRectIn(frame, buffer));
     }
 }
+
+void gifPlayFrames(TGIFImage& image, TColor background,
+                   const std::function<void(int frameIndex, const QImage& picture)>& shown)
+{
+    if (image.empty() || image.width() <= 0 || image.height() <= 0)
+        return;
+    TBitmap screen(image.width(), image.height(), pfDevice);
+    screen.canvas().brush() = {background, bsSolid};
+    screen.canvas().fillRect(QRect(0, 0, image.width(), image.height()));
+
+    // The painter takes its clock at creation; the previous one is back before anything can throw.
+    const std::shared_ptr<TPainterClock> previousClock = painterClock();
+    setPainterClock(std::make_shared<TManualPainterClock>());
+    const TNotifyEvent previousAfterPaint = image.onAfterPaint;
+    struct Restore
+    {
+        TGIFImage& image;
+        std::shared_ptr<TPainterClock> clock;
+        TNotifyEvent afterPaint;
+        ~Restore()
+        {
+            setPainterClock(clock);
+            image.onAfterPaint = afterPaint;
+        }
+    } restore{image, previousClock, previousAfterPaint};
+
+    image.onAfterPaint = [&](TObject* sender) {
+        auto* painter = static_cast<TGIFPainter*>(sender);
+        shown(painter->frameIndex(), screen.toImage());
+    };
+    const TGIFDrawOptions options = goAnimate | goTransparent;
+    image.paint(screen.canvas(), QRect(0, 0, image.width(), image.height()), options); // runs to its end
+}

@@ -107,3 +107,10 @@ private:
     HDC m_targetHandle = 0;
     std::exception_ptr m_error;
 };
+
+// Plays the animation once, synchronously and in virtual time (no real waiting), on a
+// screen-sized true-colour picture that starts filled with background, and hands the picture as
+// shown after each frame to shown(frame index, picture). The same painter the editor animates
+// with, so what it shows is what the editor shows. Main thread.
+void gifPlayFrames(TGIFImage& image, TColor background,
+                   const std::function<void(int frameIndex, const QImage& picture)>& shown);
