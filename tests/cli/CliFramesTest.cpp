@@ -20,6 +20,17 @@ int runCli(const QStringList& args, QByteArray* out = nullptr)
     return process.exitCode();
 }
 
+int differingPixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return -1;
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += (a.pixel(x, y) | 0xFF000000u) != (b.pixel(x, y) | 0xFF000000u);
+    return count;
+}
+
 QString suiteFile(const char* name)
 {
     return QStringLiteral(REELWRIGHT_TESTDATA_DIR "/gif/conformance/") + QLatin1String(name);
@@ -39,8 +50,7 @@ TEST(CliFrames, ComposedFramesMatchTheSuiteAndPlainFramesAreTheFramesOwn)
         const QImage expected(suiteFile("gif-test-suite/gifs/frames/animated_loop-") + QString::number(n) +
                               ".png");
         ASSERT_FALSE(shown.isNull());
-        EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32))
-            << n;
+        EXPECT_EQ(differingPixels(shown, expected), 0) << n;
     }
     ASSERT_EQ(runCli({"frames", gif, dir.filePath("plain"), "--bmp"}), 0);
     EXPECT_EQ(QDir(dir.filePath("plain")).entryList({"frame-*.bmp"}, QDir::Files).size(), 4);
