@@ -307,3 +307,51 @@ TEST(RenderDisposal, TransparentPixelsShowThePictureBeneath)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RenderDisposal, RestoreToBackgroundWithoutTransparencyFillsTheBackgroundColour)
+{
+    struct Case
+    {
+        const char* name;
+        TColor drawBackground; // clNone: the image's own choice
+        bool globalMap;
+        QRgb expected;
+    };
+    const Case cases[] = {
+        {"the colour set for drawing", clYellow, true, qRgb(255, 255, 0)},
+        {"the header's background colour", clNone, true, qRgb(0, 255, 0)}, // background index 2
+        {"the window colour without a global map", clNone, false, colorToRgb(clWindow)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TGIFImage image;
+        image.setWidth(2);
+        image.setHeight(1);
+        const std::vector<TColor> colors = {0x000000, 0x0000FF, 0x00FF00};
+        if (c.globalMap) {
+            setColors(image.globalColorMap(), colors);
+            image.header().setBackgroundColorIndex(2);
+        }
+        image.setDrawBackgroundColor(c.drawBackground);
+        TGIFSubImage* first = addFrame(image, 0, 0, 2, 1, {1, 1});
+        TGIFSubImage* second = addFrame(image, 1, 0, 1, 1, {0});
+        if (!c.globalMap) {
+            setColors(first->colorMap(), colors);
+            setColors(second->colorMap(), colors);
+        }
+        gce(first)->setDisposal(2);
+        TBitmap target(2, 1, pfDevice);
+        std::vector<QRgb> leftPixel;
+        image.onAfterPaint = [&](TObject*) {
+            leftPixel.push_back(target.pixelRgb(0, 0) | 0xFF000000u);
+        };
+        image.paint(target.canvas(), QRect(0, 0, 2, 1), goAnimate);
+        ASSERT_EQ(leftPixel.size(), 2u);
+        EXPECT_EQ(leftPixel[0], qRgb(255, 0, 0));
+        EXPECT_EQ(leftPixel[1], c.expected | 0xFF000000u);
+    }
+}
+
+} // namespace
