@@ -20,7 +20,8 @@ int usage()
                          "       reelwright-cli optimize IN OUT [--crop] [--merge] [--cleanup] [--colormaps] "
                          "[--merge-maps]\n"
                          "       reelwright-cli bench FILE... [--repeat N]\n"
-                         "       reelwright-cli reduce IN OUT [--method 0-9] [--dither 0-6] [--bits 1-8]\n");
+                         "       reelwright-cli reduce IN OUT [--method 0-9] [--dither 0-6] [--bits 1-8]\n"
+                         "       reelwright-cli frames FILE DIR [--composed] [--bmp]\n");
     return ExitUsage;
 }
 

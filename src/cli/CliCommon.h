@@ -25,5 +25,6 @@ int runCopy(const QStringList& args);
 int runOptimize(const QStringList& args);
 int runBench(const QStringList& args);
 int runReduce(const QStringList& args);
+int runFrames(const QStringList& args);
 
 } // namespace cli

@@ -31,5 +31,7 @@ int main(int argc, char** argv)
         return cli::runBench(args);
     if (command == "reduce")
         return cli::runReduce(args);
+    if (command == "frames")
+        return cli::runFrames(args);
     return cli::usage();
 }

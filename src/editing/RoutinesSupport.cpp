@@ -3,6 +3,7 @@
 #include "editing/Routines.h"
 
 #include "gif/GIFImage.h"
+#include "gif/GIFRender.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Canvas.h"
 #include "graphics/Picture.h"
@@ -29,51 +30,6 @@ TFrameImporter g_importer;
 TFramePicture g_framePicture;
 TImagePicture g_imagePicture;
 TUrlOpener g_urlOpener;
-
-// The frame's colour map as a full 256-entry palette, so that no pixel indexes past its table.
-HPALETTE framePalette(TGIFSubImage& frame)
-{
-    std::vector<TPaletteEntry> entries(256);
-    const TGIFColorMap& map = frame.activeColorMap();
-    for (int i = 0; i < map.count(); ++i) {
-        const TGIFColor& color = map.entry(i);
-        entries[size_t(i)] = {color.red, color.green, color.blue, 0};
-    }
-    return createPalette(std::move(entries));
-}
-
-// The frame's own picture: its indexes through its active map, 8 bits per pixel.
-std::unique_ptr<TBitmap> plainFramePicture(TGIFSubImage& frame)
-{
-    auto bitmap = std::make_unique<TBitmap>();
-    if (frame.empty())
-        return bitmap;
-    bitmap->loadFromBits(frame.width(), frame.height(), pf8bit, framePalette(frame), frame.data(),
-                         frame.width());
-    return bitmap;
-}
-
-// The first frame on a screen-sized bitmap (the rest of the screen index 0 of its palette).
-std::unique_ptr<TBitmap> plainImagePicture(TGIFImage& image)
-{
-    if (image.images().count() == 0)
-        return nullptr;
-    TGIFSubImage& first = *image.images().subImage(0);
-    if (first.left() == 0 && first.top() == 0 && first.width() == image.width() &&
-        first.height() == image.height())
-        return plainFramePicture(first);
-    const int width = image.width();
-    const int height = image.height();
-    std::vector<uint8_t> pixels(size_t(width) * size_t(height), 0);
-    const int copyWidth = std::clamp(width - first.left(), 0, first.width());
-    const int copyHeight = std::clamp(height - first.top(), 0, first.height());
-    for (int y = 0; y < copyHeight && !first.empty(); ++y)
-        std::memcpy(pixels.data() + size_t(first.top() + y) * size_t(width) + size_t(first.left()),
-                    first.scanLine(y), size_t(copyWidth));
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->loadFromBits(width, height, pf8bit, framePalette(first), pixels.data(), width);
-    return bitmap;
-}
 
 bool desktopOpen(const QString& text)
 {
@@ -107,16 +63,28 @@ int importBitmapAsFrame(TGIFImage& image, TBitmap& bitmap)
     return image.add(&bitmap);
 }
 
-// The engine's renderer takes over these two once it is linked in; until then the frame's
-// indexes are shown through its colour map without transparency or disposal.
+// By default the engine's renderer: the frame's rendered bitmap, and the image's composed first
+// frame. Copies, so the caller may change them freely.
 std::unique_ptr<TBitmap> framePicture(TGIFSubImage& frame)
 {
-    return g_framePicture ? g_framePicture(frame) : plainFramePicture(frame);
+    if (g_framePicture)
+        return g_framePicture(frame);
+    auto bitmap = std::make_unique<TBitmap>();
+    if (TBitmap* rendered = frame.empty() ? nullptr : gifFrameBitmap(frame))
+        bitmap->assign(rendered);
+    return bitmap;
 }
 
 std::unique_ptr<TBitmap> imagePicture(TGIFImage& image)
 {
-    return g_imagePicture ? g_imagePicture(image) : plainImagePicture(image);
+    if (g_imagePicture)
+        return g_imagePicture(image);
+    const std::shared_ptr<TBitmap>& composed = image.bitmap();
+    if (!composed)
+        return nullptr;
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->assign(composed.get());
+    return bitmap;
 }
 
 // ---- Resource library ----------------------------------------------------------------------

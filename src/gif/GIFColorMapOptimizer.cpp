@@ -194,6 +194,6 @@ void TColorMapOptimizer::optimize()
 void TGIFImage::optimizeColorMaps()
 {
     stopPainting();
-    std::lock_guard<std::mutex> lock(m_paintersLock);
+    std::lock_guard<std::recursive_mutex> lock(m_paintersLock);
     TColorMapOptimizer(*this).optimize();
 }

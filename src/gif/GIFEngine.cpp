@@ -1,6 +1,7 @@
 #include "gif/GIFEngine.h"
 
 #include "gif/GIFImage.h"
+#include "graphics/MainThreadDispatcher.h"
 #include "graphics/Picture.h"
 
 namespace {
@@ -11,6 +12,8 @@ void gifEngineStartup()
 {
     if (startCount++ > 0)
         return;
+    // Painters hand their drawing to the thread that starts the engine.
+    TMainThreadDispatcher::instance().setMainThread();
     TPicture::registerFileFormat(QStringLiteral("gif"), QStringLiteral("GIF Image"),
                                  [] { return std::unique_ptr<TGraphic>(new TGIFImage()); });
 }

@@ -1,8 +1,12 @@
 #include "gif/GIFImage.h"
 
 #include "gif/GIFException.h"
+#include "gif/GIFPainter.h"
+#include "gif/GIFRender.h"
+#include "gif/SystemPalettes.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Exceptions.h"
+#include "graphics/MainThreadDispatcher.h"
 #include "graphics/Streams.h"
 
 #include <algorithm>
@@ -16,22 +20,70 @@ TGIFImage::~TGIFImage()
 {
     stopPainting();
     {
-        // Painters still listed lose their image; they must not touch it afterwards.
-        std::lock_guard<std::mutex> lock(m_paintersLock);
+        // Painters still listed run beneath this call (they raised the event that destroys the
+        // image): they lose their image and end without touching it.
+        std::lock_guard<std::recursive_mutex> lock(m_paintersLock);
+        const std::vector<TGIFPainter*> listed = m_painters;
+        for (TGIFPainter* painter : listed)
+            painter->detach();
         m_painters.clear();
     }
     clear();
 }
 
+// ---- Painting (the painters themselves: GIFPainter.cpp) -------------------------------------
+
 void TGIFImage::stopPainting()
 {
-    // Painters arrive with the rendering code. Until then no painter can be running.
-    stopCurrentPainter();
+    TMainThreadDispatcher& dispatcher = TMainThreadDispatcher::instance();
+    for (;;) {
+        int running = 0;
+        {
+            std::lock_guard<std::recursive_mutex> lock(m_paintersLock);
+            const std::vector<TGIFPainter*> listed = m_painters;
+            for (TGIFPainter* painter : listed) {
+                painter->stop();
+                if (!painter->isAsync())
+                    continue; // runs beneath this call and ends when it returns
+                if (dispatcher.isServing(painter->threadId()))
+                    painter->detach(); // blocked beneath this call: it cannot end before we return
+                else
+                    ++running;
+            }
+        }
+        if (running == 0)
+            break;
+        dispatcher.waitAndProcess(1);
+    }
+    m_bitmap.reset();
 }
 
 void TGIFImage::stopCurrentPainter()
 {
-    m_currentPainter = nullptr;
+    TMainThreadDispatcher& dispatcher = TMainThreadDispatcher::instance();
+    for (;;) {
+        {
+            std::lock_guard<std::recursive_mutex> lock(m_paintersLock);
+            TGIFPainter* painter = m_currentPainter;
+            if (!painter)
+                break;
+            painter->stop();
+            if (!painter->isAsync())
+                break;
+            if (dispatcher.isServing(painter->threadId())) {
+                painter->detach();
+                break;
+            }
+        }
+        dispatcher.waitAndProcess(1);
+    }
+    m_bitmap.reset();
+}
+
+TGIFPainter* TGIFImage::currentPainter()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_paintersLock);
+    return m_currentPainter;
 }
 
 void TGIFImage::freeBitmap()
@@ -40,10 +92,96 @@ void TGIFImage::freeBitmap()
     m_bitmap.reset();
 }
 
-void TGIFImage::draw(TCanvas&, const QRect&)
+const std::shared_ptr<TBitmap>& TGIFImage::bitmap()
 {
-    // Drawing (first frame or animation painter) is provided by the rendering code, which is
-    // not part of the model; until it is linked in, drawing paints nothing.
+    if (!m_bitmap && !empty()) {
+        m_bitmap = gifComposeFirstFrame(*this);
+        if (m_bitmap)
+            m_bitmap->onChange = [this](TObject*) {
+                changed(this);
+            };
+    }
+    return m_bitmap;
+}
+
+TGIFPainter* TGIFImage::paint(TCanvas& canvas, const QRect& rect, TGIFDrawOptions options,
+                              TGIFPainter** ownerSlot)
+{
+    if (empty() || rect.isEmpty()) {
+        if (ownerSlot)
+            *ownerSlot = nullptr;
+        return nullptr;
+    }
+    if (m_images.count() == 1)
+        options &= TGIFDrawOptions(~(goAsync | goAnimate));
+    auto* painter = new TGIFPainter(this, &canvas, rect, options, ownerSlot);
+    painter->onStartPaint = onStartPaint;
+    painter->onPaint = onPaint;
+    painter->onAfterPaint = onAfterPaint;
+    painter->onLoop = onLoop;
+    painter->onEndPaint = onEndPaint;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_paintersLock);
+        m_painters.push_back(painter);
+        if (ownerSlot)
+            *ownerSlot = painter;
+    }
+    if (painter->isAsync())
+        return painter; // thread priorities are left to the system scheduler
+    painter->runSynchronously();
+    return nullptr;
+}
+
+void TGIFImage::draw(TCanvas& canvas, const QRect& rect)
+{
+    if (m_images.count() == 0 || m_drawing)
+        return;
+    m_drawing = true;
+    struct Reset
+    {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_drawing};
+    const TGIFDrawOptions options = m_drawOptions;
+    const QSize screen(width(), height());
+    if (m_images.count() == 1 || !(options & goAnimate)) {
+        gifFrameDraw(*m_images.subImage(0), canvas, rect, options & goTransparent, options & goTile);
+        return;
+    }
+    const bool direct = options & goDirectDraw;
+    if (m_bitmap && !direct) {
+        gifDrawComposed(*m_bitmap, canvas, rect, options & goTile, screen);
+        return;
+    }
+    {
+        TGIFPainter* current = currentPainter();
+        if (current && current->canvas() == &canvas && current->rect() == rect)
+            return;
+    }
+    stopCurrentPainter();
+    TCanvas* target = &canvas;
+    QRect targetRect = rect;
+    if (!direct) {
+        // A true-colour picture: frames with different colour tables compose without loss.
+        const QRect whole(0, 0, width(), height());
+        m_bitmap = std::make_shared<TBitmap>(width(), height(), pfDevice);
+        m_bitmap->canvas().copyRect(whole, canvas, rect);
+        target = &m_bitmap->canvas();
+        targetRect = whole;
+    }
+    TGIFPainter* painter = paint(*target, targetRect, options, &m_currentPainter);
+    if (painter) {
+        painter->start();
+        if (direct)
+            return;
+        TMainThreadDispatcher& dispatcher = TMainThreadDispatcher::instance();
+        while (currentPainter() == painter && !painter->hasPainted() && !painter->stopRequested())
+            dispatcher.waitAndProcess(1);
+    }
+    // A synchronous painter has finished here and left its last picture in the composed bitmap;
+    // show it now rather than on the next draw.
+    if (!direct && m_bitmap)
+        gifDrawComposed(*m_bitmap, canvas, rect, options & goTile, screen);
 }
 
 void TGIFImage::clear()
@@ -100,16 +238,20 @@ HPALETTE TGIFImage::palette()
         bool& flag;
         ~Reset() { flag = false; }
     } reset{m_paletteLookup};
-    // The composed bitmap's palette and the web palette (for dithered drawing) come with the
-    // rendering code.
+    if (m_bitmap && m_bitmap->palette())
+        return m_bitmap->palette();
     if (m_palette)
         return m_palette;
+    if (gifDitheringApplies(m_drawOptions)) {
+        m_palette = webPalette();
+        return m_palette;
+    }
     if (m_header.colorMap().count() > 0) {
         m_palette = m_header.colorMap().exportPalette();
         return m_palette;
     }
     if (m_images.count() > 0)
-        return m_images.subImage(0)->palette(); // not cached: it belongs to the frame
+        return gifFramePalette(*m_images.subImage(0)); // not cached: it belongs to the frame
     return {};
 }
 

@@ -78,14 +78,26 @@ public:
     // Whole-image optimisation; see GIFOptimize.cpp.
     void optimize(TGIFOptimizeOptions options, uint8_t colorReduction, uint8_t ditherMode, int reductionBits);
 
-    // The composed first frame; rendering arrives with the painter code.
-    const std::shared_ptr<TBitmap>& bitmap() const { return m_bitmap; }
+    // ---- Rendering and painting (GIFRender.cpp, GIFPainter.cpp) ----
+    // The composed bitmap: made on request as the first frame on the logical screen; while an
+    // animation is drawn through it, the animation's current picture. Null when empty.
+    const std::shared_ptr<TBitmap>& bitmap();
     void freeBitmap();
-    // Stops every painter / the current painter. Painters arrive with the rendering code; until
-    // then nothing can be running, so these only keep the call sites in place.
+    // Starts painting on canvas: synchronously (runs the whole animation now, returns null) or
+    // asynchronously (returns the painter, not yet started). ownerSlot, when given, points to the
+    // painter while it runs and is cleared when it ends. Main thread.
+    TGIFPainter* paint(TCanvas& canvas, const QRect& rect, TGIFDrawOptions options,
+                       TGIFPainter** ownerSlot = nullptr);
+    // Stops every painter and waits for the asynchronous ones to end (serving their main-thread
+    // work meanwhile), then frees the composed bitmap. Main thread.
     void stopPainting();
+    // Stops the painter the last draw started and waits for it, then frees the composed bitmap.
     void stopCurrentPainter();
-    std::mutex& paintersLock() { return m_paintersLock; }
+    // The painter the last draw started, or null. Main thread.
+    TGIFPainter* currentPainter();
+    // Guards the painter list and the current-painter slot. Recursive: painter events and
+    // progress handlers may draw again while an image operation holds it.
+    std::recursive_mutex& paintersLock() { return m_paintersLock; }
     std::vector<TGIFPainter*>& painters() { return m_painters; }
 
     // Code size of the frames without local colours: the largest bits per pixel of the global
@@ -106,7 +118,7 @@ private:
     TGIFHeader m_header;
     TGIFImageList m_images;
     HPALETTE m_palette;
-    std::mutex m_paintersLock;
+    std::recursive_mutex m_paintersLock;
     std::vector<TGIFPainter*> m_painters;
     TGIFPainter* m_currentPainter = nullptr;
     std::shared_ptr<TBitmap> m_bitmap;

@@ -153,7 +153,7 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
     if (empty())
         return;
     stopPainting();
-    std::lock_guard<std::mutex> lock(m_paintersLock);
+    std::lock_guard<std::recursive_mutex> lock(m_paintersLock);
     const QString message = QStringLiteral("Optimizing...");
     const int frameCount = m_images.count();
     const int totalUnits = frameCount * 6;

@@ -7,6 +7,7 @@
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFStreamIO.h"
+#include "graphics/Bitmap.h"
 #include "graphics/Streams.h"
 
 #include <algorithm>
@@ -162,9 +163,7 @@ void TGIFSubImage::freeMask()
 void TGIFSubImage::setPalette(HPALETTE value)
 {
     m_palette = std::move(value);
-    // Comparing the bitmap's own palette needs the bitmap class; until rendering is in place
-    // any cached bitmap is treated as made with another palette.
-    if (m_bitmap) {
+    if (m_bitmap && m_bitmap->palette() != m_palette) {
         freeBitmap();
         if (m_image) {
             m_image->setPaletteModified(true);

@@ -72,6 +72,10 @@ public:
     bool needMask() const { return m_needMask; }
     void freeBitmap() { m_bitmap.reset(); }
     void freeMask();
+    // Renderer's side of the cache (GIFRender.cpp): the mask it made, and its note that the
+    // mask question has been answered for the current pixels.
+    void setMask(std::shared_ptr<TBitmap> mask) { m_mask = std::move(mask); }
+    void setNeedMask(bool value) { m_needMask = value; }
     HPALETTE palette() const { return m_palette; }
     void setPalette(HPALETTE value);
     void freePalette() { m_palette.reset(); }
