@@ -31,7 +31,7 @@ public:
     void recordSnapshotUndo(const QString& caption, int frameIndex) override
     {
         // What the snapshot would hold: it must be taken before the animation changes.
-        const TGIFImage& image = *workingImage();
+        TGIFImage& image = *workingImage();
         log.push_back("snapshot " + caption.toStdString() + " " + std::to_string(frameIndex) + " of " +
                       std::to_string(image.images().count()) + " " + std::to_string(image.width()) + "x" +
                       std::to_string(image.height()));

@@ -26,8 +26,10 @@ protected:
         TGIFImage& image = animation(width, height);
         for (int i = 1; i < frames; ++i)
             addFrame(image, width, height, {rgbColor(0, 0, 0), rgbColor(255, 255, 255)}, 1);
-        if (globalMap)
-            image.globalColorMap().setEntries({rgbColor(0, 0, 0), rgbColor(9, 9, 9)});
+        if (globalMap) {
+            image.globalColorMap().add(rgbColor(0, 0, 0));
+            image.globalColorMap().add(rgbColor(9, 9, 9));
+        }
         if (loop)
             addLoopExtension(image, *image.images().subImage(0), 0);
         setSetting(SettingKeys::PaletteType, 2);
