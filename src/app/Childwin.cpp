@@ -581,3 +581,8 @@ void TMDIChild::recordFrameUndo(int action, const QString& caption, int frameInd
 {
     recordUndo(*this, ckFrame, uint8_t(action), 0, 0, frameIndex, caption);
 }
+
+void TMDIChild::recordSnapshotUndo(const QString& caption, int frameIndex)
+{
+    recordUndo(*this, ckActiveAnimation, 8, -1, -1, frameIndex, caption);
+}

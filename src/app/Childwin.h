@@ -107,6 +107,7 @@ public:
 
     // ---- IRoutinesDocument ----
     void recordFrameUndo(int action, const QString& caption, int frameIndex) override;
+    void recordSnapshotUndo(const QString& caption, int frameIndex) override;
     void setCurrentFrame(int index) override { m_currentFrame = index; }
     void markForRefresh() override;
     void runDeactivation() override { deactivate(); }

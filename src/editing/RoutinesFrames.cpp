@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -54,10 +55,69 @@ void cutFrameTo(TGIFSubImage& frame, int width, int height)
     frame.freeMask();
 }
 
-// Applies the fit choice: trim the picture to the animation, or make the animation the
-// picture's size and cut existing frames that would stick out.
-void applyFitChoice(TGIFImage& image, TBitmap& bitmap, bool trim)
+// How an added frame is undone. A frame command only deletes the frame again; when the addition
+// also changes the screen size, other frames, the global map or frame 0's looping extension, the
+// whole animation goes into a snapshot before the first of those changes instead, so that Undo
+// gives back the same bytes. document is null when nothing is to be recorded.
+struct TAddUndo
 {
+    IRoutinesDocument* document = nullptr;
+    QString caption;
+    bool snapshotTaken = false;
+
+    // Exceptions from the snapshot write pass out before anything has been changed.
+    void takeSnapshot(int frameIndex)
+    {
+        if (!document || snapshotTaken)
+            return;
+        document->recordSnapshotUndo(caption, frameIndex);
+        snapshotTaken = true;
+    }
+
+    // After a cancel or failure that came after the snapshot: the animation may have been resized
+    // for the picture already, or half set up before the frame was taken out again. That stays,
+    // undoable through the snapshot, and the document counts as changed.
+    void keepAfterFailure()
+    {
+        if (!snapshotTaken)
+            return;
+        document->setModified(true);
+        if (IRoutinesHost* host = routinesHost())
+            host->repaintFrameStrip();
+    }
+};
+
+// Where a frame added to count frames ends up (the rule of placeNewFrame).
+int landingIndex(int position, int count)
+{
+    return position >= 0 && position < count - 1 ? position : count;
+}
+
+TGIFAppExtNSLoop* findLoopExtension(TGIFSubImage& frame);
+
+// Whether adding a frame at index to the image, set up by newFrameSetup and with the maps merged
+// when mergeMaps, changes anything but the new frame. The first frame of an animation never
+// does: undoing it leaves no frames, and the document goes with them.
+bool addTouchesMore(TGIFImage& image, int index, bool mergeMaps)
+{
+    const int count = image.images().count();
+    if (count == 0)
+        return false;
+    if (mergeMaps || image.globalColorMap().count() == 0)
+        return true;
+    // A frame going in at index 0 carries the new looping extension itself.
+    return index != 0 && !findLoopExtension(*image.images().subImage(0)) &&
+           Settings::readInteger(SettingKeys::DefaultNSLoop) != 1;
+}
+
+// Applies the fit choice: trim the picture to the animation, or make the animation the
+// picture's size and cut existing frames that would stick out (undo permitting: beforeResize
+// runs first and may throw).
+void applyFitChoice(TGIFImage& image, TBitmap& bitmap, bool trim,
+                    const std::function<void()>& beforeResize = {})
+{
+    if (!trim && beforeResize)
+        beforeResize();
     try {
         if (trim) {
             bitmap.setSize(std::min(image.width(), bitmap.width()),
@@ -126,7 +186,8 @@ int placeNewFrame(TGIFImage& image, TBitmap& bitmap, int position, int count)
     return index;
 }
 
-void reportNewFrame(int index, const QString& caption, bool addColumn)
+// recordFrame: false when a snapshot taken before the change already covers the new frame.
+void reportNewFrame(int index, const QString& caption, bool addColumn, bool recordFrame)
 {
     IRoutinesHost* host = routinesHost();
     if (!host)
@@ -134,7 +195,8 @@ void reportNewFrame(int index, const QString& caption, bool addColumn)
     if (addColumn)
         host->addFrameColumn();
     if (IRoutinesDocument* document = host->activeDocument()) {
-        document->recordFrameUndo(kFrameAddedAction, caption, index);
+        if (recordFrame)
+            document->recordFrameUndo(kFrameAddedAction, caption, index);
         document->setModified(true);
         document->setCurrentFrame(index);
     }
@@ -227,7 +289,9 @@ bool normalizeExtensions(TGIFImage& image, TGIFSubImage& frame, int frameIndex, 
 
 // ---- Frames from bitmaps -------------------------------------------------------------------
 
-int fitPictureToAnimation(TBitmap& bitmap)
+namespace {
+
+int fitPicture(TBitmap& bitmap, const std::function<void()>& beforeResize)
 {
     TGIFImage& image = *workingImage();
     if (image.images().count() == 0)
@@ -235,7 +299,7 @@ int fitPictureToAnimation(TBitmap& bitmap)
     if (bitmap.width() <= image.width() + 1 && bitmap.height() <= image.height() + 1)
         return 0;
     if (Settings::readInteger(SettingKeys::ClipDefault) != 0) {
-        applyFitChoice(image, bitmap, Settings::readInteger(SettingKeys::ClipFrame) != 0);
+        applyFitChoice(image, bitmap, Settings::readInteger(SettingKeys::ClipFrame) != 0, beforeResize);
         return 0;
     }
     IRoutinesPrompts* prompts = routinesPrompts();
@@ -245,11 +309,13 @@ int fitPictureToAnimation(TBitmap& bitmap)
         QStringLiteral("Frame dimensions are larger than the animation. How should this be handled?"),
         bitmap);
     if (choice.modalResult == mrOk)
-        applyFitChoice(image, bitmap, choice.trim);
+        applyFitChoice(image, bitmap, choice.trim, beforeResize);
     return choice.modalResult;
 }
 
-int insertBitmapAsFrame(TGIFImage& image, TBitmap& bitmap, int position)
+// insertBitmapAsFrame; with undo, the snapshot is taken once the palette settings are known and
+// before the frame goes in, when the addition reaches beyond the new frame.
+int insertFrame(TGIFImage& image, TBitmap& bitmap, int position, TAddUndo* undo)
 {
     const int count = image.images().count();
     bool optimizeAfterwards = Settings::readInteger(SettingKeys::PaletteType) == 0;
@@ -266,6 +332,8 @@ int insertBitmapAsFrame(TGIFImage& image, TBitmap& bitmap, int position)
         }
     }
     TStatusNote note(QStringLiteral("Inserting new frame..."));
+    if (undo && addTouchesMore(image, landingIndex(position, count), optimizeAfterwards))
+        undo->takeSnapshot(landingIndex(position, count));
     int index = -1;
     try {
         index = placeNewFrame(image, bitmap, position, count);
@@ -291,16 +359,34 @@ int insertBitmapAsFrame(TGIFImage& image, TBitmap& bitmap, int position)
     return index;
 }
 
+} // namespace
+
+int fitPictureToAnimation(TBitmap& bitmap)
+{
+    return fitPicture(bitmap, {});
+}
+
+int insertBitmapAsFrame(TGIFImage& image, TBitmap& bitmap, int position)
+{
+    return insertFrame(image, bitmap, position, nullptr);
+}
+
 int addPictureAsFrame(TBitmap& bitmap, int position, const QString& caption)
 {
     TGIFImage& image = *workingImage();
-    const bool hadFrames = image.images().count() > 0;
-    if (hadFrames && fitPictureToAnimation(bitmap) == mrCancel)
+    const int count = image.images().count();
+    const bool hadFrames = count > 0;
+    IRoutinesHost* host = routinesHost();
+    TAddUndo undo{hadFrames && host ? host->activeDocument() : nullptr, caption};
+    if (hadFrames &&
+        fitPicture(bitmap, [&] { undo.takeSnapshot(landingIndex(position, count)); }) == mrCancel)
         return -1;
-    const int index = insertBitmapAsFrame(image, bitmap, position);
-    if (index < 0)
+    const int index = insertFrame(image, bitmap, position, &undo);
+    if (index < 0) {
+        undo.keepAfterFailure();
         return -1;
-    reportNewFrame(index, caption, hadFrames);
+    }
+    reportNewFrame(index, caption, hadFrames, !undo.snapshotTaken);
     return index;
 }
 
@@ -311,23 +397,29 @@ int insertBitmapAtCurrentFrame(TGIFImage& image, TBitmap& bitmap, int delay)
         return -1;
     const int position = std::max(host->currentFrame(), 0);
     const int count = image.images().count();
+    const int paletteType = Settings::readInteger(SettingKeys::PaletteType);
+    const bool mergeMaps = paletteType == 0 || paletteType == 1;
+    TAddUndo undo{host->activeDocument(), QStringLiteral("Add Frame")};
+    if (addTouchesMore(image, landingIndex(position, count), mergeMaps))
+        undo.takeSnapshot(landingIndex(position, count));
     int index = -1;
     try {
         index = placeNewFrame(image, bitmap, position, count);
     } catch (const std::exception&) {
+        undo.keepAfterFailure();
         return -1;
     }
     try {
         newFrameSetup(*image.images().subImage(index), Settings::readInteger(SettingKeys::DefaultNSLoop),
                       delay);
-        const int paletteType = Settings::readInteger(SettingKeys::PaletteType);
-        if ((paletteType == 0 || paletteType == 1) && image.images().count() > 1)
+        if (mergeMaps && image.images().count() > 1)
             optimizeAllColorMaps(image);
     } catch (const std::exception&) {
         removeFrame(image, index);
+        undo.keepAfterFailure();
         return -1;
     }
-    reportNewFrame(index, QStringLiteral("Add Frame"), count > 0);
+    reportNewFrame(index, QStringLiteral("Add Frame"), count > 0, !undo.snapshotTaken);
     return index;
 }
 

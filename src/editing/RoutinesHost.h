@@ -27,6 +27,10 @@ public:
     // Records an undo command of the frame kind (action 1 = frame added) for frameIndex: the
     // document's recordUndo with ckFrame (UndoHost.h).
     virtual void recordFrameUndo(int action, const QString& caption, int frameIndex) = 0;
+    // Records a whole-animation snapshot (ckActiveAnimation, action 8) before an edit that changes
+    // more than a frame command can put back; frameIndex is the frame selected again after Undo.
+    // Exceptions from writing the snapshot pass out, and nothing has been changed yet then.
+    virtual void recordSnapshotUndo(const QString& caption, int frameIndex) = 0;
     // Marks the document modified, which rewrites its working copy.
     virtual void setModified(bool modified) = 0;
     virtual void setCurrentFrame(int index) = 0;

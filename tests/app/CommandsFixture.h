@@ -101,6 +101,10 @@ public:
     {
         recordUndo(*this, ckFrame, uint8_t(action), 0, 0, frameIndex, caption);
     }
+    void recordSnapshotUndo(const QString& caption, int frameIndex) override
+    {
+        recordUndo(*this, ckActiveAnimation, 8, -1, -1, frameIndex, caption);
+    }
     void setCurrentFrame(int index) override;
     void markForRefresh() override {}
     void runDeactivation() override {}

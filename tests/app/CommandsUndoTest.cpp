@@ -143,32 +143,33 @@ TEST_F(CommandsUndoTest, EveryCommandUndoesToTheSameBytes)
              globalPalette(w);
          }},
     };
-    for (const TUndoCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        workingImage(1);
-        m_window.document.ensureHistory().clear();
-        m_window.fakeDialogs = TFakeDialogs();
-        // With palette type 0 a new frame has every map of the animation merged into the global
-        // one, which its "Add Frame" undo step does not capture: see
-        // DISABLED_AddedFrameChangesWhatItsUndoStepDoesNotRestore.
-        Settings::writeInteger(SettingKeys::PaletteType, 2);
-        buildAnimation(5);
-        undotest::addLoop(image().images().subImage(0), 2);
-        const QByteArray before = undotest::gifBytes(image());
+    // Palette type 0 merges every map into the global one when a frame is added; type 2 leaves
+    // the other frames alone.
+    for (const int paletteType : {2, 0}) {
+        for (const TUndoCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(paletteType);
+            workingImage(1);
+            m_window.document.ensureHistory().clear();
+            m_window.fakeDialogs = TFakeDialogs();
+            Settings::writeInteger(SettingKeys::PaletteType, paletteType);
+            buildAnimation(5);
+            undotest::addLoop(image().images().subImage(0), 2);
+            const QByteArray before = undotest::gifBytes(image());
 
-        c.run(m_window);
-        ASSERT_EQ(m_window.document.commandCount(), 1) << "one command per edit";
-        EXPECT_NE(undotest::gifBytes(image()), before) << "the command changed nothing";
-        undoActiveDocument(m_window.document);
-        EXPECT_EQ(m_window.document.commandCount(), 0);
-        EXPECT_EQ(undotest::gifBytes(image()), before);
+            c.run(m_window);
+            ASSERT_EQ(m_window.document.commandCount(), 1) << "one command per edit";
+            EXPECT_NE(undotest::gifBytes(image()), before) << "the command changed nothing";
+            undoActiveDocument(m_window.document);
+            EXPECT_EQ(m_window.document.commandCount(), 0);
+            EXPECT_EQ(undotest::gifBytes(image()), before);
+        }
     }
 }
 
-// Known faults of the shared add-picture routine: an added frame merges the maps of every frame
-// (palette type 0) and gives frame 0 a looping extension when it has none, and undoing "Add Frame"
-// only deletes the frame again. Enable once they are mended.
-TEST_F(CommandsUndoTest, DISABLED_AddedFrameChangesWhatItsUndoStepDoesNotRestore)
+// Adding a frame may merge the maps of every frame (palette type 0) or give frame 0 the looping
+// extension it lacked; undoing it must take those back as well.
+TEST_F(CommandsUndoTest, AddedFrameUndoesWhatElseItChanged)
 {
     const struct
     {

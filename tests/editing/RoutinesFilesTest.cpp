@@ -148,6 +148,10 @@ TEST_F(RoutinesFilesTest, RememberedIncludeAddsEveryFrameWithoutAsking)
     working.setWidth(4);
     working.setHeight(3);
     addFrame(working, 4, 3, {rgbColor(0, 0, 0)}, 0);
+    // Nothing but the new frames changes, so each is undone by a frame command of its own.
+    setSetting(SettingKeys::PaletteType, 2);
+    working.globalColorMap().add(rgbColor(0, 0, 0));
+    addLoopExtension(working, *working.images().subImage(0), 0);
     m_host.documents = 1;
     m_host.insertAt = 0;
 

@@ -28,6 +28,14 @@ public:
         log.push_back("undo " + std::to_string(action) + " " + caption.toStdString() + " " +
                       std::to_string(frameIndex));
     }
+    void recordSnapshotUndo(const QString& caption, int frameIndex) override
+    {
+        // What the snapshot would hold: it must be taken before the animation changes.
+        TGIFImage& image = *workingImage();
+        log.push_back("snapshot " + caption.toStdString() + " " + std::to_string(frameIndex) + " of " +
+                      std::to_string(image.images().count()) + " " + std::to_string(image.width()) + "x" +
+                      std::to_string(image.height()));
+    }
     void setModified(bool value) override { modified = value; }
     void setCurrentFrame(int index) override { currentFrame = index; }
     void markForRefresh() override { log.push_back("refresh"); }

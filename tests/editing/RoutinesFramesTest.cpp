@@ -19,6 +19,23 @@ protected:
         return image;
     }
 
+    // frames w x h frames with a global map and, when loop, a looping extension on frame 0: an
+    // animation a frame can be added to without touching anything else (palette type 2).
+    TGIFImage& settledAnimation(int frames, int width, int height, bool loop = true, bool globalMap = true)
+    {
+        TGIFImage& image = animation(width, height);
+        for (int i = 1; i < frames; ++i)
+            addFrame(image, width, height, {rgbColor(0, 0, 0), rgbColor(255, 255, 255)}, 1);
+        if (globalMap) {
+            image.globalColorMap().add(rgbColor(0, 0, 0));
+            image.globalColorMap().add(rgbColor(9, 9, 9));
+        }
+        if (loop)
+            addLoopExtension(image, *image.images().subImage(0), 0);
+        setSetting(SettingKeys::PaletteType, 2);
+        return image;
+    }
+
     static TGIFAppExtNSLoop* loopOf(TGIFSubImage& frame)
     {
         for (int i = 0; i < frame.extensions().count(); ++i) {
@@ -239,7 +256,7 @@ TEST_F(RoutinesFramesTest, AFailedConversionLeavesTheAnimationAsItWas)
 
 TEST_F(RoutinesFramesTest, AddPictureRecordsUndoAndSelectsTheFrame)
 {
-    animation(4, 4);
+    settledAnimation(1, 4, 4);
     m_host.documents = 1;
     TBitmap bitmap(4, 4, pf1bit);
     EXPECT_EQ(addPictureAsFrame(bitmap, 0, QStringLiteral("Paste Frame")), 1);
@@ -258,7 +275,7 @@ TEST_F(RoutinesFramesTest, AddPictureRecordsUndoAndSelectsTheFrame)
 
 TEST_F(RoutinesFramesTest, InsertAtCurrentFrameUsesTheGivenDelay)
 {
-    TGIFImage& image = animation(4, 4);
+    TGIFImage& image = settledAnimation(1, 4, 4);
     TBitmap bitmap(4, 4, pf8bit);
     EXPECT_EQ(insertBitmapAtCurrentFrame(image, bitmap, 7), -1) << "needs an active document";
     m_host.documents = 1;
@@ -267,6 +284,87 @@ TEST_F(RoutinesFramesTest, InsertAtCurrentFrameUsesTheGivenDelay)
     EXPECT_EQ(image.images().subImage(1)->graphicControlExtension()->delay(), 7);
     EXPECT_EQ(m_host.document.log, std::vector<std::string>{"undo 1 Add Frame 1"});
     EXPECT_EQ(m_prompts.paletteShown, 0);
+}
+
+// A frame command only deletes the added frame again; whenever the addition also changes the rest
+// of the animation, a snapshot of the animation as it was must be recorded instead.
+TEST_F(RoutinesFramesTest, AddedFrameIsUndoneByAFrameCommandOnlyWhenNothingElseChanges)
+{
+    const struct
+    {
+        const char* name;
+        int paletteType;
+        bool loop, globalMap;
+        int defaultLoop;
+        int position;
+        int clipFrame; // -1: the picture fits; 0: the animation grows; 1: the picture is trimmed
+        std::string recorded;
+    } cases[] = {
+        {"nothing else", 2, true, true, 0, 1, -1, "undo 1 Paste Frame 1"},
+        {"maps merged", 0, true, true, 0, 1, -1, "snapshot Paste Frame 1 of 3 4x4"},
+        {"web palette, picture below 8 bits", 1, true, true, 0, 1, -1, "undo 1 Paste Frame 1"},
+        {"loop added to frame 0", 2, false, true, 0, 1, -1, "snapshot Paste Frame 1 of 3 4x4"},
+        {"play once adds no loop", 2, false, true, 1, 1, -1, "undo 1 Paste Frame 1"},
+        {"the new frame 0 carries the loop", 2, false, true, 0, 0, -1, "undo 1 Paste Frame 0"},
+        {"global map filled", 2, true, false, 0, 1, -1, "snapshot Paste Frame 1 of 3 4x4"},
+        {"appended", 2, true, true, 0, 9, -1, "undo 1 Paste Frame 3"},
+        {"animation grown", 2, true, true, 0, 9, 0, "snapshot Paste Frame 3 of 3 4x4"},
+        {"picture trimmed", 2, true, true, 0, 9, 1, "undo 1 Paste Frame 3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        workingImage(1);
+        m_host.document.log.clear();
+        settledAnimation(3, 4, 4, c.loop, c.globalMap);
+        setSetting(SettingKeys::PaletteType, c.paletteType);
+        setSetting(SettingKeys::DefaultNSLoop, c.defaultLoop);
+        setSetting(SettingKeys::ClipDefault, 1);
+        setSetting(SettingKeys::ClipFrame, std::max(c.clipFrame, 0));
+        m_host.documents = 1;
+        const int side = c.clipFrame < 0 ? 4 : 10;
+        TBitmap bitmap(side, side, pf1bit);
+        EXPECT_GE(addPictureAsFrame(bitmap, c.position, QStringLiteral("Paste Frame")), 0);
+        EXPECT_EQ(m_host.document.log, std::vector<std::string>{c.recorded});
+        EXPECT_TRUE(m_host.document.modified);
+    }
+}
+
+TEST_F(RoutinesFramesTest, GrownAnimationStaysUndoableWhenThePalettePromptIsCancelled)
+{
+    TGIFImage& image = settledAnimation(2, 4, 4);
+    m_host.documents = 1;
+    setSetting(SettingKeys::ClipDefault, 1);
+    setSetting(SettingKeys::ClipFrame, 0);
+    m_prompts.paletteAnswer = mrCancel;
+    TBitmap bitmap;
+    paintTrueColor(bitmap, 10, 10);
+    EXPECT_EQ(addPictureAsFrame(bitmap, 1, QStringLiteral("Add Frame")), -1);
+    EXPECT_EQ(image.width(), 10) << "the animation was grown before the palette prompt";
+    EXPECT_EQ(m_host.document.log, std::vector<std::string>{"snapshot Add Frame 2 of 2 4x4"});
+    EXPECT_TRUE(m_host.document.modified);
+}
+
+TEST_F(RoutinesFramesTest, InsertAtCurrentFrameTakesASnapshotWhenMapsAreMerged)
+{
+    const struct
+    {
+        int paletteType;
+        std::string recorded;
+    } cases[] = {{0, "snapshot Add Frame 1 of 3 4x4"},
+                 {1, "snapshot Add Frame 1 of 3 4x4"},
+                 {2, "undo 1 Add Frame 1"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paletteType);
+        workingImage(1);
+        m_host.document.log.clear();
+        TGIFImage& image = settledAnimation(3, 4, 4);
+        setSetting(SettingKeys::PaletteType, c.paletteType);
+        m_host.documents = 1;
+        m_host.current = 1;
+        TBitmap bitmap(4, 4, pf8bit);
+        EXPECT_EQ(insertBitmapAtCurrentFrame(image, bitmap, 5), 1);
+        EXPECT_EQ(m_host.document.log, std::vector<std::string>{c.recorded});
+    }
 }
 
 TEST_F(RoutinesFramesTest, UserLoopCountMapping)
