@@ -2,6 +2,7 @@
 
 #include "editing/Routines.h"
 #include "gif/GIFImage.h"
+#include "gif/GIFRender.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/Settings.h"
@@ -22,7 +23,8 @@
 
 std::shared_ptr<TBitmap> stripFrameBitmap(TGIFSubImage& frame)
 {
-    return std::shared_ptr<TBitmap>(framePicture(frame));
+    // The frame's own cached rendering: nothing is copied per cell.
+    return gifFrameBitmap(frame) ? frame.bitmap() : nullptr;
 }
 
 namespace {

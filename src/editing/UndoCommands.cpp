@@ -13,6 +13,14 @@ TGIFSubImage* frameAt(TGIFImage& image, int index)
     return image.images().subImage(index);
 }
 
+int nonEmptyFrameCount(TGIFImage& image)
+{
+    int count = 0;
+    for (int i = 0; i < image.images().count(); ++i)
+        count += image.images().subImage(i)->empty() ? 0 : 1;
+    return count;
+}
+
 TGIFAppExtNSLoop* firstLoopExtension(TGIFSubImage& frame)
 {
     for (int i = 0; i < frame.extensions().count(); ++i)
@@ -69,7 +77,12 @@ void TActiveAnimation::undo(IUndoContext& context)
             image.onWarning = warning;
         }
     } restoreHandlers{image, progress, warning};
+    // A snapshot can also take back an added frame (Add Frame records one when the add changes
+    // more than the new frame), so the strip follows the number of frames it shows.
+    const int columnsBefore = nonEmptyFrameCount(image);
     image.assign(&saved);
+    if (const int delta = nonEmptyFrameCount(image) - columnsBefore; delta != 0)
+        context.frameColumnsChanged(delta);
     image.setColorReduction(colorReduction);
     image.setDitherMode(ditherMode);
     image.setThreadPriority(threadPriority);

@@ -280,8 +280,12 @@ bool TGIFGlobalColorMap::optimize()
 
 void TGIFGlobalColorMap::changed()
 {
-    if (m_header && m_header->image())
+    if (m_header && m_header->image()) {
+        // The image's exported palette and composed picture show the old colours; the frames'
+        // renderings notice the change themselves (their fingerprint covers this map).
+        m_header->image()->setPalette(nullptr);
         m_header->image()->changed(m_header->image());
+    }
 }
 
 std::vector<TGIFSubImage*> TGIFGlobalColorMap::framesConcerned() const

@@ -3,6 +3,7 @@
 #include "gif/ColorLookup.h"
 #include "gif/Ditherers.h"
 #include "gif/GIFException.h"
+#include "gif/GIFFrameData.h"
 #include "gif/GIFImage.h"
 #include "gif/SystemPalettes.h"
 #include "graphics/Bitmap.h"
@@ -203,10 +204,41 @@ HPALETTE gifFramePalette(TGIFSubImage& frame)
     return {};
 }
 
+namespace {
+
+// Everything the frame's rendering is made from: pixels, size, transparency, the colours of the
+// map that applies and the dithering choice.
+uint64_t frameRenderKey(TGIFSubImage& frame, bool dither)
+{
+    const TGIFColorMap* map = &frame.colorMap();
+    if (map->count() == 0 && frame.image())
+        map = &frame.image()->globalColorMap();
+    const std::vector<TGIFColor>& colors = map->entries();
+    static_assert(sizeof(TGIFColor) == 3);
+    const uint64_t fields[] = {
+        gifPixelHash(frame.data(), size_t(frame.dataSize())),
+        gifPixelHash(reinterpret_cast<const uint8_t*>(colors.data()), colors.size() * sizeof(TGIFColor)),
+        uint64_t(frame.width()) << 32 | uint64_t(frame.height()),
+        uint64_t(frame.transparent()) << 32 | uint32_t(frame.transparentIndex()),
+        uint64_t(dither),
+    };
+    return gifPixelHash(reinterpret_cast<const uint8_t*>(fields), sizeof fields) | 1; // 0 = never rendered
+}
+
+} // namespace
+
 void gifRenderFrame(TGIFSubImage& frame)
 {
-    if (frame.bitmap())
-        return;
+    const uint64_t key = frameRenderKey(frame, gifDitheringApplies(frameDrawOptions(frame)));
+    if (frame.bitmap()) {
+        if (frame.renderKey() == key)
+            return;
+        // Pixels or colours changed behind the cache's back: render again from scratch.
+        frame.freeBitmap();
+        frame.freeMask();
+        frame.freePalette();
+    }
+    frame.setRenderKey(key);
     TGIFImage* image = frame.image();
     if (frame.empty()) {
         auto bitmap = std::make_shared<TBitmap>();
@@ -257,6 +289,7 @@ TBitmap* gifFrameBitmap(TGIFSubImage& frame)
 
 bool gifFrameHasMask(TGIFSubImage& frame)
 {
+    gifRenderFrame(frame); // a stale rendering takes its stale mask answer with it
     if (frame.needMask() && frame.transparent()) {
         frame.freeBitmap();
         gifRenderFrame(frame);

@@ -79,6 +79,10 @@ public:
     HPALETTE palette() const { return m_palette; }
     void setPalette(HPALETTE value);
     void freePalette() { m_palette.reset(); }
+    // Fingerprint of what the cached bitmap and mask were rendered from (GIFRender.cpp checks it
+    // at every request: pixels are also written through raw pointers, which no flag would see).
+    uint64_t renderKey() const { return m_renderKey; }
+    void setRenderKey(uint64_t value) { m_renderKey = value; }
 
     // Keeps only the rectangle of non-transparent pixels; empties a wholly transparent frame.
     void crop();
@@ -114,6 +118,7 @@ private:
     std::shared_ptr<TBitmap> m_mask;
     bool m_needMask = true;
     HPALETTE m_palette;
+    uint64_t m_renderKey = 0;
     std::shared_ptr<const TGIFFrameData> m_encoded;
 };
 

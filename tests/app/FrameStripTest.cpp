@@ -70,6 +70,8 @@ TEST(FrameStripThumbnail, SizeFollowsTheLargerSide)
 TEST_F(StripFixture, CellsDrawThumbnailsScaledAndCentred)
 {
     openFrames({{320, 100}, {100, 320}, {80, 60}});
+    for (int i = 0; i < 3; ++i) // wholly red, so that any scaling keeps the box solid
+        frame(i)->setData(std::vector<uint8_t>(size_t(frame(i)->width() * frame(i)->height()), 0));
     strip->scrollToColumn(0);
     const QImage shot = strip->viewport()->grab().toImage();
     const QSize expected[] = {{160, 50}, {50, 160}, {80, 60}};

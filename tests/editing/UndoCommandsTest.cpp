@@ -268,3 +268,18 @@ TEST_F(UndoCommandsTest, SnapshotRestoresExactMapsAndKeepsHandlers)
 }
 
 } // namespace
+
+namespace {
+
+// A whole-animation snapshot that takes back an added frame tells the strip it lost a column.
+TEST_F(UndoCommandsTest, SnapshotUndoOfAnAddedFrameRemovesItsColumn)
+{
+    const QByteArray before = gifBytes(doc.image);
+    recordUndo(doc, ckActiveAnimation, 8, -1, -1, 4, QStringLiteral("Add Frame"));
+    addFrame(doc.image, 0, 0, 5, 4, 5, 9);
+    undoActiveDocument(doc);
+    EXPECT_EQ(gifBytes(doc.image), before);
+    EXPECT_EQ(doc.columns, -1);
+}
+
+} // namespace

@@ -355,3 +355,27 @@ TEST(RenderDisposal, RestoreToBackgroundWithoutTransparencyFillsTheBackgroundCol
 }
 
 } // namespace
+
+// The cached rendering follows the frame whichever way it was changed: pixels written through
+// raw pointers, the global map's colours, and the transparency of the graphic control extension.
+TEST_F(RenderFrame, CachedBitmapFollowsEveryChangeOfWhatItShows)
+{
+    image.setWidth(2);
+    image.setHeight(1);
+    setColors(image.globalColorMap(), {0x000000, 0xFFFFFF});
+    TGIFSubImage* frame = addFrame(image, 0, 0, 2, 1, {0, 1});
+    auto colourAt = [&](int x) { return gifFrameBitmap(*frame)->toImage().pixel(x, 0) & 0xFFFFFF; };
+    ASSERT_EQ(colourAt(0), 0x000000u);
+
+    frame->scanLine(0)[0] = 1;
+    EXPECT_EQ(colourAt(0), 0xFFFFFFu) << "pixel written through scanLine";
+
+    image.globalColorMap().setColor(1, 0x0000FF); // red in the low byte
+    EXPECT_EQ(colourAt(0), 0xFF0000u) << "global map colour changed";
+
+    ASSERT_FALSE(gifFrameHasMask(*frame));
+    TGIFGraphicControlExtension* control = gce(frame);
+    control->setTransparentColorIndex(1); // both pixels are 1 now
+    control->setTransparent(true);
+    EXPECT_TRUE(gifFrameHasMask(*frame)) << "frame made transparent";
+}
