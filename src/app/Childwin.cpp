@@ -478,6 +478,13 @@ void TMDIChild::showFrame(TGIFSubImage& frame)
     suspendDrawing(*m_scrollBox, false);
 }
 
+void TMDIChild::showFrame(int index)
+{
+    TGIFImage& image = *::workingImage();
+    if (index >= 0 && index < image.images().count())
+        showFrame(*image.images().subImage(index));
+}
+
 void TMDIChild::recenter()
 {
     const QSize client = m_scrollBox->viewport()->size();
@@ -531,7 +538,7 @@ TGIFImage& TMDIChild::workingImage()
 
 TProgressEvent TMDIChild::snapshotProgress()
 {
-    return {};
+    return m_main.progressHandler();
 }
 
 void TMDIChild::frameColumnsChanged(int delta)
