@@ -7,13 +7,13 @@
 #include "platform/ResourceLibrary.h"
 #include "wizards/ThumbViewer.h"
 
+#include "app/FrameStrip.h"
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMovie>
 #include <QScreen>
-#include "app/FrameStrip.h"
 
 namespace {
 
