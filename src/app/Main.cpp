@@ -196,6 +196,9 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
         });
         connect(m_inspector, &TfrmFloat::closedByUser, this,
                 [this] { action(QStringLiteral("mniFrameInspector"))->setChecked(false); });
+        // A file named on the command line was opened before the inspector existed.
+        if (activeDocument() && mainCurrentFrame() >= 0)
+            m_stripController->updatePanels(mainCurrentFrame());
     }
     if (m_browser) {
         connect(m_browser, &TfrmThumbWin::closedByUser, this,
@@ -952,7 +955,9 @@ void TfrmMain::runDeferredStartup()
             m_browser->setFolder(m_state.thumbDirectory);
             m_state.thumbDirectory.clear();
         }
-        if (s.readInteger(DisplayAnimation) != 0) {
+        // The logo stands in for an empty workspace: over a document opened from the command
+        // line it would only hide it.
+        if (s.readInteger(DisplayAnimation) != 0 && documentCount() == 0) {
             QGuiApplication::setOverrideCursor(Qt::WaitCursor);
             showLogo();
             QGuiApplication::restoreOverrideCursor();

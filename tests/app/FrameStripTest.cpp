@@ -186,3 +186,13 @@ TEST_F(StripFixture, DropsOnTheCurrentFrameOrWithoutADocumentChangeNothing)
     dropOn(*strip, 1, TFrameStrip::kViewMime);
     EXPECT_EQ(host.viewDrops, QList<int>({1}));
 }
+
+TEST_F(StripFixture, ACellWiderThanTheViewportShowsFromItsLeftEdge)
+{
+    openFrames({{40, 30}, {50, 30}, {60, 30}});
+    strip->resize(60, strip->height());
+    for (int column : {1, 0, 2}) {
+        strip->scrollToColumn(column);
+        EXPECT_EQ(strip->horizontalScrollBar()->value(), column * strip->columnWidth()) << column;
+    }
+}
