@@ -602,7 +602,7 @@ void TfrmMain::createCentralArea()
     m_panels->setFixedWidth(200);
     m_frameStrip = new TFrameStrip(m_frameArea);
     m_frameStrip->setObjectName(QStringLiteral("grdFrames"));
-    m_frameStrip->setFooterIcon(mainImage(46));
+    m_frameStrip->setFooterIcon(mainImage(imgFrameDelay));
     m_stripHost = makeFrameStripHost();
     m_stripController = new TFrameStripController(*m_stripHost, *m_frameStrip, *m_panels, this);
     connect(m_stripController, &TFrameStripController::frameSizeChanged, this, &TfrmMain::frameSizeChanged);
@@ -957,7 +957,9 @@ void TfrmMain::runDeferredStartup()
         }
         // The logo stands in for an empty workspace: over a document opened from the command
         // line it would only hide it.
-        if (s.readInteger(DisplayAnimation) != 0 && documentCount() == 0) {
+        if (documentCount() > 0) {
+            m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+        } else if (s.readInteger(DisplayAnimation) != 0) {
             QGuiApplication::setOverrideCursor(Qt::WaitCursor);
             showLogo();
             QGuiApplication::restoreOverrideCursor();
