@@ -89,7 +89,13 @@ public:
         m_bar.setValue(0);
         m_bar.show();
     }
-    ~TProgressBarScope() { m_bar.hide(); }
+    // The bar goes back to the percentages the progress handler reports in.
+    ~TProgressBarScope()
+    {
+        m_bar.hide();
+        m_bar.setRange(0, 100);
+        m_bar.setValue(0);
+    }
     TProgressBarScope(const TProgressBarScope&) = delete;
     TProgressBarScope& operator=(const TProgressBarScope&) = delete;
 
@@ -388,6 +394,8 @@ bool TfrmMain::reloadActiveDocument(const QString& fileName)
         TWaitCursor wait;
         clearFrameStrip();
         image.clear();
+        // Copying into the working image leaves it without handlers; reads report here.
+        image.onProgress = progressHandler();
         loaded = loadGIFFile(image, fileName);
     }
     // 3.
@@ -710,8 +718,14 @@ void TfrmMain::removePlayMenuEntry(TMDIChild* doc)
 
 // Playback and the plug-in menus are other units' work; documents call these at the points
 // where those units hook in.
-void TfrmMain::pausePlayback() {}
-void TfrmMain::stopPlayback() {}
+void TfrmMain::pausePlayback()
+{
+    updateReverseAction();
+}
+void TfrmMain::stopPlayback()
+{
+    updateReverseAction();
+}
 void TfrmMain::refreshPluginMenus() {}
 
 // ---- the frame strip as documents use it: all of it goes through the strip's controller ----

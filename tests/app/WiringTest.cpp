@@ -267,6 +267,17 @@ TEST_F(WiringTest, SwitchingDocumentsRebuildsTheStripAndTheNoDocumentStateClears
     ASSERT_EQ(listed.size(), 2);
     EXPECT_TRUE(listed.at(0).startsWith(QStringLiteral("&1 ")) && listed.at(0).endsWith(first->fileName()));
 
+    // The arrangements act on the real workspace: side by side, then one above the other.
+    main().show();
+    trigger("WindowTileVertical");
+    EXPECT_EQ(first->y(), second->y());
+    EXPECT_NE(first->x(), second->x());
+    trigger("WindowTileHorizontal");
+    EXPECT_EQ(first->x(), second->x());
+    EXPECT_NE(first->y(), second->y());
+    trigger("WindowMinimizeAll");
+    EXPECT_TRUE(first->isMinimized() && second->isMinimized());
+
     trigger("FileCloseAll");
     EXPECT_EQ(main().documentCount(), 0);
     EXPECT_EQ(strip().columnCount(), 1);
@@ -299,6 +310,7 @@ TEST_F(WiringTest, LongReadsReportThroughTheStatusBarProgress)
     openCorpus(QStringLiteral("pbar-ani-invalid-XMP.gif"));
     EXPECT_GT(shown, 0) << "reading the file moved the progress bar";
     EXPECT_FALSE(bar->isVisibleTo(&main())) << "the bar hides when the read ends";
+    EXPECT_EQ(bar->maximum(), 100) << "the handler's percentages need the 0-100 range back";
 }
 
 } // namespace
