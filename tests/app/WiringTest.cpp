@@ -102,11 +102,11 @@ public:
         strip().scrollToColumn(column);
         QTest::mouseClick(strip().viewport(), Qt::LeftButton, modifiers, strip().cellRect(column).center());
     }
-    void dropFrameOn(int column)
+    void dropFrameOn(int column, const char* format = TFrameStrip::kFrameMime)
     {
         strip().scrollToColumn(column);
         QMimeData data;
-        data.setData(QString::fromLatin1(TFrameStrip::kFrameMime), QByteArray("0"));
+        data.setData(QString::fromLatin1(format), QByteArray("0"));
         const QPointF pos = strip().cellRect(column).center();
         QDragEnterEvent enter(pos.toPoint(), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(strip().viewport(), &enter);
@@ -158,6 +158,12 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
         {"move right", [](WiringTest& t) { t.trigger("FrameMoveDown"); }, 1},
         {"move to the end", [](WiringTest& t) { t.trigger("FrameMoveEnd"); }, 1},
         {"drop on the strip", [](WiringTest& t) { t.dropFrameOn(3); }, 1},
+        {"drop the view on the strip",
+         [](WiringTest& t) {
+             t.dropFrameOn(3, TFrameStrip::kViewMime);
+             EXPECT_EQ(t.strip().columnCount(), 11);
+         },
+         1},
         {"delete", [](WiringTest& t) { t.trigger("FrameDelete"); }, 1},
         {"delete a range",
          [](WiringTest& t) {
