@@ -20,12 +20,9 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,9 +32,6 @@
 #include <QMovie>
 #include <QPainter>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -45,7 +39,6 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>

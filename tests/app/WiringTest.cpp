@@ -292,20 +292,6 @@ TEST_F(WiringTest, SwitchingDocumentsRebuildsTheStripAndTheNoDocumentStateClears
     EXPECT_FALSE(panels().txtDelay->isEnabled());
 }
 
-TEST_F(WiringTest, FrameSizeMenuResizesTheStripAndThePanelArea)
-{
-    openCorpus(QStringLiteral("dispose_bgnd_transparency.gif"));
-    main().action(QStringLiteral("mniFrameSize80"))->trigger();
-    EXPECT_EQ(strip().frameSize(), 80);
-    EXPECT_EQ(strip().columnWidth(), 118);
-    EXPECT_EQ(main().state().frameSize, 80);
-    EXPECT_TRUE(main().action(QStringLiteral("mniFrameSize80"))->isChecked());
-    // The strip's pop-up carries the frame commands and the size menu.
-    QMenu* popup = main().menu(QStringLiteral("pmnFrames"));
-    EXPECT_TRUE(popup->actions().contains(main().action(QStringLiteral("FrameDelete"))));
-    EXPECT_TRUE(popup->actions().contains(main().menu(QStringLiteral("mniFrameSize"))->menuAction()));
-}
-
 TEST_F(WiringTest, LongReadsReportThroughTheStatusBarProgress)
 {
     main();
