@@ -72,6 +72,7 @@ public:
     bool canPaste() override { return false; }
     void stopPlayback() override {}
     IFrameInspectorView* inspector() override { return nullptr; }
+    void moveFramesTo(int) override {}
 
 private:
     TGIFImage& m_image;

@@ -1,6 +1,7 @@
 #include "app/Childwin.h"
 
 #include "app/DocumentTabs.h"
+#include "app/FrameStrip.h"
 #include "app/Main.h"
 #include "app/MainActions.h"
 #include "editing/Routines.h"
@@ -15,12 +16,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDrag>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -75,8 +79,37 @@ protected:
         painter.drawRect(0, 0, width() - 1, height() - 1);
     }
 
+    // A press and 10 pixels of travel drag the shown frame's picture: dropped on the frame
+    // strip it is inserted there.
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        m_dragArmed = event->button() == Qt::LeftButton;
+        m_pressPos = event->position().toPoint();
+        QWidget::mousePressEvent(event);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (!m_dragArmed || !(event->buttons() & Qt::LeftButton) ||
+            (event->position().toPoint() - m_pressPos).manhattanLength() < kViewDragDistance)
+            return;
+        m_dragArmed = false;
+        auto* data = new QMimeData;
+        data->setData(QString::fromLatin1(TFrameStrip::kViewMime), QByteArray());
+        QDrag drag(this);
+        drag.setMimeData(data);
+        drag.exec(Qt::CopyAction);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        m_dragArmed = false;
+        QWidget::mouseReleaseEvent(event);
+    }
+
 private:
+    static constexpr int kViewDragDistance = 10;
     TMDIChild& m_doc;
+    QPoint m_pressPos;
+    bool m_dragArmed = false;
 };
 
 // The document's three-panel status bar; the first panel is drawn here (the modified image).
@@ -478,6 +511,13 @@ void TMDIChild::showFrame(TGIFSubImage& frame)
     suspendDrawing(*m_scrollBox, false);
 }
 
+void TMDIChild::showFrame(int index)
+{
+    TGIFImage& image = *::workingImage();
+    if (index >= 0 && index < image.images().count())
+        showFrame(*image.images().subImage(index));
+}
+
 void TMDIChild::recenter()
 {
     const QSize client = m_scrollBox->viewport()->size();
@@ -531,7 +571,7 @@ TGIFImage& TMDIChild::workingImage()
 
 TProgressEvent TMDIChild::snapshotProgress()
 {
-    return {};
+    return m_main.progressHandler();
 }
 
 void TMDIChild::frameColumnsChanged(int delta)

@@ -6,6 +6,7 @@
 //
 // Ownership: the workspace owns the window (deleted on close); the document owns its history,
 // its preview bitmap and its working copy file (deleted with the document). GUI thread only.
+#include "app/FrameStripHost.h"
 #include "editing/RoutinesHost.h"
 #include "editing/UndoHost.h"
 #include "graphics/Colors.h"
@@ -23,7 +24,7 @@ class TDocumentView;
 class TGIFSubImage;
 class TfrmMain;
 
-class TMDIChild : public QMdiSubWindow, public IUndoHost, public IRoutinesDocument
+class TMDIChild : public QMdiSubWindow, public IUndoHost, public IRoutinesDocument, public IFrameStripDocument
 {
     Q_OBJECT
 public:
@@ -109,6 +110,10 @@ public:
     void recordFrameUndo(int action, const QString& caption, int frameIndex) override;
     void recordSnapshotUndo(const QString& caption, int frameIndex) override;
     void setCurrentFrame(int index) override { m_currentFrame = index; }
+
+    // ---- IFrameStripDocument ----
+    IUndoHost& undoHost() override { return *this; }
+    void showFrame(int index) override;
     void markForRefresh() override;
     void runDeactivation() override { deactivate(); }
     void bringToFront() override;

@@ -7,6 +7,7 @@
 // last written, the document entered is read back from its working copy or its file.
 #include "app/Childwin.h"
 #include "app/DocumentTabs.h"
+#include "app/FramePanels.h"
 #include "app/Main.h"
 #include "app/RecentFiles.h"
 #include "editing/Routines.h"
@@ -31,7 +32,6 @@
 #include <QRandomGenerator>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTimer>
 
 // What the image routines see of the main window. A separate object because the routines'
@@ -89,7 +89,13 @@ public:
         m_bar.setValue(0);
         m_bar.show();
     }
-    ~TProgressBarScope() { m_bar.hide(); }
+    // The bar goes back to the percentages the progress handler reports in.
+    ~TProgressBarScope()
+    {
+        m_bar.hide();
+        m_bar.setRange(0, 100);
+        m_bar.setValue(0);
+    }
     TProgressBarScope(const TProgressBarScope&) = delete;
     TProgressBarScope& operator=(const TProgressBarScope&) = delete;
 
@@ -323,7 +329,6 @@ bool TfrmMain::openDocument(const QString& path)
         setFrameColumns(shown);
     }
     // 6.
-    m_currentFrame = 0;
     auto* doc = new TMDIChild(*this, fullName, false);
     doc->setUndoCapacity(undoCapacitySetting());
     m_documents.append(doc);
@@ -389,6 +394,8 @@ bool TfrmMain::reloadActiveDocument(const QString& fileName)
         TWaitCursor wait;
         clearFrameStrip();
         image.clear();
+        // Copying into the working image leaves it without handlers; reads report here.
+        image.onProgress = progressHandler();
         loaded = loadGIFFile(image, fileName);
     }
     // 3.
@@ -404,8 +411,7 @@ bool TfrmMain::reloadActiveDocument(const QString& fileName)
     }
     // 4.
     setFrameColumns(nonEmptyFrameCount(image));
-    m_currentFrame = doc->rememberedFrame();
-    selectFrame(m_currentFrame);
+    selectFrame(doc->rememberedFrame());
     return true;
 }
 
@@ -552,7 +558,7 @@ bool TfrmMain::saveActiveDocumentAs()
             m_recentFiles->add(doc->fileName());
     }
     repaintTabs();
-    selectFrame(m_currentFrame);
+    selectFrame(mainCurrentFrame());
     return saved;
 }
 
@@ -712,31 +718,36 @@ void TfrmMain::removePlayMenuEntry(TMDIChild* doc)
 
 // Playback and the plug-in menus are other units' work; documents call these at the points
 // where those units hook in.
-void TfrmMain::pausePlayback() {}
-void TfrmMain::stopPlayback() {}
+void TfrmMain::pausePlayback()
+{
+    updateReverseAction();
+}
+void TfrmMain::stopPlayback()
+{
+    updateReverseAction();
+}
 void TfrmMain::refreshPluginMenus() {}
 
-// ---- the frame strip as documents use it ----
+// ---- the frame strip as documents use it: all of it goes through the strip's controller ----
+
+int TfrmMain::mainCurrentFrame() const
+{
+    return m_stripController ? m_stripController->currentFrame() : -1;
+}
 
 void TfrmMain::clearFrameStrip()
 {
-    m_currentFrame = -1;
-    m_frameStrip->clearSelection();
-    m_frameStrip->setColumnCount(1);
-    m_frameStrip->setRowCount(1);
-    m_frameStrip->viewport()->update();
+    m_stripController->clearFrameStrip();
 }
 
 void TfrmMain::setFrameColumns(int count)
 {
-    m_frameStrip->setColumnCount(std::max(count, 0));
-    for (int column = 0; column < m_frameStrip->columnCount(); ++column)
-        m_frameStrip->setColumnWidth(column, m_state.frameSize + 38);
+    m_stripController->setFrameColumns(std::max(count, 0));
 }
 
 int TfrmMain::frameColumnCount() const
 {
-    return m_frameStrip->columnCount();
+    return m_stripController->frameColumnCount();
 }
 
 void TfrmMain::addFrameColumn()
@@ -746,7 +757,7 @@ void TfrmMain::addFrameColumn()
 
 void TfrmMain::repaintFrameStrip()
 {
-    m_frameStrip->viewport()->update();
+    m_stripController->repaintFrameStrip();
 }
 
 void TfrmMain::setStatusText(int panel, const QString& text)
@@ -757,42 +768,7 @@ void TfrmMain::setStatusText(int panel, const QString& text)
 
 bool TfrmMain::selectFrame(int index)
 {
-    // 1.
-    stopPlayback();
-    // 2.
-    TMDIChild* doc = activeDocument();
-    TGIFImage& image = *workingImage();
-    if (!doc || index < 0 || index >= frameColumnCount() || image.empty())
-        return false;
-    if (index >= image.images().count()) {
-        messageDlg(QStringLiteral("EListError getting SubImages[%1] in DrawPreviewImage").arg(index),
-                   TMsgType::Error, TMsgButtons::Ok);
-        return false;
-    }
-    TGIFSubImage& frame = *image.images().subImage(index);
-    // 3. Not an edit: the document is not marked modified.
-    if (!frame.graphicControlExtension())
-        ensureFrameTiming(frame, m_state.defaultDelay);
-    // 4.
-    doc->showFrame(frame);
-    // 5.
-    const int last = frameColumnCount() - 1;
-    for (const char* name : {"FrameDelete", "FrameTransColor", "EditCut", "EditCopy"})
-        action(QString::fromLatin1(name))->setEnabled(true);
-    action(QStringLiteral("FrameMoveBegin"))->setEnabled(index != 0);
-    action(QStringLiteral("FrameMoveUp"))->setEnabled(index != 0);
-    action(QStringLiteral("FrameMoveEnd"))->setEnabled(index != last);
-    action(QStringLiteral("FrameMoveDown"))->setEnabled(index != last);
-    const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
-    const bool clipboardUsable = (clip && (clip->hasImage() || clip->hasText())) ||
-                                 (!m_frameClipboardFile.isEmpty() && QFileInfo::exists(m_frameClipboardFile));
-    action(QStringLiteral("EditPaste"))->setEnabled(clipboardUsable);
-    action(QStringLiteral("FrameGlobalChange"))->setEnabled(image.globalColorMap().count() > 0);
-    enableDocumentCommands(true);
-    // 6. The panels' own update belongs to the frame strip's unit; the bookkeeping is here.
-    doc->setCurrentFrame(index);
-    m_currentFrame = index;
-    if (m_frameStrip->selectionModel() && m_frameStrip->selectedRanges().size() <= 1)
-        m_frameStrip->selectColumn(index);
-    return true;
+    const bool shown = m_stripController->selectFrame(index);
+    updateReverseAction();
+    return shown;
 }

@@ -2,7 +2,6 @@
 
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
-#include "editing/FrameSteps.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
@@ -665,32 +664,11 @@ void TFrameStripController::selectTransparentColor()
 
 // ---- Drops -------------------------------------------------------------------------------
 
-void TFrameStripController::moveFrame(int from, int to)
-{
-    IFrameStripDocument* document = m_host.activeDocument();
-    if (!document || from < 0 || to < 0 || to >= frameColumnCount())
-        return;
-    IUndoHost& undo = document->undoHost();
-    if (!record(undo, ckFrame, 4, to, from, QStringLiteral("Move Frame")))
-        return;
-    moveFrameStep(undo, from, to);
-    undo.setModified(true);
-    setMoveActions(to);
-}
-
 void TFrameStripController::dropFrameOn(int column)
 {
     if (m_host.activeDocument() && column >= 0 && column < frameColumnCount() && column != m_currentFrame &&
-        m_currentFrame != -1) {
-        if (m_strip.singleSelection()) {
-            moveFrame(m_currentFrame, column);
-        } else {
-            const int left = m_strip.selectionLeft();
-            const int right = m_strip.selectionRight();
-            for (int i = left; i <= right; ++i)
-                moveFrame(i, column);
-        }
-    }
+        m_currentFrame != -1)
+        m_host.moveFramesTo(column);
     repaintFrameStrip();
 }
 

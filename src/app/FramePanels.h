@@ -135,7 +135,6 @@ signals:
     void frameSizeChanged(int size);
 
 private:
-    void moveFrame(int from, int to);
     void applyToSelection(int what);
     void onInputTimer();
     void enterDelay();

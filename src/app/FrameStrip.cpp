@@ -127,7 +127,8 @@ void TFrameStrip::scrollToColumn(int column)
 {
     QScrollBar* bar = horizontalScrollBar();
     const int left = column * columnWidth();
-    if (left < bar->value())
+    // A cell wider than the viewport (a strip not laid out yet, say) shows from its left edge.
+    if (left < bar->value() || columnWidth() > viewport()->width())
         bar->setValue(left);
     else if (left + columnWidth() > bar->value() + viewport()->width())
         bar->setValue(left + columnWidth() - viewport()->width());

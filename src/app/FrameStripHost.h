@@ -55,6 +55,11 @@ public:
     // Shows the inspector when it was hidden once at start-up and checks its menu entry.
     virtual void showInspectorIfHiddenAtStartup() {}
 
+    // Frames of the strip were dropped on column: the current frame, or each frame of the
+    // selected range from left to right, moves there. The main command set owns the move, so a
+    // drop and the move actions record and refresh the same way.
+    virtual void moveFramesTo(int column) = 0;
+
     // The active document's view was dropped on a strip column: insert a copy of the displayed
     // frame's picture there ("Add Frame").
     virtual void insertViewPictureAt(int column) { (void)column; }

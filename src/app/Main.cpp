@@ -1,7 +1,11 @@
 #include "app/Main.h"
 
 #include "app/Childwin.h"
+#include "app/CommandHost.h"
 #include "app/DocumentTabs.h"
+#include "app/FramePanels.h"
+#include "app/FrameStrip.h"
+#include "app/FrameStripHost.h"
 #include "app/MainActions.h"
 #include "app/RecentFiles.h"
 #include "editing/Routines.h"
@@ -16,15 +20,11 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -32,31 +32,22 @@
 #include <QMovie>
 #include <QPainter>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
 
-const int kFrameSizes[] = {80, 96, 112, 128, 144, 160};
-const char* const kFrameSizeCaptions[] = {"&80 x 80",   "&96 x 96",   "&112 x 112",
-                                          "1&28 x 128", "1&44 x 144", "1&60 x 160"};
 constexpr int kDefaultFrameSize = 160;
 constexpr int kFrameWindowDesignHeight = kDefaultFrameSize + TfrmMain::kFramePanelExtra;
 constexpr int kStatusBarHeight = 19;
-constexpr const char* kSupportUrl = "https://www.brightwell-software.example/help/";
 
 struct TToolbarDesign
 {
@@ -124,6 +115,7 @@ TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
     m_recentFiles = std::make_unique<TRecentFiles>(m_menus.value(QStringLiteral("mniRecentFiles")));
     m_favorites = std::make_unique<TFavorites>();
     connectDocumentCommands();
+    connectCommands();
 
     // 1. Thumbnail data and the scratch bitmap come with the image browser; filter and colour
     //    start at their defaults in the start-up state.
@@ -140,12 +132,9 @@ TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
     m_state.untitledCounter = 1;
     // 7. and 8.
     checkFrameSizeItem(m_state.frameSize);
-    m_frameStrip->verticalHeader()->setDefaultSectionSize(m_state.frameSize + 62);
-    m_frameStrip->horizontalHeader()->setDefaultSectionSize(m_state.frameSize + 38);
-    m_frameStrip->setRowHeight(0, m_state.frameSize + 62);
-    m_frameStrip->setColumnWidth(0, m_state.frameSize + 38);
+    m_frameStrip->setFrameSize(m_state.frameSize);
     // 9.
-    m_frameStrip->setColumnCount(1);
+    m_stripController->clearFrameStrip();
     enableDocumentCommands(false);
     // 10. and 11. The open dialogs take their folder from the start-up state when they open.
     if (m_state.syncOpenDialog)
@@ -174,6 +163,11 @@ TfrmMain::~TfrmMain()
     // destroy the children: nothing they signal may reach the document handling any more.
     disconnect(m_mdiArea, nullptr, this, nullptr);
     disconnect(m_tabs, nullptr, this, nullptr);
+    // The controller and the commands reach the working image and this window through the
+    // hosts: they go first, before the members they use.
+    workingImage()->onProgress = nullptr;
+    delete m_stripController;
+    m_stripController = nullptr;
     for (TMDIChild* doc : std::as_const(m_documents))
         doc->disconnect(this);
     m_hooks.quitHelp();
@@ -195,6 +189,9 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
         });
         connect(m_inspector, &TfrmFloat::closedByUser, this,
                 [this] { action(QStringLiteral("mniFrameInspector"))->setChecked(false); });
+        // A file named on the command line was opened before the inspector existed.
+        if (activeDocument() && mainCurrentFrame() >= 0)
+            m_stripController->updatePanels(mainCurrentFrame());
     }
     if (m_browser) {
         connect(m_browser, &TfrmThumbWin::closedByUser, this,
@@ -270,10 +267,6 @@ void TfrmMain::createActions()
             return;
         showBrowser();
         m_hooks.scanThumbnailFolder(*this, m_browser->folder());
-    });
-    connect(action(QStringLiteral("HelpContents")), &QAction::triggered, this, [] {
-        QDesktopServices::openUrl(
-            QUrl::fromLocalFile(QDir(programFolder()).filePath(QStringLiteral("help/index.html"))));
     });
 }
 
@@ -368,7 +361,7 @@ void TfrmMain::createMenus()
                     QStringLiteral("Paste Comments|Adds a new GIF comment from clipboard text"));
     connect(edit, &QMenu::aboutToShow, this, [this, pasteComments] {
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        pasteComments->setEnabled(data && data->hasText() && m_mdiArea->activeSubWindow());
+        pasteComments->setEnabled(data && data->hasText() && activeDocument());
     });
     edit->addSeparator();
     add(edit, "FrameDelete");
@@ -420,8 +413,6 @@ void TfrmMain::createMenus()
     QAction* htmlCode = addMenuItem(tools, QStringLiteral("mniHTMLCode"), QStringLiteral("HTML &Code..."),
                                     QStringLiteral("Creates HTML code for the current animation"));
     htmlCode->setEnabled(false);
-    connect(tools, &QMenu::aboutToShow, this,
-            [this, htmlCode] { htmlCode->setEnabled(m_mdiArea->activeSubWindow() != nullptr); });
     tools->addSeparator();
     QAction* inspector =
         addMenuItem(tools, QStringLiteral("mniFrameInspector"), QStringLiteral("&Frame Inspector"),
@@ -439,12 +430,6 @@ void TfrmMain::createMenus()
     for (const char* name : {"WindowCascade", "WindowTileHorizontal", "WindowTileVertical",
                              "WindowMinimizeAll", "WindowArrangeAll", "WindowNextDoc", "WindowPrevDoc"})
         add(window, name);
-    connect(action(QStringLiteral("WindowCascade")), &QAction::triggered, m_mdiArea,
-            &QMdiArea::cascadeSubWindows);
-    connect(action(QStringLiteral("WindowTileHorizontal")), &QAction::triggered, m_mdiArea,
-            &QMdiArea::tileSubWindows);
-    connect(action(QStringLiteral("WindowTileVertical")), &QAction::triggered, m_mdiArea,
-            &QMdiArea::tileSubWindows);
 
     QMenu* help = addMenu(nullptr, QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
     add(help, "HelpContents");
@@ -453,12 +438,9 @@ void TfrmMain::createMenus()
     help->addSeparator();
     addMenuItem(help, QStringLiteral("mniTips"), QStringLiteral("&Tip of the Day..."),
                 QStringLiteral("Displays the Tip of the Day dialog"));
-    QAction* welcome = addMenuItem(help, QStringLiteral("mniWelcome"), QStringLiteral("&Welcome Dialog..."),
-                                   QStringLiteral("Displays the Welcome dialog"));
-    connect(welcome, &QAction::triggered, this, [this] { m_hooks.showWelcomeDialog(*this); });
-    QAction* support = addMenuItem(help, QStringLiteral("mniSupport"), QStringLiteral("&Support Online"));
-    connect(support, &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportUrl))); });
+    addMenuItem(help, QStringLiteral("mniWelcome"), QStringLiteral("&Welcome Dialog..."),
+                QStringLiteral("Displays the Welcome dialog"));
+    addMenuItem(help, QStringLiteral("mniSupport"), QStringLiteral("&Support Online"));
     help->addSeparator();
     addMenuItem(help, QStringLiteral("mniAbout"), QStringLiteral("&About GIF Reelwright..."),
                 QStringLiteral("About|Displays program information, version number and copyright"));
@@ -562,21 +544,17 @@ void TfrmMain::createFramePopup()
                              "FrameTransColor", "FrameMoveUp", "FrameMoveDown"})
         m_framePopup->addAction(action(QString::fromLatin1(name)));
     m_framePopup->addSeparator();
-    QMenu* sizes = m_framePopup->addMenu(QStringLiteral("Frame &Size"));
+    QMenu* sizes = m_stripController->createFrameSizeMenu(m_framePopup);
     sizes->setObjectName(QStringLiteral("mniFrameSize"));
+    m_framePopup->addMenu(sizes);
     m_menus.insert(sizes->objectName(), sizes);
-    m_frameSizeGroup = new QActionGroup(this);
-    for (int i = 0; i < 6; ++i) {
-        QAction* item = addMenuItem(sizes, QStringLiteral("mniFrameSize%1").arg(kFrameSizes[i]),
-                                    QString::fromLatin1(kFrameSizeCaptions[i]));
-        item->setCheckable(true);
-        item->setData(kFrameSizes[i]);
-        m_frameSizeGroup->addAction(item);
-        connect(item, &QAction::triggered, this, [this, size = kFrameSizes[i]] { setFrameSize(size); });
+    const QList<QAction*> items = sizes->actions();
+    for (QAction* item : items) {
+        item->setObjectName(QStringLiteral("mniFrameSize%1").arg(item->data().toInt()));
+        m_actions.insert(item->objectName(), item);
     }
-    m_frameStrip->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_frameStrip, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { m_framePopup->popup(m_frameStrip->viewport()->mapToGlobal(pos)); });
+    m_frameSizeGroup = items.isEmpty() ? nullptr : items.first()->actionGroup();
+    m_frameStrip->setContextMenu(m_framePopup);
 }
 
 void TfrmMain::createCentralArea()
@@ -613,73 +591,15 @@ void TfrmMain::createCentralArea()
     m_frameArea->setObjectName(QStringLiteral("pnlFrameArea"));
     auto* frameLayout = new QHBoxLayout(m_frameArea);
     frameLayout->setContentsMargins(2, 2, 2, 2);
-    m_panels = new QTabWidget(m_frameArea);
-    m_panels->setObjectName(QStringLiteral("pgcPanels"));
+    m_panels = new TFramePanels(m_frameArea);
     m_panels->setFixedWidth(200);
-
-    auto* framePanel = new QWidget;
-    framePanel->setObjectName(QStringLiteral("pnlFrame"));
-    auto* fl = new QGridLayout(framePanel);
-    auto* cbFrames = new QComboBox(framePanel);
-    cbFrames->setObjectName(QStringLiteral("cbCurrentFrame"));
-    auto* txtDelay = new QSpinBox(framePanel);
-    txtDelay->setObjectName(QStringLiteral("txtDelay"));
-    txtDelay->setRange(0, 32767);
-    auto* cbDisposal = new QComboBox(framePanel);
-    cbDisposal->setObjectName(QStringLiteral("cbDisposal"));
-    cbDisposal->addItems({QStringLiteral("None"), QStringLiteral("Remove"), QStringLiteral("Background"),
-                          QStringLiteral("Previous")});
-    auto label = [](const QString& text, QWidget* buddy) {
-        auto* l = new QLabel(text);
-        l->setBuddy(buddy);
-        return l;
-    };
-    fl->addWidget(label(QStringLiteral("&Current Frame"), cbFrames), 0, 0, 1, 2);
-    fl->addWidget(cbFrames, 1, 0, 1, 2);
-    fl->addWidget(label(QStringLiteral("&Delay:"), txtDelay), 2, 0);
-    fl->addWidget(txtDelay, 2, 1);
-    fl->addWidget(label(QStringLiteral("Di&sposal"), cbDisposal), 3, 0, 1, 2);
-    fl->addWidget(cbDisposal, 4, 0, 1, 2);
-    fl->setRowStretch(5, 1);
-    m_panels->addTab(framePanel, QStringLiteral("Frame"));
-
-    auto* animationPanel = new QWidget;
-    animationPanel->setObjectName(QStringLiteral("pnlAnimation"));
-    auto* al = new QGridLayout(animationPanel);
-    auto* optForever = new QRadioButton(QStringLiteral("Play &Forever"), animationPanel);
-    optForever->setObjectName(QStringLiteral("optForever"));
-    optForever->setChecked(true);
-    auto* optPlay = new QRadioButton(QStringLiteral("&Play"), animationPanel);
-    optPlay->setObjectName(QStringLiteral("optPlay"));
-    auto* txtLoop = new QSpinBox(animationPanel);
-    txtLoop->setObjectName(QStringLiteral("txtLoop"));
-    txtLoop->setRange(1, 32767);
-    auto* swatch = new QLabel(animationPanel);
-    swatch->setObjectName(QStringLiteral("pnlTransColor"));
-    swatch->setFixedSize(24, 18);
-    swatch->setFrameShape(QFrame::Box);
-    auto* btnSelect = new QPushButton(QStringLiteral("&Select"), animationPanel);
-    btnSelect->setObjectName(QStringLiteral("btnSelect"));
-    btnSelect->setToolTip(QStringLiteral("Select Transparent Color"));
-    al->addWidget(optForever, 0, 0, 1, 3);
-    al->addWidget(optPlay, 1, 0);
-    al->addWidget(txtLoop, 1, 1);
-    al->addWidget(new QLabel(QStringLiteral("Time(s)")), 1, 2);
-    al->addWidget(new QLabel(QStringLiteral("Transparent Color")), 2, 0, 1, 3);
-    al->addWidget(swatch, 3, 0);
-    al->addWidget(btnSelect, 3, 1, 1, 2);
-    al->setRowStretch(4, 1);
-    m_panels->addTab(animationPanel, QStringLiteral("Animation"));
-
-    m_frameStrip = new QTableWidget(1, 1, m_frameArea);
+    m_frameStrip = new TFrameStrip(m_frameArea);
     m_frameStrip->setObjectName(QStringLiteral("grdFrames"));
-    m_frameStrip->horizontalHeader()->hide();
-    m_frameStrip->verticalHeader()->hide();
-    m_frameStrip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_frameStrip->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_frameStrip->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    m_frameStrip->setSelectionBehavior(QAbstractItemView::SelectColumns);
-    m_frameStrip->setShowGrid(true);
+    m_frameStrip->setFooterIcon(mainImage(imgFrameDelay));
+    m_stripHost = makeFrameStripHost();
+    m_stripController = new TFrameStripController(*m_stripHost, *m_frameStrip, *m_panels, this);
+    connect(m_stripController, &TFrameStripController::frameSizeChanged, this, &TfrmMain::frameSizeChanged);
+    connect(m_frameStrip, &TFrameStrip::thumbnailDropped, this, &TfrmMain::dropThumbnailOnStrip);
     frameLayout->addWidget(m_panels);
     frameLayout->addWidget(m_frameStrip, 1);
 
@@ -721,12 +641,12 @@ void TfrmMain::createStatusBar()
         bar->addWidget(panel, i == 2 ? 1 : 0);
         m_statusPanels[i] = panel;
     }
+    // The progress bar fills the second panel; the layout keeps it in the panel's rectangle
+    // whenever the panel is laid out or drawn.
     auto* progressLayout = new QHBoxLayout(m_statusPanels[1]);
     progressLayout->setContentsMargins(1, 1, 1, 1);
-    m_progressBar = new QProgressBar(m_statusPanels[1]);
-    m_progressBar->setObjectName(QStringLiteral("prgMain"));
-    m_progressBar->setRange(0, 100);
-    m_progressBar->setTextVisible(false);
+    m_progressBar = m_stripController->progressBar();
+    m_progressBar->setParent(m_statusPanels[1]);
     m_progressBar->hide();
     progressLayout->addWidget(m_progressBar);
 }
@@ -891,6 +811,8 @@ void TfrmMain::saveSettings()
 
 void TfrmMain::checkFrameSizeItem(int size)
 {
+    if (!m_frameSizeGroup)
+        return;
     const QList<QAction*> items = m_frameSizeGroup->actions();
     QAction* chosen = items.last(); // "1&60 x 160" for any size that has no entry
     for (QAction* item : items)
@@ -901,15 +823,15 @@ void TfrmMain::checkFrameSizeItem(int size)
 
 void TfrmMain::setFrameSize(int size)
 {
+    m_stripController->setFrameSize(size); // comes back through frameSizeChanged
+}
+
+void TfrmMain::frameSizeChanged(int size)
+{
     removeLogo();
     m_state.frameSize = size;
-    m_frameStrip->verticalHeader()->setDefaultSectionSize(size + 62);
-    m_frameStrip->horizontalHeader()->setDefaultSectionSize(size + 38);
-    for (int row = 0; row < m_frameStrip->rowCount(); ++row)
-        m_frameStrip->setRowHeight(row, size + 62);
-    for (int column = 0; column < m_frameStrip->columnCount(); ++column)
-        m_frameStrip->setColumnWidth(column, size + 38);
-    const int areaHeight = size + kFramePanelExtra;
+    // The panel area takes the new height from the workspace; the status bar stays under it.
+    const int areaHeight = m_stripController->frameAreaHeight();
     const QList<int> sizes = m_splitter->sizes();
     m_splitter->setSizes({qMax(1, sizes.value(0) + sizes.value(1) - areaHeight), areaHeight});
     checkFrameSizeItem(size);
@@ -920,9 +842,8 @@ void TfrmMain::enableDocumentCommands(bool enabled)
     for (QAction* act : std::as_const(m_actions))
         if (act->property("tag").toInt() == 1)
             act->setEnabled(enabled);
-    for (QWidget* panel : {m_panels->widget(0), m_panels->widget(1)})
-        for (QWidget* control : panel->findChildren<QWidget*>())
-            control->setEnabled(enabled);
+    m_panels->setControlsEnabled(enabled);
+    updateReverseAction();
 }
 
 void TfrmMain::setInspectorChecked(bool checked)
@@ -1027,7 +948,11 @@ void TfrmMain::runDeferredStartup()
             m_browser->setFolder(m_state.thumbDirectory);
             m_state.thumbDirectory.clear();
         }
-        if (s.readInteger(DisplayAnimation) != 0) {
+        // The logo stands in for an empty workspace: over a document opened from the command
+        // line it would only hide it.
+        if (documentCount() > 0) {
+            m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+        } else if (s.readInteger(DisplayAnimation) != 0) {
             QGuiApplication::setOverrideCursor(Qt::WaitCursor);
             showLogo();
             QGuiApplication::restoreOverrideCursor();

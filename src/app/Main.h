@@ -5,6 +5,7 @@
 #include "app/StartupHooks.h"
 #include "app/StartupState.h"
 #include "editing/RoutinesHost.h"
+#include "graphics/Graphic.h"
 
 #include <QEvent>
 #include <QHash>
@@ -27,7 +28,14 @@ class QMovie;
 class QProgressBar;
 class QSplitter;
 class QTabWidget;
-class QTableWidget;
+class ICommandDialogs;
+class IFrameInspectorView;
+class ICommandHost;
+class IFrameStripHost;
+class QMimeData;
+class TFramePanels;
+class TFrameStrip;
+class TFrameStripController;
 class QToolBar;
 class TFavorites;
 class TRecentFiles;
@@ -70,7 +78,22 @@ public:
     TFavorites& favorites() { return *m_favorites; }
     QObject* automationApplication() const { return m_automation.get(); }
     QMdiArea* mdiArea() const { return m_mdiArea; }
-    QTableWidget* frameStrip() const { return m_frameStrip; }
+    TFrameStrip* frameStrip() const { return m_frameStrip; }
+    TFramePanels* framePanels() const { return m_panels; }
+    TFrameStripController* stripController() const { return m_stripController; }
+    // The main command set's view of this window.
+    ICommandHost& commandHost() { return *m_commandHost; }
+    // The dialogs of other units the commands open; every answer is Cancel until they exist.
+    ICommandDialogs& commandDialogs() { return *m_commandDialogs; }
+    void setCommandDialogs(std::unique_ptr<ICommandDialogs> dialogs);
+    // The inspector as the strip fills it and as its window; null while it does not exist.
+    IFrameInspectorView* inspector() const;
+    TfrmFloat* inspectorWindow() const;
+    QString frameClipboardFile() const { return m_frameClipboardFile; }
+    void setFrameClipboardFile(const QString& name) { m_frameClipboardFile = name; }
+    // The status bar's progress display, for the working image and every image read or written
+    // for long work.
+    TProgressEvent progressHandler();
     QLabel* statusPanel(int index) const;
     QProgressBar* progressBar() const { return m_progressBar; }
     QLabel* logoPanel() const { return m_logoPanel; }
@@ -123,8 +146,8 @@ public:
     void documentRenamed(TMDIChild* doc);
     void refreshSaveCommands();
     void repaintTabs();
-    int mainCurrentFrame() const { return m_currentFrame; }
-    void setMainCurrentFrame(int index) { m_currentFrame = index; }
+    // The strip controller's current frame: -1 when none.
+    int mainCurrentFrame() const;
     bool workspaceDropFlag() const { return m_workspaceDropFlag; }
     void setWorkspaceDropFlag(bool value) { m_workspaceDropFlag = value; }
     QString saveDialogFolder() const { return m_saveDialogFolder; }
@@ -147,8 +170,13 @@ public:
 
     // Switches every document command and the frame and animation panels together.
     void enableDocumentCommands(bool enabled);
-    // Frame size of the strip: cell sizes, panel area height, menu check.
+    // Frame size of the strip: cell sizes, panel area height, menu check (the strip's one path).
     void setFrameSize(int size);
+    // The image browser's thumbnails dropped on a strip column. The image routines have no drop
+    // path for thumbnails yet; this is where it hooks in.
+    void dropThumbnailOnStrip(int column, const QMimeData* data);
+    // "&Reverse Frame Order" follows the document and playback state.
+    void updateReverseAction();
     // Removes the start-up logo (first document command, resize).
     void removeLogo();
     // The inspector's menu check and its restore flag.
@@ -177,6 +205,10 @@ private:
     void saveSettings();
     void saveToolbarSettings(TSettingsBatch& settings);
     void checkFrameSizeItem(int size);
+    void frameSizeChanged(int size);
+    void connectCommands();
+    std::unique_ptr<IFrameStripHost> makeFrameStripHost();
+    void fillWindowList();
     void runDeferredStartup();
     void showLogo();
     void showBrowser();
@@ -207,8 +239,12 @@ private:
     QWidget* m_topBevel = nullptr;
     QSplitter* m_splitter = nullptr;
     QWidget* m_frameArea = nullptr;
-    QTabWidget* m_panels = nullptr;
-    QTableWidget* m_frameStrip = nullptr;
+    TFramePanels* m_panels = nullptr;
+    TFrameStrip* m_frameStrip = nullptr;
+    TFrameStripController* m_stripController = nullptr;
+    std::unique_ptr<IFrameStripHost> m_stripHost;
+    std::unique_ptr<ICommandHost> m_commandHost;
+    std::unique_ptr<ICommandDialogs> m_commandDialogs;
     QLabel* m_statusPanels[3] = {};
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_logoPanel = nullptr;
@@ -225,7 +261,6 @@ private:
 
     QList<TMDIChild*> m_documents;
     QPointer<TMDIChild> m_activeDocument;
-    int m_currentFrame = -1;
     bool m_workspaceDropFlag = false;
     bool m_syncingTabs = false;
     QString m_saveDialogFolder;

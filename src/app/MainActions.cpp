@@ -178,6 +178,19 @@ QIcon mainImage(int index)
         return glyphIcon(QStringLiteral("?"), blue);
     case imgModified:
         return glyphIcon(QStringLiteral("*"), QColor(200, 60, 60));
+    case imgFrameDelay: {
+        // A small clock: the footer's number is the frame's display time.
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(40, 60, 110), 1.2));
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+        painter.drawLine(QPointF(8, 8), QPointF(8, 4));
+        painter.drawLine(QPointF(8, 8), QPointF(11, 9.5));
+        return QIcon(pixmap);
+    }
     default:
         return {};
     }

@@ -46,7 +46,8 @@ enum TMainImage
     imgMinimizeAll,
     imgArrangeAll,
     imgHelp,
-    imgModified, // 36: drawn in a modified document's status bar
+    imgModified,        // 36: drawn in a modified document's status bar
+    imgFrameDelay = 46, // the frame strip's footer, before the delay
     imgNone = -1,
 };
 

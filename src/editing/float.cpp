@@ -105,3 +105,8 @@ void TfrmFloat::setFrameList(const QStringList& items, int selected)
     m_frames->addItems(items);
     m_frames->setCurrentIndex(selected < items.size() ? selected : -1);
 }
+
+bool TfrmFloat::showsComments() const
+{
+    return isVisible() && m_comments->isVisible();
+}

@@ -52,6 +52,9 @@ public:
     ~TfrmFloat() override;
 
     void setVisibleSource(std::function<bool()> source) { m_visibleSource = std::move(source); }
+    // The comment page is in front while the window is shown (Paste then takes clipboard text
+    // as a comment).
+    bool showsComments() const;
 
     void setInspectorCaption(const QString& caption) override;
     void setFrameValues(const QStringList& values) override;

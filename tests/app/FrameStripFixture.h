@@ -84,6 +84,7 @@ public:
     TPaletteChoice paletteAnswer;
     int paletteAsks = 0;
     QList<int> viewDrops;
+    QList<int> frameDrops;
 
     explicit TFakeStripHost(TFakeStripDocument& doc) : document(doc) {}
 
@@ -94,6 +95,7 @@ public:
     bool canPaste() override { return false; }
     void stopPlayback() override { ++playbackStops; }
     IFrameInspectorView* inspector() override { return &inspectorView; }
+    void moveFramesTo(int column) override { frameDrops.append(column); }
     void insertViewPictureAt(int column) override { viewDrops.append(column); }
     TPaletteChoice choosePaletteColor(int, int, TColor) override
     {

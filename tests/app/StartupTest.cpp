@@ -7,13 +7,13 @@
 #include "platform/ResourceLibrary.h"
 #include "wizards/ThumbViewer.h"
 
+#include "app/FrameStrip.h"
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMovie>
 #include <QScreen>
-#include <QTableWidget>
 
 namespace {
 
@@ -41,8 +41,8 @@ TEST_F(StartupTest, FirstStartWithoutSettingsUsesDesignValuesAndRunsEveryStep)
     EXPECT_TRUE(main->action(QStringLiteral("mniFrameInspector"))->isChecked());
 
     EXPECT_EQ(main->state().frameSize, 160);
-    EXPECT_EQ(main->frameStrip()->rowHeight(0), 222);
-    EXPECT_EQ(main->frameStrip()->columnWidth(0), 198);
+    EXPECT_EQ(main->frameStrip()->rowHeight(), 222);
+    EXPECT_EQ(main->frameStrip()->columnWidth(), 198);
     EXPECT_TRUE(main->action(QStringLiteral("mniFrameSize160"))->isChecked());
     EXPECT_EQ(main->state().defaultDelay, 100);
     EXPECT_EQ(main->state().untitledCounter, 1);
@@ -173,8 +173,8 @@ TEST_F(StartupTest, FrameSizeSettingSetsTheStripCellsAndTheMenuCheck)
                               QString::fromLatin1(c.stored));
         TfrmMain* main = startProgram().mainWindow();
         EXPECT_EQ(main->state().frameSize, c.size) << c.stored;
-        EXPECT_EQ(main->frameStrip()->rowHeight(0), c.size + 62) << c.stored;
-        EXPECT_EQ(main->frameStrip()->columnWidth(0), c.size + 38) << c.stored;
+        EXPECT_EQ(main->frameStrip()->rowHeight(), c.size + 62) << c.stored;
+        EXPECT_EQ(main->frameStrip()->columnWidth(), c.size + 38) << c.stored;
         EXPECT_TRUE(main->action(QString::fromLatin1(c.checked))->isChecked()) << c.stored;
         stopProgram();
     }
@@ -186,8 +186,8 @@ TEST_F(StartupTest, FrameSizeMenuChangesTheStripAndIsSaved)
 {
     TfrmMain* main = startProgram().mainWindow();
     main->action(QStringLiteral("mniFrameSize96"))->trigger();
-    EXPECT_EQ(main->frameStrip()->rowHeight(0), 158);
-    EXPECT_EQ(main->frameStrip()->columnWidth(0), 134);
+    EXPECT_EQ(main->frameStrip()->rowHeight(), 158);
+    EXPECT_EQ(main->frameStrip()->columnWidth(), 134);
     EXPECT_TRUE(main->action(QStringLiteral("mniFrameSize96"))->isChecked());
     EXPECT_FALSE(main->logoPanel()->isVisible()) << "a frame size change removes the logo";
     stopProgram();

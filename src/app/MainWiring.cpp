@@ -1,0 +1,262 @@
+// The main window as the frame strip and the main command set see it, and the connections of
+// every action and menu item to its command. The strip's controller and the commands know the
+// window only through IFrameStripHost and ICommandHost; the two adapters here translate those
+// narrow views into the window's own operations. GUI thread only.
+#include "app/AnimationCommands.h"
+#include "app/Childwin.h"
+#include "app/CommandHost.h"
+#include "app/EditCommands.h"
+#include "app/FileCommands.h"
+#include "app/FrameCommands.h"
+#include "app/FramePanels.h"
+#include "app/FrameStrip.h"
+#include "app/FrameStripHost.h"
+#include "app/Main.h"
+#include "editing/Routines.h"
+#include "editing/float.h"
+#include "gif/GIFImage.h"
+#include "graphics/Bitmap.h"
+#include "wizards/ThumbViewer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMimeData>
+#include <QSignalBlocker>
+
+namespace {
+
+// What the strip, the panels and their controller need of the main window.
+class TFrameStripHostAdapter : public IFrameStripHost
+{
+public:
+    explicit TFrameStripHostAdapter(TfrmMain& main) : m_main(main) {}
+
+    TGIFImage& workingImage() override { return *::workingImage(); }
+    IFrameStripDocument* activeDocument() override { return m_main.activeDocument(); }
+    void setActionEnabled(const char* name, bool enabled) override
+    {
+        if (QAction* act = m_main.action(QString::fromLatin1(name)))
+            act->setEnabled(enabled);
+    }
+    void enableDocumentCommands(bool enabled) override { m_main.enableDocumentCommands(enabled); }
+    bool canPaste() override
+    {
+        // Selecting a frame offers Paste for text too: it may become a comment.
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        return ::canPaste(m_main.commandHost()) || (data && data->hasText());
+    }
+    void stopPlayback() override { m_main.stopPlayback(); }
+    IFrameInspectorView* inspector() override { return m_main.inspector(); }
+    void showInspectorIfHiddenAtStartup() override
+    {
+        if (m_main.state().inspectorRestore == 1 && m_main.inspector())
+            m_main.setInspectorChecked(true); // clears the restore flag: once only
+    }
+    void moveFramesTo(int column) override { dropFramesOnColumn(m_main.commandHost(), column); }
+    void insertViewPictureAt(int column) override
+    {
+        TMDIChild* doc = m_main.activeDocument();
+        if (!doc || !doc->previewBitmap() || doc->previewBitmap()->empty())
+            return;
+        // A copy: inserting converts the bitmap, and the view keeps showing its own.
+        TBitmap picture;
+        picture.assign(doc->previewBitmap());
+        addPictureAsFrame(picture, column, QStringLiteral("Add Frame"));
+    }
+
+private:
+    TfrmMain& m_main;
+};
+
+// What the main command set needs of the main window.
+class TCommandHostAdapter : public ICommandHost
+{
+public:
+    explicit TCommandHostAdapter(TfrmMain& main) : m_main(main) {}
+
+    IUndoHost* activeDocument() override { return m_main.activeDocument(); }
+    int documentCount() const override { return m_main.documentCount(); }
+    void openGIFDocument(const QString& path) override { m_main.openDocument(path); }
+
+    int currentFrame() const override { return m_main.mainCurrentFrame(); }
+    int columnCount() const override { return m_main.frameColumnCount(); }
+    int selectionLeft() const override { return m_main.frameStrip()->selectionLeft(); }
+    int selectionRight() const override { return m_main.frameStrip()->selectionRight(); }
+    void selectAllColumns() override
+    {
+        m_main.frameStrip()->selectAll();
+        QComboBox* list = m_main.framePanels()->cbCurrentFrame;
+        const QSignalBlocker blocker(list);
+        if (list->count() > 0)
+            list->setCurrentIndex(list->count() - 1); // "Select All"
+        m_main.updateReverseAction();
+    }
+    bool selectFrame(int index) override { return m_main.selectFrame(index); }
+    void repaintFrameStrip() override { m_main.repaintFrameStrip(); }
+
+    void enableAction(const QString& name, bool enabled) override
+    {
+        if (QAction* act = m_main.action(name))
+            act->setEnabled(enabled);
+    }
+    void enableDocumentCommands(bool enabled) override { m_main.enableDocumentCommands(enabled); }
+    void beep() override { QApplication::beep(); }
+
+    QString frameClipboardFile() const override { return m_main.frameClipboardFile(); }
+    void setFrameClipboardFile(const QString& name) override { m_main.setFrameClipboardFile(name); }
+    bool inspectorShowsComments() const override
+    {
+        return m_main.inspectorWindow() && m_main.inspectorWindow()->showsComments();
+    }
+
+    // Preview playback hands over through the main window's pause and stop points.
+    bool isPlaying() const override { return false; }
+    void stopPlayback() override { m_main.stopPlayback(); }
+
+    QString initialDir() const override { return m_main.state().initialDir; }
+    void setInitialDir(const QString& folder) override { m_main.state().initialDir = folder; }
+
+    ICommandDialogs& dialogs() override { return m_main.commandDialogs(); }
+    QMdiArea* mdiArea() override { return m_main.mdiArea(); }
+
+private:
+    TfrmMain& m_main;
+};
+
+} // namespace
+
+std::unique_ptr<IFrameStripHost> TfrmMain::makeFrameStripHost()
+{
+    return std::make_unique<TFrameStripHostAdapter>(*this);
+}
+
+IFrameInspectorView* TfrmMain::inspector() const
+{
+    return m_inspector.data();
+}
+
+TfrmFloat* TfrmMain::inspectorWindow() const
+{
+    return m_inspector.data();
+}
+
+void TfrmMain::setCommandDialogs(std::unique_ptr<ICommandDialogs> dialogs)
+{
+    m_commandDialogs = dialogs ? std::move(dialogs) : std::make_unique<ICommandDialogs>();
+}
+
+TProgressEvent TfrmMain::progressHandler()
+{
+    return m_stripController->progressHandler();
+}
+
+void TfrmMain::updateReverseAction()
+{
+    if (QAction* reverse = action(QStringLiteral("FrameReverse")); reverse && m_commandHost)
+        reverse->setEnabled(reverseEnabled(*m_commandHost));
+}
+
+void TfrmMain::dropThumbnailOnStrip(int column, const QMimeData* data)
+{
+    // The image browser's drop of pictures onto the strip belongs to the image routines, which
+    // have no path for it yet; until then the drop changes nothing.
+    (void)column;
+    (void)data;
+    repaintFrameStrip();
+}
+
+void TfrmMain::connectCommands()
+{
+    m_commandHost = std::make_unique<TCommandHostAdapter>(*this);
+    if (!m_commandDialogs)
+        m_commandDialogs = std::make_unique<ICommandDialogs>();
+    workingImage()->onProgress = progressHandler();
+
+    ICommandHost& host = *m_commandHost;
+    auto on = [this](const char* name, auto handler) {
+        connect(action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+    };
+    on("FileNew", [&host] { newAnimation(host); });
+    on("EditCut", [&host] { cutFrames(host); });
+    on("EditCopy", [&host] { copyFrames(host); });
+    on("EditPaste", [&host] { pasteFrames(host); });
+    on("mniPasteComments", [&host] { pasteComments(host); });
+    on("FrameAdd", [&host] { addFramesFromFiles(host); });
+    on("FrameDelete", [&host] { deleteFrames(host); });
+    on("FrameMoveBegin", [&host] { moveFrameToBeginning(host); });
+    on("FrameMoveEnd", [&host] { moveFrameToEnd(host); });
+    on("FrameMoveUp", [&host] { moveFrameLeft(host); });
+    on("FrameMoveDown", [&host] { moveFrameRight(host); });
+    on("FrameGlobalChange", [&host] { globalFrameProperties(host); });
+    on("FrameSelectAll", [&host] { selectAllFrames(host); });
+    on("FrameTransColor", [&host] { frameTransparentColor(host); });
+    on("FrameReverse", [&host] { reverseFrames(host); });
+    on("AnimationResize", [&host] { resizeAnimation(host); });
+    on("AnimationInfo", [&host] { animationInformation(host); });
+    on("AnimationPalette", [&host] { globalPalette(host); });
+    on("AnimationOptimize", [&host] { optimizeAnimation(host); });
+    on("mniExportSingle", [&host] { exportSingleImages(host); });
+    on("mniHTMLCode", [&host] { htmlCode(host); });
+    on("mniOptions", [this, &host] {
+        const TOptionsChoice choice = programOptions(host);
+        if (choice.modalResult == mrOk && choice.thumbnailSizeChanged && m_browser)
+            m_hooks.scanThumbnailFolder(*this, m_browser->folder());
+    });
+    on("mniAbout", [&host] { aboutBox(host); });
+    on("mniTips", [&host] { tipOfTheDay(host); });
+    // The welcome page is the start-up hook's, so the menu and the start show the same one.
+    on("mniWelcome", [this] { m_hooks.showWelcomeDialog(*this); });
+    on("mniPluginInfo", [&host] { pluginInfo(host); });
+    on("mniSupport", [] { supportOnline(); });
+    on("HelpContents", [] { helpContents(QCoreApplication::applicationDirPath()); });
+    on("WindowCascade", [this] { cascadeWindows(*m_mdiArea); });
+    on("WindowTileHorizontal", [this] { tileWindowsHorizontally(*m_mdiArea); });
+    on("WindowTileVertical", [this] { tileWindowsVertically(*m_mdiArea); });
+    on("WindowMinimizeAll", [this] { minimizeAllWindows(*m_mdiArea); });
+    on("WindowArrangeAll", [this] { arrangeAllWindows(*m_mdiArea); });
+
+    if (QMenu* tools = menu(QStringLiteral("mnuTools")))
+        connect(tools, &QMenu::aboutToShow, this,
+                [this, &host] { action(QStringLiteral("mniHTMLCode"))->setEnabled(htmlCodeEnabled(host)); });
+    if (QMenu* window = menu(QStringLiteral("mnuWindow")))
+        connect(window, &QMenu::aboutToShow, this, &TfrmMain::fillWindowList);
+    // Selecting in the strip or the list changes what Reverse works on.
+    connect(m_frameStrip, &TFrameStrip::cellSelected, this, &TfrmMain::updateReverseAction);
+    connect(m_frameStrip, &TFrameStrip::rangeSelected, this, &TfrmMain::updateReverseAction);
+}
+
+void TfrmMain::fillWindowList()
+{
+    QMenu* window = menu(QStringLiteral("mnuWindow"));
+    if (!window)
+        return;
+    for (QAction* entry : window->actions())
+        if (entry->property("windowListEntry").toBool())
+            delete entry;
+    const QList<TMDIChild*> docs = documents();
+    if (docs.isEmpty())
+        return;
+    window->addSeparator()->setProperty("windowListEntry", true);
+    TMDIChild* active = activeDocument();
+    for (int i = 0; i < docs.size(); ++i) {
+        const QPointer<TMDIChild> doc = docs.at(i);
+        const QString caption = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(doc->fileName())
+                                      : QStringLiteral("%1 %2").arg(i + 1).arg(doc->fileName());
+        QAction* entry = window->addAction(caption);
+        entry->setProperty("windowListEntry", true);
+        entry->setCheckable(true);
+        entry->setChecked(doc == active);
+        connect(entry, &QAction::triggered, this, [this, doc] {
+            if (!doc || doc->isClosing())
+                return;
+            if (doc->isMinimized())
+                doc->showNormal();
+            makeActive(doc);
+        });
+    }
+}
