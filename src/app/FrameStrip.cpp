@@ -20,6 +20,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <utility>
 
 std::shared_ptr<TBitmap> stripFrameBitmap(TGIFSubImage& frame)
 {
@@ -218,10 +219,20 @@ void TFrameStrip::drawCell(QPainter& painter, int column, const QRect& cellIn)
     qDrawWinPanel(&painter, body, pal, false);
 
     std::shared_ptr<TBitmap> bitmap;
-    try {
-        bitmap = stripFrameBitmap(frame);
-    } catch (const std::exception&) {
-        bitmap.reset(); // a frame that does not render shows its bars only
+    {
+        // Rendering reports progress, and the status bar's progress display repaints at once:
+        // a repaint of another widget inside this paint event would break this painter.
+        struct TMuteProgress
+        {
+            TGIFImage& image;
+            TProgressEvent saved = std::exchange(image.onProgress, TProgressEvent());
+            ~TMuteProgress() { image.onProgress = std::move(saved); }
+        } mute{*m_image};
+        try {
+            bitmap = stripFrameBitmap(frame);
+        } catch (const std::exception&) {
+            bitmap.reset(); // a frame that does not render shows its bars only
+        }
     }
     if (bitmap && bitmap->width() > 0 && bitmap->height() > 0) {
         const QSize size = thumbnailSize(QSize(bitmap->width(), bitmap->height()), m_frameSize);
