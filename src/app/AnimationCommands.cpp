@@ -7,6 +7,7 @@
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Exceptions.h"
+#include "platform/MessageService.h"
 
 #include <QImage>
 #include <QPainter>
@@ -16,14 +17,6 @@
 #include <vector>
 
 namespace {
-
-TGIFAppExtNSLoop* loopExtensionOf(TGIFSubImage& frame)
-{
-    for (int i = 0; i < frame.extensions().count(); ++i)
-        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(frame.extensions().extension(i)))
-            return loop;
-    return nullptr;
-}
 
 QImage pictureOf(TGIFSubImage& frame)
 {
@@ -114,47 +107,60 @@ void resizeAnimation(ICommandHost& host)
     host.selectFrame(host.currentFrame());
 }
 
-void applyLoop(ICommandHost& host, bool playForever, int count)
+bool applyLoopRules(IUndoHost& document, bool playForever, int count)
 {
-    IUndoHost* document = host.activeDocument();
-    if (!document)
-        return;
-    TGIFImage& image = document->workingImage();
+    TGIFImage& image = document.workingImage();
     if (image.images().count() == 0)
-        return;
+        return false;
     TGIFSubImage& first = *image.images().subImage(0);
-    const QString caption = QStringLiteral("Change Animation Loop");
+    auto record = [&document](int action) {
+        try {
+            recordUndo(document, ckNSLoop, uint8_t(action), 0, 0, 0, QStringLiteral("Change Animation Loop"));
+            return true;
+        } catch (const std::exception& error) {
+            messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
+            return false;
+        }
+    };
     const int current = getUserLoopCount(image);
-    bool changed = false;
     if (playForever) {
         if (current == 1) {
-            recordUndo(*document, ckNSLoop, 1, 0, 0, 0, caption);
+            if (!record(1))
+                return false;
             addLoopExtension(image, first, 0);
-            changed = true;
         } else if (current != 0) {
-            recordUndo(*document, ckNSLoop, 3, 0, 0, 0, caption);
+            if (!record(3))
+                return false;
             setUserLoopCount(image, 0);
-            changed = true;
-        }
-    } else if (count != current && count >= 1) {
-        if (count == 1) {
-            if (TGIFAppExtNSLoop* loop = loopExtensionOf(first)) {
-                recordUndo(*document, ckNSLoop, 2, 0, 0, 0, caption);
-                delete loop; // unlinks itself
-                changed = true;
-            }
-        } else if (current == 1) {
-            addLoopExtension(image, first, count);
-            recordUndo(*document, ckNSLoop, 1, 0, 0, 0, caption);
-            changed = true;
         } else {
-            recordUndo(*document, ckNSLoop, 3, 0, 0, 0, caption);
-            setUserLoopCount(image, count);
-            changed = true;
+            return false;
         }
+    } else if (count == current || count < 1) {
+        return false;
+    } else if (count == 1) {
+        TGIFAppExtNSLoop* loop = first.loopExtension();
+        if (!loop || !record(2))
+            return false;
+        delete loop; // unlinks itself from the frame
+    } else if (current == 1) {
+        addLoopExtension(image, first, count);
+        if (!record(1)) {
+            delete first.loopExtension();
+            return false;
+        }
+    } else {
+        if (!record(3))
+            return false;
+        setUserLoopCount(image, count);
     }
-    if (changed)
-        document->setModified(true);
+    document.setModified(true);
+    return true;
+}
+
+void applyLoop(ICommandHost& host, bool playForever, int count)
+{
+    if (IUndoHost* document = host.activeDocument())
+        applyLoopRules(*document, playForever, count);
 }
 
 void animationInformation(ICommandHost& host)

@@ -70,15 +70,6 @@ QString programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
-int nonEmptyFrameCount(TGIFImage& image)
-{
-    int count = 0;
-    for (int i = 0; i < image.images().count(); ++i)
-        if (!image.images().subImage(i)->empty())
-            ++count;
-    return count;
-}
-
 // Shows the main status bar's progress bar for its lifetime.
 class TProgressBarScope
 {
@@ -410,7 +401,7 @@ bool TfrmMain::reloadActiveDocument(const QString& fileName)
         return false;
     }
     // 4.
-    setFrameColumns(nonEmptyFrameCount(image));
+    setFrameColumns(image.nonEmptyFrameCount());
     selectFrame(doc->rememberedFrame());
     return true;
 }
@@ -499,15 +490,21 @@ QString TfrmMain::askSaveFileName(const QString& proposedName)
     return chosen;
 }
 
-bool TfrmMain::saveActiveDocument()
+TMDIChild* TfrmMain::documentToSave()
 {
     TMDIChild* doc = activeDocument();
-    // 1.
-    if (!doc) {
+    if (!doc)
         for (const char* name : {"FileSave", "FileSaveAs", "FileSaveAll"})
             action(QString::fromLatin1(name))->setEnabled(false);
+    return doc;
+}
+
+bool TfrmMain::saveActiveDocument()
+{
+    TMDIChild* doc = documentToSave();
+    // 1.
+    if (!doc)
         return false;
-    }
     // 2.
     pausePlayback();
     // 3. The sample images beside the program stay as shipped: their edits go to "working".
@@ -542,12 +539,9 @@ bool TfrmMain::saveActiveDocument()
 
 bool TfrmMain::saveActiveDocumentAs()
 {
-    TMDIChild* doc = activeDocument();
-    if (!doc) {
-        for (const char* name : {"FileSave", "FileSaveAs", "FileSaveAll"})
-            action(QString::fromLatin1(name))->setEnabled(false);
+    TMDIChild* doc = documentToSave();
+    if (!doc)
         return false;
-    }
     pausePlayback();
     bool saved = false;
     const QString chosen = askSaveFileName(QString());
@@ -564,12 +558,9 @@ bool TfrmMain::saveActiveDocumentAs()
 
 void TfrmMain::saveAllDocuments()
 {
-    TMDIChild* remembered = activeDocument();
-    if (!remembered) {
-        for (const char* name : {"FileSave", "FileSaveAs", "FileSaveAll"})
-            action(QString::fromLatin1(name))->setEnabled(false);
+    TMDIChild* remembered = documentToSave();
+    if (!remembered)
         return;
-    }
     pausePlayback();
     const QPointer<TMDIChild> rememberedGuard = remembered;
     TWaitCursor wait;

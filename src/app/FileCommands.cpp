@@ -47,20 +47,26 @@ void tileInStrips(QMdiArea& area, bool sideBySide)
 
 } // namespace
 
-void openFiles(ICommandHost& host)
+QStringList askFilesToOpen(ICommandHost& host, const QString& title, const char* filter)
 {
     TFileDialogRequest request;
-    request.title = QStringLiteral("Open");
-    request.filter = QString::fromLatin1(kGIFFilesFilter);
+    request.title = title;
+    request.filter = QString::fromLatin1(filter);
     request.filterIndex = 1;
     request.initialDir = host.initialDir();
     request.multiSelect = true;
     const TFileDialogResult chosen = messageService().openFile(request);
-    if (!chosen.accepted || chosen.files.isEmpty())
+    return chosen.accepted ? chosen.files : QStringList();
+}
+
+void openFiles(ICommandHost& host)
+{
+    const QStringList files = askFilesToOpen(host, QStringLiteral("Open"), kGIFFilesFilter);
+    if (files.isEmpty())
         return;
-    for (const QString& path : chosen.files)
+    for (const QString& path : files)
         host.openGIFDocument(path);
-    host.setInitialDir(QFileInfo(chosen.files.last()).absolutePath());
+    host.setInitialDir(QFileInfo(files.last()).absolutePath());
 }
 
 void newAnimation(ICommandHost& host)

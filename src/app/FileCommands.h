@@ -10,6 +10,9 @@ class ICommandHost;
 class QMdiArea;
 struct TOptionsChoice;
 
+// The preview open dialog with multiple selection in the host's initial folder; the chosen
+// files, empty when cancelled.
+QStringList askFilesToOpen(ICommandHost& host, const QString& title, const char* filter);
 // FileOpen: the chosen GIF files open as documents in the order given.
 void openFiles(ICommandHost& host);
 // FileNew: the animation wizard; OK switches the document commands on.

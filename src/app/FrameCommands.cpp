@@ -1,6 +1,7 @@
 #include "app/FrameCommands.h"
 
 #include "app/CommandHost.h"
+#include "app/FileCommands.h"
 #include "editing/FrameSteps.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
@@ -16,23 +17,6 @@
 #include <optional>
 
 namespace {
-
-TGIFAppExtNSLoop* loopExtensionOf(TGIFSubImage& frame)
-{
-    for (int i = 0; i < frame.extensions().count(); ++i)
-        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(frame.extensions().extension(i)))
-            return loop;
-    return nullptr;
-}
-
-int nonEmptyFrameCount(TGIFImage& image)
-{
-    int count = 0;
-    for (int i = 0; i < image.images().count(); ++i)
-        if (!image.images().subImage(i)->empty())
-            ++count;
-    return count;
-}
 
 bool singleFrameSelected(const ICommandHost& host)
 {
@@ -82,18 +66,12 @@ int insertionPosition(const ICommandHost& host)
 
 void addFramesFromFiles(ICommandHost& host)
 {
-    TFileDialogRequest request;
-    request.title = QStringLiteral("Add Frame");
-    request.filter = QString::fromLatin1(kImageFilesFilter);
-    request.filterIndex = 1;
-    request.initialDir = host.initialDir();
-    request.multiSelect = true;
-    const TFileDialogResult chosen = messageService().openFile(request);
-    if (!chosen.accepted || chosen.files.isEmpty())
+    const QStringList files = askFilesToOpen(host, QStringLiteral("Add Frame"), kImageFilesFilter);
+    if (files.isEmpty())
         return;
     {
         TWaitCursor wait;
-        for (const QString& path : chosen.files) {
+        for (const QString& path : files) {
             TBitmap bitmap;
             // A GIF may have been opened as a document or had its frames added instead (-2, -3);
             // failures have shown their message already.
@@ -101,7 +79,7 @@ void addFramesFromFiles(ICommandHost& host)
                 addPictureAsFrame(bitmap, insertionPosition(host), QStringLiteral("Add Frame"));
         }
     }
-    host.setInitialDir(QFileInfo(chosen.files.last()).absolutePath());
+    host.setInitialDir(QFileInfo(files.last()).absolutePath());
 }
 
 bool deleteFrameAt(ICommandHost& host, int index)
@@ -198,7 +176,7 @@ void reverseFrames(ICommandHost& host)
     if (!document)
         return;
     TGIFImage& image = document->workingImage();
-    if (nonEmptyFrameCount(image) < 2) {
+    if (image.nonEmptyFrameCount() < 2) {
         host.beep();
         return;
     }
@@ -212,7 +190,7 @@ void reverseFrames(ICommandHost& host)
     // it is taken off and put back on the new first frame, so reversing keeps the loop count
     // instead of letting the normalisation replace it with the default.
     std::optional<uint16_t> loops;
-    if (TGIFAppExtNSLoop* loop = loopExtensionOf(*frames.subImage(0))) {
+    if (TGIFAppExtNSLoop* loop = frames.subImage(0)->loopExtension()) {
         loops = loop->loops();
         delete loop; // unlinks itself
     }

@@ -1,5 +1,6 @@
 #include "app/FramePanels.h"
 
+#include "app/AnimationCommands.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
 #include "editing/Routines.h"
@@ -51,14 +52,6 @@ TGIFGraphicControlExtension* firstControlExtension(TGIFSubImage& frame)
     for (int i = 0; i < frame.extensions().count(); ++i)
         if (auto* control = dynamic_cast<TGIFGraphicControlExtension*>(frame.extensions().extension(i)))
             return control;
-    return nullptr;
-}
-
-TGIFAppExtNSLoop* firstLoopExtension(TGIFSubImage& frame)
-{
-    for (int i = 0; i < frame.extensions().count(); ++i)
-        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(frame.extensions().extension(i)))
-            return loop;
     return nullptr;
 }
 
@@ -585,51 +578,8 @@ void TFrameStripController::applyFrameEdit(int index, int what)
 
 void TFrameStripController::applyLoop(bool playForever, int count)
 {
-    IFrameStripDocument* document = m_host.activeDocument();
-    TGIFImage& image = m_host.workingImage();
-    if (!document || image.images().count() == 0)
-        return;
-    IUndoHost& undo = document->undoHost();
-    TGIFSubImage& first = *image.images().subImage(0);
-    const QString caption = QStringLiteral("Change Animation Loop");
-    const int current = getUserLoopCount(image);
-    bool changed = false;
-    if (playForever) {
-        if (current == 1) {
-            if (!record(undo, ckNSLoop, 1, 0, 0, caption))
-                return;
-            addLoopExtension(image, first, 0);
-            changed = true;
-        } else if (current != 0) {
-            if (!record(undo, ckNSLoop, 3, 0, 0, caption))
-                return;
-            setUserLoopCount(image, 0);
-            changed = true;
-        }
-    } else if (count != current) {
-        if (count == 1) {
-            if (TGIFAppExtNSLoop* loop = firstLoopExtension(first)) {
-                if (!record(undo, ckNSLoop, 2, 0, 0, caption))
-                    return;
-                delete loop; // unlinks itself from the frame
-                changed = true;
-            }
-        } else if (current == 1) {
-            addLoopExtension(image, first, count);
-            if (!record(undo, ckNSLoop, 1, 0, 0, caption)) {
-                delete firstLoopExtension(first);
-                return;
-            }
-            changed = true;
-        } else {
-            if (!record(undo, ckNSLoop, 3, 0, 0, caption))
-                return;
-            setUserLoopCount(image, count);
-            changed = true;
-        }
-    }
-    if (changed)
-        undo.setModified(true);
+    if (IFrameStripDocument* document = m_host.activeDocument())
+        applyLoopRules(document->undoHost(), playForever, count);
 }
 
 void TFrameStripController::selectTransparentColor()

@@ -127,6 +127,8 @@ public:
     int tabIndex(const TMDIChild* doc) const;
     // The commands; each returns whether it ran to the end.
     void openFiles();
+    // The active document; without one the three save commands are disabled.
+    TMDIChild* documentToSave();
     bool saveActiveDocument();
     bool saveActiveDocumentAs();
     void saveAllDocuments();

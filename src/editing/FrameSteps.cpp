@@ -10,14 +10,6 @@
 
 namespace {
 
-TGIFAppExtNSLoop* firstLoopExtension(TGIFSubImage& frame)
-{
-    for (int i = 0; i < frame.extensions().count(); ++i)
-        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(frame.extensions().extension(i)))
-            return loop;
-    return nullptr;
-}
-
 } // namespace
 
 bool deleteFrameStep(IUndoContext& context, int index)
@@ -73,7 +65,7 @@ void moveFrameStep(IUndoContext& context, int from, int to)
     TGIFImageList& frames = image.images();
     std::optional<uint16_t> loops;
     if ((from == 0 || to == 0) && frames.count() > 0) {
-        if (TGIFAppExtNSLoop* loop = firstLoopExtension(*frames.subImage(0))) {
+        if (TGIFAppExtNSLoop* loop = frames.subImage(0)->loopExtension()) {
             loops = loop->loops();
             delete loop; // unlinks itself from the extension list
         }

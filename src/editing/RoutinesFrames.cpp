@@ -93,8 +93,6 @@ int landingIndex(int position, int count)
     return position >= 0 && position < count - 1 ? position : count;
 }
 
-TGIFAppExtNSLoop* findLoopExtension(TGIFSubImage& frame);
-
 // Whether adding a frame at index to the image, set up by newFrameSetup and with the maps merged
 // when mergeMaps, changes anything but the new frame. The first frame of an animation never
 // does: undoing it leaves no frames, and the document goes with them.
@@ -106,7 +104,7 @@ bool addTouchesMore(TGIFImage& image, int index, bool mergeMaps)
     if (mergeMaps || image.globalColorMap().count() == 0)
         return true;
     // A frame going in at index 0 carries the new looping extension itself.
-    return index != 0 && !findLoopExtension(*image.images().subImage(0)) &&
+    return index != 0 && !image.images().subImage(0)->loopExtension() &&
            Settings::readInteger(SettingKeys::DefaultNSLoop) != 1;
 }
 
@@ -222,15 +220,6 @@ int bitsForColorCount(int count)
     default:
         return 0;
     }
-}
-
-TGIFAppExtNSLoop* findLoopExtension(TGIFSubImage& frame)
-{
-    for (int i = 0; i < frame.extensions().count(); ++i) {
-        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(frame.extensions().extension(i)))
-            return loop;
-    }
-    return nullptr;
 }
 
 // Working-copy mode only: a transparent animation whose first frame leaves part of the screen
@@ -471,7 +460,7 @@ void normalizeForWriting(TGIFImage& image, TNormalizeMode mode)
     // A looping extension found on a later frame moves to the front. When frame 0 has its own
     // already, a second one there would only give readers two conflicting counts.
     TGIFSubImage& first = *image.images().subImage(0);
-    if (loopRemoved && !findLoopExtension(first))
+    if (loopRemoved && !first.loopExtension())
         addLoopExtension(image, first, Settings::readInteger(SettingKeys::DefaultNSLoop));
 }
 
@@ -479,14 +468,14 @@ void normalizeForWriting(TGIFImage& image, TNormalizeMode mode)
 
 bool hasLoopExtension(TGIFImage& image)
 {
-    return image.images().count() > 0 && findLoopExtension(*image.images().subImage(0));
+    return image.images().count() > 0 && image.images().subImage(0)->loopExtension();
 }
 
 int getUserLoopCount(TGIFImage& image)
 {
     if (image.images().count() == 0)
         return 1;
-    const TGIFAppExtNSLoop* loop = findLoopExtension(*image.images().subImage(0));
+    const TGIFAppExtNSLoop* loop = image.images().subImage(0)->loopExtension();
     if (!loop)
         return 1;
     const int stored = loop->loops();
@@ -521,7 +510,7 @@ bool setUserLoopCount(TGIFImage& image, int userCount)
     if (userCount == 1 || image.images().count() == 0)
         return false;
     TGIFSubImage& first = *image.images().subImage(0);
-    if (TGIFAppExtNSLoop* loop = findLoopExtension(first)) {
+    if (TGIFAppExtNSLoop* loop = first.loopExtension()) {
         loop->setLoops(uint16_t(storedLoopCount(userCount)));
         return true;
     }

@@ -13,22 +13,6 @@ TGIFSubImage* frameAt(TGIFImage& image, int index)
     return image.images().subImage(index);
 }
 
-int nonEmptyFrameCount(TGIFImage& image)
-{
-    int count = 0;
-    for (int i = 0; i < image.images().count(); ++i)
-        count += image.images().subImage(i)->empty() ? 0 : 1;
-    return count;
-}
-
-TGIFAppExtNSLoop* firstLoopExtension(TGIFSubImage& frame)
-{
-    for (int i = 0; i < frame.extensions().count(); ++i)
-        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(frame.extensions().extension(i)))
-            return loop;
-    return nullptr;
-}
-
 TGIFCommentExtension* commentAt(TGIFSubImage* frame, int position)
 {
     if (!frame || position < 0 || position >= frame->extensions().count())
@@ -79,9 +63,9 @@ void TActiveAnimation::undo(IUndoContext& context)
     } restoreHandlers{image, progress, warning};
     // A snapshot can also take back an added frame (Add Frame records one when the add changes
     // more than the new frame), so the strip follows the number of frames it shows.
-    const int columnsBefore = nonEmptyFrameCount(image);
+    const int columnsBefore = image.nonEmptyFrameCount();
     image.assign(&saved);
-    if (const int delta = nonEmptyFrameCount(image) - columnsBefore; delta != 0)
+    if (const int delta = image.nonEmptyFrameCount() - columnsBefore; delta != 0)
         context.frameColumnsChanged(delta);
     image.setColorReduction(colorReduction);
     image.setDitherMode(ditherMode);
@@ -345,7 +329,7 @@ TNSLoop::TNSLoop(IUndoContext& context, uint8_t actionType, int data, int frameI
     : TFrameExtension(actionType, data, frameIndex)
 {
     if (TGIFSubImage* frame = frameAt(context.workingImage(), frameIndex)) {
-        if (TGIFAppExtNSLoop* loop = firstLoopExtension(*frame)) {
+        if (TGIFAppExtNSLoop* loop = frame->loopExtension()) {
             m_loopCount = loop->loops();
             m_hadExtension = true;
         }
@@ -358,7 +342,7 @@ void TNSLoop::undo(IUndoContext& context)
     TGIFSubImage* frame = frameAt(context.workingImage(), m_frameIndex);
     if (!frame)
         return;
-    TGIFAppExtNSLoop* loop = firstLoopExtension(*frame);
+    TGIFAppExtNSLoop* loop = frame->loopExtension();
     switch (m_actionType) {
     case 1:
         delete loop; // unlinks itself; nothing to do when there is none

@@ -282,6 +282,14 @@ TGIFVersion TGIFImage::version() const
     return result;
 }
 
+int TGIFImage::nonEmptyFrameCount()
+{
+    int count = 0;
+    for (int i = 0; i < m_images.count(); ++i)
+        count += m_images.subImage(i)->empty() ? 0 : 1;
+    return count;
+}
+
 bool TGIFImage::isTransparent() const
 {
     for (int i = 0; i < m_images.count(); ++i) {

@@ -48,6 +48,8 @@ public:
     TGIFGlobalColorMap& globalColorMap() { return m_header.colorMap(); }
     TGIFVersion version() const;
     bool isTransparent() const;
+    // Frames with pixels; the frame strip shows exactly these (empty frames stand last).
+    int nonEmptyFrameCount();
     // Adds a frame: a TGIFSubImage is taken over as it is, any graphic is converted into a new
     // frame. Returns the new frame's index.
     int add(TPersistent* source);

@@ -45,6 +45,14 @@ void TGIFSubImage::clear()
     m_encoded.reset();
 }
 
+TGIFAppExtNSLoop* TGIFSubImage::loopExtension() const
+{
+    for (int i = 0; i < m_extensions.count(); ++i)
+        if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(m_extensions.extension(i)))
+            return loop;
+    return nullptr;
+}
+
 bool TGIFSubImage::empty() const
 {
     return m_data.empty() || m_width == 0 || m_height == 0;

@@ -11,6 +11,7 @@
 #include <QRect>
 #include <memory>
 
+class TGIFAppExtNSLoop;
 class TGIFGraphicControlExtension;
 
 class TGIFSubImage : public TGIFItem
@@ -48,6 +49,8 @@ public:
     TGIFColorMap& activeColorMap();
     TGIFExtensionList& extensions() { return m_extensions; }
     TGIFGraphicControlExtension* graphicControlExtension() const { return m_gce; }
+    // The first looping extension among the frame's extensions, or null.
+    TGIFAppExtNSLoop* loopExtension() const;
     void setGraphicControlExtension(TGIFGraphicControlExtension* gce) { m_gce = gce; }
     bool transparent() const { return m_transparent; }
     void setTransparentFlag(bool value) { m_transparent = value; }

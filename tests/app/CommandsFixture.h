@@ -11,6 +11,7 @@
 #include "graphics/Bitmap.h"
 #include "platform/ScriptedMessageService.h"
 #include "platform/Settings.h"
+#include "support/QtFrameImporter.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -280,18 +281,6 @@ protected:
         workingImage(1);
         setFrameImporter({});
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
-    }
-
-    static int importThroughQt(TGIFImage& image, TBitmap& bitmap)
-    {
-        const QImage indexed = bitmap.toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-        auto* frame = new TGIFSubImage(&image);
-        frame->setBounds(0, 0, indexed.width(), indexed.height());
-        for (QRgb rgb : indexed.colorTable())
-            frame->colorMap().add(rgbColor(uint8_t(qRed(rgb)), uint8_t(qGreen(rgb)), uint8_t(qBlue(rgb))));
-        for (int y = 0; y < indexed.height(); ++y)
-            std::memcpy(frame->scanLine(y), indexed.constScanLine(y), size_t(indexed.width()));
-        return image.add(frame);
     }
 
     TGIFImage& image() { return *workingImage(); }

@@ -16,6 +16,7 @@
 #include "graphics/Bitmap.h"
 #include "graphics/Streams.h"
 #include "platform/Settings.h"
+#include "support/QtFrameImporter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,18 +59,6 @@ protected:
     }
 
     TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
-
-    static int importThroughQt(TGIFImage& image, TBitmap& bitmap)
-    {
-        const QImage indexed = bitmap.toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-        auto* frame = new TGIFSubImage(&image);
-        frame->setBounds(0, 0, indexed.width(), indexed.height());
-        for (QRgb rgb : indexed.colorTable())
-            frame->colorMap().add(rgbColor(uint8_t(qRed(rgb)), uint8_t(qGreen(rgb)), uint8_t(qBlue(rgb))));
-        for (int y = 0; y < indexed.height(); ++y)
-            std::memcpy(frame->scanLine(y), indexed.constScanLine(y), size_t(indexed.width()));
-        return image.add(frame);
-    }
 
     // A GIF whose frames have the given sizes; an empty size stands for an empty frame (one
     // that carries only a comment).

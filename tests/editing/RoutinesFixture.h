@@ -7,6 +7,7 @@
 #include "graphics/Bitmap.h"
 #include "platform/ScriptedMessageService.h"
 #include "platform/Settings.h"
+#include "support/QtFrameImporter.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -121,18 +122,6 @@ protected:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
-    }
-
-    static int importThroughQt(TGIFImage& image, TBitmap& bitmap)
-    {
-        const QImage indexed = bitmap.toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-        auto* frame = new TGIFSubImage(&image);
-        frame->setBounds(0, 0, indexed.width(), indexed.height());
-        for (QRgb rgb : indexed.colorTable())
-            frame->colorMap().add(rgbColor(uint8_t(qRed(rgb)), uint8_t(qGreen(rgb)), uint8_t(qBlue(rgb))));
-        for (int y = 0; y < indexed.height(); ++y)
-            std::memcpy(frame->scanLine(y), indexed.constScanLine(y), size_t(indexed.width()));
-        return image.add(frame);
     }
 
     // A frame of width x height filled with index fill, with a local map of the given colours.
