@@ -14,4 +14,11 @@ double medianSeconds(int repeat, const std::function<void()>& work);
 QStringList realCorpus();
 QString testData(const QString& relative);
 
+// Generated animations written into folder; returns their paths.
+// Small frames (at most 128x128) that each carry their own colour table: the per-frame costs of
+// a codec show there.
+QStringList writeSmallLocalPaletteSet(const QString& folder);
+// A two-colour game of life (full opaque frames) and a 256-colour plasma, each on a global map.
+QStringList writeTwoAnd256ColourSet(const QString& folder);
+
 } // namespace bench

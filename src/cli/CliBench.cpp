@@ -1,5 +1,6 @@
-// bench FILE... [--repeat N]: decodes and encodes each file N times in memory and prints, per file
+// bench FILE... [--repeat N] [--progress]: decodes and encodes each file N times in memory and prints, per file
 // and in total, megapixels per second (pixels of all frames, median time of the repeats).
+#include "cli/CliBatch.h"
 #include "cli/CliCommon.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Streams.h"
@@ -71,32 +72,42 @@ int runBench(const QStringList& args)
 {
     QStringList files;
     int repeat = 5;
+    bool progress = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == "--repeat" && i + 1 < args.size()) {
             bool ok = false;
             repeat = args[++i].toInt(&ok);
             if (!ok || repeat < 1)
                 return usage();
+        } else if (args[i] == "--progress") {
+            progress = true;
+        } else if (args[i].startsWith("--")) {
+            return usage();
         } else {
             files << args[i];
         }
     }
     if (files.isEmpty())
         return usage();
-    return guarded([&] {
-        TBenchResult total;
-        for (const QString& fileName : files) {
-            const TBenchResult r = benchFile(fileName, repeat);
-            std::printf("%s %.3f MP decode %.1f MP/s encode %.1f MP/s\n", qPrintable(fileName), r.megapixels,
-                        rate(r.megapixels, r.decodeSeconds), rate(r.megapixels, r.encodeSeconds));
-            total.megapixels += r.megapixels;
-            total.decodeSeconds += r.decodeSeconds;
-            total.encodeSeconds += r.encodeSeconds;
-        }
-        std::printf("TOTAL %.1f %.1f\n", rate(total.megapixels, total.decodeSeconds),
-                    rate(total.megapixels, total.encodeSeconds));
-        return ExitOk;
+    TBenchResult total;
+    int succeeded = 0;
+    const int failed = forEachFile(files, progress, [&](const QString& fileName) {
+        const TBenchResult r = benchFile(fileName, repeat);
+        std::printf("%s %.3f MP decode %.1f MP/s encode %.1f MP/s\n", qPrintable(fileName), r.megapixels,
+                    rate(r.megapixels, r.decodeSeconds), rate(r.megapixels, r.encodeSeconds));
+        std::fflush(stdout);
+        total.megapixels += r.megapixels;
+        total.decodeSeconds += r.decodeSeconds;
+        total.encodeSeconds += r.encodeSeconds;
+        ++succeeded;
     });
+    // The totals cover the files that were measured.
+    std::printf("TOTAL %.1f %.1f (%d files", rate(total.megapixels, total.decodeSeconds),
+                rate(total.megapixels, total.encodeSeconds), succeeded);
+    if (failed > 0)
+        std::printf(", %d failed", failed);
+    std::printf(")\n");
+    return failed > 0 ? ExitFailure : ExitOk;
 }
 
 } // namespace cli

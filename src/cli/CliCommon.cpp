@@ -13,15 +13,27 @@ void printError(const QString& message)
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
-int usage()
+int usage(bool toStdout)
 {
-    std::fprintf(stderr, "usage: reelwright-cli info FILE [--json]\n"
-                         "       reelwright-cli copy IN OUT [--rle]\n"
-                         "       reelwright-cli optimize IN OUT [--crop] [--merge] [--cleanup] [--colormaps] "
-                         "[--merge-maps]\n"
-                         "       reelwright-cli bench FILE... [--repeat N]\n"
-                         "       reelwright-cli reduce IN OUT [--method 0-9] [--dither 0-6] [--bits 1-8]\n"
-                         "       reelwright-cli frames FILE DIR [--composed] [--bmp]\n");
+    std::fprintf(toStdout ? stdout : stderr,
+                 "usage: reelwright-cli info FILE... [--json] [--progress]\n"
+                 "       reelwright-cli copy IN OUT [--rle] [--keep-if-smaller]\n"
+                 "       reelwright-cli copy IN... (-o DIR | --in-place) [--rle] [--keep-if-smaller] [--progress]\n"
+                 "       reelwright-cli optimize IN OUT [OPTIONS]\n"
+                 "       reelwright-cli optimize IN... (-o DIR | --in-place) [OPTIONS] [--progress]\n"
+                 "           OPTIONS: [--crop] [--merge] [--cleanup] [--colormaps] [--merge-maps] [--keep-if-smaller]\n"
+                 "       reelwright-cli bench FILE... [--repeat N] [--progress]\n"
+                 "       reelwright-cli reduce IN OUT [--method 0-9] [--dither 0-6] [--bits 1-8]\n"
+                 "       reelwright-cli frames FILE DIR [--composed [--background]] [--bmp]\n"
+                 "\n"
+                 "Commands that take several files go on after a file that fails (one line FILE: message\n"
+                 "on stderr) and end with exit status 1. Inputs are never overwritten except with\n"
+                 "--in-place, and then through an atomic replace. --keep-if-smaller keeps the original\n"
+                 "bytes when the result is not smaller. --progress draws a progress bar on stderr when it\n"
+                 "is a terminal.\n"
+                 "frames --composed composes as browsers do: the screen starts transparent and\n"
+                 "restore-to-background clears to transparent. --background fills the screen with the\n"
+                 "background colour instead, as the editor shows the animation.\n");
     return ExitUsage;
 }
 

@@ -18,7 +18,8 @@ qint64 saveImage(TGIFImage& image, const QString& fileName);
 // Runs a command body, turning engine and stream errors into a message and exit code 1.
 int guarded(const std::function<int()>& body);
 void printError(const QString& message);
-int usage();
+// Prints the usage text (on stdout for --help, else on stderr) and returns the usage exit code.
+int usage(bool toStdout = false);
 
 int runInfo(const QStringList& args);
 int runCopy(const QStringList& args);

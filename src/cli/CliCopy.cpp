@@ -1,19 +1,20 @@
-// copy IN OUT [--rle]: read and write again (LZW, or run-length codes with --rle).
+// copy IN OUT [--rle] | copy IN... (-o DIR | --in-place) [--rle] [--keep-if-smaller] [--progress]:
+// read and write again (LZW, or run-length codes with --rle).
+#include "cli/CliBatch.h"
 #include "cli/CliCommon.h"
 
 namespace cli {
 
 int runCopy(const QStringList& args)
 {
-    if (args.size() < 2 || args.size() > 3 || (args.size() == 3 && args[2] != "--rle"))
+    bool rle = false;
+    TOutputPlan plan;
+    if (!parseOutputPlan(args, plan, [&](const QString& flag) {
+            rle = rle || flag == "--rle";
+            return flag == "--rle";
+        }))
         return usage();
-    return guarded([&] {
-        TGIFImage image;
-        loadImage(image, args[0]);
-        image.setCompression(args.size() == 3 ? 1 : 0);
-        saveImage(image, args[1]);
-        return ExitOk;
-    });
+    return runTransform(plan, false, [&](TGIFImage& image) { image.setCompression(rle ? 1 : 0); });
 }
 
 } // namespace cli

@@ -1,4 +1,5 @@
-// info FILE [--json]: what the engine reads from a GIF file.
+// info FILE... [--json] [--progress]: what the engine reads from GIF files.
+#include "cli/CliBatch.h"
 #include "cli/CliCommon.h"
 
 #include <QJsonArray>
@@ -83,19 +84,43 @@ void printText(const QJsonObject& info)
 
 int runInfo(const QStringList& args)
 {
-    if (args.isEmpty() || args.size() > 2 || (args.size() == 2 && args[1] != "--json"))
+    QStringList files;
+    bool json = false;
+    bool progress = false;
+    for (const QString& arg : args) {
+        if (arg == "--json")
+            json = true;
+        else if (arg == "--progress")
+            progress = true;
+        else if (arg.startsWith("--"))
+            return usage();
+        else
+            files << arg;
+    }
+    if (files.isEmpty())
         return usage();
-    return guarded([&] {
+    // One file gives one object; several give an array of the files that could be read.
+    QJsonArray all;
+    const int failed = forEachFile(files, progress, [&](const QString& fileName) {
         TGIFImage image;
         QStringList warnings;
-        loadImage(image, args[0], &warnings);
-        const QJsonObject info = describe(image, args[0], warnings);
-        if (args.size() == 2)
-            std::printf("%s", QJsonDocument(info).toJson(QJsonDocument::Indented).constData());
+        loadImage(image, fileName, &warnings);
+        const QJsonObject info = describe(image, fileName, warnings);
+        if (json)
+            all.append(info);
         else
             printText(info);
-        return ExitOk;
+        std::fflush(stdout);
     });
+    if (json) {
+        const QJsonDocument document =
+            files.size() == 1 && !all.isEmpty() ? QJsonDocument(all[0].toObject()) : QJsonDocument(all);
+        if (files.size() > 1 || !all.isEmpty())
+            std::printf("%s", document.toJson(QJsonDocument::Indented).constData());
+    }
+    if (files.size() > 1 && failed > 0)
+        std::fprintf(stderr, "%d of %d files failed\n", failed, int(files.size()));
+    return failed > 0 ? ExitFailure : ExitOk;
 }
 
 } // namespace cli

@@ -18,7 +18,7 @@ int main(int argc, char** argv)
         return cli::ExitOk;
     }
     if (command == "--help") {
-        cli::usage();
+        cli::usage(true);
         return cli::ExitOk;
     }
     if (command == "info")

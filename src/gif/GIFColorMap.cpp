@@ -212,17 +212,18 @@ std::vector<int64_t> TGIFColorMap::buildHistogram()
 
 void TGIFColorMap::mapImages(const std::vector<int>& map)
 {
+    // A value past the map (typically a transparent index one past the table) stays past it:
+    // the new map is never longer than the old one, so it keeps showing what it showed.
     auto mapped = [&map](int value) {
-        return value < int(map.size()) ? uint8_t(map[size_t(value)]) : uint8_t(0);
+        return value < int(map.size()) ? uint8_t(map[size_t(value)]) : uint8_t(value);
     };
     for (TGIFSubImage* frame : framesConcerned()) {
         uint8_t* pixels = frame->data();
         for (int64_t i = 0; pixels && i < frame->dataSize(); ++i)
             pixels[i] = mapped(pixels[i]);
-        if (frame->transparent() && frame->graphicControlExtension()) {
-            TGIFGraphicControlExtension* gce = frame->graphicControlExtension();
+        TGIFGraphicControlExtension* gce = frame->graphicControlExtension();
+        if (frame->transparent() && gce && gce->transparentColorIndex() < int(map.size()))
             gce->setTransparentColorIndex(mapped(gce->transparentColorIndex()));
-        }
         frame->freeBitmap();
         frame->freeMask();
     }

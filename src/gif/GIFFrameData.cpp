@@ -1,5 +1,6 @@
 #include "gif/GIFFrameData.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -90,4 +91,21 @@ uint64_t gifPixelHash(const uint8_t* data, size_t size)
     h *= kPrime3;
     h ^= h >> 32;
     return h;
+}
+
+int gifLargestPixel(const uint8_t* data, size_t size)
+{
+    // Sixteen independent maxima keep the loop free of a dependency chain, and let the compiler
+    // turn it into vector instructions.
+    uint8_t lanes[16] = {};
+    size_t i = 0;
+    for (; i + 16 <= size; i += 16)
+        for (int k = 0; k < 16; ++k)
+            lanes[k] = std::max(lanes[k], data[i + size_t(k)]);
+    uint8_t top = 0;
+    for (const uint8_t lane : lanes)
+        top = std::max(top, lane);
+    for (; i < size; ++i)
+        top = std::max(top, data[i]);
+    return top;
 }

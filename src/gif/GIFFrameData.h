@@ -37,3 +37,6 @@ struct TGIFFrameData
 // avalanche of the length and tail). Any change of a byte or of the length changes it with
 // overwhelming probability; it is not meant to resist deliberate collisions.
 uint64_t gifPixelHash(const uint8_t* data, size_t size);
+
+// The largest byte of a range (0 for an empty one).
+int gifLargestPixel(const uint8_t* data, size_t size);

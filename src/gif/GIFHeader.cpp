@@ -5,6 +5,7 @@
 #include "gif/GIFStreamIO.h"
 #include "graphics/Streams.h"
 
+#include <climits>
 #include <cstring>
 
 TGIFHeader::TGIFHeader(TGIFImage* image) : TGIFItem(image), m_colorMap(this) {}
@@ -25,7 +26,28 @@ TColor TGIFHeader::backgroundColor()
 
 void TGIFHeader::setBackgroundColor(TColor color)
 {
-    setBackgroundColorIndex(m_colorMap.addUnique(color));
+    int index = m_colorMap.indexOf(color);
+    if (index < 0 && m_colorMap.count() < GIFMaxColors) {
+        index = m_colorMap.add(color);
+    } else if (index < 0) {
+        // A full map (256 colours is common) cannot take one more; the background is only a
+        // hint for the screen around the frames, so the closest colour serves, where refusing
+        // would make every save of the animation fail.
+        const TGIFColor wanted = TGIFColor::fromValue(color);
+        int best = INT_MAX;
+        for (int i = 0; i < m_colorMap.count(); ++i) {
+            const TGIFColor& have = m_colorMap.entry(i);
+            const int dr = int(have.red) - wanted.red;
+            const int dg = int(have.green) - wanted.green;
+            const int db = int(have.blue) - wanted.blue;
+            const int distance = dr * dr + dg * dg + db * db;
+            if (distance < best) {
+                best = distance;
+                index = i;
+            }
+        }
+    }
+    setBackgroundColorIndex(index);
 }
 
 void TGIFHeader::prepare()

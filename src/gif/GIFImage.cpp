@@ -9,6 +9,9 @@
 #include "graphics/MainThreadDispatcher.h"
 #include "graphics/Streams.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 #include <algorithm>
 
 TGIFImage::TGIFImage() : m_header(this), m_images(this)
@@ -499,6 +502,37 @@ void TGIFImage::saveToClipboardFormat(QString& format, QByteArray& data)
     saveToStream(stream);
     format = QString::fromLatin1(GIFClipboardFormat);
     data = stream.takeData();
+}
+
+void TGIFImage::saveToClipboard(const std::function<bool(QMimeData*)>& store)
+{
+    if (empty())
+        return;
+    auto data = std::make_unique<QMimeData>();
+    if (const std::shared_ptr<TBitmap>& picture = bitmap())
+        data->setImageData(picture->toImage());
+    TMemoryStream stream;
+    saveToStream(stream);
+    data->setData(QString::fromLatin1(GIFClipboardFormat), stream.takeData());
+    if (!store || !store(data.release()))
+        throw GIFException(QStringLiteral("Failed to store GIF on clipboard"));
+}
+
+void TGIFImage::saveToClipboard()
+{
+    saveToClipboard([](QMimeData* data) {
+        QClipboard* board = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                                ? QGuiApplication::clipboard()
+                                : nullptr;
+        if (!board) {
+            delete data;
+            return false;
+        }
+        board->setMimeData(data);
+        // The platform may drop the data (no clipboard owner, a full selection buffer).
+        const QMimeData* now = board->mimeData();
+        return now && now->hasFormat(QString::fromLatin1(GIFClipboardFormat));
+    });
 }
 
 void TGIFImage::loadFromClipboardFormat(const QString& format, const QByteArray& data)

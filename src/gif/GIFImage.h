@@ -11,6 +11,8 @@
 #include "gif/GIFItems.h"
 #include "gif/GIFSubImage.h"
 
+#include <QMimeData>
+
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -37,6 +39,13 @@ public:
     void saveToStream(TStream& stream) override;
     void loadFromClipboardFormat(const QString& format, const QByteArray& data) override;
     void saveToClipboardFormat(QString& format, QByteArray& data) override;
+    // Puts the composed picture (what other programs paste) and the complete GIF stream
+    // (format image/gif) on the clipboard as one item. store takes the data and answers whether
+    // the clipboard accepted it; a refusal raises GIFException "Failed to store GIF on
+    // clipboard". Nothing happens for an empty image.
+    void saveToClipboard(const std::function<bool(QMimeData*)>& store);
+    // The same onto the system clipboard.
+    void saveToClipboard();
     // Writing through the persistence stream: optimises first when the engine setting asks.
     void writeData(TStream& stream);
 
@@ -116,6 +125,9 @@ private:
     void assignImage(TGIFImage& source);
     void assignGraphic(const TGraphic* source);
     void loadImage(TStream& stream);
+    // Optimisation's treatment of a frame that shows nothing: removed, its time going to the
+    // frame before, when that keeps the timeline; else shrunk to one transparent pixel.
+    void dropInvisibleFrame(int index);
 
     TGIFHeader m_header;
     TGIFImageList m_images;

@@ -4,6 +4,7 @@
 // that go beyond the obvious exist because a disposal method would otherwise expose the change.
 #include "gif/GIFException.h"
 #include "gif/GIFImage.h"
+#include "graphics/Streams.h"
 
 #include <algorithm>
 
@@ -112,8 +113,10 @@ void TGIFSubImage::merge(TGIFSubImage* previous)
                 continue;
             // Reusing another frame's transparent index is only safe when this frame does not
             // already show that index as a colour.
+            // An index past the map (as some optimisers write them) cannot be set on this frame.
             const int candidate = other->transparentIndex();
-            if (candidate >= 0 && !contains(this, uint8_t(candidate)))
+            if (candidate >= 0 && candidate < m_image->globalColorMap().count() &&
+                !contains(this, uint8_t(candidate)))
                 return candidate;
             break;
         }
@@ -146,6 +149,202 @@ void TGIFSubImage::merge(TGIFSubImage* previous)
     }
     freeBitmap();
     freeMask();
+}
+
+bool TGIFSubImage::invisible() const
+{
+    if (empty() || !m_transparent || !m_gce)
+        return false;
+    const uint8_t key = m_gce->transparentColorIndex();
+    return std::all_of(m_data.begin(), m_data.end(), [key](uint8_t p) { return p == key; });
+}
+
+int64_t TGIFSubImage::writtenSize()
+{
+    // Writing recomputes the descriptor's flags; measuring should not.
+    const uint8_t packed = m_packed;
+    TMemoryStream stream;
+    saveToStream(stream);
+    m_packed = packed;
+    return stream.size();
+}
+
+void TGIFSubImage::mergeIfSmaller(TGIFSubImage* previous)
+{
+    if (empty())
+        return;
+    TGIFColorMap* global = m_image ? &m_image->globalColorMap() : nullptr;
+    // Code sizes start at 2, so a two-colour map that gains a third entry costs nothing here.
+    auto sharedCodeSize = [this] { return m_image ? std::max(2, m_image->sharedCodeBits()) : 2; };
+    const int sharedBits = sharedCodeSize();
+    // A global map that grows past a power of two is written twice as long.
+    auto globalBytes = [global] { return global && global->count() > 0 ? 3 << global->bitsPerPixel() : 0; };
+    const int64_t before = writtenSize() + globalBytes();
+    const std::vector<uint8_t> pixels = m_data;
+    const bool hadControl = m_gce != nullptr;
+    const bool wasTransparent = m_transparent;
+    const int oldIndex = m_gce ? m_gce->transparentColorIndex() : 0;
+    const int localCount = m_colorMap.count();
+    const bool localSorted = m_colorMap.optimized();
+    const int globalCount = global ? global->count() : 0;
+    const bool globalSorted = global && global->optimized();
+
+    merge(previous);
+    // Without a transparent index to spare (a full map), or when the index does not pay, the
+    // frame can still leave out the border that repeats what is on screen.
+    if (m_data == pixels) {
+        cropToChanges(previous, before - globalBytes());
+        return;
+    }
+    // A new global entry that widens the shared code size costs every frame on the global map,
+    // which this frame's size does not show.
+    const bool sameCodeSize = sharedCodeSize() == sharedBits;
+    if (sameCodeSize && writtenSize() + globalBytes() < before)
+        return;
+
+    m_data = pixels;
+    if (m_colorMap.count() > localCount) {
+        m_colorMap.deleteAt(m_colorMap.count() - 1);
+        m_colorMap.setOptimized(localSorted);
+    }
+    if (global && global->count() > globalCount) {
+        global->deleteAt(global->count() - 1);
+        global->setOptimized(globalSorted);
+    }
+    if (!hadControl && m_gce) {
+        for (int i = m_extensions.count() - 1; i >= 0; --i)
+            if (m_extensions.extension(i) == m_gce) {
+                m_extensions.deleteAt(i);
+                break;
+            }
+        m_gce = nullptr;
+        m_transparent = false;
+    } else if (m_gce) {
+        if (m_gce->transparentColorIndex() != oldIndex)
+            m_gce->setTransparentColorIndex(oldIndex);
+        m_gce->setTransparent(wasTransparent);
+    }
+    freeBitmap();
+    freeMask();
+    cropToChanges(previous, before - globalBytes());
+}
+
+void TGIFSubImage::cropToChanges(TGIFSubImage* previous, int64_t sizeBefore)
+{
+    if (empty() || !previous || previous->empty() || (m_gce && m_gce->disposal() == 2))
+        return;
+    const int previousDisposal = previous->graphicControlExtension() ? previous->graphicControlExtension()->disposal() : 0;
+    if (previousDisposal == 2 || previousDisposal == 3)
+        return;
+    const QRect area = boundsRect().intersected(previous->boundsRect());
+    if (area.isEmpty())
+        return;
+    TGIFColorMap& myMap = activeColorMap();
+    TGIFColorMap& theirMap = previous->activeColorMap();
+    const int myKey = transparentIndex();
+    const int theirKey = previous->transparentIndex();
+    // A pixel repeats when the previous frame shows the same colour there; a transparent pixel
+    // of this frame repeats whatever is there.
+    auto repeats = [&](int x, int y) {
+        const uint8_t pixel = m_data[size_t(y - m_top) * m_width + (x - m_left)];
+        if (pixel == myKey)
+            return true;
+        if (!area.contains(x, y))
+            return false;
+        const uint8_t other = previous->m_data[size_t(y - previous->m_top) * previous->m_width + (x - previous->m_left)];
+        if (other == theirKey)
+            return false;
+        return (&myMap == &theirMap && pixel == other) ||
+               (pixel < myMap.count() && other < theirMap.count() && myMap.entry(pixel) == theirMap.entry(other));
+    };
+    int left = m_left + m_width, right = m_left - 1, top = m_top + m_height, bottom = m_top - 1;
+    for (int y = m_top; y < m_top + m_height; ++y)
+        for (int x = m_left; x < m_left + m_width; ++x)
+            if (!repeats(x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < left) { // everything repeats: one pixel keeps the frame's place in time
+        left = right = m_left;
+        top = bottom = m_top;
+    }
+    const QRect kept(QPoint(left, top), QPoint(right, bottom));
+    if (kept == boundsRect())
+        return;
+    const std::vector<uint8_t> pixels = m_data;
+    const QRect bounds = boundsRect();
+    std::vector<uint8_t> cropped(size_t(kept.width()) * size_t(kept.height()));
+    for (int y = 0; y < kept.height(); ++y)
+        std::copy_n(pixels.begin() + ptrdiff_t(size_t(kept.top() - m_top + y) * m_width + (kept.left() - m_left)),
+                    kept.width(), cropped.begin() + ptrdiff_t(size_t(y) * kept.width()));
+    m_data = std::move(cropped);
+    m_left = uint16_t(kept.left());
+    m_top = uint16_t(kept.top());
+    m_width = uint16_t(kept.width());
+    m_height = uint16_t(kept.height());
+    freeBitmap();
+    freeMask();
+    if (writtenSize() < sizeBefore)
+        return;
+    m_data = pixels;
+    m_left = uint16_t(bounds.x());
+    m_top = uint16_t(bounds.y());
+    m_width = uint16_t(bounds.width());
+    m_height = uint16_t(bounds.height());
+}
+
+void TGIFSubImage::cropIfSmaller()
+{
+    if (empty() || !m_transparent || !m_gce || invisible())
+        return;
+    const int64_t before = writtenSize();
+    const std::vector<uint8_t> pixels = m_data;
+    const QRect bounds = boundsRect();
+    crop();
+    // Equal sizes keep the crop: fewer pixels to decode and to hold.
+    if (boundsRect() == bounds || writtenSize() <= before)
+        return;
+    m_data = pixels;
+    m_left = uint16_t(bounds.x());
+    m_top = uint16_t(bounds.y());
+    m_width = uint16_t(bounds.width());
+    m_height = uint16_t(bounds.height());
+    freeBitmap();
+    freeMask();
+}
+
+void TGIFImage::dropInvisibleFrame(int index)
+{
+    TGIFSubImage* frame = m_images.subImage(index);
+    // Restore-to-background clears the rectangle after the frame's time: the frame matters.
+    if (disposalOf(frame) == 2)
+        return;
+    const int delay = frame->graphicControlExtension() ? frame->graphicControlExtension()->delay() : 0;
+    TGIFSubImage* before = index > 0 ? m_images.subImage(index - 1) : nullptr;
+    const int beforeDisposal = before ? disposalOf(before) : 0;
+    TGIFGraphicControlExtension* control = before ? before->graphicControlExtension() : nullptr;
+    const int beforeDelay = control ? control->delay() : 0;
+    // The frame before goes on showing through this one's time only when its disposal leaves it
+    // standing; it then takes over the time, so the animation's timing stays as it was.
+    if (before && beforeDisposal != 2 && beforeDisposal != 3 && beforeDelay + delay <= 0xFFFF) {
+        if (delay > 0) {
+            if (!control) {
+                control = new TGIFGraphicControlExtension(before);
+                before->extensions().add(control);
+            }
+            control->setDelay(uint16_t(beforeDelay + delay));
+        }
+        m_images.deleteAt(index);
+        return;
+    }
+    // Otherwise the frame keeps its place and its time with the least it can hold.
+    if (frame->width() * frame->height() > 1) {
+        const uint8_t key = frame->graphicControlExtension()->transparentColorIndex();
+        frame->setBounds(frame->left(), frame->top(), 1, 1);
+        frame->setData({key});
+    }
 }
 
 void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, uint8_t, int)
@@ -208,7 +407,7 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                 while (p > 0 && disposalOf(m_images.subImage(p)) == 3 &&
                        m_images.subImage(p)->graphicControlExtension())
                     --p;
-                m_images.subImage(c)->merge(m_images.subImage(p));
+                m_images.subImage(c)->mergeIfSmaller(m_images.subImage(p));
                 step(1);
             }
             done += 1;
@@ -219,19 +418,10 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
         if (options & ooCrop) {
             for (int c = m_images.count() - 1; c >= 0; --c) {
                 TGIFSubImage* frame = m_images.subImage(c);
-                if (!frame->empty() && frame->transparent()) {
-                    const int delay =
-                        frame->graphicControlExtension() ? frame->graphicControlExtension()->delay() : 0;
-                    frame->crop();
-                    if (frame->empty()) {
-                        TGIFSubImage* before = c > 0 ? m_images.subImage(c - 1) : nullptr;
-                        if (before && before->transparent() && before->graphicControlExtension()) {
-                            TGIFGraphicControlExtension* gce = before->graphicControlExtension();
-                            gce->setDelay(uint16_t(std::min(0xFFFF, gce->delay() + delay)));
-                        }
-                        m_images.deleteAt(c);
-                    }
-                }
+                if (frame->invisible())
+                    dropInvisibleFrame(c);
+                else
+                    frame->cropIfSmaller();
                 step(1);
             }
         } else {

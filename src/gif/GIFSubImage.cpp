@@ -251,6 +251,18 @@ void TGIFSubImage::compress(TStream& stream)
             bits = m_image->sharedCodeBits();
         limit = 1 << bits;
     }
+    if (limit < 256 && !m_data.empty()) {
+        // Files in the wild index past their maps (ImageMagick's frame optimiser makes a
+        // two-colour table's transparent index 2) and the reader keeps such values. The code
+        // size grows to carry them: a frame that was read can always be written back, showing
+        // what it showed.
+        const int top = gifLargestPixel(m_data.data(), m_data.size());
+        if (top >= limit) {
+            limit = top + 1;
+            while ((1 << bits) < limit)
+                ++bits;
+        }
+    }
     const int initialCodeSize = std::max(bits, 2);
     const TGIFCompression compression =
         (m_image && m_image->compression() == 1) ? TGIFCompression::gcRLE : TGIFCompression::gcLZW;

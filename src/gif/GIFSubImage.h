@@ -91,6 +91,19 @@ public:
     void crop();
     // Makes the pixels that repeat what previous shows transparent.
     void merge(TGIFSubImage* previous);
+    // Merge and crop as the whole-image optimisation applies them: a merge is kept only when the
+    // frame then writes fewer bytes (an extra transparent index can make the LZW data of a
+    // two-colour frame grow), a crop when it writes no more, so optimising never makes a frame
+    // larger.
+    void mergeIfSmaller(TGIFSubImage* previous);
+    void cropIfSmaller();
+    // Shrinks the frame to the rectangle of pixels that do not repeat what previous shows (for
+    // frames that merge cannot give a transparent index); kept only below sizeBefore bytes.
+    void cropToChanges(TGIFSubImage* previous, int64_t sizeBefore);
+    // True when every pixel is the transparent index, so the frame shows nothing.
+    bool invisible() const;
+    // Bytes this frame adds to a written file: extensions, descriptor, local map and image data.
+    int64_t writtenSize();
 
     // The compressed image data of the last write, reused by the next write when nothing the
     // encoder reads has changed (checked at every write; see GIFFrameData.h). Null before the

@@ -111,7 +111,7 @@ TEST(Cli, FailuresGiveTheMessageAndExitCodeOne)
     file.close();
     const CliRun bad = cli({"info", notGif});
     EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_EQ(bad.err.trimmed(), "Invalid GIF signature");
+    EXPECT_EQ(bad.err.trimmed(), (notGif + ": Invalid GIF signature").toLocal8Bit());
 
     // A failed save leaves the existing target untouched.
     const QString sample = writeSample(dir);

@@ -1,5 +1,6 @@
 #include "GIFTestUtil.h"
 
+#include "gif/GIFEncoder.h"
 #include "graphics/Streams.h"
 
 #include <algorithm>
@@ -76,6 +77,90 @@ Bytes& Bytes::comment(const QByteArray& text)
         u8(int(n)).raw(text.mid(at, n));
     }
     return u8(0);
+}
+
+Bytes& Bytes::imageData(int codeSize, const std::vector<uint8_t>& pixels, int width, int height,
+                        bool interlaced)
+{
+    TMemoryStream stream;
+    compressFrameData(stream, codeSize, 256, pixels.data(), width, height, interlaced, gcLZW);
+    return raw(stream.data());
+}
+
+Bytes& Bytes::control(int disposal, int delay, bool transparent, int index)
+{
+    return u8(0x21).u8(0xF9).u8(4).u8((disposal << 2) | (transparent ? 1 : 0)).u16(delay).u8(index).u8(0);
+}
+
+QByteArray twoColourOptimizedGif(int width, int height, int frames, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<uint8_t> cells(size_t(width) * size_t(height));
+    for (uint8_t& cell : cells)
+        cell = uint8_t(random() % 3 == 0 ? 1 : 0);
+    Bytes gif;
+    gif.header(width, height, 0x80).u8(0).u8(0).u8(0).u8(255).u8(255).u8(255); // black, white
+    gif.raw(QByteArray::fromHex("21FF0B4E45545343415045322E300301000000"));
+    for (int f = 0; f < frames; ++f) {
+        const int delay = f % 5 == 4 ? 60 : 10;
+        if (f == 0) {
+            gif.control(1, delay, false, 0).descriptor(0, 0, width, height).imageData(2, cells, width, height);
+            continue;
+        }
+        std::vector<uint8_t> next(cells.size());
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                int around = 0;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        if (dx != 0 || dy != 0)
+                            around += cells[size_t((y + dy + height) % height) * width + (x + dx + width) % width];
+                const bool alive = cells[size_t(y) * width + x] != 0;
+                next[size_t(y) * width + x] = uint8_t((around == 3 || (alive && around == 2)) ? 1 : 0);
+            }
+        int left = width, top = height, right = -1, bottom = -1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (next[size_t(y) * width + x] != cells[size_t(y) * width + x]) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        if (right < 0) { // nothing changed: a one-pixel frame of the transparent index
+            left = top = right = bottom = 0;
+        }
+        const int w = right - left + 1;
+        const int h = bottom - top + 1;
+        std::vector<uint8_t> pixels(size_t(w) * size_t(h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const size_t at = size_t(y + top) * width + (x + left);
+                pixels[size_t(y) * w + x] = next[at] == cells[at] ? 2 : next[at];
+            }
+        gif.control(1, delay, true, 2).descriptor(left, top, w, h).imageData(2, pixels, w, h);
+        cells = std::move(next);
+    }
+    gif.u8(0x3B);
+    return gif.data;
+}
+
+std::vector<Shown> composeTimeline(TGIFImage& image)
+{
+    const std::vector<Picture> pictures = composeFrames(image);
+    std::vector<Shown> timeline;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        TGIFSubImage* frame = image.images().subImage(int(i));
+        const int delay = frame->graphicControlExtension() ? frame->graphicControlExtension()->delay() : 0;
+        if (!timeline.empty() && timeline.back().picture == pictures[i])
+            timeline.back().duration += delay;
+        else
+            timeline.push_back({pictures[i], delay});
+    }
+    // A picture that never changes has no timing to keep (and a still's delay is dropped).
+    if (timeline.size() == 1)
+        timeline[0].duration = 0;
+    return timeline;
 }
 
 std::vector<Picture> composeFrames(TGIFImage& image)

@@ -56,12 +56,34 @@ struct Bytes
     // A minimal valid image data stream for a 1×1 frame with code size 2 (pixel 0).
     Bytes& tinyData();
     Bytes& comment(const QByteArray& text);
+    // Image data of the given code size for the pixels (row-major; any byte values).
+    Bytes& imageData(int codeSize, const std::vector<uint8_t>& pixels, int width, int height,
+                     bool interlaced = false);
+    // A graphic control extension: disposal, delay, transparency flag and index.
+    Bytes& control(int disposal, int delay, bool transparent, int index);
 };
+
+// What ImageMagick's "convert -layers Optimize" writes for a two-colour animation (a game of
+// life here): a 2-entry global map, a first frame of 0s and 1s, then frames covering what changed
+// whose unchanged pixels hold 2 (the transparent index, one past the table) with code size 2.
+// Every fifth frame waits 60 hundredths, the others 10.
+QByteArray twoColourOptimizedGif(int width, int height, int frames, unsigned seed);
 
 // The picture shown for each frame, composed with disposal and transparency through the active
 // colour maps. Pixels are 0xAARRGGBB; alpha 0 means background.
 using Picture = std::vector<uint32_t>;
 std::vector<Picture> composeFrames(TGIFImage& image);
+
+// The animation as it plays: each picture with the time it stays (hundredths of a second).
+// Consecutive frames showing the same picture make one entry with their times added, so that
+// an optimiser may drop a frame that changes nothing as long as the time it took is kept.
+struct Shown
+{
+    Picture picture;
+    int duration = 0;
+    bool operator==(const Shown&) const = default;
+};
+std::vector<Shown> composeTimeline(TGIFImage& image);
 
 // A random animation: sizes, offsets, local or global maps, transparency and disposal.
 void makeRandomAnimation(TGIFImage& image, std::mt19937& random);
