@@ -82,14 +82,20 @@ void TLZWEncoder::clear()
 {
     m_justCleared = true;
     emitCode(m_clearCode);
-    // A table that got no entries since it was made or last emptied is still empty: small frames
-    // should not pay for a second 48 KB fill.
-    if (m_entriesAdded) {
-        m_table.clear();
-        std::fill(m_recent, m_recent + 4096, THashTable::kEmpty);
-        m_entriesAdded = false;
-    }
+    emptyTable();
     m_nextCode = m_firstFreeCode;
+}
+
+void TLZWEncoder::emptyTable()
+{
+    // Only what was filled is emptied: small frames pay for their few entries, not for the
+    // whole 48 KB of table and memo.
+    if (m_filledCount > 0) {
+        m_table.clearSlots(m_filled, m_filledCount);
+        m_filledCount = 0;
+    }
+    // Memo entries exist only for prefixes below the next code (literals included).
+    std::fill(m_recent, m_recent + std::clamp(m_nextCode, 0, 4096), THashTable::kEmpty);
 }
 
 template <bool CheckLimit> int TLZWEncoder::encodeSpan(const uint8_t* pixels, const uint8_t* end, int prefix)
@@ -120,7 +126,7 @@ template <bool CheckLimit> int TLZWEncoder::encodeSpan(const uint8_t* pixels, co
         } else {
             // The probe for the key ended at this empty slot; an insert would probe to it again.
             m_table.store(slot, key, m_nextCode);
-            m_entriesAdded = true;
+            m_filled[m_filledCount++] = uint16_t(slot);
             recentChild[prefix] = (pixel << 12) | uint32_t(m_nextCode);
             ++m_nextCode;
         }
@@ -342,11 +348,16 @@ void TRLEEncoder::compressData()
 void compressFrameData(TStream& stream, int initialCodeSize, int colorLimit, const uint8_t* pixels, int width,
                        int height, bool interlaced, TGIFCompression compression)
 {
-    // The LZW encoder's hash table is 32 KB: keep it off the stack.
-    std::unique_ptr<TGIFEncoder> encoder;
-    if (compression == gcRLE)
-        encoder = std::make_unique<TRLEEncoder>();
-    else
-        encoder = std::make_unique<TLZWEncoder>();
+    if (compression == gcRLE) {
+        TRLEEncoder encoder;
+        encoder.compress(stream, initialCodeSize, colorLimit, pixels, interlaced, height, width);
+        return;
+    }
+    // The LZW encoder's tables (56 KB) are made once per thread and emptied by each frame of
+    // what it added: frames of a few thousand pixels would otherwise spend much of their time
+    // allocating and filling them.
+    thread_local std::unique_ptr<TLZWEncoder> kept;
+    std::unique_ptr<TLZWEncoder> encoder = kept ? std::move(kept) : std::make_unique<TLZWEncoder>();
     encoder->compress(stream, initialCodeSize, colorLimit, pixels, interlaced, height, width);
+    kept = std::move(encoder);
 }

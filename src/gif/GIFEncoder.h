@@ -47,6 +47,15 @@ public:
     bool isEmpty(int slot) const { return m_slots[slot] == kEmpty; }
     int codeAt(int slot) const { return int(m_slots[slot] & 0xFFF); }
     void store(int slot, uint32_t key, int code) { m_slots[slot] = (key << 12) | (uint32_t(code) & 0xFFF); }
+    // Empties the given slots only: a table that took few entries (small frames) is emptied at
+    // the cost of those entries rather than of all 8009 slots.
+    void clearSlots(const uint16_t* filled, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            const int slot = filled[i];
+            m_slots[slot] = kEmpty;
+        }
+    }
 
     // The code stored for key, or -1.
     int lookup(uint32_t key) const
@@ -122,6 +131,8 @@ class TLZWEncoder final : public TGIFEncoder
 {
 public:
     TLZWEncoder() { std::fill(m_recent, m_recent + 4096, THashTable::kEmpty); }
+    // One encoder serves many frames (per thread): it leaves every frame with its table emptied
+    // of what the frame added, so the next one starts as from a new encoder.
 
 protected:
     void outputCode(int code) override { emitCode(code); }
@@ -145,6 +156,7 @@ private:
             m_maxCode = m_codeSize == 12 ? 4096 : (1 << m_codeSize) - 1;
         }
     }
+    void emptyTable();
     template <bool CheckLimit> void compressSpans();
     template <bool CheckLimit> int encodeSpan(const uint8_t* pixels, const uint8_t* end, int prefix);
 
@@ -154,7 +166,9 @@ private:
     // none: a memo in front of the hash table that spares most lookups their hash and probe. It
     // only ever holds pairs the table holds, and is emptied with it, so the codes are the same.
     uint32_t m_recent[4096];
-    bool m_entriesAdded = false;
+    // The slots filled since the table was last emptied (at most 4095 - first free code).
+    uint16_t m_filled[4096];
+    int m_filledCount = 0;
 };
 
 // Emits only literal codes and codes for runs of one pixel, which any LZW decoder turns into runs

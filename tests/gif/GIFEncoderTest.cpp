@@ -328,3 +328,32 @@ TEST(GIFEncoder, InterlacedFramesAreStoredInPassOrder)
     }
     EXPECT_EQ(interlacedRowOrder(3), (std::vector<int>{0, 2, 1}));
 }
+
+// The encoder's tables serve frame after frame: whatever came before (other code sizes, full
+// tables, a frame refused part-way), a frame is written exactly as by a new encoder.
+TEST(GIFEncoder, EachFrameIsWrittenAsIfTheEncoderWereNew)
+{
+    auto encode = [](const std::vector<uint8_t>& pixels, int codeSize, int width) {
+        TMemoryStream stream;
+        compressFrameData(stream, codeSize, 1 << codeSize, pixels.data(), width, int(pixels.size()) / width, false,
+                          gcLZW);
+        return stream.data();
+    };
+    std::vector<uint8_t> small(64);
+    for (size_t i = 0; i < small.size(); ++i)
+        small[i] = uint8_t((i * 5 / 3) % 4);
+    const QByteArray first = encode(small, 2, 8);
+
+    std::vector<uint8_t> noise(200 * 100);
+    uint32_t state = 1;
+    for (uint8_t& p : noise) {
+        state = state * 1103515245u + 12345u;
+        p = uint8_t(state >> 16);
+    }
+    encode(noise, 8, 200); // many table fills and clears with 8-bit codes
+    EXPECT_EQ(encode(small, 2, 8), first);
+    std::vector<uint8_t> refused = small;
+    refused[40] = 9;
+    EXPECT_THROW(encode(refused, 2, 8), GIFException);
+    EXPECT_EQ(encode(small, 2, 8), first);
+}
