@@ -42,9 +42,24 @@ void TProgressBar::clear()
     m_drawn = false;
 }
 
+namespace {
+TProgressBar* activeBar = nullptr;
+}
+
+void clearProgress()
+{
+    if (activeBar)
+        activeBar->clear();
+}
+
 int forEachFile(const QStringList& files, bool progress, const std::function<void(const QString&)>& body)
 {
     TProgressBar bar(int(files.size()), progress);
+    activeBar = &bar;
+    struct Detach
+    {
+        ~Detach() { activeBar = nullptr; }
+    } detach;
     int failed = 0;
     for (int i = 0; i < files.size(); ++i) {
         bar.show(i, files[i]);
@@ -168,6 +183,7 @@ int runTransform(const TOutputPlan& plan, bool printSizes, const std::function<v
         totalIn += original.size();
         totalOut += bytes.size();
         ++done;
+        clearProgress();
         if (batch)
             std::printf("%s: %lld -> %lld bytes%s\n", qPrintable(input), static_cast<long long>(original.size()),
                         static_cast<long long>(bytes.size()), keep ? " (original kept)" : "");

@@ -26,6 +26,10 @@ private:
     bool m_drawn = false;
 };
 
+// Clears the progress bar of the running batch (if any) so that a line can be printed to the
+// terminal; the bar comes back with the next file.
+void clearProgress();
+
 // Runs body for every file in turn. An error of one file is printed as "FILE: message" and the
 // next file follows. Returns the number of files that failed.
 int forEachFile(const QStringList& files, bool progress, const std::function<void(const QString&)>& body);

@@ -93,6 +93,7 @@ int runBench(const QStringList& args)
     int succeeded = 0;
     const int failed = forEachFile(files, progress, [&](const QString& fileName) {
         const TBenchResult r = benchFile(fileName, repeat);
+        clearProgress();
         std::printf("%s %.3f MP decode %.1f MP/s encode %.1f MP/s\n", qPrintable(fileName), r.megapixels,
                     rate(r.megapixels, r.decodeSeconds), rate(r.megapixels, r.encodeSeconds));
         std::fflush(stdout);

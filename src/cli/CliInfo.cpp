@@ -106,10 +106,12 @@ int runInfo(const QStringList& args)
         QStringList warnings;
         loadImage(image, fileName, &warnings);
         const QJsonObject info = describe(image, fileName, warnings);
-        if (json)
+        if (json) {
             all.append(info);
-        else
+        } else {
+            clearProgress();
             printText(info);
+        }
         std::fflush(stdout);
     });
     if (json) {

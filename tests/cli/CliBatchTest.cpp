@@ -267,3 +267,15 @@ TEST(CliBatch, ImageMagickOptimizedTwoColourAnimationsSurviveCopyAndOptimize)
         ++n;
     }
 }
+
+// --progress draws only on a terminal: redirected output stays clean for scripts.
+TEST(CliBatch, ProgressStaysOffWhenStderrIsNotATerminal)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.gif");
+    writeBytes(a, lifeAnimation(8, 8, 2));
+    const CliRun run = cli({"info", a, a, "--progress"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.constData();
+    EXPECT_EQ(run.out.count("Frames: 2"), 2);
+}

@@ -281,12 +281,10 @@ TEST_F(RoutinesFilesTest, FailedSaveLeavesThePreviousFileUntouched)
     const QString path = twoFrameGif(QStringLiteral("keep.gif"));
     const QByteArray before = readFile(path);
 
+    // An animation without frames cannot be written ("Unsupported GIF version").
     TGIFImage image;
     image.setWidth(4);
     image.setHeight(4);
-    addFrame(image, 4, 4, {rgbColor(0, 0, 0), rgbColor(255, 255, 255)}, 0);
-    // Half way down the frame a pixel indexes past its two-colour table: the encoder stops there.
-    addFrame(image, 4, 4, {rgbColor(0, 0, 0), rgbColor(255, 255, 255)}, 1)->setPixel(2, 2, 7);
 
     EXPECT_FALSE(saveGIFFile(image, path, true, true));
     EXPECT_EQ(readFile(path), before);
