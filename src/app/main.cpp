@@ -1,9 +1,11 @@
 // Program entry: the command line's first file argument names a file to open; --help and
 // --version answer on the terminal before any window system is opened.
 #include "app/CommandLine.h"
+#include "app/Main.h"
 #include "app/Program.h"
 #include "gif/GIFEngine.h"
 #include "platform/ImagingControl.h"
+#include "platform/TerminationRequest.h"
 
 #include <QApplication>
 
@@ -34,6 +36,7 @@ bool answered(const TCommandLine& line, int& exitCode)
 
 int main(int argc, char** argv)
 {
+    catchTerminationSignals();
     int exitCode = 0;
     if (asksForHelpOrVersion(argc, argv)) {
         const QCoreApplication terminal(argc, argv);
@@ -54,6 +57,7 @@ int main(int argc, char** argv)
     {
         TProgram program(std::move(options));
         program.start();
+        onTerminationRequest(program.mainWindow(), [&program] { program.mainWindow()->close(); });
         result = program.exec();
     }
     gifEngineShutdown();
