@@ -27,10 +27,11 @@ TEST(TestHelpers, FirstDifferenceAndTheFailureMessage)
         EXPECT_EQ(testsupport::firstDifference(c.a, c.b), c.offset);
         const ::testing::AssertionResult result = testsupport::sameBytes("a", "b", c.a, c.b);
         EXPECT_EQ(bool(result), c.offset < 0);
-        if (c.offset >= 0)
+        if (c.offset >= 0) {
             EXPECT_NE(std::string(result.message()).find("first differ at offset " + std::to_string(c.offset)),
                       std::string::npos)
                 << result.message();
+        }
     }
     const ::testing::AssertionResult shown = testsupport::sameBytes("a", "b", "GIF89a", "GIF87a");
     EXPECT_NE(std::string(shown.message()).find("[39]"), std::string::npos) << shown.message();

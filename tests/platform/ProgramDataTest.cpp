@@ -41,7 +41,8 @@ TEST(ProgramData, BuildTreeThenInstalledLayoutThenTheProgramFolder)
     // Nothing anywhere near: the program's folder.
     QDir().mkpath(dir.filePath("elsewhere/bin"));
     const QString found = programDataFolderFor(dir.filePath("elsewhere/bin"));
-    EXPECT_TRUE(found == dir.filePath("elsewhere/bin") || QFileInfo(found + "/" + library).isFile()) << found;
+    EXPECT_TRUE(found == dir.filePath("elsewhere/bin") || QFileInfo(found + "/" + library).isFile())
+        << found.toStdString();
 }
 
 TEST(ProgramData, TheRunningTestFindsTheBuiltLibrary)
