@@ -8,10 +8,10 @@
 // How the program was started, chosen by the automation server's switches.
 enum class TStartMode
 {
-    Standalone,  // no switch: an ordinary start
-    Automation,  // "AUTOMATION" or "EMBEDDING": started by the platform for an automation client
-    Register,    // "REGSERVER": write the server's registration, then end without a window
-    Unregister,  // "UNREGSERVER": remove the registration, then end without a window
+    Standalone, // no switch: an ordinary start
+    Automation, // "AUTOMATION" or "EMBEDDING": started by the platform for an automation client
+    Register,   // "REGSERVER": write the server's registration, then end without a window
+    Unregister, // "UNREGSERVER": remove the registration, then end without a window
 };
 
 struct TCommandLine

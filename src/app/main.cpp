@@ -1,7 +1,7 @@
 // Program entry: the command line's first file argument names a file to open; --help and
 // --version answer on the terminal before any window system is opened.
-#include "app/CommandLine.h"
 #include "app/Main.h"
+#include "app/CommandLine.h"
 #include "app/Program.h"
 #include "gif/GIFEngine.h"
 #include "platform/ImagingControl.h"

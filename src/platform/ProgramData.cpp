@@ -35,5 +35,6 @@ QString sampleWorkingFolder()
     const QString data = programDataFolder();
     if (QFileInfo(data).isWritable())
         return QDir(data).filePath(QStringLiteral("working"));
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("working"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .filePath(QStringLiteral("working"));
 }

@@ -14,13 +14,10 @@ TEST(TestHelpers, FirstDifferenceAndTheFailureMessage)
         QByteArray b;
         qsizetype offset;
     };
+    // Where one is a prefix of the other, they differ where the shorter ends.
     const Case cases[] = {
-        {"", "", -1},
-        {"GIF89a", "GIF89a", -1},
-        {"GIF89a", "GIF87a", 4},
-        {"x", "y", 0},
-        {"GIF", "GIF89a", 3}, // one is a prefix of the other: where the shorter ends
-        {"GIF89a", "GIF", 3},
+        {"", "", -1},  {"GIF89a", "GIF89a", -1}, {"GIF89a", "GIF87a", 4},
+        {"x", "y", 0}, {"GIF", "GIF89a", 3},     {"GIF89a", "GIF", 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.a.toStdString() + " / " + c.b.toStdString());
@@ -28,8 +25,9 @@ TEST(TestHelpers, FirstDifferenceAndTheFailureMessage)
         const ::testing::AssertionResult result = testsupport::sameBytes("a", "b", c.a, c.b);
         EXPECT_EQ(bool(result), c.offset < 0);
         if (c.offset >= 0) {
-            EXPECT_NE(std::string(result.message()).find("first differ at offset " + std::to_string(c.offset)),
-                      std::string::npos)
+            EXPECT_NE(
+                std::string(result.message()).find("first differ at offset " + std::to_string(c.offset)),
+                std::string::npos)
                 << result.message();
         }
     }

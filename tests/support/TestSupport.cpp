@@ -34,7 +34,8 @@ bool hasSharedTestData()
 
 QString sharedTestDataMissingNote()
 {
-    return QStringLiteral("shared test corpus not found: looked for %1 (set REELWRIGHT_TESTDATA to use another folder)")
+    return QStringLiteral(
+               "shared test corpus not found: looked for %1 (set REELWRIGHT_TESTDATA to use another folder)")
         .arg(sharedTestData(QStringLiteral("gif")));
 }
 
@@ -110,9 +111,9 @@ std::string hexAround(const QByteArray& bytes, qsizetype offset)
     if (at < 0)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << expectedExpr << " (" << expected.size() << " bytes) and " << actualExpr << " ("
-           << actual.size() << " bytes) first differ at offset " << at << "\n  expected "
-           << hexAround(expected, at) << "\n  actual   " << hexAround(actual, at);
+           << expectedExpr << " (" << expected.size() << " bytes) and " << actualExpr << " (" << actual.size()
+           << " bytes) first differ at offset " << at << "\n  expected " << hexAround(expected, at)
+           << "\n  actual   " << hexAround(actual, at);
 }
 
 } // namespace testsupport

@@ -38,8 +38,8 @@ qsizetype firstDifference(const QByteArray& a, const QByteArray& b);
 #define ASSERT_SAME_BYTES(expected, actual) ASSERT_PRED_FORMAT2(::testsupport::sameBytes, expected, actual)
 
 // Skips the running test when the shared corpus is absent, with one line naming the folder.
-#define REQUIRE_SHARED_TESTDATA()                                                                      \
-    do {                                                                                               \
-        if (!::testsupport::hasSharedTestData())                                                       \
-            GTEST_SKIP() << ::testsupport::sharedTestDataMissingNote().toStdString();                  \
+#define REQUIRE_SHARED_TESTDATA()                                                                            \
+    do {                                                                                                     \
+        if (!::testsupport::hasSharedTestData())                                                             \
+            GTEST_SKIP() << ::testsupport::sharedTestDataMissingNote().toStdString();                        \
     } while (false)
