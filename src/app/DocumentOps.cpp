@@ -14,6 +14,7 @@
 #include "editing/UndoHistory.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
+#include "platform/ProgramData.h"
 #include "platform/Settings.h"
 
 #include <QAction>
@@ -64,11 +65,6 @@ private:
 };
 
 namespace {
-
-QString programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
 
 // Shows the main status bar's progress bar for its lifetime.
 class TProgressBarScope
@@ -509,9 +505,9 @@ bool TfrmMain::saveActiveDocument()
     pausePlayback();
     // 3. The sample images beside the program stay as shipped: their edits go to "working".
     const QFileInfo info(doc->fileName());
-    const QString images = QDir(programFolder()).filePath(QStringLiteral("images"));
+    const QString images = QDir(programDataFolder()).filePath(QStringLiteral("images"));
     if (!doc->isUntitled() && info.absolutePath().compare(images, Qt::CaseInsensitive) == 0) {
-        const QDir working(QDir(programFolder()).filePath(QStringLiteral("working")));
+        const QDir working(sampleWorkingFolder());
         working.mkpath(QStringLiteral("."));
         QString target = working.filePath(info.fileName());
         if (QFileInfo::exists(target)) {

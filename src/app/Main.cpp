@@ -12,6 +12,7 @@
 #include "editing/float.h"
 #include "gif/GIFImage.h"
 #include "platform/MessageService.h"
+#include "platform/ProgramData.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
 #include "wizards/ThumbViewer.h"
@@ -69,7 +70,7 @@ QString programFolder()
 
 QString imagesFolder()
 {
-    return QDir(programFolder()).filePath(QStringLiteral("Images"));
+    return QDir(programDataFolder()).filePath(QStringLiteral("Images"));
 }
 
 QCursor drawnCursor(bool picker)

@@ -16,6 +16,7 @@
 #include "editing/float.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
+#include "platform/ProgramData.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QAction>
@@ -213,7 +214,7 @@ void TfrmMain::connectCommands()
     on("mniWelcome", [this] { m_hooks.showWelcomeDialog(*this); });
     on("mniPluginInfo", [&host] { pluginInfo(host); });
     on("mniSupport", [] { supportOnline(); });
-    on("HelpContents", [] { helpContents(QCoreApplication::applicationDirPath()); });
+    on("HelpContents", [] { helpContents(programDataFolder()); });
     on("WindowCascade", [this] { cascadeWindows(*m_mdiArea); });
     on("WindowTileHorizontal", [this] { tileWindowsHorizontally(*m_mdiArea); });
     on("WindowTileVertical", [this] { tileWindowsVertically(*m_mdiArea); });

@@ -1,6 +1,7 @@
 #pragma once
 // Program start and end: the splash, the main window and its two companion windows in their
 // order, the wait until the splash may close, and the windows' destruction in their order.
+#include "app/CommandLine.h"
 #include "app/Splash.h"
 #include "app/StartupHooks.h"
 
@@ -14,7 +15,8 @@ class TfrmThumbWin;
 
 struct TProgramOptions
 {
-    QStringList arguments; // the command line after the program name
+    QStringList arguments; // the files named on the command line
+    TStartMode startMode = TStartMode::Standalone; // from the automation server's switches
     TStartupHooks hooks = defaultStartupHooks();
     TClock clock = steadyClock(); // decides when the splash may close
 };

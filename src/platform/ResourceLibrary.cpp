@@ -1,6 +1,7 @@
 #include "platform/ResourceLibrary.h"
 
 #include "platform/MessageService.h"
+#include "platform/ProgramData.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,7 +42,7 @@ QString TResourceLibrary::defaultFolder()
 {
     if (!overrideFolder().isEmpty())
         return overrideFolder();
-    return QCoreApplication::applicationDirPath();
+    return programDataFolder();
 }
 
 std::optional<QByteArray> TResourceLibrary::load(const QString& type, const QString& name,

@@ -2,6 +2,7 @@
 // single undo record, disposal over a range, the loop rules and their records, the animation's
 // transparent colour, frame selection and the progress display.
 #include "FrameStripFixture.h"
+#include "support/TestSupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -105,7 +106,7 @@ TEST_F(PanelsFixture, DelayIsCommittedHalfASecondAfterTheLastKeyAsOneRecord)
     EXPECT_FALSE(controller->delayEditing());
 
     undoActiveDocument(document);
-    EXPECT_EQ(undotest::gifBytes(document.image), before);
+    EXPECT_SAME_BYTES(before, undotest::gifBytes(document.image));
 }
 
 TEST_F(PanelsFixture, LeavingTheDelayBeforeTheTimerDropsTheChange)
@@ -200,7 +201,7 @@ TEST_F(PanelsFixture, LoopRulesAndTheirRecords)
             EXPECT_EQ(document.historyList->command(0)->actionType(), c.action);
             EXPECT_EQ(lastCaption(), "Change Animation Loop");
             undoActiveDocument(document);
-            EXPECT_EQ(undotest::gifBytes(document.image), before);
+            EXPECT_SAME_BYTES(before, undotest::gifBytes(document.image));
         }
     }
 }
@@ -264,7 +265,7 @@ TEST_F(PanelsFixture, SelectMakesEveryFrameWithTimingTransparent)
     EXPECT_TRUE(document.modified);
 
     undoActiveDocument(document);
-    EXPECT_EQ(undotest::gifBytes(document.image), before);
+    EXPECT_SAME_BYTES(before, undotest::gifBytes(document.image));
 }
 
 TEST_F(PanelsFixture, SelectAllInTheCurrentFrameListSelectsEveryCell)

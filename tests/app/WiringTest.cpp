@@ -14,6 +14,7 @@
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
+#include "support/TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,8 +37,6 @@
 #include <functional>
 
 namespace {
-
-const QString kCorpus = QStringLiteral("/work/shared/testdata/gif/real/");
 
 // Answers the dialogs the way a test queued them.
 class TQueuedDialogs : public ICommandDialogs
@@ -85,7 +84,7 @@ public:
     {
         const QString path = m_files.filePath(name);
         if (!QFileInfo::exists(path)) {
-            EXPECT_TRUE(QFile::copy(kCorpus + name, path));
+            EXPECT_TRUE(QFile::copy(testsupport::sharedTestData(QStringLiteral("gif/real/") + name), path));
         }
         main().setCommandDialogs(std::make_unique<TQueuedDialogs>());
         EXPECT_TRUE(main().openDocument(path));
@@ -140,6 +139,7 @@ public:
 // back the animation byte for byte.
 TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
 {
+    REQUIRE_SHARED_TESTDATA();
     struct Case
     {
         const char* name;
@@ -213,7 +213,7 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
         for (int i = 0; i < c.undoSteps; ++i)
             trigger("EditUndo");
         EXPECT_EQ(workingImage()->images().count(), frames);
-        EXPECT_EQ(imageBytes(), before);
+        EXPECT_SAME_BYTES(before, imageBytes());
         EXPECT_EQ(strip().columnCount(), frames);
         doc->setModified(false);
         main().removeDocument(doc);
@@ -222,6 +222,7 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
 
 TEST_F(WiringTest, SelectingACellFillsThePanelsTheListAndTheInspector)
 {
+    REQUIRE_SHARED_TESTDATA();
     openCorpus(QStringLiteral("dispose_bgnd_transparency.gif"));
     ASSERT_EQ(strip().columnCount(), 10);
     EXPECT_EQ(main().mainCurrentFrame(), 0);
@@ -249,6 +250,7 @@ TEST_F(WiringTest, SelectingACellFillsThePanelsTheListAndTheInspector)
 
 TEST_F(WiringTest, SwitchingDocumentsRebuildsTheStripAndTheNoDocumentStateClearsIt)
 {
+    REQUIRE_SHARED_TESTDATA();
     TMDIChild* first = openCorpus(QStringLiteral("dispose_bgnd_transparency.gif"));
     TMDIChild* second = openCorpus(QStringLiteral("pbar-ani-invalid-XMP.gif"));
     ASSERT_NE(first, second);
@@ -294,6 +296,7 @@ TEST_F(WiringTest, SwitchingDocumentsRebuildsTheStripAndTheNoDocumentStateClears
 
 TEST_F(WiringTest, LongReadsReportThroughTheStatusBarProgress)
 {
+    REQUIRE_SHARED_TESTDATA();
     main();
     QProgressBar* bar = main().progressBar();
     EXPECT_EQ(bar->parentWidget(), static_cast<QWidget*>(main().statusPanel(1)));

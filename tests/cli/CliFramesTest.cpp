@@ -35,11 +35,12 @@ int differingPixels(const QImage& a, const QImage& b)
 
 QString suiteFile(const char* name)
 {
-    return QStringLiteral(REELWRIGHT_TESTDATA_DIR "/gif/conformance/") + QLatin1String(name);
+    return testsupport::sharedTestData(QStringLiteral("gif/conformance/") + QLatin1String(name));
 }
 
 TEST(CliFrames, ComposedFramesMatchTheSuiteAndPlainFramesAreTheFramesOwn)
 {
+    REQUIRE_SHARED_TESTDATA();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString gif = suiteFile("gif-test-suite/gifs/animated_loop.gif");

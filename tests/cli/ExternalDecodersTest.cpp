@@ -42,6 +42,7 @@ class ExternalDecoders : public ::testing::TestWithParam<uint8_t>
 
 TEST_P(ExternalDecoders, GiflibAndImageMagickReadEverySavedCorpusFile)
 {
+    REQUIRE_SHARED_TESTDATA();
     const QString giftext = QStandardPaths::findExecutable("giftext");
     const QString identify = QStandardPaths::findExecutable("identify");
     if (giftext.isEmpty() || identify.isEmpty())

@@ -3,6 +3,7 @@
 
 #include "editing/UndoCommands.h"
 #include "platform/Settings.h"
+#include "support/TestSupport.h"
 
 #include <QFile>
 
@@ -196,7 +197,7 @@ TEST_F(UndoHistoryTest, UndoingTheLastCommandReloadsTheFile)
     EXPECT_FALSE(doc.modified);
     EXPECT_TRUE(doc.copy.isEmpty());
     EXPECT_EQ(doc.rememberedFrame, 0);
-    EXPECT_EQ(gifBytes(doc.image), saved);
+    EXPECT_SAME_BYTES(saved, gifBytes(doc.image));
     EXPECT_FALSE(doc.closed);
 }
 

@@ -12,6 +12,7 @@
 #include "UndoTestSupport.h"
 
 #include "editing/FrameSteps.h"
+#include "support/TestSupport.h"
 
 #include <functional>
 #include <random>
@@ -445,7 +446,7 @@ TEST(UndoPropertyTest, UndoingEveryEditGivesBackTheSameBytes)
 
         while (doc.count() > 0)
             ASSERT_NO_THROW(undoActiveDocument(doc));
-        EXPECT_EQ(gifBytes(doc.image), before);
+        EXPECT_SAME_BYTES(before, gifBytes(doc.image));
         EXPECT_FALSE(doc.closed);
         EXPECT_TRUE(env.snapshotFiles().isEmpty());
     }

@@ -276,6 +276,7 @@ TEST(FrameDataReuse, HashSeesEveryByteAndTheLength)
 // must equal a fresh encode.
 TEST(FrameDataReuse, RandomEditsOverTheCorpusWriteWhatAFreshEncodeWrites)
 {
+    REQUIRE_SHARED_TESTDATA();
     std::mt19937 random(20261209);
     const QStringList files =
         testsupport::filesBelow(testsupport::sharedTestData("gif/real"), {".gif"}) +

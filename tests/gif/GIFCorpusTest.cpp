@@ -128,6 +128,7 @@ bool hasPixelsPastTheirMaps(TGIFImage& image)
 
 TEST(GIFCorpus, OutcomesMatchTheGoldenTable)
 {
+    REQUIRE_SHARED_TESTDATA();
     const QStringList files = corpusFiles();
     ASSERT_FALSE(files.isEmpty());
     QStringList lines;
@@ -151,6 +152,7 @@ TEST(GIFCorpus, OutcomesMatchTheGoldenTable)
 
 TEST(GIFCorpus, LoadedFilesRoundTripWithBothEncoders)
 {
+    REQUIRE_SHARED_TESTDATA();
     int pastTheirMaps = 0;
     for (const QString& path : corpusFiles()) {
         SCOPED_TRACE(relativeName(path).toStdString());
@@ -178,6 +180,7 @@ TEST(GIFCorpus, LoadedFilesRoundTripWithBothEncoders)
 
 TEST(GIFCorpus, CorruptedFilesLoadOrFailWithAnEngineError)
 {
+    REQUIRE_SHARED_TESTDATA();
     std::mt19937 random(20261209);
     int mutated = 0;
     for (const QString& path : corpusFiles()) {

@@ -49,6 +49,7 @@ std::vector<uint8_t> bytesOf(const QByteArray& data)
 
 TEST(GIFDecoder, RawCodeStreamsDecodeToTheirGoldenIndexes)
 {
+    REQUIRE_SHARED_TESTDATA();
     struct Case
     {
         const char* stream;
@@ -79,6 +80,7 @@ TEST(GIFDecoder, RawCodeStreamsDecodeToTheirGoldenIndexes)
 
 TEST(GIFDecoder, GifFilesDecodeToTheirGoldenIndexes)
 {
+    REQUIRE_SHARED_TESTDATA();
     struct Case
     {
         const char* file;
@@ -113,6 +115,7 @@ TEST(GIFDecoder, GifFilesDecodeToTheirGoldenIndexes)
 
 TEST(GIFDecoder, InterlacedFrameDecodesToTheSameRowsAsTheRegularOne)
 {
+    REQUIRE_SHARED_TESTDATA();
     const QByteArray regular =
         readFile(sharedTestData(QStringLiteral("gif/conformance/wuffs/hippopotamus.regular.gif")));
     const QByteArray interlaced =
@@ -141,6 +144,7 @@ TEST(GIFDecoder, InterlacedRowOrderVisitsEveryRowOnce)
 
 TEST(GIFDecoder, DataEndingEarlyKeepsTheFillAndWarnsAsStated)
 {
+    REQUIRE_SHARED_TESTDATA();
     const QByteArray raw =
         readFile(sharedTestData(QStringLiteral("gif/conformance/wuffs/bricks-gray.indexes.giflzw")));
     const QByteArray expected =
@@ -279,6 +283,7 @@ TEST(GIFDecoder, EmptyAndMissingDataKeepTheFill)
 
 TEST(GIFDecoder, MalformedCorpusFilesNeverCrash)
 {
+    REQUIRE_SHARED_TESTDATA();
     const QStringList files =
         testsupport::filesBelow(sharedTestData(QStringLiteral("gif/malformed")), {".gif"});
     ASSERT_FALSE(files.isEmpty());

@@ -2,6 +2,7 @@
 // pixel for pixel. Expected pixels that are transparent must show what the canvas held before
 // (the engine composes onto the target instead of into an alpha channel). Where the engine's
 // rules differ from a suite's by design, the difference is listed and checked to stay as it is.
+#include "support/TestSupport.h"
 #include "GIFTestUtil.h"
 
 #include "gif/GIFExtensions.h"
@@ -21,7 +22,7 @@ constexpr QRgb Key = 0xFF123456;
 
 QString conformanceDir()
 {
-    return QStringLiteral(REELWRIGHT_TESTDATA_DIR "/gif/conformance");
+    return testsupport::sharedTestData(QStringLiteral("gif/conformance"));
 }
 
 struct Shown
@@ -195,6 +196,7 @@ std::vector<Shown> mergedFrames(const std::vector<Shown>& shown)
 
 TEST(RenderConformance, ComposedFramesMatchTheSuites)
 {
+    REQUIRE_SHARED_TESTDATA();
     std::vector<SuiteCase> cases = pygifCases();
     for (auto& c : numberedCases("gif-test-suite/gifs", "frames/%1-%2.png"))
         cases.push_back(std::move(c));
