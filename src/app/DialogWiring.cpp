@@ -110,8 +110,8 @@ public:
     TGlobalChangeChoice globalChange(const TGlobalChangeRequest& request) override
     {
         TfrmPrompts dialog(TPromptPage::GlobalChange, &m_main);
-        dialog.setGlobalChange(request.transparentCaption, request.interlacedCaption, request.localPaletteCaption,
-                               workingImage(), m_main.mainCurrentFrame());
+        dialog.setGlobalChange(request.transparentCaption, request.interlacedCaption,
+                               request.localPaletteCaption, workingImage(), m_main.mainCurrentFrame());
         TGlobalChangeChoice choice;
         if (!execDialog(dialog))
             return choice;
@@ -205,7 +205,8 @@ std::unique_ptr<IRoutinesPrompts> makeRoutinesPrompts(TfrmMain& main)
 
 TPaletteChoice chooseAnimationTransparentColor(int frameIndex, int colorIndex, TColor color)
 {
-    TfrmPalette dialog(*workingImage(), TPaletteMode::TransparentColor, frameIndex, QApplication::activeWindow());
+    TfrmPalette dialog(*workingImage(), TPaletteMode::TransparentColor, frameIndex,
+                       QApplication::activeWindow());
     dialog.presetSelection(colorIndex, color);
     TPaletteChoice choice;
     if (execDialog(dialog) && dialog.selectionInMap()) {

@@ -32,12 +32,24 @@ namespace {
 constexpr int kThumbnailSizes[6] = {50, 75, 100, 125, 150, 200};
 
 constexpr const char* kFilterTypes[18] = {
-    "GIF Images (*.gif)",          "Jpeg Images (*.jpg, *.jpeg)", "Bitmap Images (*.bmp)",
-    "JIFF Images (*.jif)",         "DCX Images (*.dcx)",          "Icon Images (*.ico)",
-    "Portable Bitmap Images (*.pbm)", "PC Paintbrush Images (*.pcx)", "LJP Images (*.ljp)",
-    "Portable Graymap Images (*.pgm)", "PIC Images (*.pic)",        "Portable Network Graphics (*.png)",
-    "Portable Pixmap Images (*.ppm)", "RLE Images (*.rle)",         "Targa Images (*.tga)",
-    "TIFF Images (*.tif)",         "Window Meta File (*.wmf)",    "Word Perfect Graphics (*.wpg)",
+    "GIF Images (*.gif)",
+    "Jpeg Images (*.jpg, *.jpeg)",
+    "Bitmap Images (*.bmp)",
+    "JIFF Images (*.jif)",
+    "DCX Images (*.dcx)",
+    "Icon Images (*.ico)",
+    "Portable Bitmap Images (*.pbm)",
+    "PC Paintbrush Images (*.pcx)",
+    "LJP Images (*.ljp)",
+    "Portable Graymap Images (*.pgm)",
+    "PIC Images (*.pic)",
+    "Portable Network Graphics (*.png)",
+    "Portable Pixmap Images (*.ppm)",
+    "RLE Images (*.rle)",
+    "Targa Images (*.tga)",
+    "TIFF Images (*.tif)",
+    "Window Meta File (*.wmf)",
+    "Word Perfect Graphics (*.wpg)",
 };
 
 QLabel* heading(const QString& text, QWidget* parent)
@@ -60,9 +72,8 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent)
 // come back into it.
 void keepInRange(TUpDownEdit* field)
 {
-    QObject::connect(field, &TUpDownEdit::leaving, field, [field] {
-        field->setPosition(field->number(field->position()));
-    });
+    QObject::connect(field, &TUpDownEdit::leaving, field,
+                     [field] { field->setPosition(field->number(field->position())); });
 }
 
 } // namespace
@@ -135,7 +146,8 @@ QWidget* TfrmOptions::buildProgramPage()
     chkNormalStyle->setObjectName(QStringLiteral("chkNormalStyle"));
     chkDisplayAnimation = new QCheckBox(QStringLiteral("Show animated &logo on start up"), page);
     chkDisplayAnimation->setObjectName(QStringLiteral("chkDisplayAnimation"));
-    chkSyncOpenDialog = new QCheckBox(QStringLiteral("Syncronize open file dialog with &Explorer folder"), page);
+    chkSyncOpenDialog =
+        new QCheckBox(QStringLiteral("Syncronize open file dialog with &Explorer folder"), page);
     chkSyncOpenDialog->setObjectName(QStringLiteral("chkSyncOpenDialog"));
     chkNoPreview = new QCheckBox(QStringLiteral("Use open file &dialogs without image preview"), page);
     chkNoPreview->setObjectName(QStringLiteral("chkNoPreview"));
@@ -153,7 +165,8 @@ QWidget* TfrmOptions::buildProgramPage()
     undoRow->addStretch(1);
     layout->addLayout(undoRow);
     layout->addWidget(chkNoPreview);
-    layout->addWidget(buddyLabel(QStringLiteral("&Background color for transparent frames"), cbFrameColor, page));
+    layout->addWidget(
+        buddyLabel(QStringLiteral("&Background color for transparent frames"), cbFrameColor, page));
     auto* colorRow = new QHBoxLayout;
     colorRow->addWidget(cbFrameColor);
     colorRow->addStretch(1);
@@ -188,9 +201,9 @@ QWidget* TfrmOptions::buildAnimationPage()
     layout->addLayout(form);
 
     layout->addWidget(heading(QStringLiteral("Inserting New Frames"), page));
-    auto* question =
-        new QLabel(QStringLiteral("If frame dimensions are larger than the animation. How should this be handled?"),
-                   page);
+    auto* question = new QLabel(
+        QStringLiteral("If frame dimensions are larger than the animation. How should this be handled?"),
+        page);
     question->setWordWrap(true);
     layout->addWidget(question);
     optTrim = new QRadioButton(QStringLiteral("&Trim frame to the animation size"), page);
@@ -228,8 +241,9 @@ QWidget* TfrmOptions::buildThumbnailsPage()
     chkDropImage->setObjectName(QStringLiteral("chkDropImage"));
     layout->addWidget(chkDropImage);
     auto* note = new QLabel(
-        QStringLiteral("Note: If this option is NOT checked then all images in the GIF will be inserted into the "
-                       "active document."),
+        QStringLiteral(
+            "Note: If this option is NOT checked then all images in the GIF will be inserted into the "
+            "active document."),
         page);
     note->setWordWrap(true);
     layout->addWidget(note);
@@ -305,7 +319,8 @@ QWidget* TfrmOptions::buildAboutPanel()
     buttons->addStretch(1);
     layout->addLayout(buttons);
     layout->addStretch(1);
-    connect(btnHomePage, &QPushButton::clicked, this, [] { openDocumentOrLink(QString::fromLatin1(kHomePage)); });
+    connect(btnHomePage, &QPushButton::clicked, this,
+            [] { openDocumentOrLink(QString::fromLatin1(kHomePage)); });
     connect(btnProducts, &QPushButton::clicked, this,
             [] { openDocumentOrLink(QString::fromLatin1(kProductsPage)); });
     return page;
@@ -429,7 +444,8 @@ QStringList TfrmOptions::favoriteFolders() const
 void TfrmOptions::updateFolderButtons()
 {
     const int row = lstFavorites->currentRow();
-    const bool selected = row >= 0 && lstFavorites->currentItem() && lstFavorites->currentItem()->isSelected();
+    const bool selected =
+        row >= 0 && lstFavorites->currentItem() && lstFavorites->currentItem()->isSelected();
     btnRemoveFolder->setEnabled(selected);
     btnMoveUp->setEnabled(selected && row > 0);
     btnMoveDown->setEnabled(selected && row < lstFavorites->count() - 1);
@@ -498,8 +514,8 @@ void TfrmOptions::keyPressEvent(QKeyEvent* event)
 void TfrmOptions::toggleWarnings()
 {
     const bool on = Settings::readInteger(SettingKeys::Warnings) != 0;
-    QString text = QStringLiteral("Would you like to turn %1 GIF warnings?").arg(on ? QStringLiteral("off")
-                                                                                  : QStringLiteral("on"));
+    QString text = QStringLiteral("Would you like to turn %1 GIF warnings?")
+                       .arg(on ? QStringLiteral("off") : QStringLiteral("on"));
     if (!on)
         text += QStringLiteral(" This option is used for developer debugging purposes only.");
     if (messageDlg(text, TMsgType::Confirmation, TMsgButtons::YesNoCancel) != TMsgResult::Yes)

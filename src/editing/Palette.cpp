@@ -414,8 +414,8 @@ void TfrmPalette::leaveField(TUpDownEdit* field)
     if (validateIntegerField(*field->lineEdit(), true)) {
         const int value = field->number(remembered);
         if (value >= 256) {
-            messageDlg(QStringLiteral("'%1' is not within the 0-255 range.").arg(field->text()), TMsgType::Error,
-                       TMsgButtons::Ok);
+            messageDlg(QStringLiteral("'%1' is not within the 0-255 range.").arg(field->text()),
+                       TMsgType::Error, TMsgButtons::Ok);
             field->setPosition(remembered);
         } else if (value != remembered) {
             field->setPosition(value);

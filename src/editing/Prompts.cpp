@@ -34,8 +34,9 @@ struct TPageTexts
 };
 
 constexpr TPageTexts kPageTexts[7] = {
-    {"Frame Size Difference", "Frame Size"}, {"Palettes", "Palettes"}, {"Resize Animation", "Resize"},
-    {"Animation Information", "Animation"},  {"Image Properties", "Properties"}, {"HTML Tag", "HTML"},
+    {"Frame Size Difference", "Frame Size"}, {"Palettes", "Palettes"},
+    {"Resize Animation", "Resize"},          {"Animation Information", "Animation"},
+    {"Image Properties", "Properties"},      {"HTML Tag", "HTML"},
     {"Global Change", "Properties"},
 };
 
@@ -120,12 +121,13 @@ QString htmlAttributeValue(const QString& value)
     return result;
 }
 
-QString htmlImageCode(const QString& fileName, int height, int width, const QString& link, const QString& hint,
-                      const QString& border)
+QString htmlImageCode(const QString& fileName, int height, int width, const QString& link,
+                      const QString& hint, const QString& border)
 {
     // Every value is escaped: a file name, hint or link holding a quote must not end the
     // attribute early and turn the rest into markup.
-    const QString alt = hint.isEmpty() ? QString() : QStringLiteral(" alt=\"%1\"").arg(htmlAttributeValue(hint));
+    const QString alt =
+        hint.isEmpty() ? QString() : QStringLiteral(" alt=\"%1\"").arg(htmlAttributeValue(hint));
     const QString borderText =
         border.isEmpty() ? QString() : QStringLiteral(" border=\"%1\"").arg(htmlAttributeValue(border));
     const QString tag = QStringLiteral("<img src=\"%1\" height=\"%2\" width=\"%3\"%4%5>")
@@ -220,7 +222,9 @@ void TPalettePage::save()
     TSettingsBatch settings;
     if (chkPaletteDefault->isChecked() != m_loadedDefault)
         settings.writeInteger(SettingKeys::PaletteDefaults, chkPaletteDefault->isChecked() ? 1 : 0);
-    settings.writeInteger(SettingKeys::PaletteType, optWebSafe->isChecked() ? 1 : optLocal->isChecked() ? 2 : 0);
+    settings.writeInteger(SettingKeys::PaletteType, optWebSafe->isChecked() ? 1
+                                                    : optLocal->isChecked() ? 2
+                                                                            : 0);
     settings.writeInteger(SettingKeys::MaxColorCount, cbMaxColors->currentData().toInt());
     settings.writeInteger(SettingKeys::MaxImportCount, cbMaxImport->currentData().toInt());
     settings.writeInteger(SettingKeys::DitherMethod, optFloyd->isChecked() ? 1 : 0);
@@ -312,7 +316,7 @@ QWidget* TfrmPrompts::buildFrameSizePage()
     // This prompt reads a missing "ClipFrame" as 0: it proposes to change the animation.
     TSettingsBatch settings;
     (settings.readInteger(SettingKeys::ClipFrame.section, SettingKeys::ClipFrame.name, 0) != 0 ? optTrim
-                                                                                                : optChange)
+                                                                                               : optChange)
         ->setChecked(true);
     chkClipDefault->setChecked(settings.readInteger(SettingKeys::ClipDefault) != 0);
     return page;
@@ -643,10 +647,11 @@ QWidget* TfrmPrompts::buildHtmlPage()
 {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    auto* intro = new QLabel(QStringLiteral("Fill in any extra image tag attributes you would like to include into "
-                                            "the HTML code, then select the Copy button which will copy the HTML "
-                                            "to the clipboard."),
-                             page);
+    auto* intro =
+        new QLabel(QStringLiteral("Fill in any extra image tag attributes you would like to include into "
+                                  "the HTML code, then select the Copy button which will copy the HTML "
+                                  "to the clipboard."),
+                   page);
     intro->setWordWrap(true);
     intro->setMinimumWidth(360);
     layout->addWidget(intro);
@@ -746,7 +751,8 @@ QWidget* TfrmPrompts::buildGlobalChangePage()
     cbDisposal->setObjectName(QStringLiteral("cbDisposal"));
     for (const char* name : kDisposalNames)
         cbDisposal->addItem(QString::fromLatin1(name));
-    display->addWidget(buddyLabel(QStringLiteral("Disposal &Method (before drawing next frame)"), cbDisposal, page));
+    display->addWidget(
+        buddyLabel(QStringLiteral("Disposal &Method (before drawing next frame)"), cbDisposal, page));
     display->addWidget(cbDisposal);
     chkTransparent = new QCheckBox(QStringLiteral("Make &Transparent"), page);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));

@@ -210,8 +210,8 @@ private:
 // Escapes a value for a double-quoted HTML attribute (&, <, >, ").
 QString htmlAttributeValue(const QString& value);
 // The image tag (and link) of the HTML code page for its field values.
-QString htmlImageCode(const QString& fileName, int height, int width, const QString& link, const QString& hint,
-                      const QString& border);
+QString htmlImageCode(const QString& fileName, int height, int width, const QString& link,
+                      const QString& hint, const QString& border);
 
 // Rounds to the nearest integer, halves to the even neighbour.
 int roundHalfEven(double value);

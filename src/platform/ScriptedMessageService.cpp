@@ -111,7 +111,8 @@ std::optional<QString> TScriptedMessageService::chooseFolder(const QString& capt
 
 int TScriptedMessageService::execDialog(QDialog& dialog)
 {
-    m_recorded.push_back({TDialogKind::Form, dialog.windowTitle(), TMsgType::Information, TMsgButtons::Ok, {}});
+    m_recorded.push_back(
+        {TDialogKind::Form, dialog.windowTitle(), TMsgType::Information, TMsgButtons::Ok, {}});
     if (m_forms.empty())
         return QDialog::Rejected;
     const TFormScript script = std::move(m_forms.front());

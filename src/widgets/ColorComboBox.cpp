@@ -12,9 +12,10 @@ struct TNamedColor
 };
 
 constexpr TNamedColor kNamedColors[] = {
-    {"Aqua", clAqua},   {"Black", clBlack},   {"Blue", clBlue},     {"Fuchsia", clFuchsia}, {"Gray", clGray},
-    {"Green", clGreen}, {"Lime", clLime},     {"Maroon", clMaroon}, {"Navy", clNavy},       {"Olive", clOlive},
-    {"Purple", clPurple}, {"Silver", clSilver}, {"Teal", clTeal},   {"White", clWhite},     {"Yellow", clYellow},
+    {"Aqua", clAqua}, {"Black", clBlack}, {"Blue", clBlue},     {"Fuchsia", clFuchsia},
+    {"Gray", clGray}, {"Green", clGreen}, {"Lime", clLime},     {"Maroon", clMaroon},
+    {"Navy", clNavy}, {"Olive", clOlive}, {"Purple", clPurple}, {"Silver", clSilver},
+    {"Teal", clTeal}, {"White", clWhite}, {"Yellow", clYellow},
 };
 
 QIcon swatch(TColor color)

@@ -1,8 +1,8 @@
 #include "widgets/SwatchGrid.h"
 
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <qdrawutil.h>
 
 namespace {

@@ -73,17 +73,19 @@ protected:
         if (folder.isEmpty())
             return;
         QDir().mkpath(folder);
-        const QString scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qEnvironmentVariable("QT_SCALE_FACTOR")
-                                                                           : QStringLiteral("1");
+        const QString scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                                  ? qEnvironmentVariable("QT_SCALE_FACTOR")
+                                  : QStringLiteral("1");
         EXPECT_TRUE(dialog.grab().save(QDir(folder).filePath(QStringLiteral("%1@%2.png").arg(name, scale))));
     }
 };
 
 TEST_F(DialogLayoutTest, PaletteDialogInEachMode)
 {
-    const std::pair<TPaletteMode, const char*> modes[] = {{TPaletteMode::GlobalPalette, "palette-global"},
-                                                          {TPaletteMode::TransparentColor, "palette-transparent"},
-                                                          {TPaletteMode::ChangeColor, "palette-change"}};
+    const std::pair<TPaletteMode, const char*> modes[] = {
+        {TPaletteMode::GlobalPalette, "palette-global"},
+        {TPaletteMode::TransparentColor, "palette-transparent"},
+        {TPaletteMode::ChangeColor, "palette-change"}};
     for (auto [mode, name] : modes) {
         TfrmPalette dialog(image(), mode, 0);
         dialog.setColor(rgbColor(12, 34, 56));
@@ -111,7 +113,8 @@ TEST_F(DialogLayoutTest, PromptDialogOnEachPage)
 TEST_F(DialogLayoutTest, OptionsDialogInEachMode)
 {
     TOptionsValues values;
-    values.favorites = {QStringLiteral("/home/user/Pictures"), QStringLiteral("/home/user/Pictures/web/buttons")};
+    values.favorites = {QStringLiteral("/home/user/Pictures"),
+                        QStringLiteral("/home/user/Pictures/web/buttons")};
     const std::pair<TOptionsMode, const char*> modes[] = {{TOptionsMode::ProgramOptions, "options"},
                                                           {TOptionsMode::Favorites, "options-favorites"},
                                                           {TOptionsMode::About, "options-about"}};

@@ -5,8 +5,10 @@
 
 #include "app/AppFixture.h"
 #include "app/Childwin.h"
+#include "app/DialogWiring.h"
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
+#include "app/RecentFiles.h"
 #include "app/StartupHooks.h"
 #include "editing/Options.h"
 #include "editing/Palette.h"
@@ -176,7 +178,8 @@ TEST_F(DialogsEndToEndTest, AddFrameAsksThePromptsForEachPictureType)
         }
         answerPalettes();
         trigger("FrameAdd");
-        EXPECT_EQ(forms(), c.larger ? (QStringList{QStringLiteral("Frame Size Difference"), QStringLiteral("Palettes")})
+        EXPECT_EQ(forms(), c.larger ? (QStringList{QStringLiteral("Frame Size Difference"),
+                                                   QStringLiteral("Palettes")})
                                     : QStringList{QStringLiteral("Palettes")});
         EXPECT_TRUE(boxes().isEmpty()) << boxes().join(QLatin1Char('\n')).toStdString();
         ASSERT_EQ(frames(), count + 1);
@@ -220,8 +223,9 @@ TEST_F(DialogsEndToEndTest, AddFramesOfAGifWithInclude)
     m_messages.pushAnswer(TMsgResult::Yes); // "&Include"
     answerPalettes(true);                   // and "Make this the &Default": asked once only
     trigger("FrameAdd");
-    EXPECT_EQ(boxes(), QStringList{QStringLiteral("Would you like to add this image to the current animation?\n Or, "
-                                                  "would you like to start it as new animation?")});
+    EXPECT_EQ(boxes(),
+              QStringList{QStringLiteral("Would you like to add this image to the current animation?\n Or, "
+                                         "would you like to start it as new animation?")});
     EXPECT_EQ(forms(), QStringList{QStringLiteral("Palettes")});
     EXPECT_EQ(frames(), count + added);
     EXPECT_EQ(Settings::readInteger(SettingKeys::PaletteDefaults), 1);
@@ -250,7 +254,9 @@ TEST_F(DialogsEndToEndTest, PasteAndDropOfAPictureAskThePalettePrompt)
 {
     const std::vector<std::pair<const char*, std::function<void(DialogsEndToEndTest&)>>> paths = {
         {"paste",
-         [](DialogsEndToEndTest& t) { t.trigger("EditPaste"); }},
+         [](DialogsEndToEndTest& t) {
+             t.trigger("EditPaste");
+         }},
         {"drop the view on the strip",
          [](DialogsEndToEndTest& t) {
              TFrameStrip& strip = *t.main().frameStrip();
@@ -299,7 +305,8 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
          [](DialogsEndToEndTest& t) {
              t.messages().pushForm([](QDialog& form) {
                  auto& palette = dynamic_cast<TfrmPalette&>(form);
-                 QTest::mouseClick(palette.grdSwatches, Qt::LeftButton, {}, TSwatchGrid::swatchRect(1).center());
+                 QTest::mouseClick(palette.grdSwatches, Qt::LeftButton, {},
+                                   TSwatchGrid::swatchRect(1).center());
                  dialogtest::typeInto(palette.txtRed, QStringLiteral("5"));
                  dialogtest::leave(palette.txtRed, palette.txtGreen);
                  palette.btnOK->click();
@@ -310,7 +317,8 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
          [](DialogsEndToEndTest& t) {
              t.messages().pushForm([](QDialog& form) {
                  auto& palette = dynamic_cast<TfrmPalette&>(form);
-                 QTest::mouseClick(palette.grdSwatches, Qt::LeftButton, {}, TSwatchGrid::swatchRect(3).center());
+                 QTest::mouseClick(palette.grdSwatches, Qt::LeftButton, {},
+                                   TSwatchGrid::swatchRect(3).center());
                  palette.btnOK->click();
              });
              t.trigger("FrameTransColor");
@@ -320,7 +328,8 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
              t.messages().pushForm([](QDialog& form) {
                  auto& palette = dynamic_cast<TfrmPalette&>(form);
                  EXPECT_EQ(palette.frameIndex(), 0);
-                 QTest::mouseClick(palette.grdSwatches, Qt::LeftButton, {}, TSwatchGrid::swatchRect(2).center());
+                 QTest::mouseClick(palette.grdSwatches, Qt::LeftButton, {},
+                                   TSwatchGrid::swatchRect(2).center());
                  palette.btnOK->click();
              });
              t.main().framePanels()->btnSelect->click();
@@ -368,7 +377,8 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
         const QByteArray before = bytes();
         m_messages.clear();
         c.edit(*this);
-        EXPECT_EQ(m_messages.recorded().size(), 1u) << m_messages.texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(m_messages.recorded().size(), 1u)
+            << m_messages.texts().join(QLatin1Char('|')).toStdString();
         EXPECT_EQ(historyCount(), 1);
         EXPECT_NE(bytes(), before) << "the edit changed nothing";
         undo(1);
@@ -415,7 +425,8 @@ TEST_F(DialogsEndToEndTest, HtmlCodeAndAboutOpenTheirPages)
     openGif();
     m_messages.pushForm([](QDialog& form) {
         auto& prompt = dynamic_cast<TfrmPrompts&>(form);
-        EXPECT_EQ(prompt.htmlCode(), QStringLiteral("<img src=\"anim.gif\" height=\"32\" width=\"38\" border=\"0\">"));
+        EXPECT_EQ(prompt.htmlCode(),
+                  QStringLiteral("<img src=\"anim.gif\" height=\"32\" width=\"38\" border=\"0\">"));
         prompt.btnCopy->click();
         prompt.btnOK->click();
     });
@@ -437,7 +448,8 @@ TEST_F(DialogsEndToEndTest, HtmlCodeAndAboutOpenTheirPages)
 TEST_F(DialogsEndToEndTest, OptionsReachTheWindowTheWorkingImageAndLaterDocuments)
 {
     TMDIChild* open = openGif();
-    ASSERT_EQ(workingImage()->colorReduction(), rmQuantize) << "start-up applied the default palette settings";
+    ASSERT_EQ(workingImage()->colorReduction(), rmQuantize)
+        << "start-up applied the default palette settings";
     QToolButton* button = main().toolbar(0)->findChildren<QToolButton*>().value(0);
     ASSERT_NE(button, nullptr);
     ASSERT_TRUE(button->autoRaise()) << "flat toolbars by default";
@@ -481,6 +493,42 @@ TEST_F(DialogsEndToEndTest, StartUpAppliesTheStoredPaletteSettings)
     EXPECT_EQ(workingImage()->colorReduction(), rmQuantize);
     EXPECT_EQ(workingImage()->reductionBits(), 4);
     EXPECT_EQ(workingImage()->ditherMode(), dmFloydSteinberg);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DialogsEndToEndTest, OrganizeFavoritesReplacesTheListOnlyWhenEdited)
+{
+    main().favorites().setFolders({QStringLiteral("/pictures/a")});
+    m_messages.pushForm([](QDialog& form) { dynamic_cast<TfrmOptions&>(form).btnOK->click(); });
+    EXPECT_EQ(organizeFavorites(main()).favoritesEdited, false);
+    m_messages.pushForm([](QDialog& form) {
+        auto& options = dynamic_cast<TfrmOptions&>(form);
+        EXPECT_EQ(options.windowTitle(), QStringLiteral("Organize Favorites"));
+        options.btnAddFolder->click();
+        options.btnOK->click();
+    });
+    m_messages.pushFolder(QStringLiteral("/pictures/b"));
+    const TOptionsChoice choice = organizeFavorites(main());
+    EXPECT_EQ(choice.modalResult, mrOk);
+    EXPECT_TRUE(choice.favoritesEdited);
+    EXPECT_EQ(main().favorites().folders(),
+              (QStringList{QStringLiteral("/pictures/a"), QStringLiteral("/pictures/b")}));
+}
+
+TEST_F(DialogsEndToEndTest, WarningsSwitchInsideTheOptionsDialog)
+{
+    main();
+    m_messages.pushForm([this](QDialog& form) {
+        m_messages.pushAnswer(TMsgResult::Yes);
+        QTest::keyClick(&form, Qt::Key_F7, Qt::ShiftModifier | Qt::AltModifier);
+        dynamic_cast<TfrmOptions&>(form).btnCancel->click();
+    });
+    trigger("mniOptions");
+    EXPECT_EQ(Settings::readInteger(SettingKeys::Warnings), 1);
+    EXPECT_TRUE(main().state().warnings);
 }
 
 } // namespace

@@ -38,9 +38,9 @@ TEST_F(OptionsTest, ThreeModesShowTheirPages)
 {
     TfrmOptions options(TOptionsMode::ProgramOptions, {});
     EXPECT_EQ(options.windowTitle(), QStringLiteral("Program Options"));
-    EXPECT_EQ(tabs(options), (QStringList{QStringLiteral("Program"), QStringLiteral("Animation"),
-                                          QStringLiteral("Palettes"), QStringLiteral("Thumbnails"),
-                                          QStringLiteral("About Reelwright")}));
+    EXPECT_EQ(tabs(options),
+              (QStringList{QStringLiteral("Program"), QStringLiteral("Animation"), QStringLiteral("Palettes"),
+                           QStringLiteral("Thumbnails"), QStringLiteral("About Reelwright")}));
     EXPECT_EQ(options.tabOptions->currentIndex(), 0);
     TfrmOptions favorites(TOptionsMode::Favorites, {});
     EXPECT_EQ(favorites.windowTitle(), QStringLiteral("Organize Favorites"));
@@ -85,12 +85,11 @@ TEST_F(OptionsTest, OkFromAFreshStoreWritesOnlyWhatItMust)
     EXPECT_TRUE(stored(SettingKeys::ThumbFilterType));
     EXPECT_TRUE(stored(SettingKeys::PaletteType));
     // Unchanged: nothing stored.
-    for (const TSettingKey* key : {&SettingKeys::NormalStyle, &SettingKeys::DisplayAnimation,
-                                   &SettingKeys::SyncOpenDialog, &SettingKeys::NoOpenDlgPreview,
-                                   &SettingKeys::FrameTransparentColor, &SettingKeys::ClipFrame,
-                                   &SettingKeys::ClipDefault, &SettingKeys::ThumbailSize,
-                                   &SettingKeys::DropImageDefault, &SettingKeys::AutoLoadStartUp,
-                                   &SettingKeys::PaletteDefaults})
+    for (const TSettingKey* key :
+         {&SettingKeys::NormalStyle, &SettingKeys::DisplayAnimation, &SettingKeys::SyncOpenDialog,
+          &SettingKeys::NoOpenDlgPreview, &SettingKeys::FrameTransparentColor, &SettingKeys::ClipFrame,
+          &SettingKeys::ClipDefault, &SettingKeys::ThumbailSize, &SettingKeys::DropImageDefault,
+          &SettingKeys::AutoLoadStartUp, &SettingKeys::PaletteDefaults})
         EXPECT_FALSE(stored(*key)) << key->name;
     EXPECT_FALSE(dialog.outcome().toolbarStyleChanged);
     EXPECT_FALSE(dialog.outcome().thumbnailSizeChanged);
@@ -154,13 +153,14 @@ TEST_F(OptionsTest, NumberFieldsComeBackIntoRangeWhenLeft)
         const char* shown;
     };
     const Case cases[] = {
-        {dialog.txtMaxUndo, "99", "50"}, {dialog.txtMaxUndo, "3", "5"},     {dialog.txtMaxUndo, "", "5"},
+        {dialog.txtMaxUndo, "99", "50"}, {dialog.txtMaxUndo, "3", "5"},      {dialog.txtMaxUndo, "", "5"},
         {dialog.txtMaxUndo, "12", "12"}, {dialog.txtDefaultDelay, "0", "1"}, {dialog.txtDefaultLoop, "", "0"},
     };
     for (const Case& c : cases) {
         dialogtest::typeInto(c.field, QString::fromLatin1(c.typed));
         dialogtest::leave(c.field, dialog.chkNormalStyle);
-        EXPECT_EQ(c.field->text(), QString::fromLatin1(c.shown)) << c.field->objectName().toStdString() << " " << c.typed;
+        EXPECT_EQ(c.field->text(), QString::fromLatin1(c.shown))
+            << c.field->objectName().toStdString() << " " << c.typed;
     }
     EXPECT_EQ(dialog.txtMaxUndo->maximum(), 50);
     dialogtest::typeInto(dialog.txtMaxUndo, QStringLiteral("1234"));
@@ -187,7 +187,8 @@ TEST_F(OptionsTest, FilterTypeAllSupportedIsStoredAs19)
     EXPECT_EQ(dialog.cbFilterType->count(), 19);
     EXPECT_EQ(dialog.cbFilterType->itemText(0), QStringLiteral("GIF Images (*.gif)"));
     EXPECT_EQ(dialog.cbFilterType->itemText(17), QStringLiteral("Word Perfect Graphics (*.wpg)"));
-    dialog.cbFilterType->setCurrentIndex(dialog.cbFilterType->findText(QString::fromLatin1(kFilterAllSupported)));
+    dialog.cbFilterType->setCurrentIndex(
+        dialog.cbFilterType->findText(QString::fromLatin1(kFilterAllSupported)));
     dialog.btnOK->click();
     EXPECT_EQ(Settings::readInteger(SettingKeys::ThumbFilterType), 19);
     EXPECT_EQ(dialog.values().filterType, 19);
@@ -227,7 +228,8 @@ TEST_F(OptionsTest, DropQuestionAnswerIsKeptOnlyOnceOneIsStored)
 TEST_F(OptionsTest, FavouritesAreAddedRemovedAndMovedInPlace)
 {
     TOptionsValues values;
-    values.favorites = {QStringLiteral("/pictures/a"), QStringLiteral("/pictures/b"), QStringLiteral("/pictures/c")};
+    values.favorites = {QStringLiteral("/pictures/a"), QStringLiteral("/pictures/b"),
+                        QStringLiteral("/pictures/c")};
     TfrmOptions dialog(TOptionsMode::Favorites, values);
     dialog.show();
     EXPECT_FALSE(dialog.btnRemoveFolder->isEnabled());
@@ -296,15 +298,18 @@ TEST_F(OptionsTest, ShiftAltF7TogglesTheEngineWarnings)
     TfrmOptions dialog(TOptionsMode::ProgramOptions, {});
     dialog.show();
     QList<bool> toggled;
-    dialog.onWarningsToggled = [&toggled](bool on) { toggled << on; };
+    dialog.onWarningsToggled = [&toggled](bool on) {
+        toggled << on;
+    };
 
     QTest::keyClick(&dialog, Qt::Key_F7, Qt::ShiftModifier); // not the combination: nothing
     EXPECT_TRUE(m_messages.recorded().empty());
     m_messages.pushAnswer(TMsgResult::Yes);
     QTest::keyClick(&dialog, Qt::Key_F7, Qt::ShiftModifier | Qt::AltModifier);
     ASSERT_EQ(m_messages.texts().size(), 1);
-    EXPECT_EQ(m_messages.texts()[0], QStringLiteral("Would you like to turn on GIF warnings? This option is used for "
-                                                    "developer debugging purposes only."));
+    EXPECT_EQ(m_messages.texts()[0],
+              QStringLiteral("Would you like to turn on GIF warnings? This option is used for "
+                             "developer debugging purposes only."));
     EXPECT_EQ(m_messages.recorded()[0].type, TMsgType::Confirmation);
     EXPECT_EQ(m_messages.recorded()[0].buttons, TMsgButtons::YesNoCancel);
     EXPECT_EQ(Settings::readInteger(SettingKeys::Warnings), 1);

@@ -50,14 +50,25 @@ TEST(SwatchGridTest, HitTestSelectsOnlyOnTheSwatches)
         int entry;
     };
     const Case cases[] = {
-        {{2, 3}, 256, -1},  {{3, 2}, 256, -1},   {{3, 3}, 256, 0},    {{17, 17}, 256, 0},
-        {{18, 3}, 256, 1},  {{242, 3}, 256, 15}, {{3, 18}, 256, 16},  {{242, 242}, 256, 255},
+        {{2, 3}, 256, -1},
+        {{3, 2}, 256, -1},
+        {{3, 3}, 256, 0},
+        {{17, 17}, 256, 0},
+        {{18, 3}, 256, 1},
+        {{242, 3}, 256, 15},
+        {{3, 18}, 256, 16},
+        {{242, 242}, 256, 255},
         // The right-hand edge of a row is not the next row's first swatch.
-        {{243, 3}, 256, -1}, {{243, 18}, 256, -1}, {{244, 3}, 256, -1}, {{3, 243}, 256, -1},
-        {{18, 3}, 1, -1},   {{3, 3}, 0, -1},
+        {{243, 3}, 256, -1},
+        {{243, 18}, 256, -1},
+        {{244, 3}, 256, -1},
+        {{3, 243}, 256, -1},
+        {{18, 3}, 1, -1},
+        {{3, 3}, 0, -1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TSwatchGrid::entryAt(c.at, c.count), c.entry) << c.at.x() << "," << c.at.y() << " of " << c.count;
+        EXPECT_EQ(TSwatchGrid::entryAt(c.at, c.count), c.entry)
+            << c.at.x() << "," << c.at.y() << " of " << c.count;
 }
 
 TEST_F(PaletteTest, ClicksBesideTheSwatchesKeepTheSelectionAndDisableDelete)

@@ -112,7 +112,8 @@ TEST_F(PromptsTest, PalettePageShowsStoredValuesAndStoresTheChoice)
 
     TfrmPrompts dialog(TPromptPage::Palettes);
     dialog.pnlPalettes->optLocal->click();
-    dialog.pnlPalettes->cbMaxColors->setCurrentIndex(dialog.pnlPalettes->cbMaxColors->findText(QStringLiteral("32")));
+    dialog.pnlPalettes->cbMaxColors->setCurrentIndex(
+        dialog.pnlPalettes->cbMaxColors->findText(QStringLiteral("32")));
     dialog.pnlPalettes->optFloyd->click();
     dialog.btnOK->click();
     EXPECT_EQ(Settings::readInteger(SettingKeys::PaletteType), 2);
@@ -232,7 +233,8 @@ TEST_F(PromptsTest, PropertiesPageShowsOutsideTextPlainly)
     TfrmPrompts dialog(TPromptPage::Properties);
     QImage picture(30, 20, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    dialog.setProperties(QStringLiteral("<b>bold</b>.png"), QStringLiteral("3 KB"), QStringLiteral("20 x 30"), picture);
+    dialog.setProperties(QStringLiteral("<b>bold</b>.png"), QStringLiteral("3 KB"), QStringLiteral("20 x 30"),
+                         picture);
     EXPECT_EQ(dialog.lblFileName->textFormat(), Qt::PlainText);
     EXPECT_EQ(dialog.lblFileName->text(), QStringLiteral("<b>bold</b>.png"));
     EXPECT_FALSE(dialog.imgPreview->pixmap().isNull());
@@ -246,15 +248,18 @@ TEST_F(PromptsTest, HtmlCodeFollowsTheFields)
     dialog.setHtmlSource(QStringLiteral("a.gif"), 60, 40);
     dialog.show();
     EXPECT_TRUE(dialog.txtFileName->isReadOnly());
-    EXPECT_EQ(dialog.memHtml->toPlainText(), QStringLiteral("<img src=\"a.gif\" height=\"40\" width=\"60\" border=\"0\">"));
+    EXPECT_EQ(dialog.memHtml->toPlainText(),
+              QStringLiteral("<img src=\"a.gif\" height=\"40\" width=\"60\" border=\"0\">"));
     dialogtest::typeInto(dialog.txtBorder, QString());
-    EXPECT_EQ(dialog.memHtml->toPlainText(), QStringLiteral("<img src=\"a.gif\" height=\"40\" width=\"60\">"));
+    EXPECT_EQ(dialog.memHtml->toPlainText(),
+              QStringLiteral("<img src=\"a.gif\" height=\"40\" width=\"60\">"));
     dialogtest::typeInto(dialog.txtBorder, QStringLiteral("2"));
     dialogtest::typeInto(dialog.txtHint, QStringLiteral("Our logo"));
     dialogtest::typeInto(dialog.txtLink, QStringLiteral("index.html"));
     EXPECT_EQ(dialog.memHtml->toPlainText(),
-              QStringLiteral("<a href=\"index.html\"><img src=\"a.gif\" height=\"40\" width=\"60\" alt=\"Our logo\" "
-                             "border=\"2\"></a>"));
+              QStringLiteral(
+                  "<a href=\"index.html\"><img src=\"a.gif\" height=\"40\" width=\"60\" alt=\"Our logo\" "
+                  "border=\"2\"></a>"));
 
     dialog.btnCopy->click();
     EXPECT_EQ(QApplication::clipboard()->text(), dialog.memHtml->toPlainText());
@@ -269,18 +274,18 @@ TEST_F(PromptsTest, HtmlCodeFollowsTheFields)
 QJsonArray parseWithPython(const QString& markup)
 {
     QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import sys, json\n"
-                                 "from html.parser import HTMLParser\n"
-                                 "tags = []\n"
-                                 "class P(HTMLParser):\n"
-                                 "    def handle_starttag(self, tag, attrs):\n"
-                                 "        tags.append({'tag': tag, 'attrs': dict(attrs)})\n"
-                                 "p = P(convert_charrefs=True)\n"
-                                 "p.feed(sys.stdin.read())\n"
-                                 "p.close()\n"
-                                 "print(json.dumps(tags))\n")});
+    python.start(
+        QStringLiteral("python3"),
+        {QStringLiteral("-c"), QStringLiteral("import sys, json\n"
+                                              "from html.parser import HTMLParser\n"
+                                              "tags = []\n"
+                                              "class P(HTMLParser):\n"
+                                              "    def handle_starttag(self, tag, attrs):\n"
+                                              "        tags.append({'tag': tag, 'attrs': dict(attrs)})\n"
+                                              "p = P(convert_charrefs=True)\n"
+                                              "p.feed(sys.stdin.read())\n"
+                                              "p.close()\n"
+                                              "print(json.dumps(tags))\n")});
     python.write(markup.toUtf8());
     python.closeWriteChannel();
     EXPECT_TRUE(python.waitForFinished(30000));
@@ -300,12 +305,14 @@ TEST_F(PromptsTest, HtmlCodeKeepsQuotesAndBracketsInsideTheAttributes)
     const QJsonArray tags = parseWithPython(dialog.htmlCode());
     ASSERT_EQ(tags.size(), 2) << dialog.htmlCode().toStdString();
     EXPECT_EQ(tags[0].toObject()[QStringLiteral("tag")].toString(), QStringLiteral("a"));
-    EXPECT_EQ(tags[0].toObject()[QStringLiteral("attrs")].toObject()[QStringLiteral("href")].toString(), link);
+    EXPECT_EQ(tags[0].toObject()[QStringLiteral("attrs")].toObject()[QStringLiteral("href")].toString(),
+              link);
     const QJsonObject img = tags[1].toObject();
     EXPECT_EQ(img[QStringLiteral("tag")].toString(), QStringLiteral("img"));
     const QJsonObject attrs = img[QStringLiteral("attrs")].toObject();
-    EXPECT_EQ(attrs.keys(), (QStringList{QStringLiteral("alt"), QStringLiteral("border"), QStringLiteral("height"),
-                                         QStringLiteral("src"), QStringLiteral("width")}));
+    EXPECT_EQ(attrs.keys(),
+              (QStringList{QStringLiteral("alt"), QStringLiteral("border"), QStringLiteral("height"),
+                           QStringLiteral("src"), QStringLiteral("width")}));
     EXPECT_EQ(attrs[QStringLiteral("src")].toString(), file);
     EXPECT_EQ(attrs[QStringLiteral("alt")].toString(), hint);
     EXPECT_EQ(attrs[QStringLiteral("height")].toString(), QStringLiteral("40"));
@@ -425,6 +432,77 @@ TEST_F(GlobalChangeTest, ColourSelectKeepsThePreviousChoiceWhenCancelled)
     dialog->btnColorSelect->click();
     EXPECT_EQ(dialog->globalChangeAnswer().transparentIndex, 3);
     EXPECT_EQ(dialog->globalChangeAnswer().transparentColor, clBlue);
+}
+
+} // namespace
+
+namespace {
+
+// Alt and a caption's underlined letter reach its control; Enter answers OK and Escape Cancel.
+TEST_F(PromptsTest, MnemonicsEnterAndEscapeWorkOnEveryPage)
+{
+    struct Case
+    {
+        TPromptPage page;
+        Qt::Key key;
+        const char* focused; // object name of the control the mnemonic reaches
+    };
+    const Case cases[] = {
+        {TPromptPage::FrameSize, Qt::Key_T, "optTrim"},
+        {TPromptPage::FrameSize, Qt::Key_D, "chkClipDefault"},
+        {TPromptPage::Palettes, Qt::Key_X, "cbMaxImport"},
+        {TPromptPage::Palettes, Qt::Key_N, "optWebSafe"},
+        {TPromptPage::Resize, Qt::Key_W, "txtWidth"},
+        {TPromptPage::Resize, Qt::Key_D, "txtCurrentWidth"},
+        {TPromptPage::Information, Qt::Key_O, "txtCurrentLoop"},
+        {TPromptPage::Information, Qt::Key_F, "optForever"},
+        {TPromptPage::HtmlCode, Qt::Key_T, "txtHint"},
+        {TPromptPage::HtmlCode, Qt::Key_B, "txtBorder"},
+        {TPromptPage::GlobalChange, Qt::Key_D, "txtDelay"},
+        {TPromptPage::GlobalChange, Qt::Key_M, "cbDisposal"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.focused);
+        TfrmPrompts dialog(c.page);
+        dialog.setCurrentSize(20, 10);
+        dialog.show();
+        dialogtest::focus(dialog.btnCancel);
+        QTest::keyClick(&dialog, c.key, Qt::AltModifier);
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        // A spin box's own line edit has the focus on its behalf.
+        if (focused->parentWidget() && qobject_cast<TUpDownEdit*>(focused->parentWidget()))
+            focused = focused->parentWidget();
+        EXPECT_EQ(focused->objectName(), QString::fromLatin1(c.focused));
+    }
+    for (const auto& [key, result] :
+         {std::pair{Qt::Key_Return, QDialog::Accepted}, std::pair{Qt::Key_Escape, QDialog::Rejected}}) {
+        TfrmPrompts dialog(TPromptPage::Resize);
+        dialog.setCurrentSize(20, 10);
+        dialog.show();
+        dialogtest::focus(dialog.txtHeight);
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(dialog.result(), result);
+    }
+}
+
+TEST_F(PromptsTest, TabOrderFollowsTheResizeFields)
+{
+    TfrmPrompts dialog(TPromptPage::Resize);
+    dialog.setCurrentSize(20, 10);
+    dialog.show();
+    dialogtest::focus(dialog.txtHeight);
+    QStringList order;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focused = QApplication::focusWidget();
+        if (focused->parentWidget() && qobject_cast<TUpDownEdit*>(focused->parentWidget()))
+            focused = focused->parentWidget();
+        order << focused->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{QStringLiteral("txtHeightPercent"), QStringLiteral("txtWidth"),
+                                  QStringLiteral("txtWidthPercent"), QStringLiteral("chkConstrain"),
+                                  QStringLiteral("btnOK")}));
 }
 
 } // namespace
