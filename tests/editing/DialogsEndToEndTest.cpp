@@ -152,12 +152,14 @@ TEST_F(DialogsEndToEndTest, AddFrameAsksThePromptsForEachPictureType)
         const char* file;
         QSize size;
         bool larger;
+        bool trim; // the frame-size prompt's answer
     };
     // The animation is 38 x 32.
     const Case cases[] = {
-        {"shot.png", {60, 40}, true},
-        {"photo.jpg", {30, 20}, false},
-        {"paint.bmp", {38, 32}, false},
+        {"shot.png", {60, 40}, true, true},
+        {"wide.png", {60, 40}, true, false},
+        {"photo.jpg", {30, 20}, false, true},
+        {"paint.bmp", {38, 32}, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -168,11 +170,10 @@ TEST_F(DialogsEndToEndTest, AddFrameAsksThePromptsForEachPictureType)
         m_messages.clear();
         m_messages.pushFiles({picture(c.file, c.size)});
         if (c.larger) {
-            m_messages.pushForm([](QDialog& form) {
+            m_messages.pushForm([trim = c.trim](QDialog& form) {
                 auto& prompt = dynamic_cast<TfrmPrompts&>(form);
                 ASSERT_EQ(prompt.page(), TPromptPage::FrameSize);
-                EXPECT_TRUE(prompt.optChange->isChecked());
-                prompt.optTrim->click();
+                (trim ? prompt.optTrim : prompt.optChange)->click();
                 prompt.btnOK->click();
             });
         }
@@ -184,7 +185,8 @@ TEST_F(DialogsEndToEndTest, AddFrameAsksThePromptsForEachPictureType)
         EXPECT_TRUE(boxes().isEmpty()) << boxes().join(QLatin1Char('\n')).toStdString();
         ASSERT_EQ(frames(), count + 1);
         EXPECT_TRUE(doc->isModified());
-        EXPECT_EQ(workingImage()->width(), 38) << "trimmed, not grown";
+        EXPECT_EQ(workingImage()->width(), c.trim ? 38 : 60);
+        EXPECT_EQ(workingImage()->height(), c.trim ? 32 : 40);
         EXPECT_EQ(main().frameStrip()->columnCount(), count + 1);
         undo(historyCount());
         EXPECT_EQ(frames(), count);
