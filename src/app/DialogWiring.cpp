@@ -70,6 +70,8 @@ void applyOptions(TfrmMain& main, const TfrmOptions& dialog)
 TOptionsChoice runOptions(TfrmMain& main, TOptionsMode mode)
 {
     TfrmOptions dialog(mode, valuesInUse(main), &main);
+    QObject::connect(&dialog, &TfrmOptions::linkRequested, &dialog,
+                     [](const QString& address) { openDocumentOrLink(address); });
     dialog.onWarningsToggled = [&main](bool on) {
         main.state().warnings = on;
         if (!on)

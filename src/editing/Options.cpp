@@ -1,7 +1,6 @@
 #include "editing/Options.h"
 
 #include "editing/Prompts.h"
-#include "editing/Routines.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
 #include "widgets/ColorComboBox.h"
@@ -320,9 +319,9 @@ QWidget* TfrmOptions::buildAboutPanel()
     layout->addLayout(buttons);
     layout->addStretch(1);
     connect(btnHomePage, &QPushButton::clicked, this,
-            [] { openDocumentOrLink(QString::fromLatin1(kHomePage)); });
+            [this] { emit linkRequested(QString::fromLatin1(kHomePage)); });
     connect(btnProducts, &QPushButton::clicked, this,
-            [] { openDocumentOrLink(QString::fromLatin1(kProductsPage)); });
+            [this] { emit linkRequested(QString::fromLatin1(kProductsPage)); });
     return page;
 }
 

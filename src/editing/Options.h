@@ -113,6 +113,10 @@ public:
     void removeFolder();
     void moveFolder(int step);
 
+signals:
+    // The about panel's buttons: the page to open through the shell.
+    void linkRequested(const QString& address);
+
 public slots:
     void accept() override;
 

@@ -2,6 +2,7 @@
 
 #include "editing/Routines.h"
 #include "gif/GIFImage.h"
+#include "gif/GIFRender.h"
 #include "graphics/Bitmap.h"
 #include "platform/MessageService.h"
 #include "widgets/SwatchGrid.h"
@@ -283,8 +284,8 @@ void TfrmPalette::loadFrame()
     try {
         if (!m_image.empty() && m_frameIndex >= 0 && m_frameIndex < m_image.images().count()) {
             TGIFSubImage& frame = *m_image.images().subImage(m_frameIndex);
-            const std::unique_ptr<TBitmap> picture = framePicture(frame);
-            if (picture) {
+            // The frame as the engine renders it; the dialog only reads its pixels.
+            if (TBitmap* picture = frame.empty() ? nullptr : gifFrameBitmap(frame)) {
                 imgFrame->setPicture(picture->toImage());
                 imgFrame->adjustSize();
             }

@@ -2,7 +2,6 @@
 // Helpers for the tests that work the editing dialogs through their real controls on the
 // offscreen platform: a temporary settings store and folder of the test's own, a scripted
 // message service that also hands over the forms, and typing / leaving fields as a user does.
-#include "editing/Routines.h"
 #include "editing/UndoTestSupport.h"
 #include "gif/GIFImage.h"
 #include "platform/ScriptedMessageService.h"
@@ -63,14 +62,13 @@ inline void typeInto(QWidget* field, const QString& text)
 class DialogFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override { workingImage(1); }
     void TearDown() override
     {
-        workingImage(1);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
     }
 
-    TGIFImage& image() { return *workingImage(); }
+    // The dialogs work on any image they are given; each test has its own.
+    TGIFImage& image() { return m_image; }
     bool stored(const TSettingKey& key) const
     {
         TSettingsBatch settings;
@@ -78,6 +76,7 @@ protected:
     }
 
     undotest::TUndoEnvironment m_environment;
+    TGIFImage m_image;
     TScriptedMessageService m_messages;
     TScopedMessageService m_messageScope{m_messages};
 };

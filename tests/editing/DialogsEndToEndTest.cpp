@@ -13,6 +13,7 @@
 #include "editing/Options.h"
 #include "editing/Palette.h"
 #include "editing/Prompts.h"
+#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "gif/ColorReduction.h"
 #include "gif/GIFImage.h"
@@ -438,12 +439,20 @@ TEST_F(DialogsEndToEndTest, HtmlCodeAndAboutOpenTheirPages)
     trigger("mniHTMLCode");
     EXPECT_EQ(QApplication::clipboard()->text(),
               QStringLiteral("<img src=\"anim.gif\" height=\"32\" width=\"38\" border=\"0\">"));
+    QStringList opened;
+    setUrlOpener([&opened](const QString& text) {
+        opened << text;
+        return true;
+    });
     m_messages.pushForm([](QDialog& form) {
         auto& about = dynamic_cast<TfrmOptions&>(form);
         EXPECT_EQ(about.mode(), TOptionsMode::About);
+        about.btnProducts->click();
         about.btnOK->click();
     });
     trigger("mniAbout");
+    setUrlOpener({});
+    EXPECT_EQ(opened, QStringList{QString::fromLatin1(TfrmOptions::kProductsPage)});
     EXPECT_EQ(forms(), (QStringList{QStringLiteral("HTML Tag"), QStringLiteral("About GIF Reelwright")}));
 }
 

@@ -277,17 +277,14 @@ TEST_F(OptionsTest, FavouritesAreAddedRemovedAndMovedInPlace)
     EXPECT_EQ(dialog.values().favorites, folders(dialog));
 }
 
-TEST_F(OptionsTest, AboutButtonsOpenTheMakersPages)
+TEST_F(OptionsTest, AboutButtonsAskForTheMakersPages)
 {
     QStringList opened;
-    setUrlOpener([&opened](const QString& text) {
-        opened << text;
-        return true;
-    });
     TfrmOptions dialog(TOptionsMode::About, {});
+    QObject::connect(&dialog, &TfrmOptions::linkRequested,
+                     [&opened](const QString& page) { opened << page; });
     dialog.btnHomePage->click();
     dialog.btnProducts->click();
-    setUrlOpener({});
     EXPECT_EQ(opened, (QStringList{QString::fromLatin1(TfrmOptions::kHomePage),
                                    QString::fromLatin1(TfrmOptions::kProductsPage)}));
     EXPECT_EQ(dialog.btnCancel, nullptr);

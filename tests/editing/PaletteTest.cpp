@@ -4,6 +4,7 @@
 #include "DialogTestSupport.h"
 
 #include "editing/Palette.h"
+#include "editing/Routines.h"
 #include "widgets/SwatchGrid.h"
 #include "widgets/UpDownEdit.h"
 
@@ -106,7 +107,7 @@ TEST_F(PaletteTest, ColourFieldsCheckTheirValueWhenLeft)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
-        workingImage(1);
+        image().clear();
         buildImage({rgbColor(7, 8, 9), clWhite, clBlack}, true);
         m_messages.clear();
         TfrmPalette dialog(image(), TPaletteMode::GlobalPalette, 0);
@@ -141,7 +142,7 @@ TEST_F(PaletteTest, AnEntryGoesOnlyWhenNoPixelOfTheGlobalMapReachesIt)
     };
     for (const Case c : {Case{1, false}, Case{3, false}, Case{4, true}, Case{7, true}}) {
         SCOPED_TRACE(c.entry);
-        workingImage(1);
+        image().clear();
         buildImage(colors);
         m_messages.clear();
         TfrmPalette dialog(image(), TPaletteMode::GlobalPalette, 0);
