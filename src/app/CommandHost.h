@@ -92,7 +92,8 @@ struct TOptionsChoice
 };
 
 // The dialogs of other units the commands open. Every default answers Cancel, so a dialog that
-// is not there yet leaves the animation and the history alone.
+// is not there yet leaves the animation and the history alone; the program's own are installed
+// by DialogWiring.
 class ICommandDialogs
 {
 public:

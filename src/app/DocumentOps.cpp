@@ -6,6 +6,7 @@
 // through files: the document left writes its working copy when it changed since the copy was
 // last written, the document entered is read back from its working copy or its file.
 #include "app/Childwin.h"
+#include "app/DialogWiring.h"
 #include "app/DocumentTabs.h"
 #include "app/FramePanels.h"
 #include "app/Main.h"
@@ -95,7 +96,8 @@ private:
 void TfrmMain::connectDocumentCommands()
 {
     m_routinesHost = std::make_unique<TRoutinesHostAdapter>(*this);
-    m_routinesHostScope = std::make_unique<TScopedRoutinesHost>(m_routinesHost.get(), routinesPrompts());
+    m_routinesPrompts = makeRoutinesPrompts(*this);
+    m_routinesHostScope = std::make_unique<TScopedRoutinesHost>(m_routinesHost.get(), m_routinesPrompts.get());
 
     m_noDocumentTimer = new QTimer(this);
     m_noDocumentTimer->setSingleShot(true);

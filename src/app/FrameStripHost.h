@@ -64,8 +64,8 @@ public:
     // frame's picture there ("Add Frame").
     virtual void insertViewPictureAt(int column) { (void)column; }
 
-    // The palette dialog for frame 0 with the colour preselected. Until the dialog exists the
-    // answer is Cancel.
+    // The palette dialog for frame 0 with the colour preselected (the main window opens the real
+    // one; this default answers Cancel).
     virtual TPaletteChoice choosePaletteColor(int frameIndex, int colorIndex, TColor color)
     {
         (void)frameIndex;

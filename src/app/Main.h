@@ -83,7 +83,7 @@ public:
     TFrameStripController* stripController() const { return m_stripController; }
     // The main command set's view of this window.
     ICommandHost& commandHost() { return *m_commandHost; }
-    // The dialogs of other units the commands open; every answer is Cancel until they exist.
+    // The dialogs of other units the commands open (the program's own unless a test installs others).
     ICommandDialogs& commandDialogs() { return *m_commandDialogs; }
     void setCommandDialogs(std::unique_ptr<ICommandDialogs> dialogs);
     // The inspector as the strip fills it and as its window; null while it does not exist.
@@ -267,6 +267,7 @@ private:
     bool m_syncingTabs = false;
     QString m_saveDialogFolder;
     QTimer* m_noDocumentTimer = nullptr;
+    std::unique_ptr<IRoutinesPrompts> m_routinesPrompts;
     std::unique_ptr<IRoutinesHost> m_routinesHost;
     std::unique_ptr<TScopedRoutinesHost> m_routinesHostScope;
 };

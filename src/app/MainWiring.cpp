@@ -5,6 +5,7 @@
 #include "app/AnimationCommands.h"
 #include "app/Childwin.h"
 #include "app/CommandHost.h"
+#include "app/DialogWiring.h"
 #include "app/EditCommands.h"
 #include "app/FileCommands.h"
 #include "app/FrameCommands.h"
@@ -68,6 +69,10 @@ public:
         TBitmap picture;
         picture.assign(doc->previewBitmap());
         addPictureAsFrame(picture, column, QStringLiteral("Add Frame"));
+    }
+    TPaletteChoice choosePaletteColor(int frameIndex, int colorIndex, TColor color) override
+    {
+        return chooseAnimationTransparentColor(frameIndex, colorIndex, color);
     }
 
 private:
@@ -148,7 +153,7 @@ TfrmFloat* TfrmMain::inspectorWindow() const
 
 void TfrmMain::setCommandDialogs(std::unique_ptr<ICommandDialogs> dialogs)
 {
-    m_commandDialogs = dialogs ? std::move(dialogs) : std::make_unique<ICommandDialogs>();
+    m_commandDialogs = dialogs ? std::move(dialogs) : makeProgramDialogs(*this);
 }
 
 TProgressEvent TfrmMain::progressHandler()
@@ -175,7 +180,7 @@ void TfrmMain::connectCommands()
 {
     m_commandHost = std::make_unique<TCommandHostAdapter>(*this);
     if (!m_commandDialogs)
-        m_commandDialogs = std::make_unique<ICommandDialogs>();
+        m_commandDialogs = makeProgramDialogs(*this);
     workingImage()->onProgress = progressHandler();
 
     ICommandHost& host = *m_commandHost;

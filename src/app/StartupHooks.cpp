@@ -42,6 +42,7 @@ TStartupHooks defaultStartupHooks()
     hooks.showWelcomeDialog = [](TfrmMain&) {
     };
     hooks.applyPaletteSettings = [](TfrmMain&, const TStartupState&) {
+        applyPaletteSettings(*workingImage());
     };
     hooks.quitHelp = [] {
     };
