@@ -12,6 +12,7 @@
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
 #include "app/Main.h"
+#include "app/WizardWiring.h"
 #include "editing/Routines.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"
@@ -147,7 +148,7 @@ TfrmFloat* TfrmMain::inspectorWindow() const
 
 void TfrmMain::setCommandDialogs(std::unique_ptr<ICommandDialogs> dialogs)
 {
-    m_commandDialogs = dialogs ? std::move(dialogs) : std::make_unique<ICommandDialogs>();
+    m_commandDialogs = dialogs ? std::move(dialogs) : makeWizardDialogs(*this);
 }
 
 TProgressEvent TfrmMain::progressHandler()
@@ -174,7 +175,7 @@ void TfrmMain::connectCommands()
 {
     m_commandHost = std::make_unique<TCommandHostAdapter>(*this);
     if (!m_commandDialogs)
-        m_commandDialogs = std::make_unique<ICommandDialogs>();
+        m_commandDialogs = makeWizardDialogs(*this);
     workingImage()->onProgress = progressHandler();
 
     ICommandHost& host = *m_commandHost;
