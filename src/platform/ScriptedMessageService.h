@@ -25,7 +25,7 @@ struct TRecordedDialog
     QString text; // message text, prompt, dialog title or caption
     TMsgType type = TMsgType::Information;
     TMsgButtons buttons = TMsgButtons::Ok;
-    TFileDialogRequest request; // file dialogs only
+    TFileDialogRequest request;       // file dialogs only
     bool extraButtonDisabled = false; // file dialogs: the extra button ended disabled
 };
 

@@ -78,7 +78,8 @@ QImage composeCanvas(const QImage& picture, const QSize& size, TPlacement placem
         } else {
             // Halving rounds toward zero; a negative position cuts the picture.
             painter.drawImage(
-                QPoint((size.width() - picture.width()) / 2, (size.height() - picture.height()) / 2), picture);
+                QPoint((size.width() - picture.width()) / 2, (size.height() - picture.height()) / 2),
+                picture);
         }
         break;
     case TPlacement::TopLeft:

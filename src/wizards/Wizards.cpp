@@ -68,7 +68,8 @@ public:
         : QObject(edit), m_edit(edit), m_low(low), m_high(high), m_remembered(initial)
     {
         edit->setMaxLength(maxLength);
-        edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
         edit->setText(QString::number(initial));
         edit->installEventFilter(this);
     }
@@ -140,7 +141,8 @@ TTips loadTipsFile(const QString& folder)
     }
     if (tips.lines.isEmpty())
         tips.missingText =
-            QStringLiteral("Could not load tips file! Please make sure Tips.txt is in the application folder of ") +
+            QStringLiteral(
+                "Could not load tips file! Please make sure Tips.txt is in the application folder of ") +
             QDir::toNativeSeparators(folder) + QStringLiteral(".");
     return tips;
 }
@@ -148,9 +150,15 @@ TTips loadTipsFile(const QString& folder)
 QString TfrmWizards::pageHeading(int page)
 {
     static const char* const headings[9] = {
-        "Animation Dimensions", "Frame Position and Size", "Animation Loop and Frame Delay",
-        "Frame Images",         "Finish Wizard",           "Animation Output ",
-        "Palettes",             "Frames",                  "Finish Wizard",
+        "Animation Dimensions",
+        "Frame Position and Size",
+        "Animation Loop and Frame Delay",
+        "Frame Images",
+        "Finish Wizard",
+        "Animation Output ",
+        "Palettes",
+        "Frames",
+        "Finish Wizard",
     };
     return page >= 0 && page < 9 ? QString::fromLatin1(headings[page]) : QString();
 }
@@ -270,7 +278,8 @@ QWidget* TfrmWizards::buildAnimationPage(int page)
     case 0: {
         layout->addWidget(textLabel(
             QStringLiteral("How would you like the dimensions of new animation to be determined?"), panel));
-        optFirstImageSize = new QRadioButton(QStringLiteral("&Use the size of the first image in the animation"), panel);
+        optFirstImageSize =
+            new QRadioButton(QStringLiteral("&Use the size of the first image in the animation"), panel);
         optCustomSize = new QRadioButton(QStringLiteral("&Custom size:"), panel);
         optFirstImageSize->setChecked(true);
         layout->addWidget(optFirstImageSize);
@@ -307,9 +316,10 @@ QWidget* TfrmWizards::buildAnimationPage(int page)
     }
     case 1: {
         layout->addWidget(textLabel(
-            QStringLiteral("New images having different dimensions than that of the animation will need to be "
-                           "positioned within the frame boundaries. Where should the animation wizard place the "
-                           "image?"),
+            QStringLiteral(
+                "New images having different dimensions than that of the animation will need to be "
+                "positioned within the frame boundaries. Where should the animation wizard place the "
+                "image?"),
             panel));
         optTopLeft = new QRadioButton(QStringLiteral("&Top left corner of the frame"), panel);
         optCenter = new QRadioButton(QStringLiteral("&Center in the frame"), panel);
@@ -347,7 +357,8 @@ QWidget* TfrmWizards::buildAnimationPage(int page)
         });
         layout->addSpacing(12);
         auto* delayLabel = textLabel(
-            QStringLiteral("How long would you like each frame to be &displayed (in 1/100th of a second)?"), panel);
+            QStringLiteral("How long would you like each frame to be &displayed (in 1/100th of a second)?"),
+            panel);
         delayLabel->setTextFormat(Qt::AutoText); // the access key must show
         layout->addWidget(delayLabel);
         txtDelay = new QLineEdit(panel);
@@ -358,8 +369,8 @@ QWidget* TfrmWizards::buildAnimationPage(int page)
         break;
     }
     case 3: {
-        auto* label =
-            new QLabel(QStringLiteral("&Select the images you would like to include in the animation."), panel);
+        auto* label = new QLabel(
+            QStringLiteral("&Select the images you would like to include in the animation."), panel);
         label->setWordWrap(true);
         layout->addWidget(label);
         auto* row = new QHBoxLayout;
@@ -411,11 +422,14 @@ QWidget* TfrmWizards::buildOptimizationPage(int page)
     auto* layout = new QVBoxLayout(panel);
     switch (page) {
     case 5:
-        layout->addWidget(textLabel(QStringLiteral("Welcome to the optimization wizard! How would you like to the "
-                                                   "optimization wizard to finish?"),
-                                    panel));
-        optReplace = new QRadioButton(QStringLiteral("&Replace current animation with optimized version"), panel);
-        optCreateNew = new QRadioButton(QStringLiteral("&Create a new animation from optimized version"), panel);
+        layout->addWidget(
+            textLabel(QStringLiteral("Welcome to the optimization wizard! How would you like to the "
+                                     "optimization wizard to finish?"),
+                      panel));
+        optReplace =
+            new QRadioButton(QStringLiteral("&Replace current animation with optimized version"), panel);
+        optCreateNew =
+            new QRadioButton(QStringLiteral("&Create a new animation from optimized version"), panel);
         optCreateNew->setChecked(true);
         layout->addWidget(optReplace);
         layout->addWidget(optCreateNew);
@@ -423,8 +437,10 @@ QWidget* TfrmWizards::buildOptimizationPage(int page)
     case 6:
         layout->addWidget(
             textLabel(QStringLiteral("What would you like to do with the animation color palettes?"), panel));
-        chkOptimizePalettes = new QCheckBox(QStringLiteral("&Optimze all palettes (global and local)"), panel);
-        chkRemoveLocal = new QCheckBox(QStringLiteral("&Remove local palettes (optimizes to global palette)"), panel);
+        chkOptimizePalettes =
+            new QCheckBox(QStringLiteral("&Optimze all palettes (global and local)"), panel);
+        chkRemoveLocal =
+            new QCheckBox(QStringLiteral("&Remove local palettes (optimizes to global palette)"), panel);
         chkSortPalettes = new QCheckBox(QStringLiteral("&Sort palettes and remove unused entries"), panel);
         chkOptimizePalettes->setChecked(true);
         chkSortPalettes->setChecked(true);
@@ -435,17 +451,19 @@ QWidget* TfrmWizards::buildOptimizationPage(int page)
         layout->addWidget(textLabel(QStringLiteral("How should the frames be optimized?"), panel));
         chkTrim = new QCheckBox(QStringLiteral("&Trim frames to smallest rectangle needed"), panel);
         chkDuplicates = new QCheckBox(QStringLiteral("Remove &duplicate pixels with transparency"), panel);
-        chkNonVisible = new QCheckBox(QStringLiteral("&Remove all non-visible elements (eg. comments)"), panel);
+        chkNonVisible =
+            new QCheckBox(QStringLiteral("&Remove all non-visible elements (eg. comments)"), panel);
         chkTrim->setChecked(true);
         chkDuplicates->setChecked(true);
         for (QCheckBox* box : {chkTrim, chkDuplicates, chkNonVisible})
             layout->addWidget(box);
         break;
     case 8: {
-        layout->addWidget(textLabel(QStringLiteral("Wow! Here are the optimized animation results. If you are "
-                                                   "satisfied with the results, select the finish button to "
-                                                   "continue."),
-                                    panel));
+        layout->addWidget(
+            textLabel(QStringLiteral("Wow! Here are the optimized animation results. If you are "
+                                     "satisfied with the results, select the finish button to "
+                                     "continue."),
+                      panel));
         auto* grid = new QGridLayout;
         lblCurrentSize = new QLabel(panel);
         lblOptimizedSize = new QLabel(panel);
@@ -556,6 +574,7 @@ QWidget* TfrmWizards::buildRecentPage()
     lstRecent = new QListWidget(panel);
     lstRecent->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     label->setBuddy(lstRecent);
+    lstRecent->setMaximumHeight(90); // the preview below gets the room
     layout->addWidget(lstRecent);
     auto* box = new QScrollArea(panel);
     box->setObjectName(QStringLiteral("sbPreview"));
@@ -676,7 +695,8 @@ void TfrmWizards::back()
 
 void TfrmWizards::help()
 {
-    const QString page = QDir(programFolderOr(m_setup.programFolder)).filePath(QStringLiteral("help/index.html"));
+    const QString page =
+        QDir(programFolderOr(m_setup.programFolder)).filePath(QStringLiteral("help/index.html"));
     QUrl url = QUrl::fromLocalFile(page);
     url.setFragment(QStringLiteral("context-%1").arg(300 + int(m_mode)));
     openDocumentOrLink(url.toString());

@@ -37,7 +37,10 @@ protected:
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
     }
-    QString png(const QString& name, const QImage& picture) { return writePng(m_files.path(), name, picture); }
+    QString png(const QString& name, const QImage& picture)
+    {
+        return writePng(m_files.path(), name, picture);
+    }
 
     // Goes through the five pages as a user would and finishes.
     TWizardResult build(const QStringList& files, const TAnswers& answers)
@@ -212,7 +215,8 @@ TEST_F(AnimationWizardTest, TransparencyTakesTheCornerColourOfFrameZero)
         ASSERT_NE(gce, nullptr);
         EXPECT_TRUE(gce->transparent());
         EXPECT_EQ(gce->disposal(), 2);
-        EXPECT_EQ(colorToRgb(frame.activeColorMap().color(gce->transparentColorIndex())), corner) << "frame " << i;
+        EXPECT_EQ(colorToRgb(frame.activeColorMap().color(gce->transparentColorIndex())), corner)
+            << "frame " << i;
     }
     EXPECT_EQ(colorToRgb(image.header().backgroundColor()), corner);
 }
@@ -272,9 +276,10 @@ TEST_F(AnimationWizardTest, NumberFieldsRestoreValuesOutsideTheirRange)
         const char* kept;
     };
     const Row rows[] = {
-        {"height", "000", "100"}, {"width", "501", "100"},    {"width", "500", "500"},  {"height", "1", "1"},
-        {"delay", "0", "100"},    {"delay", "99999", "100"}, {"delay", "32767", "32767"}, {"times", "40000", "1"},
-        {"times", "0", "1"},      {"times", "7", "7"},       {"delay", "", "32767"},
+        {"height", "000", "100"},    {"width", "501", "100"}, {"width", "500", "500"},
+        {"height", "1", "1"},        {"delay", "0", "100"},   {"delay", "99999", "100"},
+        {"delay", "32767", "32767"}, {"times", "40000", "1"}, {"times", "0", "1"},
+        {"times", "7", "7"},         {"delay", "", "32767"},
     };
     TWizardSetup setup;
     setup.mode = TWizardMode::Animation;

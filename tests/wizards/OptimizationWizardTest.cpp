@@ -112,17 +112,20 @@ TEST_F(OptimizationWizardTest, FinishOptionsDependOnWhereTheWizardWasOpened)
         bool replaceVisible, newVisible;
         bool replaceChecked;
     };
-    for (const Row& row : {Row{TOptimizeOffer::Both, true, true, false}, Row{TOptimizeOffer::ReplaceOnly, true, false, true},
-                           Row{TOptimizeOffer::NewOnly, false, true, false}}) {
-        const TWizardResult result = runScripted(m_messages, setupFor(image, row.offer), [&](TfrmWizards& wizard) {
-            EXPECT_EQ(wizard.optReplace->isVisible(), row.replaceVisible);
-            EXPECT_EQ(wizard.optCreateNew->isVisible(), row.newVisible);
-            EXPECT_EQ(wizard.optReplace->isChecked(), row.replaceChecked);
-            for (int i = 0; i < 4; ++i)
-                press(wizard.btnNext);
-        });
+    for (const Row& row :
+         {Row{TOptimizeOffer::Both, true, true, false}, Row{TOptimizeOffer::ReplaceOnly, true, false, true},
+          Row{TOptimizeOffer::NewOnly, false, true, false}}) {
+        const TWizardResult result =
+            runScripted(m_messages, setupFor(image, row.offer), [&](TfrmWizards& wizard) {
+                EXPECT_EQ(wizard.optReplace->isVisible(), row.replaceVisible);
+                EXPECT_EQ(wizard.optCreateNew->isVisible(), row.newVisible);
+                EXPECT_EQ(wizard.optReplace->isChecked(), row.replaceChecked);
+                for (int i = 0; i < 4; ++i)
+                    press(wizard.btnNext);
+            });
         EXPECT_EQ(result.modalResult, mrOk);
-        EXPECT_EQ(result.finish, row.replaceChecked ? TOptimizeFinish::Replace : TOptimizeFinish::NewDocument);
+        EXPECT_EQ(result.finish,
+                  row.replaceChecked ? TOptimizeFinish::Replace : TOptimizeFinish::NewDocument);
     }
 }
 
@@ -151,8 +154,10 @@ TEST_F(OptimizationWizardTest, DownloadEstimateFollowsTheSpeedList)
     runScripted(m_messages, setupFor(image), [](TfrmWizards& wizard) {
         toResults(wizard, {true, false, true, true, true, false});
         EXPECT_EQ(wizard.cbSpeed->currentText(), "56.6");
-        const std::pair<int, const char*> expected[] = {
-            {0, "2.00000 secs with a"}, {1, "1.01767 secs with a"}, {2, "0.45000 secs with a"}, {3, "0.05760 secs with a"}};
+        const std::pair<int, const char*> expected[] = {{0, "2.00000 secs with a"},
+                                                        {1, "1.01767 secs with a"},
+                                                        {2, "0.45000 secs with a"},
+                                                        {3, "0.05760 secs with a"}};
         for (const auto& [entry, text] : expected) {
             wizard.cbSpeed->setCurrentIndex(entry);
             EXPECT_EQ(wizard.lblDownload->text(), text) << wizard.cbSpeed->currentText().toStdString();
@@ -241,13 +246,15 @@ TEST_F(OptimizationWizardTest, TheOptimisedCopyShowsExactlyWhatTheOriginalShows)
     }
     animations.push_back(std::make_unique<TGIFImage>());
     makeRichAnimation(*animations.back());
-    for (const char* name : {"dispose_bgnd_transparency.gif", "pbar-ani-invalid-XMP.gif", "gen-sprites-im.gif"}) {
+    for (const char* name :
+         {"dispose_bgnd_transparency.gif", "pbar-ani-invalid-XMP.gif", "gen-sprites-im.gif"}) {
         animations.push_back(std::make_unique<TGIFImage>());
-        ASSERT_TRUE(loadGIFFile(*animations.back(), QStringLiteral(REELWRIGHT_TESTDATA_DIR "/gif/real/") + name));
+        ASSERT_TRUE(
+            loadGIFFile(*animations.back(), QStringLiteral(REELWRIGHT_TESTDATA_DIR "/gif/real/") + name));
         normalizeForWriting(*animations.back(), TNormalizeMode::WorkingCopy);
     }
     const TBoxes combinations[] = {
-        {true, true, true, true, true, true},   {true, false, true, true, true, false},
+        {true, true, true, true, true, true},      {true, false, true, true, true, false},
         {false, true, false, false, false, false}, {false, false, false, true, false, false},
         {false, false, false, false, true, false}, {false, false, true, false, false, true},
     };
@@ -255,9 +262,9 @@ TEST_F(OptimizationWizardTest, TheOptimisedCopyShowsExactlyWhatTheOriginalShows)
         TGIFImage& image = *animations[a];
         const std::vector<TShown> before = shownByImageMagick(gifBytes(image));
         for (const TBoxes& boxes : combinations) {
-            SCOPED_TRACE(testing::Message() << "animation " << a << " boxes " << boxes.optimizePalettes
-                                            << boxes.removeLocal << boxes.sortPalettes << boxes.trim
-                                            << boxes.duplicates << boxes.nonVisible);
+            SCOPED_TRACE(testing::Message()
+                         << "animation " << a << " boxes " << boxes.optimizePalettes << boxes.removeLocal
+                         << boxes.sortPalettes << boxes.trim << boxes.duplicates << boxes.nonVisible);
             const TWizardResult result = runScripted(m_messages, setupFor(image), [&](TfrmWizards& wizard) {
                 toResults(wizard, boxes);
                 press(wizard.btnNext);
@@ -315,7 +322,8 @@ TEST_F(OptimizationWizardTest, ARepeatedFrameGivesItsTimeToTheFrameBefore)
     image.header().setHeight(4);
     for (TColor c : {rgbColor(0, 0, 0), rgbColor(255, 0, 0), rgbColor(0, 255, 0)})
         image.globalColorMap().add(c);
-    const std::vector<uint8_t> pixels = {0, 1, 2, 0, 1, 2, 2, 1, 0, 2, 1, 0, 0, 0, 1, 1, 2, 2, 1, 1, 1, 2, 2, 2};
+    const std::vector<uint8_t> pixels = {0, 1, 2, 0, 1, 2, 2, 1, 0, 2, 1, 0,
+                                         0, 0, 1, 1, 2, 2, 1, 1, 1, 2, 2, 2};
     for (int delay : {20, 30, 40}) {
         auto* frame = new TGIFSubImage(&image);
         image.images().add(frame);
@@ -327,7 +335,7 @@ TEST_F(OptimizationWizardTest, ARepeatedFrameGivesItsTimeToTheFrameBefore)
         gce->setDisposal(1);
     }
     addLoopExtension(image, *image.images().subImage(0), 0);
-    const TWizardResult result = runScripted(m_messages, {TWizardMode::Optimization, &image}, [](TfrmWizards& wizard) {
+    const TWizardResult result = runScripted(m_messages, setupFor(image), [](TfrmWizards& wizard) {
         toResults(wizard, {true, false, true, true, true, true});
         press(wizard.btnNext);
     });

@@ -107,7 +107,8 @@ TEST_F(WelcomeTipsTest, WelcomePageShowsItsButtonsAndWritesTheSettingOnlyInItsOw
 TEST_F(WelcomeTipsTest, OpenAndRecentChoices)
 {
     TWizardSetup welcome = setup(TWizardMode::Welcome);
-    const TWizardResult open = runScripted(m_messages, welcome, [](TfrmWizards& wizard) { press(wizard.btnOpen); });
+    const TWizardResult open =
+        runScripted(m_messages, welcome, [](TfrmWizards& wizard) { press(wizard.btnOpen); });
     EXPECT_EQ(open.modalResult, mrOk);
     EXPECT_EQ(open.welcomeChoice, 1);
 

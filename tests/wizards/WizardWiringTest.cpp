@@ -37,7 +37,10 @@ protected:
     }
     TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
     void trigger(const char* name) { main().action(QString::fromLatin1(name))->trigger(); }
-    QString png(const QString& name, int seed) { return writePng(m_files.path(), name, blockPicture(48, 32, seed)); }
+    QString png(const QString& name, int seed)
+    {
+        return writePng(m_files.path(), name, blockPicture(48, 32, seed));
+    }
     QByteArray fileBytes(const QString& path)
     {
         QFile file(path);
@@ -96,7 +99,8 @@ TEST_F(WizardWiringTest, NewBuildsADocumentThatPeersReadWithFramesDelaysAndLoops
         const char* gifsicleLoop;
         const char* iterations; // ImageMagick counts plays: a stored count n plays n + 1 times
     };
-    for (const Row& row : {Row{0, "loop forever", "Iterations: 0"}, Row{3, "loop count 2", "Iterations: 3"}}) {
+    for (const Row& row :
+         {Row{0, "loop forever", "Iterations: 0"}, Row{3, "loop count 2", "Iterations: 3"}}) {
         SCOPED_TRACE(row.playTimes);
         stopProgram();
         workingImage(1);
@@ -123,12 +127,13 @@ TEST_F(WizardWiringTest, NewBuildsADocumentThatPeersReadWithFramesDelaysAndLoops
 
         const QString verbose = runTool(QStringLiteral("identify"), {QStringLiteral("-verbose"), out});
         ASSERT_FALSE(verbose.isEmpty()) << "identify did not run";
-        EXPECT_EQ(verbose.count(QRegularExpression(QStringLiteral("^Image:"),
-                                                   QRegularExpression::MultilineOption)),
-                  3);
+        EXPECT_EQ(
+            verbose.count(QRegularExpression(QStringLiteral("^Image:"), QRegularExpression::MultilineOption)),
+            3);
         EXPECT_EQ(verbose.count(QStringLiteral("Delay: 100x100")), 3);
         EXPECT_TRUE(verbose.contains(QString::fromLatin1(row.iterations))) << verbose.toStdString();
-        const QString frames = runTool(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%w %h\n"), out});
+        const QString frames =
+            runTool(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%w %h\n"), out});
         EXPECT_EQ(frames, QStringLiteral("48 32\n48 32\n48 32\n"));
     }
 }
@@ -170,7 +175,8 @@ TEST_F(WizardWiringTest, NewDocumentFinishLeavesTheFirstDocumentAlone)
     ASSERT_TRUE(main().openDocument(path));
     TMDIChild* first = main().activeDocument();
     const std::vector<TShown> shown = shownByImageMagick(onDisk);
-    scriptOptimization(std::nullopt, [](TfrmWizards& wizard) { EXPECT_TRUE(wizard.optCreateNew->isChecked()); });
+    scriptOptimization(std::nullopt,
+                       [](TfrmWizards& wizard) { EXPECT_TRUE(wizard.optCreateNew->isChecked()); });
     trigger("AnimationOptimize");
     ASSERT_EQ(main().documentCount(), 2);
     TMDIChild* second = main().activeDocument();

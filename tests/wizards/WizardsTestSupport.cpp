@@ -93,13 +93,17 @@ void makeRichAnimation(TGIFImage& image)
 void makeRandomAnimation(TGIFImage& image, unsigned seed)
 {
     std::mt19937 random(seed);
-    auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
     image.clear();
     const int w = pick(8, 40);
     const int h = pick(8, 40);
     image.header().setWidth(w);
     image.header().setHeight(h);
-    auto color = [&] { return rgbColor(uint8_t(pick(0, 3) * 85), uint8_t(pick(0, 1) * 255), uint8_t(pick(0, 2) * 127)); };
+    auto color = [&] {
+        return rgbColor(uint8_t(pick(0, 3) * 85), uint8_t(pick(0, 1) * 255), uint8_t(pick(0, 2) * 127));
+    };
     const int globals = pick(2, 12);
     for (int i = 0; i < globals; ++i)
         image.globalColorMap().add(color());
