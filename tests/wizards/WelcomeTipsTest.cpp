@@ -153,3 +153,23 @@ TEST_F(WelcomeTipsTest, SidePictureComesFromTheResourceLibrary)
     TResourceLibrary::setDefaultFolder({});
     EXPECT_TRUE(m_messages.texts().contains("Could not load Spoolkit.rcc library file."));
 }
+
+TEST_F(WelcomeTipsTest, HelpOpensTheContextOfTheMode)
+{
+    QStringList opened;
+    setUrlOpener([&opened](const QString& text) {
+        opened.append(text);
+        return true;
+    });
+    for (TWizardMode mode : {TWizardMode::Welcome, TWizardMode::Animation, TWizardMode::Optimization})
+        runScripted(m_messages, setup(mode), [](TfrmWizards& wizard) {
+            press(wizard.btnHelp);
+            wizard.reject();
+        });
+    setUrlOpener({});
+    ASSERT_EQ(opened.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(opened[i].endsWith(QStringLiteral("help/index.html#context-%1").arg(300 + i)))
+            << opened[i].toStdString();
+    }
+}

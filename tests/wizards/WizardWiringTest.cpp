@@ -229,40 +229,62 @@ TEST_F(WizardWiringTest, SaveAsOptimizeSavesTheOptimisedNewDocument)
     EXPECT_EQ(shownByImageMagick(fileBytes(out)), shownByImageMagick(onDisk));
 }
 
+// Sound behaviour: after "Optimi&ze" the save goes on with the document the wizard worked on;
+// selecting the last tab (another document) would save that one's animation under this name.
 TEST_F(WizardWiringTest, SaveOptimizeReplacesBeforeWriting)
 {
-    // An untitled copy of a rich animation (the wizard with every box cleared), so that Save asks
-    // for a name.
-    ASSERT_TRUE(main().openDocument(richFile(QStringLiteral("rich.gif"))));
-    pushWizardScript(m_messages, [](TfrmWizards& wizard) {
-        press(wizard.btnNext);
-        for (QCheckBox* box : {wizard.chkOptimizePalettes, wizard.chkRemoveLocal, wizard.chkSortPalettes})
-            box->setChecked(false);
-        press(wizard.btnNext);
-        for (QCheckBox* box : {wizard.chkTrim, wizard.chkDuplicates, wizard.chkNonVisible})
-            box->setChecked(false);
-        press(wizard.btnNext);
-        press(wizard.btnNext);
-    });
-    trigger("AnimationOptimize");
-    ASSERT_EQ(main().documentCount(), 2);
-    ASSERT_TRUE(main().activeDocument()->isUntitled());
-    const QByteArray copy = gifBytes(*workingImage());
+    for (const bool anotherAfterIt : {false, true}) {
+        SCOPED_TRACE(anotherAfterIt);
+        stopProgram();
+        workingImage(1);
+        m_messages.clear();
+        // An untitled copy of a rich animation (the wizard with every box cleared), so that Save
+        // asks for a name.
+        ASSERT_TRUE(main().openDocument(richFile(QStringLiteral("rich.gif"))));
+        pushWizardScript(m_messages, [](TfrmWizards& wizard) {
+            press(wizard.btnNext);
+            for (QCheckBox* box : {wizard.chkOptimizePalettes, wizard.chkRemoveLocal, wizard.chkSortPalettes})
+                box->setChecked(false);
+            press(wizard.btnNext);
+            for (QCheckBox* box : {wizard.chkTrim, wizard.chkDuplicates, wizard.chkNonVisible})
+                box->setChecked(false);
+            press(wizard.btnNext);
+            press(wizard.btnNext);
+        });
+        trigger("AnimationOptimize");
+        ASSERT_EQ(main().documentCount(), 2);
+        TMDIChild* untitled = main().activeDocument();
+        ASSERT_TRUE(untitled->isUntitled());
+        const QByteArray copy = gifBytes(*workingImage());
+        const QString other = m_files.filePath(QStringLiteral("other.gif"));
+        if (anotherAfterIt) {
+            scriptNewAnimation({png("x.png", 5)});
+            trigger("FileNew");
+            m_messages.pushFiles({other});
+            trigger("FileSaveAs");
+            ASSERT_TRUE(QFileInfo::exists(other));
+            main().makeActive(untitled);
+        }
+        const QByteArray otherBefore = fileBytes(other);
 
-    m_messages.pushExtraButtonPresses(1);
-    scriptOptimization(std::nullopt, [](TfrmWizards& wizard) {
-        EXPECT_FALSE(wizard.optCreateNew->isVisible());
-        EXPECT_TRUE(wizard.optReplace->isChecked());
-    });
-    const QString out = m_files.filePath(QStringLiteral("saved.gif"));
-    m_messages.pushFiles({out});
-    trigger("FileSave");
-    EXPECT_EQ(main().documentCount(), 2);
-    EXPECT_EQ(QFileInfo(main().activeDocument()->fileName()).fileName(), "saved.gif");
-    const QByteArray saved = fileBytes(out);
-    ASSERT_FALSE(saved.isEmpty());
-    EXPECT_LT(saved.size(), copy.size()) << "the optimised animation was written";
-    EXPECT_EQ(shownByImageMagick(saved), shownByImageMagick(copy));
+        m_messages.pushExtraButtonPresses(1);
+        scriptOptimization(std::nullopt, [](TfrmWizards& wizard) {
+            EXPECT_FALSE(wizard.optCreateNew->isVisible());
+            EXPECT_TRUE(wizard.optReplace->isChecked());
+        });
+        const QString out = m_files.filePath(QStringLiteral("saved.gif"));
+        m_messages.pushFiles({out});
+        trigger("FileSave");
+        EXPECT_EQ(main().activeDocument(), untitled);
+        EXPECT_EQ(QFileInfo(untitled->fileName()).fileName(), "saved.gif");
+        const QByteArray saved = fileBytes(out);
+        ASSERT_FALSE(saved.isEmpty());
+        EXPECT_LT(saved.size(), copy.size()) << "the optimised animation was written";
+        EXPECT_EQ(shownByImageMagick(saved), shownByImageMagick(copy));
+        EXPECT_EQ(fileBytes(other), otherBefore);
+        QFile::remove(out);
+        QFile::remove(other);
+    }
 }
 
 TEST_F(WizardWiringTest, WelcomePageAtStartUpLeadsToANewAnimation)
