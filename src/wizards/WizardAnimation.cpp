@@ -90,7 +90,7 @@ QImage composeCanvas(const QImage& picture, const QSize& size, TPlacement placem
     return canvas;
 }
 
-std::unique_ptr<TGIFImage> buildAnimation(const TAnimationPlan& plan)
+std::unique_ptr<TGIFImage> buildAnimation(const TAnimationPlan& plan, const TBuildProgress& progress)
 {
     auto image = std::make_unique<TGIFImage>();
     // 1.
@@ -99,7 +99,10 @@ std::unique_ptr<TGIFImage> buildAnimation(const TAnimationPlan& plan)
     bool first = true;
     QSize size = plan.customSize;
     TColor fill = 0;
+    int done = 0;
     for (const QString& path : plan.files) {
+        if (progress)
+            progress(done++, int(plan.files.size()));
         QImage canvas;
         {
             // One picture in memory at a time: the loaded one lives only until it is placed.

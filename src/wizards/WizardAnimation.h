@@ -7,6 +7,7 @@
 #include <QSize>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class TBitmap;
@@ -36,6 +37,9 @@ TColor fillColorOf(const TBitmap& picture);
 // The picture placed on a canvas of the animation's size filled with fill.
 QImage composeCanvas(const QImage& picture, const QSize& size, TPlacement placement, TColor fill);
 
+// Told after each listed picture: how many are done of how many.
+using TBuildProgress = std::function<void(int done, int total)>;
+
 // Builds the animation: pictures that fail to load are skipped (the loader has said why); when
 // none loads the result is empty.
-std::unique_ptr<TGIFImage> buildAnimation(const TAnimationPlan& plan);
+std::unique_ptr<TGIFImage> buildAnimation(const TAnimationPlan& plan, const TBuildProgress& progress = {});

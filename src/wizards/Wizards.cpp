@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -410,6 +411,9 @@ QWidget* TfrmWizards::buildAnimationPage(int page)
                            "animation. All you have to do is selected the Finish button. It will take a few "
                            "moments for the animation wizard to build the animated gif image."),
             panel));
+        pbBuild = new QProgressBar(panel);
+        pbBuild->hide();
+        layout->addWidget(pbBuild);
         break;
     }
     layout->addStretch(1);
@@ -756,7 +760,18 @@ void TfrmWizards::finishAnimation()
     plan.delay = m_delayField->value();
     {
         TWaitCursor wait;
-        m_result = buildAnimation(plan);
+        // The pictures load one by one; the bar shows how far, and the buttons wait meanwhile.
+        for (QPushButton* button : {btnBack, btnNext, btnCancel, btnHelp})
+            button->setEnabled(false);
+        pbBuild->setRange(0, int(plan.files.size()));
+        pbBuild->show();
+        m_result = buildAnimation(plan, [this](int done, int) {
+            pbBuild->setValue(done);
+            pbBuild->repaint();
+        });
+        pbBuild->hide();
+        for (QPushButton* button : {btnBack, btnNext, btnCancel, btnHelp})
+            button->setEnabled(true);
     }
     accept();
 }

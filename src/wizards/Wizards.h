@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
@@ -134,6 +135,7 @@ public:
     QPushButton* btnRemoveImage = nullptr;
     QPushButton* btnMoveUp = nullptr;
     QPushButton* btnMoveDown = nullptr;
+    QProgressBar* pbBuild = nullptr; // shown while Finish builds the animation
     // Optimization wizard.
     QRadioButton* optReplace = nullptr;
     QRadioButton* optCreateNew = nullptr;
