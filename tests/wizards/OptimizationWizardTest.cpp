@@ -341,6 +341,8 @@ TEST_F(OptimizationWizardTest, ARepeatedFrameGivesItsTimeToTheFrameBefore)
     });
     ASSERT_TRUE(result.image);
     ASSERT_EQ(result.image->images().count(), 1);
-    EXPECT_EQ(result.image->images().subImage(0)->graphicControlExtension()->delay(), 90);
+    TGIFGraphicControlExtension* gce = result.image->images().subImage(0)->graphicControlExtension();
+    ASSERT_NE(gce, nullptr);
+    EXPECT_EQ(gce->delay(), 90);
     EXPECT_EQ(getUserLoopCount(*result.image), 0);
 }
