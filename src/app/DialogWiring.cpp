@@ -2,6 +2,7 @@
 // commands and the image routines. Thin: each answer is built from the form's results; the
 // callers (AnimationCommands, FrameCommands, FramePanels, the routines) record and apply.
 #include "app/DialogWiring.h"
+#include "app/WizardWiring.h"
 
 #include "app/Main.h"
 #include "app/RecentFiles.h"
@@ -92,6 +93,10 @@ class TProgramDialogs : public ICommandDialogs
 public:
     explicit TProgramDialogs(TfrmMain& main) : m_main(main) {}
 
+    int optimizationWizard() override { return runOptimizationWizardFor(m_main); }
+    int animationWizard() override { return runAnimationWizardFor(m_main); }
+    TWelcomeChoice welcome() override { return runWelcomeFor(m_main); }
+    int tips() override { return runTipsFor(m_main); }
     TTransparentColorChoice transparentColor(int frameIndex) override
     {
         return transparentColorFor(&m_main, frameIndex);

@@ -11,6 +11,7 @@
 #include "app/FramePanels.h"
 #include "app/Main.h"
 #include "app/RecentFiles.h"
+#include "app/WizardWiring.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFImage.h"
@@ -470,7 +471,7 @@ void TfrmMain::documentRenamed(TMDIChild* doc)
 
 // ---- saving ----
 
-QString TfrmMain::askSaveFileName(const QString& proposedName)
+QString TfrmMain::askSaveFileName(const QString& proposedName, bool saveAs)
 {
     TFileDialogRequest request;
     request.title = QStringLiteral("Save As");
@@ -478,6 +479,7 @@ QString TfrmMain::askSaveFileName(const QString& proposedName)
     request.defaultSuffix = QStringLiteral("gif");
     request.fileName = proposedName;
     request.initialDir = m_saveDialogFolder;
+    addOptimizeButton(*this, request, saveAs);
     const TFileDialogResult result = messageService().saveFile(request);
     if (!result.accepted || result.files.isEmpty())
         return {};
@@ -542,8 +544,11 @@ bool TfrmMain::saveActiveDocumentAs()
         return false;
     pausePlayback();
     bool saved = false;
-    const QString chosen = askSaveFileName(QString());
-    if (!chosen.isEmpty()) {
+    const QString chosen = askSaveFileName(QString(), true);
+    // "Optimi&ze" in the dialog may have opened the optimised animation as a new document: the
+    // name chosen afterwards is for the animation the working image holds now.
+    doc = activeDocument();
+    if (!chosen.isEmpty() && doc) {
         doc->setFileName(chosen);
         saved = doc->writeToFile();
         if (saved)

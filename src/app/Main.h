@@ -141,7 +141,7 @@ public:
     void undoActiveDocument();
     void enterNoDocumentState();
     // The save dialog of Save, Save As and the close question; empty when cancelled.
-    QString askSaveFileName(const QString& proposedName);
+    QString askSaveFileName(const QString& proposedName, bool saveAs = false);
     // Called by a document window that agreed to close or is removed.
     void documentClosing(TMDIChild* doc);
     // Called by a document for its tab text, its bullet and the save commands.

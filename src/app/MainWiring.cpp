@@ -13,6 +13,7 @@
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
 #include "app/Main.h"
+#include "app/WizardWiring.h"
 #include "editing/Routines.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"

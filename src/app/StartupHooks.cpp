@@ -1,6 +1,7 @@
 #include "app/StartupHooks.h"
 
 #include "app/Main.h"
+#include "app/WizardWiring.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
 
@@ -39,7 +40,8 @@ TStartupHooks defaultStartupHooks()
     };
     hooks.scanPlugins = [](TfrmMain&) {
     };
-    hooks.showWelcomeDialog = [](TfrmMain&) {
+    hooks.showWelcomeDialog = [](TfrmMain& main) {
+        showWelcomePage(main);
     };
     hooks.applyPaletteSettings = [](TfrmMain&, const TStartupState&) {
         applyPaletteSettings(*workingImage());

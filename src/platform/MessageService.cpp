@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -93,6 +94,21 @@ QFileDialog* makeFileDialog(const TFileDialogRequest& request, QFileDialog::Acce
         dialog->setDefaultSuffix(request.defaultSuffix);
     if (mode == QFileDialog::AcceptOpen)
         dialog->setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (!request.extraButtonCaption.isEmpty() && request.onExtraButton) {
+        // A platform dialog takes no buttons of ours; Qt's own dialog lays itself out in a grid.
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog->layout())) {
+            auto* extra = new QPushButton(request.extraButtonCaption, dialog);
+            extra->setObjectName(QStringLiteral("btnExtra"));
+            extra->setAutoDefault(false);
+            grid->addWidget(extra, grid->rowCount(), 0);
+            const std::function<bool()> handler = request.onExtraButton;
+            QObject::connect(extra, &QPushButton::clicked, dialog, [extra, handler] {
+                if (handler())
+                    extra->setEnabled(false);
+            });
+        }
+    }
     return dialog;
 }
 

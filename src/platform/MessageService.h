@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -50,6 +51,11 @@ struct TFileDialogRequest
     QString fileName;
     bool multiSelect = false;
     QString defaultSuffix;
+    // An extra push button of the dialog (the save dialog's "Optimi&ze"), empty caption for none.
+    // Pressing it runs the handler while the dialog stays open; the handler answers whether the
+    // button is disabled from then on. Every showing of the dialog starts with it enabled.
+    QString extraButtonCaption;
+    std::function<bool()> onExtraButton;
 };
 
 struct TFileDialogResult

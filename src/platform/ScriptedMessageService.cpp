@@ -30,6 +30,7 @@ void TScriptedMessageService::clear()
     m_makeDefault.clear();
     m_inputs.clear();
     m_files.clear();
+    m_extraPresses.clear();
     m_folders.clear();
     m_forms.clear();
     m_recorded.clear();
@@ -81,7 +82,14 @@ std::optional<QString> TScriptedMessageService::inputBox(const QString&, const Q
 
 TFileDialogResult TScriptedMessageService::nextFiles(TDialogKind kind, const TFileDialogRequest& request)
 {
-    m_recorded.push_back({kind, request.title, TMsgType::Information, TMsgButtons::Ok, request});
+    TRecordedDialog entry{kind, request.title, TMsgType::Information, TMsgButtons::Ok, request};
+    if (!request.extraButtonCaption.isEmpty() && request.onExtraButton && !m_extraPresses.empty()) {
+        const int presses = m_extraPresses.front();
+        m_extraPresses.pop_front();
+        for (int i = 0; i < presses && !entry.extraButtonDisabled; ++i)
+            entry.extraButtonDisabled = request.onExtraButton();
+    }
+    m_recorded.push_back(std::move(entry));
     if (m_files.empty()) {
         TFileDialogResult cancelled;
         cancelled.filterIndex = request.filterIndex;

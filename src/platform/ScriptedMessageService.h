@@ -25,7 +25,8 @@ struct TRecordedDialog
     QString text; // message text, prompt, dialog title or caption
     TMsgType type = TMsgType::Information;
     TMsgButtons buttons = TMsgButtons::Ok;
-    TFileDialogRequest request; // file dialogs only
+    TFileDialogRequest request;       // file dialogs only
+    bool extraButtonDisabled = false; // file dialogs: the extra button ended disabled
 };
 
 class TScriptedMessageService : public IMessageService
@@ -39,6 +40,9 @@ public:
     }
     // An empty list stands for a cancelled dialog.
     void pushFiles(QStringList files, int filterIndex = 1);
+    // The next file dialog that has an extra button gets it pressed count times before it
+    // answers (a disabled button does nothing, as on screen).
+    void pushExtraButtonPresses(int count = 1) { m_extraPresses.push_back(count); }
     // A script for the next form (execDialog): it gets the form shown (not modal) and works its
     // controls; the form's result when the script returns is the answer. A script may itself
     // open further forms, which take the following scripts.
@@ -79,6 +83,7 @@ private:
 
     std::deque<TTextAnswer> m_inputs;
     std::deque<TFileDialogResult> m_files;
+    std::deque<int> m_extraPresses;
     std::deque<TTextAnswer> m_folders;
     std::deque<TFormScript> m_forms;
     std::vector<TRecordedDialog> m_recorded;

@@ -1,0 +1,185 @@
+#include "app/WizardWiring.h"
+
+#include "app/Childwin.h"
+#include "app/CommandHost.h"
+#include "app/FileCommands.h"
+#include "app/Main.h"
+#include "app/RecentFiles.h"
+#include "editing/Routines.h"
+#include "editing/UndoHistory.h"
+#include "gif/GIFImage.h"
+#include "platform/MessageService.h"
+#include "wizards/Wizards.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace {
+
+// The working image takes over another animation; its handlers stay the main window's.
+void replaceWorkingImage(TGIFImage& source)
+{
+    TGIFImage& working = *workingImage();
+    const TProgressEvent progress = working.onProgress;
+    const TGIFWarning warning = working.onWarning;
+    working.clear();
+    working.assign(&source);
+    working.onProgress = progress;
+    working.onWarning = warning;
+}
+
+// The strip shows the working image's frames again, the current frame kept where it still exists.
+void resetDisplay(TfrmMain& main, int frame)
+{
+    const int columns = workingImage()->nonEmptyFrameCount();
+    main.clearFrameStrip();
+    main.setFrameColumns(columns);
+    if (columns > 0)
+        main.selectFrame(std::clamp(frame, 0, columns - 1));
+    main.repaintFrameStrip();
+}
+
+// A new document window for the animation, as the first document of a new animation is made.
+void openAsNewDocument(TfrmMain& main, TGIFImage& image)
+{
+    TWaitCursor wait;
+    // The active document is put away first, so the working image is free for the new one.
+    TMDIChild* doc = main.createNewDocument();
+    main.clearFrameStrip();
+    replaceWorkingImage(image);
+    doc->setModified(true);
+    TGIFImage& working = *workingImage();
+    if (working.width() != 0)
+        doc->resize(working.width() + 70, working.height() + 65);
+    resetDisplay(main, 0);
+}
+
+// The optimised copy becomes the active document's animation, with one undo record.
+bool replaceActiveAnimation(TfrmMain& main, TGIFImage& image)
+{
+    TMDIChild* doc = main.activeDocument();
+    if (!doc)
+        return false;
+    try {
+        recordUndo(*doc, ckActiveAnimation, 8, -1, -1, 0, QStringLiteral("GIF Optimization"));
+    } catch (const std::exception& error) {
+        // Without its undo record the change is not made.
+        messageDlg(QString::fromLocal8Bit(error.what()), TMsgType::Error, TMsgButtons::Ok);
+        return false;
+    }
+    const int frame = main.mainCurrentFrame();
+    replaceWorkingImage(image);
+    doc->setModified(true);
+    resetDisplay(main, frame);
+    return true;
+}
+
+TWizardSetup setupFor(TfrmMain& main, TWizardMode mode)
+{
+    TWizardSetup setup;
+    setup.mode = mode;
+    setup.initialDir = main.state().initialDir;
+    if (QMenu* recent = main.recentFiles().menu()) {
+        for (QAction* entry : recent->actions())
+            setup.recentCaptions.append(entry->text());
+        setup.recentVisible = recent->menuAction()->isVisible();
+    }
+    return setup;
+}
+
+// Applies an animation wizard that finished: the new animation opens as a document.
+bool applyAnimation(TfrmMain& main, TWizardResult& result)
+{
+    main.state().initialDir = result.initialDir;
+    if (result.modalResult != mrOk || !result.image)
+        return false;
+    openAsNewDocument(main, *result.image);
+    return true;
+}
+
+int runOptimizationWizard(TfrmMain& main, TOptimizeOffer offer)
+{
+    if (!main.activeDocument())
+        return mrCancel;
+    TWizardSetup setup = setupFor(main, TWizardMode::Optimization);
+    setup.animation = workingImage();
+    setup.offer = offer;
+    TWizardResult result = runWizard(std::move(setup), &main);
+    if (result.modalResult != mrOk || !result.image)
+        return mrCancel;
+    if (result.finish == TOptimizeFinish::Replace)
+        return replaceActiveAnimation(main, *result.image) ? mrOk : mrCancel;
+    openAsNewDocument(main, *result.image);
+    return mrOk;
+}
+
+} // namespace
+
+int runOptimizationWizardFor(TfrmMain& main)
+{
+    return runOptimizationWizard(main, TOptimizeOffer::Both);
+}
+
+int runAnimationWizardFor(TfrmMain& main)
+{
+    TWizardResult result = runWizard(setupFor(main, TWizardMode::Animation), &main);
+    return applyAnimation(main, result) ? mrOk : mrCancel;
+}
+
+TWelcomeChoice runWelcomeFor(TfrmMain& main)
+{
+    TWizardResult result = runWizard(setupFor(main, TWizardMode::Welcome), &main);
+    TWelcomeChoice choice;
+    if (result.mode == TWizardMode::Animation) {
+        // "New" turned the page into the animation wizard, which has done its work.
+        if (applyAnimation(main, result))
+            main.enableDocumentCommands(true);
+        return choice;
+    }
+    choice.modalResult = result.modalResult;
+    choice.choice = result.welcomeChoice;
+    choice.file = result.reopenFile;
+    return choice;
+}
+
+int runTipsFor(TfrmMain& main)
+{
+    return runWizard(setupFor(main, TWizardMode::Tips), &main).modalResult;
+}
+
+namespace {
+
+} // namespace
+
+void showWelcomePage(TfrmMain& main)
+{
+    welcomeDialog(main.commandHost());
+}
+
+void addOptimizeButton(TfrmMain& main, TFileDialogRequest& request, bool saveAs)
+{
+    request.extraButtonCaption = QStringLiteral("Optimi&ze");
+    const QPointer<TfrmMain> guard(&main);
+    request.onExtraButton = [guard, saveAs] {
+        if (!guard || !guard->activeDocument())
+            return false;
+        {
+            TWaitCursor wait;
+            normalizeForWriting(*workingImage(), TNormalizeMode::WorkingCopy);
+        }
+        const int answer =
+            runOptimizationWizard(*guard, saveAs ? TOptimizeOffer::NewOnly : TOptimizeOffer::ReplaceOnly);
+        if (answer != mrOk)
+            return false;
+        // The tab of the document the wizard left active: the new one, or the one replaced. (Any
+        // other tab would put another animation into the working image while it is being saved.)
+        if (TMDIChild* doc = guard->activeDocument())
+            guard->makeActive(doc);
+        guard->repaintFrameStrip();
+        guard->selectFrame(guard->mainCurrentFrame());
+        return true;
+    };
+}
