@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -114,6 +115,16 @@ TFileDialogResult runFileDialog(const TFileDialogRequest& request, QFileDialog::
 }
 
 } // namespace
+
+int IMessageService::execDialog(QDialog&)
+{
+    return QDialog::Rejected;
+}
+
+bool execDialog(QDialog& dialog)
+{
+    return messageService().execDialog(dialog) == QDialog::Accepted;
+}
 
 IMessageService& messageService()
 {
@@ -240,4 +251,20 @@ std::optional<QString> TQtMessageService::chooseFolder(const QString& caption, c
     if (folder.isEmpty())
         return std::nullopt;
     return folder;
+}
+
+int TQtMessageService::execDialog(QDialog& dialog)
+{
+    if (cannotShowDialogs()) {
+        qWarning("Dialog \"%s\" suppressed on the offscreen platform", qPrintable(dialog.windowTitle()));
+        return QDialog::Rejected;
+    }
+    // A command may have put up the hourglass before asking; the user answers with the arrow.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int result = dialog.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return result;
 }

@@ -10,6 +10,7 @@
 
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 enum class TMsgType
@@ -83,6 +84,10 @@ public:
     virtual TFileDialogResult openFile(const TFileDialogRequest& request) = 0;
     virtual TFileDialogResult saveFile(const TFileDialogRequest& request) = 0;
     virtual std::optional<QString> chooseFolder(const QString& caption, const QString& initialDir) = 0;
+    // Runs one of the program's own forms (prompts, palette, options) modally and returns its
+    // QDialog result. A scripted service hands the live form to the test instead, which works its
+    // real controls; services that show nothing answer Rejected.
+    virtual int execDialog(QDialog& dialog);
 };
 
 inline constexpr const char* kMakeDefaultCaption = "Make this the &Default";
@@ -104,6 +109,9 @@ public:
 private:
     IMessageService* m_previous;
 };
+
+// Runs a form through the service in use: execDialog(dialog) == QDialog::Accepted.
+bool execDialog(QDialog& dialog);
 
 // Convenience wrapper used throughout the program: messageDlg("...", TMsgType::Warning, TMsgButtons::Ok).
 inline TMsgResult messageDlg(const QString& text, TMsgType type, TMsgButtons buttons)
@@ -132,6 +140,7 @@ public:
     TFileDialogResult openFile(const TFileDialogRequest& request) override;
     TFileDialogResult saveFile(const TFileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& caption, const QString& initialDir) override;
+    int execDialog(QDialog& dialog) override;
 };
 
 // The answer a box gives when it is dismissed without a choice (Escape, window closed).

@@ -1,5 +1,7 @@
 #include "platform/ScriptedMessageService.h"
 
+#include <QDialog>
+
 void TScriptedMessageService::pushFiles(QStringList files, int filterIndex)
 {
     TFileDialogResult result;
@@ -29,6 +31,7 @@ void TScriptedMessageService::clear()
     m_inputs.clear();
     m_files.clear();
     m_folders.clear();
+    m_forms.clear();
     m_recorded.clear();
 }
 
@@ -104,4 +107,19 @@ std::optional<QString> TScriptedMessageService::chooseFolder(const QString& capt
 {
     m_recorded.push_back({TDialogKind::ChooseFolder, caption, TMsgType::Information, TMsgButtons::Ok, {}});
     return popText(m_folders);
+}
+
+int TScriptedMessageService::execDialog(QDialog& dialog)
+{
+    m_recorded.push_back({TDialogKind::Form, dialog.windowTitle(), TMsgType::Information, TMsgButtons::Ok, {}});
+    if (m_forms.empty())
+        return QDialog::Rejected;
+    const TFormScript script = std::move(m_forms.front());
+    m_forms.pop_front();
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    script(dialog);
+    const int result = dialog.result();
+    dialog.hide();
+    return result;
 }

@@ -5,6 +5,7 @@
 #include "platform/MessageService.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 enum class TDialogKind
@@ -15,6 +16,7 @@ enum class TDialogKind
     OpenFile,
     SaveFile,
     ChooseFolder,
+    Form,
 };
 
 struct TRecordedDialog
@@ -37,6 +39,11 @@ public:
     }
     // An empty list stands for a cancelled dialog.
     void pushFiles(QStringList files, int filterIndex = 1);
+    // A script for the next form (execDialog): it gets the form shown (not modal) and works its
+    // controls; the form's result when the script returns is the answer. A script may itself
+    // open further forms, which take the following scripts.
+    using TFormScript = std::function<void(QDialog& dialog)>;
+    void pushForm(TFormScript script) { m_forms.push_back(std::move(script)); }
     void pushFolder(std::optional<QString> folder)
     {
         m_folders.push_back({folder.has_value(), folder.value_or(QString())});
@@ -54,6 +61,7 @@ public:
     TFileDialogResult openFile(const TFileDialogRequest& request) override;
     TFileDialogResult saveFile(const TFileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& caption, const QString& initialDir) override;
+    int execDialog(QDialog& dialog) override;
 
 private:
     TMsgResult nextAnswer(TMsgButtons buttons);
@@ -72,5 +80,6 @@ private:
     std::deque<TTextAnswer> m_inputs;
     std::deque<TFileDialogResult> m_files;
     std::deque<TTextAnswer> m_folders;
+    std::deque<TFormScript> m_forms;
     std::vector<TRecordedDialog> m_recorded;
 };
