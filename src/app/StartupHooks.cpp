@@ -1,5 +1,6 @@
 #include "app/StartupHooks.h"
 
+#include "app/ImportExportWiring.h"
 #include "app/Main.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
@@ -12,6 +13,8 @@ void openByType(TfrmMain& main, const QString& path)
     const int type = recognizeFileType(path);
     if (type == kFileTypeGif) {
         main.openDocument(path);
+    } else if (type == kFileTypeAvi) {
+        importAVIFile(main, path);
     } else if (type == kFileTypeUnknown) {
         messageDlg(
             QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "

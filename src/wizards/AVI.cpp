@@ -1,0 +1,454 @@
+#include "wizards/AVI.h"
+
+#include "editing/Routines.h"
+#include "gif/ColorReduction.h"
+#include "gif/GIFImage.h"
+#include "gif/GIFPainter.h"
+#include "gif/PainterClock.h"
+#include "gif/SystemPalettes.h"
+#include "graphics/Bitmap.h"
+#include "graphics/Canvas.h"
+#include "graphics/Streams.h"
+#include "platform/AviFile.h"
+#include "platform/MessageService.h"
+#include "wizards/Progress.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QPointer>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kExportRate = 65;
+
+// The application-starting cursor while a movie is written, back on every path out.
+class TBusyCursor
+{
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+void put16(QByteArray& data, uint16_t value)
+{
+    char bytes[2];
+    qToLittleEndian(value, bytes);
+    data.append(bytes, 2);
+}
+
+void put32(QByteArray& data, uint32_t value)
+{
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    data.append(bytes, 4);
+}
+
+void addDelay(TGIFSubImage& frame, int delay)
+{
+    auto* control = new TGIFGraphicControlExtension(&frame);
+    control->setDelay(uint16_t(delay));
+    frame.extensions().add(control);
+    frame.setGraphicControlExtension(control);
+}
+
+// Progress of the import in the engine's pattern, ending from the destructor on every path.
+class TImportProgress
+{
+public:
+    explicit TImportProgress(TGIFImage& image) : m_image(image)
+    {
+        m_image.reportProgress(psStarting, 0, false, QStringLiteral("Loading..."));
+    }
+    ~TImportProgress() { m_image.reportProgress(psEnding, m_done ? 100 : 0, true, QStringLiteral("Loading...")); }
+    void running(int64_t index, int64_t count)
+    {
+        m_image.reportProgress(psRunning, int(index * 100 / std::max<int64_t>(count, 1)), false,
+                               QStringLiteral("Loading..."));
+    }
+    void done() { m_done = true; }
+
+private:
+    TGIFImage& m_image;
+    bool m_done = false;
+};
+
+} // namespace
+
+int aviFrameDelay(uint32_t scale, uint32_t rate)
+{
+    const int64_t delay = rate != 0 ? (int64_t(scale) * 100 + rate / 2) / rate : int64_t(scale) / 100;
+    return int(std::clamp<int64_t>(delay, 1, 65535));
+}
+
+void importAVI(TGIFImage& image, const QString& path)
+{
+    TWaitCursor wait;
+    TAviFile avi; // its destructor releases the stream and the file on every path
+    if (!avi.openRead(path))
+        throw EAVIError(avimsg::OpenFile);
+    if (!avi.getVideoStream())
+        throw EAVIError(avimsg::OpenStream);
+    TAviStreamInfo info;
+    if (!avi.streamInfo(info))
+        throw EAVIError(avimsg::StreamInfo);
+    const int delay = aviFrameDelay(info.dwScale, info.dwRate);
+    int64_t formatSize = 0;
+    if (!avi.readFormatSize(formatSize))
+        throw EAVIError(avimsg::FormatSize);
+    QByteArray format;
+    if (!avi.readFormat(format))
+        throw EAVIError(avimsg::Format);
+    if (!avi.beginStreaming())
+        throw EAVIError(avimsg::StartStream);
+    if (!avi.getFrameOpen())
+        throw EAVIError(avimsg::StartDecompression);
+
+    image.setColorReduction(rmNetscape);
+    image.setDitherMode(dmFloydSteinberg);
+    // The stream runs from dwStart for dwLength frames; dwLength comes from the file, so the
+    // chunks really present bound the loop.
+    const int64_t count = std::min<int64_t>(info.dwLength, avi.framesPresent());
+    TImportProgress progress(image);
+    int64_t pixels = 0;
+    for (int64_t i = 0; i < count; ++i) {
+        const QByteArray dib = avi.getFrame(int64_t(info.dwStart) + i);
+        const QByteArray file = aviFrameBitmapFile(format, dib);
+        if (file.isEmpty())
+            throw EAVIError(avimsg::DecompressFrame);
+        TBitmap bitmap;
+        try {
+            TMemoryStream stream(file);
+            bitmap.loadFromStream(stream);
+        } catch (const Exception&) {
+            throw EAVIError(avimsg::DecompressFrame);
+        }
+        // A long movie would fill the memory one frame at a time; the engine's load limit holds.
+        pixels += int64_t(bitmap.width()) * bitmap.height();
+        if (pixels > gifSettings().maxLoadPixels)
+            throw EAVIError(QStringLiteral("The movie is too long to import: its frames would need more than "
+                                           "%1 million pixels.")
+                                .arg(gifSettings().maxLoadPixels / 1000000));
+        const int index = image.add(&bitmap);
+        TGIFSubImage& frame = *image.images().subImage(index);
+        if (index == 0)
+            addLoopExtension(image, frame, 0);
+        addDelay(frame, delay);
+        progress.running(i + 1, count);
+    }
+    if (image.images().count() > 0) {
+        image.optimizeColorMaps();
+        addComment(*image.images().subImage(0), QString::fromLatin1(kCreatedWithComment));
+    }
+    progress.done();
+}
+
+// ---- export ----------------------------------------------------------------------------------
+
+int aviExportScale(TGIFImage& image, bool* localMaps)
+{
+    bool localSeen = false;
+    int scale = 0;
+    const int count = image.images().count();
+    for (int i = 0; i < count; ++i) {
+        TGIFSubImage& frame = *image.images().subImage(i);
+        if (frame.colorMap().count() > 0)
+            localSeen = true;
+        if (const TGIFGraphicControlExtension* control = frame.graphicControlExtension())
+            scale = control->delay();
+        if (localSeen && scale != 0)
+            break;
+    }
+    if (localMaps) {
+        bool any = false;
+        for (int i = 0; i < count && !any; ++i)
+            any = image.images().subImage(i)->colorMap().count() > 0;
+        *localMaps = any;
+    }
+    return scale == 0 ? 1 : scale;
+}
+
+namespace {
+
+// Plays the animation once in virtual time on a screen-sized picture, as the editor's painter
+// shows it, handing over the picture after each frame; shown returns false to stop.
+void composeFrames(TGIFImage& image, TColor background, const std::function<bool(int, const QImage&)>& shown)
+{
+    TBitmap screen(image.width(), image.height(), pfDevice);
+    screen.canvas().brush() = {background, bsSolid};
+    screen.canvas().fillRect(QRect(0, 0, image.width(), image.height()));
+
+    const std::shared_ptr<TPainterClock> previousClock = painterClock();
+    setPainterClock(std::make_shared<TManualPainterClock>());
+    const TNotifyEvent previousAfterPaint = image.onAfterPaint;
+    struct Restore
+    {
+        TGIFImage& image;
+        std::shared_ptr<TPainterClock> clock;
+        TNotifyEvent afterPaint;
+        ~Restore()
+        {
+            setPainterClock(clock);
+            image.onAfterPaint = afterPaint;
+        }
+    } restore{image, previousClock, previousAfterPaint};
+
+    image.onAfterPaint = [&](TObject* sender) {
+        auto* painter = static_cast<TGIFPainter*>(sender);
+        if (!shown(painter->frameIndex(), screen.toImage()))
+            painter->stop();
+    };
+    image.paint(screen.canvas(), QRect(0, 0, image.width(), image.height()), goAnimate | goTransparent);
+}
+
+} // namespace
+
+bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<bool(int frameIndex)>& step)
+{
+    movie = TAviMovie();
+    movie.size = QSize(image.width(), image.height());
+    movie.scale = aviExportScale(image, &movie.localMaps);
+    const int count = image.images().count();
+    movie.frames.assign(size_t(count), QByteArray());
+    if (count == 0 || movie.size.isEmpty())
+        return true;
+
+    // One palette for the whole movie: the stream format carries only the first frame's.
+    // Animations with local maps are dithered to the web palette (as the editor renders them
+    // when dithering); the others keep their global colours exactly.
+    TGIFGlobalColorMap& global = image.globalColorMap();
+    HPALETTE palette;
+    uint8_t reduction = rmNetscape;
+    uint8_t dither = dmFloydSteinberg;
+    if (!movie.localMaps && global.count() > 0) {
+        std::vector<TPaletteEntry> entries;
+        for (const TGIFColor& color : global.entries())
+            entries.push_back({color.red, color.green, color.blue, 0});
+        palette = createPalette(std::move(entries));
+        reduction = rmPalette;
+        dither = dmNearest;
+    } else {
+        palette = webPalette();
+    }
+
+    const int width = movie.size.width(), height = movie.size.height();
+    const int row = (width * 8 + 31) / 32 * 4;
+    QByteArray& info = movie.bitmapInfo;
+    put32(info, 40);
+    put32(info, uint32_t(width));
+    put32(info, uint32_t(height));
+    put16(info, 1);
+    put16(info, 8);
+    put32(info, 0);
+    put32(info, uint32_t(int64_t(row) * height));
+    put32(info, 0);
+    put32(info, 0);
+    put32(info, 256);
+    put32(info, 0);
+    for (int i = 0; i < 256; ++i) {
+        const bool present = palette && i < int(palette->entries.size());
+        const TPaletteEntry entry = present ? palette->entries[size_t(i)] : TPaletteEntry();
+        const char quad[4] = {char(entry.blue), char(entry.green), char(entry.red), 0};
+        info.append(quad, 4);
+    }
+
+    const TColor background = global.count() > 0 ? image.header().backgroundColor() : clBlack;
+    int next = 0; // the next frame whose step has not run
+    bool cancelled = false;
+    auto stepTo = [&](int index) {
+        for (; next <= index && !cancelled; ++next)
+            cancelled = !step(next);
+        return !cancelled;
+    };
+    std::vector<uint8_t> bgr(size_t(width) * 3 * size_t(height));
+    composeFrames(image, background, [&](int index, const QImage& picture) {
+        if (index < 0 || index >= count || !stepTo(index))
+            return !cancelled;
+        if (image.images().subImage(index)->empty())
+            return true;
+        const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+            uint8_t* out = bgr.data() + size_t(y) * size_t(width) * 3;
+            for (int x = 0; x < width; ++x) {
+                out[x * 3] = uint8_t(qBlue(line[x]));
+                out[x * 3 + 1] = uint8_t(qGreen(line[x]));
+                out[x * 3 + 2] = uint8_t(qRed(line[x]));
+            }
+        }
+        const TReduction reduced =
+            reduceColors(bgr.data(), width, height, std::ptrdiff_t(width) * 3, reduction, dither, 8, palette);
+        if (reduced.kind != TReduction::Kind::Indexed)
+            return true;
+        QByteArray rows(row * height, '\0');
+        for (int y = 0; y < height; ++y)
+            std::memcpy(rows.data() + int64_t(height - 1 - y) * row, reduced.pixels.data() + int64_t(y) * width,
+                        size_t(width));
+        movie.frames[size_t(index)] = rows;
+        return true;
+    });
+    if (!cancelled)
+        stepTo(count - 1);
+    if (cancelled) {
+        movie.frames.assign(size_t(count), QByteArray());
+        return false;
+    }
+    return true;
+}
+
+void exportAVI(const QString& path, const TAviMovie& movie, const std::function<void(int frameIndex)>& position)
+{
+    TBusyCursor busy;
+    TAviFile avi; // an unfinished movie is discarded with it; the target stays as it was
+    if (!avi.createFile(path))
+        throw EAVIError(avimsg::CreateFile);
+    if (movie.bitmapInfo.size() < 40 || movie.size.isEmpty())
+        throw EAVIError(avimsg::BitmapInfo);
+    const int width = movie.size.width(), height = movie.size.height();
+    const int64_t frameBytes = int64_t((width * 8 + 31) / 32 * 4) * height;
+    const int count = int(movie.frames.size());
+    if (TAviRiffWriter::predictedSize(movie.bitmapInfo.size(), frameBytes, count) >= kAviMaxFileSize)
+        throw EAVIError(avimsg::TooLarge);
+
+    TAviStreamInfo info;
+    info.fccType = kAviStreamTypeVideo;
+    info.dwScale = uint32_t(movie.scale);
+    info.dwRate = kExportRate;
+    info.dwSuggestedBufferSize = uint32_t(frameBytes);
+    info.rcFrame = QRect(0, 0, width, height);
+    if (!avi.createStream(info, frameBytes, count))
+        throw EAVIError(avimsg::CreateStream);
+    if (!avi.setFormat(movie.bitmapInfo))
+        throw EAVIError(avimsg::SetFormat);
+    for (int i = 0; i < count; ++i) {
+        if (position)
+            position(i);
+        const QByteArray& pixels = movie.frames[size_t(i)];
+        if (pixels.isEmpty())
+            continue; // frames without pixels leave their position empty
+        if (pixels.size() != frameBytes || !avi.write(i, pixels, kAviKeyFrame))
+            throw EAVIError(avimsg::AddFrame);
+    }
+    if (!avi.commit())
+        throw EAVIError(avimsg::AddFrame);
+}
+
+// ---- commands --------------------------------------------------------------------------------
+
+void importAVICommand(IAviHost& host)
+{
+    TFileDialogRequest request;
+    request.filter = QString::fromLatin1(avimsg::Filter);
+    const TFileDialogResult result = messageService().openFile(request);
+    if (result.accepted && !result.files.isEmpty())
+        importAVIDocument(host, result.files.first());
+}
+
+bool importAVIDocumentOrThrow(IAviHost& host, const QString& path)
+{
+    host.hideLogo();
+    TGIFImage image;
+    image.onProgress = host.progressHandler();
+    image.onWarning = [](TObject*, int, const QString&) {};
+    importAVI(image, path);
+    if (image.images().count() == 0)
+        throw EAVIError(QString::fromLatin1(avimsg::ImportError).arg(path));
+    image.onProgress = nullptr;
+    return host.openImportedImage(image);
+}
+
+bool importAVIDocument(IAviHost& host, const QString& path)
+{
+    try {
+        return importAVIDocumentOrThrow(host, path);
+    } catch (const Exception& error) {
+        messageDlg(error.message(), TMsgType::Error, TMsgButtons::Ok);
+        return false;
+    }
+}
+
+void exportAVICommand(IAviHost& host)
+{
+    if (!host.activeImage())
+        return;
+    TFileDialogRequest request;
+    request.filter = QString::fromLatin1(avimsg::Filter);
+    request.defaultSuffix = QStringLiteral("avi");
+    // The document's name without its extension; a dot in a folder name is not an extension.
+    const QFileInfo document(host.activeFileName());
+    request.initialDir = document.path();
+    request.fileName = document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
+    const TFileDialogResult result = messageService().saveFile(request);
+    if (result.accepted && !result.files.isEmpty())
+        exportAVIToFile(host, result.files.first());
+}
+
+bool exportAVIToFile(IAviHost& host, const QString& path)
+{
+    TGIFImage* source = host.activeImage();
+    if (!source)
+        return false;
+    QPointer<QWidget> main = host.mainWindow();
+    // The main window stays disabled while the form is up, so no other command starts; back on
+    // every path out.
+    struct Enable
+    {
+        QPointer<QWidget>& window;
+        ~Enable()
+        {
+            if (window)
+                window->setEnabled(true);
+        }
+    } enable{main};
+    if (main)
+        main->setEnabled(false);
+    TfrmProgress form;
+    const int count = source->images().count();
+    form.prgBar->setRange(0, std::max(count - 1, 0));
+    form.prgBar->setValue(0);
+    form.lblFileName->setText(QString::fromLatin1(avimsg::Preparing).arg(QFileInfo(path).fileName()));
+    form.show();
+
+    TGIFImage copy;
+    copy.onWarning = [](TObject*, int, const QString&) {};
+    try {
+        copy.assign(source);
+    } catch (const Exception&) {
+        // What could be copied is exported.
+    }
+    if (copy.nonEmptyFrameCount() == 0) {
+        messageDlg(QString::fromLatin1(avimsg::ExportEmpty), TMsgType::Error, TMsgButtons::Ok);
+        return false;
+    }
+
+    TAviMovie movie;
+    const bool prepared = prepareAviMovie(copy, movie, [&form](int) {
+        form.stepIt();
+        QCoreApplication::processEvents();
+        return form.modalResult() != mrCancel;
+    });
+    if (!prepared)
+        return false;
+
+    form.lblFileName->setText(QString::fromLatin1(avimsg::Exporting));
+    // The movie is written in one go; Cancel has done its part once writing starts.
+    form.btnCancel->setEnabled(false);
+    try {
+        exportAVI(path, movie, [&form](int index) {
+            form.prgBar->setValue(index);
+            QCoreApplication::processEvents();
+        });
+    } catch (const Exception& error) {
+        messageDlg(error.message(), TMsgType::Error, TMsgButtons::Ok);
+        return false;
+    }
+    return true;
+}
