@@ -182,7 +182,7 @@ bool TAviFile::getFrameOpen()
     const AVCodecTag* const tags[] = {avformat_get_riff_video_tags(), nullptr};
     uint32_t tag = header.biCompression;
     AVCodecID id = av_codec_get_id(tags, tag);
-    if (id == AV_CODEC_ID_NONE) {
+    if (id == AV_CODEC_ID_NONE && r.riff.streamInfo().fccHandler != 0) {
         tag = r.riff.streamInfo().fccHandler;
         id = av_codec_get_id(tags, tag);
     }

@@ -261,6 +261,23 @@ bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<boo
     }
 
     const TColor background = global.count() > 0 ? image.header().backgroundColor() : clBlack;
+    // The painter ends an animation at its first empty frame (the editor keeps those last); an
+    // empty frame in the middle must not cut the movie, so the painter gets a copy without them.
+    std::vector<int> shownFrames; // painter's frame index -> frame index of the image
+    for (int i = 0; i < count; ++i)
+        if (!image.images().subImage(i)->empty())
+            shownFrames.push_back(i);
+    TGIFImage compact;
+    TGIFImage* painted = &image;
+    if (!shownFrames.empty() && shownFrames.back() + 1 != int(shownFrames.size())) {
+        compact.onWarning = [](TObject*, int, const QString&) {};
+        compact.assign(&image);
+        for (int i = compact.images().count() - 1; i >= 0; --i)
+            if (compact.images().subImage(i)->empty())
+                compact.images().deleteAt(i);
+        painted = &compact;
+    }
+
     int next = 0; // the next frame whose step has not run
     bool cancelled = false;
     auto stepTo = [&](int index) {
@@ -269,11 +286,12 @@ bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<boo
         return !cancelled;
     };
     std::vector<uint8_t> bgr(size_t(width) * 3 * size_t(height));
-    composeFrames(image, background, [&](int index, const QImage& picture) {
-        if (index < 0 || index >= count || !stepTo(index))
+    composeFrames(*painted, background, [&](int shown, const QImage& picture) {
+        if (shown < 0 || shown >= int(shownFrames.size()))
             return !cancelled;
-        if (image.images().subImage(index)->empty())
-            return true;
+        const int index = shownFrames[size_t(shown)];
+        if (!stepTo(index))
+            return false;
         const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < height; ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));

@@ -436,7 +436,12 @@ bool TfrmExporter::formCloseQuery()
                 gif.setColorReduction(reduction);
                 if (reduction == rmQuantize)
                     gif.setReductionBits(reductionBits);
-                gif.add(picture.get());
+                // True colour first, so the chosen palette applies to every picture (an 8-bit
+                // picture would otherwise keep its own colours).
+                TBitmap trueColor;
+                trueColor.assign(picture.get());
+                trueColor.setPixelFormat(pf24bit);
+                gif.add(&trueColor);
                 if (chkGIFOptimized->isChecked())
                     gif.optimizeColorMaps();
                 written = writeGraphic(gif, name);

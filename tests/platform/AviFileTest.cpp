@@ -96,6 +96,7 @@ TEST(AviRiffTest, WrittenMovieReadsBackWithItsHeadersAndEmptyPositions)
     ASSERT_TRUE(writer.writeFrame(0, frame0, true));
     ASSERT_TRUE(writer.writeFrame(2, frame2, true));
     EXPECT_FALSE(writer.writeFrame(1, frame0, true)) << "positions only go forward";
+    ASSERT_TRUE(writer.finish());
     buffer.close();
 
     // The bytes as an independent reader sees them.
@@ -149,7 +150,8 @@ TEST(AviFileTest, FfmpegMoviesDecodeToTheirPictures)
         QStringList codec;
         int tolerance;
     } cases[] = {
-        {"pal8.avi", 15, {"-c:v", "rawvideo", "-pix_fmt", "pal8"}, 0},
+        // ffmpeg's palette conversion has 252 where the picture had 255.
+        {"pal8.avi", 15, {"-c:v", "rawvideo", "-pix_fmt", "pal8"}, 4},
         {"bgr24.avi", 10, {"-c:v", "rawvideo", "-pix_fmt", "bgr24"}, 0},
         {"mjpeg.avi", 15, {"-c:v", "mjpeg", "-q:v", "2", "-pix_fmt", "yuvj444p"}, 40},
     };
@@ -273,7 +275,7 @@ TEST(AviFileTest, DamagedMoviesLoadOrFailWithoutReadingOutsideTheFile)
             ASSERT_TRUE(movie.opened);
             EXPECT_EQ(movie.frames.size(), kColors.size());
             for (size_t i = 0; i < movie.frames.size(); ++i)
-                EXPECT_EQ(movie.frames[i].pixel(12, 6), kColors[i]) << i;
+                EXPECT_LE(distance(movie.frames[i].pixel(12, 6), kColors[i]), 4) << i;
             break;
         case Partly: EXPECT_LE(movie.frames.size(), kColors.size()); break;
         case Refused: EXPECT_FALSE(movie.opened); break;
