@@ -409,7 +409,7 @@ void exportAVICommand(IAviHost& host)
         exportAVIToFile(host, result.files.first());
 }
 
-bool exportAVIToFile(IAviHost& host, const QString& path)
+bool exportAVIToFileOrThrow(IAviHost& host, const QString& path)
 {
     TGIFImage* source = host.activeImage();
     if (!source)
@@ -442,10 +442,8 @@ bool exportAVIToFile(IAviHost& host, const QString& path)
     } catch (const Exception&) {
         // What could be copied is exported.
     }
-    if (copy.nonEmptyFrameCount() == 0) {
-        messageDlg(QString::fromLatin1(avimsg::ExportEmpty), TMsgType::Error, TMsgButtons::Ok);
-        return false;
-    }
+    if (copy.nonEmptyFrameCount() == 0)
+        throw EAVIError(avimsg::ExportEmpty);
 
     TAviMovie movie;
     const bool prepared = prepareAviMovie(copy, movie, [&form](int) {
@@ -459,14 +457,19 @@ bool exportAVIToFile(IAviHost& host, const QString& path)
     form.lblFileName->setText(QString::fromLatin1(avimsg::Exporting));
     // The movie is written in one go; Cancel has done its part once writing starts.
     form.btnCancel->setEnabled(false);
+    exportAVI(path, movie, [&form](int index) {
+        form.prgBar->setValue(index);
+        QCoreApplication::processEvents();
+    });
+    return true;
+}
+
+bool exportAVIToFile(IAviHost& host, const QString& path)
+{
     try {
-        exportAVI(path, movie, [&form](int index) {
-            form.prgBar->setValue(index);
-            QCoreApplication::processEvents();
-        });
+        return exportAVIToFileOrThrow(host, path);
     } catch (const Exception& error) {
         messageDlg(error.message(), TMsgType::Error, TMsgButtons::Ok);
         return false;
     }
-    return true;
 }

@@ -116,5 +116,8 @@ bool importAVIDocument(IAviHost& host, const QString& path);
 bool importAVIDocumentOrThrow(IAviHost& host, const QString& path);
 // "As &AVI Animation...": the save dialog, preparation under the progress form, writing.
 void exportAVICommand(IAviHost& host);
-// The export after the file was chosen (automation's ExportToAVI); false when it did not write.
+// The export after the file was chosen; false when it did not write (cancelled, or after the error
+// box).
 bool exportAVIToFile(IAviHost& host, const QString& path);
+// As exportAVIToFile, raising EAVIError instead of showing it (automation's ExportToAVI).
+bool exportAVIToFileOrThrow(IAviHost& host, const QString& path);
