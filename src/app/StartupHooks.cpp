@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
+#include "platform/VideoFile.h"
 
 #include <QFileInfo>
 #include <QObject>
@@ -13,7 +14,7 @@ void openByType(TfrmMain& main, const QString& path)
     const int type = recognizeFileType(path);
     if (type == kFileTypeGif) {
         main.openDocument(path);
-    } else if (type == kFileTypeAvi) {
+    } else if (type == kFileTypeAvi || isVideoFileName(path)) {
         importAVIFile(main, path);
     } else if (type == kFileTypeUnknown) {
         messageDlg(

@@ -11,6 +11,7 @@
 #include "graphics/Streams.h"
 #include "platform/AviFile.h"
 #include "platform/MessageService.h"
+#include "platform/VideoFile.h"
 #include "wizards/Progress.h"
 
 #include <QApplication>
@@ -81,6 +82,40 @@ private:
     bool m_done = false;
 };
 
+// Adds a decompressed picture (packed DIB; format supplies the colour table of palette movies)
+// as the next frame with the movie's delay; the first frame loops forever. pixels counts what
+// the image holds so far.
+void addMovieFrame(TGIFImage& image, const QByteArray& format, const QByteArray& dib, int delay, int64_t& pixels)
+{
+    const QByteArray file = aviFrameBitmapFile(format, dib);
+    if (file.isEmpty())
+        throw EAVIError(avimsg::DecompressFrame);
+    TBitmap bitmap;
+    try {
+        TMemoryStream stream(file);
+        bitmap.loadFromStream(stream);
+    } catch (const Exception&) {
+        throw EAVIError(avimsg::DecompressFrame);
+    }
+    // A long movie would fill the memory one frame at a time; the engine's load limit holds.
+    pixels += int64_t(bitmap.width()) * bitmap.height();
+    if (pixels > gifSettings().maxLoadPixels)
+        throw EAVIError(QString::fromLatin1(avimsg::TooLong).arg(gifSettings().maxLoadPixels / 1000000));
+    const int index = image.add(&bitmap);
+    TGIFSubImage& frame = *image.images().subImage(index);
+    if (index == 0)
+        addLoopExtension(image, frame, 0);
+    addDelay(frame, delay);
+}
+
+void finishMovieImport(TGIFImage& image)
+{
+    if (image.images().count() > 0) {
+        image.optimizeColorMaps();
+        addComment(*image.images().subImage(0), QString::fromLatin1(kCreatedWithComment));
+    }
+}
+
 } // namespace
 
 int aviFrameDelay(uint32_t scale, uint32_t rate)
@@ -120,34 +155,36 @@ void importAVI(TGIFImage& image, const QString& path)
     TImportProgress progress(image);
     int64_t pixels = 0;
     for (int64_t i = 0; i < count; ++i) {
-        const QByteArray dib = avi.getFrame(int64_t(info.dwStart) + i);
-        const QByteArray file = aviFrameBitmapFile(format, dib);
-        if (file.isEmpty())
-            throw EAVIError(avimsg::DecompressFrame);
-        TBitmap bitmap;
-        try {
-            TMemoryStream stream(file);
-            bitmap.loadFromStream(stream);
-        } catch (const Exception&) {
-            throw EAVIError(avimsg::DecompressFrame);
-        }
-        // A long movie would fill the memory one frame at a time; the engine's load limit holds.
-        pixels += int64_t(bitmap.width()) * bitmap.height();
-        if (pixels > gifSettings().maxLoadPixels)
-            throw EAVIError(QStringLiteral("The movie is too long to import: its frames would need more than "
-                                           "%1 million pixels.")
-                                .arg(gifSettings().maxLoadPixels / 1000000));
-        const int index = image.add(&bitmap);
-        TGIFSubImage& frame = *image.images().subImage(index);
-        if (index == 0)
-            addLoopExtension(image, frame, 0);
-        addDelay(frame, delay);
+        addMovieFrame(image, format, avi.getFrame(int64_t(info.dwStart) + i), delay, pixels);
         progress.running(i + 1, count);
     }
-    if (image.images().count() > 0) {
-        image.optimizeColorMaps();
-        addComment(*image.images().subImage(0), QString::fromLatin1(kCreatedWithComment));
+    finishMovieImport(image);
+    progress.done();
+}
+
+void importVideo(TGIFImage& image, const QString& path)
+{
+    TWaitCursor wait;
+    TVideoFile video;
+    if (!video.open(path))
+        throw EAVIError(avimsg::OpenVideo);
+    const int delay = video.frameDelay();
+    image.setColorReduction(rmNetscape);
+    image.setDitherMode(dmFloydSteinberg);
+    TImportProgress progress(image);
+    int64_t pixels = 0;
+    for (;;) {
+        bool failed = false;
+        const QByteArray dib = video.nextFrame(failed);
+        if (failed)
+            throw EAVIError(avimsg::DecompressVideo);
+        if (dib.isEmpty())
+            break;
+        addMovieFrame(image, QByteArray(), dib, delay, pixels);
+        // The length of a video is not known before its end; the bar shows the frames so far.
+        progress.running(image.images().count() % 100, 100);
     }
+    finishMovieImport(image);
     progress.done();
 }
 
@@ -364,7 +401,7 @@ void exportAVI(const QString& path, const TAviMovie& movie, const std::function<
 void importAVICommand(IAviHost& host)
 {
     TFileDialogRequest request;
-    request.filter = QString::fromLatin1(avimsg::Filter);
+    request.filter = QString::fromLatin1(avimsg::Filter) + QLatin1Char('|') + videoFileFilter();
     const TFileDialogResult result = messageService().openFile(request);
     if (result.accepted && !result.files.isEmpty())
         importAVIDocument(host, result.files.first());
@@ -376,7 +413,10 @@ bool importAVIDocumentOrThrow(IAviHost& host, const QString& path)
     TGIFImage image;
     image.onProgress = host.progressHandler();
     image.onWarning = [](TObject*, int, const QString&) {};
-    importAVI(image, path);
+    if (isVideoFileName(path))
+        importVideo(image, path);
+    else
+        importAVI(image, path);
     if (image.images().count() == 0)
         throw EAVIError(QString::fromLatin1(avimsg::ImportError).arg(path));
     image.onProgress = nullptr;

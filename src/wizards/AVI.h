@@ -41,6 +41,9 @@ inline const char* const AddFrame = "Failed to add frame to AVI";
 inline const char* const TooLarge =
     "The animation is too large for an AVI movie: the file would reach 1 GB, the most an AVI file "
     "without the OpenDML extension can hold.";
+inline const char* const OpenVideo = "Failed to open video file";
+inline const char* const DecompressVideo = "Failed to decompress video frame";
+inline const char* const TooLong = "The movie is too long to import: its frames would need more than %1 million pixels.";
 inline const char* const ImportError = "Error importing %1 to GIF.";
 inline const char* const ExportEmpty = "Error exporting animation to AVI! Unable to complete export.";
 inline const char* const Filter = "AVI Animations (*.avi)|*.avi";
@@ -58,6 +61,10 @@ int aviFrameDelay(uint32_t scale, uint32_t rate);
 // extension and the "Created with" comment, every frame the one delay of the stream, and the
 // colour maps are optimised. Raises EAVIError with the step's message.
 void importAVI(TGIFImage& image, const QString& path);
+
+// As importAVI for the other movies FFmpeg reads (MP4, MOV, WebM, Matroska): every picture of the
+// first video stream in order, with the delay of the stream's frame rate.
+void importVideo(TGIFImage& image, const QString& path);
 
 // The animation composed for the movie: one 8-bit picture per frame position at the logical
 // screen size (what the editor shows after that frame, transparency and disposal applied),
@@ -107,9 +114,10 @@ public:
     virtual QWidget* mainWindow() = 0;
 };
 
-// "&AVI Animation": the open dialog for one AVI file, then the document-level import.
+// "&AVI Animation": the open dialog for one AVI file (or another movie), then the document-level
+// import.
 void importAVICommand(IAviHost& host);
-// Imports the file as a new document; false (after the error box) when nothing was opened.
+// Imports the file (AVI, or another movie by its name) as a new document; false (after the error box) when nothing was opened.
 // Messages of a failing import are shown, not raised.
 bool importAVIDocument(IAviHost& host, const QString& path);
 // Raises instead of showing (the automation member's form); true when a document was opened.

@@ -247,3 +247,48 @@ TEST(AviImportTest, DocumentImportReportsEmptyMoviesAndFailures)
     EXPECT_EQ(shown[0].type, TMsgType::Error);
     EXPECT_EQ(shown[1].text, QString::fromLatin1(avimsg::OpenFile));
 }
+
+TEST(AviImportTest, OtherMoviesImportThroughTheSamePath)
+{
+    if (!haveTool(QStringLiteral("ffmpeg")))
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const struct
+    {
+        const char* name;
+        int fps;
+        QStringList codec;
+        int delay;
+    } cases[] = {
+        // B-frames: the decoder hands pictures out in display order.
+        {"movie.mp4", 25, {"-c:v", "libx264", "-pix_fmt", "yuv444p", "-bf", "2", "-qp", "0"}, 4},
+        {"movie.webm", 10, {"-c:v", "libvpx", "-b:v", "2M"}, 10},
+        {"movie.mkv", 15, {"-c:v", "mpeg4", "-q:v", "2"}, 7},
+    };
+    QTemporaryDir dir;
+    TScriptedMessageService messages;
+    TScopedMessageService scope(messages);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = ffmpegMovie(QDir(dir.path()), QString::fromLatin1(c.name), c.fps, kColors, 32, 16, c.codec);
+        if (path.isEmpty())
+            continue; // an encoder this ffmpeg lacks
+        TFakeAviHost host;
+        ASSERT_TRUE(importAVIDocument(host, path));
+        EXPECT_EQ(host.opened, int(kColors.size()));
+        TGIFImage image;
+        importVideo(image, path);
+        ASSERT_EQ(image.images().count(), int(kColors.size()));
+        for (int i = 0; i < image.images().count(); ++i) {
+            TGIFSubImage& frame = *image.images().subImage(i);
+            EXPECT_EQ(delayOf(frame), c.delay) << i;
+            EXPECT_EQ(frame.loopExtension() != nullptr, i == 0) << i;
+            EXPECT_LE(difference(framePixel(frame, 24, 12), kColors[size_t(i)]), 150) << i;
+        }
+    }
+    const QString junk = dir.filePath(QStringLiteral("junk.mp4"));
+    ASSERT_TRUE(writeAll(junk, QByteArray(4000, '\x42')));
+    TFakeAviHost host;
+    EXPECT_FALSE(importAVIDocument(host, junk));
+    ASSERT_FALSE(messages.recorded().empty());
+    EXPECT_EQ(messages.recorded().back().text, QString::fromLatin1(avimsg::OpenVideo));
+}
