@@ -449,7 +449,13 @@ void exportAVICommand(IAviHost& host)
         exportAVIToFile(host, result.files.first());
 }
 
-bool exportAVIToFileOrThrow(IAviHost& host, const QString& path)
+namespace {
+
+// The export frame shared by the AVI and video exports: the progress form over a disabled main
+// window, a copy of the active animation composed under it (Cancel stops here), then write(copy,
+// movie, form). False when cancelled or without a document.
+bool exportWithProgress(IAviHost& host, const QString& path,
+                        const std::function<void(TGIFImage&, const TAviMovie&, TfrmProgress&)>& write)
 {
     TGIFImage* source = host.activeImage();
     if (!source)
@@ -493,15 +499,94 @@ bool exportAVIToFileOrThrow(IAviHost& host, const QString& path)
     });
     if (!prepared)
         return false;
-
-    form.lblFileName->setText(QString::fromLatin1(avimsg::Exporting));
     // The movie is written in one go; Cancel has done its part once writing starts.
     form.btnCancel->setEnabled(false);
-    exportAVI(path, movie, [&form](int index) {
-        form.prgBar->setValue(index);
-        QCoreApplication::processEvents();
-    });
+    write(copy, movie, form);
     return true;
+}
+
+} // namespace
+
+bool exportAVIToFileOrThrow(IAviHost& host, const QString& path)
+{
+    return exportWithProgress(host, path, [&path](TGIFImage&, const TAviMovie& movie, TfrmProgress& form) {
+        form.lblFileName->setText(QString::fromLatin1(avimsg::Exporting));
+        exportAVI(path, movie, [&form](int index) {
+            form.prgBar->setValue(index);
+            QCoreApplication::processEvents();
+        });
+    });
+}
+
+void exportVideo(const QString& path, TGIFImage& image, const TAviMovie& movie, TVideoWriter::Kind kind,
+                 const std::function<void(int frameIndex)>& position)
+{
+    TBusyCursor busy;
+    TVideoWriter writer;
+    if (!writer.open(path, kind, movie.size.width(), movie.size.height()))
+        throw EAVIError(avimsg::CreateVideo);
+    // The pictures are the AVI's: 8-bit rows bottom-up over the movie's palette.
+    QVector<QRgb> colors;
+    for (int i = 0; i < 256 && 40 + i * 4 + 3 < movie.bitmapInfo.size(); ++i) {
+        const char* quad = movie.bitmapInfo.constData() + 40 + i * 4;
+        colors.append(qRgb(uint8_t(quad[2]), uint8_t(quad[1]), uint8_t(quad[0])));
+    }
+    const int width = movie.size.width(), height = movie.size.height();
+    const int row = (width + 3) / 4 * 4;
+    int64_t time = 0;
+    bool written = false;
+    for (int i = 0; i < int(movie.frames.size()); ++i) {
+        if (position)
+            position(i);
+        const QByteArray& rows = movie.frames[size_t(i)];
+        if (rows.size() != int64_t(row) * height)
+            continue; // frames without pixels show nothing and take no time
+        QImage picture(width, height, QImage::Format_Indexed8);
+        picture.setColorTable(colors);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(picture.scanLine(y), rows.constData() + int64_t(height - 1 - y) * row, size_t(width));
+        if (!writer.writeFrame(picture, time))
+            throw EAVIError(avimsg::AddVideoFrame);
+        written = true;
+        const TGIFGraphicControlExtension* control =
+            i < image.images().count() ? image.images().subImage(i)->graphicControlExtension() : nullptr;
+        const int delay = control && control->delay() > 0 ? control->delay() : gifSettings().defaultDelay;
+        time += std::max(delay, 1);
+    }
+    if (!written || !writer.finish(time))
+        throw EAVIError(avimsg::AddVideoFrame);
+}
+
+bool exportVideoToFileOrThrow(IAviHost& host, const QString& path, TVideoWriter::Kind kind)
+{
+    return exportWithProgress(host, path, [&](TGIFImage& copy, const TAviMovie& movie, TfrmProgress& form) {
+        form.lblFileName->setText(QString::fromLatin1(avimsg::ExportingVideo));
+        exportVideo(path, copy, movie, kind, [&form](int index) {
+            form.prgBar->setValue(index);
+            QCoreApplication::processEvents();
+        });
+    });
+}
+
+void exportVideoCommand(IAviHost& host, TVideoWriter::Kind kind)
+{
+    if (!host.activeImage())
+        return;
+    TFileDialogRequest request;
+    const bool mp4 = kind == TVideoWriter::Kind::Mp4;
+    request.filter = QString::fromLatin1(mp4 ? "MP4 Videos (*.mp4)|*.mp4" : "WebP Animations (*.webp)|*.webp");
+    request.defaultSuffix = QString::fromLatin1(mp4 ? "mp4" : "webp");
+    const QFileInfo document(host.activeFileName());
+    request.initialDir = document.path();
+    request.fileName = document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
+    const TFileDialogResult result = messageService().saveFile(request);
+    if (!result.accepted || result.files.isEmpty())
+        return;
+    try {
+        exportVideoToFileOrThrow(host, result.files.first(), kind);
+    } catch (const Exception& error) {
+        messageDlg(error.message(), TMsgType::Error, TMsgButtons::Ok);
+    }
 }
 
 bool exportAVIToFile(IAviHost& host, const QString& path)

@@ -6,6 +6,7 @@
 // main window through IAviHost, so none of this depends on how documents are kept. GUI thread.
 #include "graphics/Exceptions.h"
 #include "graphics/Graphic.h"
+#include "platform/VideoFile.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -44,6 +45,9 @@ inline const char* const TooLarge =
 inline const char* const OpenVideo = "Failed to open video file";
 inline const char* const DecompressVideo = "Failed to decompress video frame";
 inline const char* const TooLong = "The movie is too long to import: its frames would need more than %1 million pixels.";
+inline const char* const CreateVideo = "Failed to create video file";
+inline const char* const AddVideoFrame = "Failed to add frame to video";
+inline const char* const ExportingVideo = "Exporting to video...";
 inline const char* const ImportError = "Error importing %1 to GIF.";
 inline const char* const ExportEmpty = "Error exporting animation to AVI! Unable to complete export.";
 inline const char* const Filter = "AVI Animations (*.avi)|*.avi";
@@ -94,6 +98,11 @@ bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<boo
 // frame i. Raises EAVIError with the step's message; the target is untouched then.
 void exportAVI(const QString& path, const TAviMovie& movie, const std::function<void(int frameIndex)>& position);
 
+// Writes the composed movie as an MP4 or animated WebP: each frame shows for its own delay in
+// image (frames without a delay take the default delay). Raises EAVIError.
+void exportVideo(const QString& path, TGIFImage& image, const TAviMovie& movie, TVideoWriter::Kind kind,
+                 const std::function<void(int frameIndex)>& position);
+
 // ---- commands ------------------------------------------------------------------------------
 
 // What the AVI commands need of the main window.
@@ -129,3 +138,6 @@ void exportAVICommand(IAviHost& host);
 bool exportAVIToFile(IAviHost& host, const QString& path);
 // As exportAVIToFile, raising EAVIError instead of showing it (automation's ExportToAVI).
 bool exportAVIToFileOrThrow(IAviHost& host, const QString& path);
+// "As &MP4 Video..." and "As Animated &WebP...": as the AVI export, through FFmpeg's encoders.
+void exportVideoCommand(IAviHost& host, TVideoWriter::Kind kind);
+bool exportVideoToFileOrThrow(IAviHost& host, const QString& path, TVideoWriter::Kind kind);

@@ -248,3 +248,49 @@ TEST(AviExportTest, FailuresAndCancelLeaveTheTargetAlone)
     EXPECT_TRUE(host.window.isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+TEST(AviExportTest, VideosKeepTheFrameTimingOfTheAnimation)
+{
+    if (!haveTool(QStringLiteral("ffprobe")))
+        GTEST_SKIP() << "ffprobe is not installed";
+    TGIFImage image;
+    makeAnimation(image);
+    image.setWidth(21); // odd: padded for 4:2:0
+    TAviMovie movie;
+    ASSERT_TRUE(prepareAviMovie(image, movie, [](int) { return true; }));
+    QTemporaryDir dir;
+    const QString mp4 = dir.filePath(QStringLiteral("movie.mp4"));
+    try {
+        exportVideo(mp4, image, movie, TVideoWriter::Kind::Mp4, {});
+    } catch (const EAVIError& error) {
+        GTEST_SKIP() << "no H.264 encoder: " << error.what();
+    }
+    EXPECT_EQ(probe(mp4, QStringLiteral("codec_name")), "h264");
+    EXPECT_EQ(probe(mp4, QStringLiteral("pix_fmt")), "yuv420p");
+    EXPECT_EQ(probe(mp4, QStringLiteral("width")), "22");
+    EXPECT_EQ(probe(mp4, QStringLiteral("height")), "10");
+    EXPECT_EQ(probe(mp4, QStringLiteral("nb_read_frames")), "3");
+    // Delays 10, 20 and 30 hundredths: frames at 0, 0.1 and 0.3 s, 0.6 s in all.
+    QByteArray out;
+    run(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts_time,duration_time",
+                                    "-of", "csv=p=0", mp4},
+        &out);
+    QStringList times = QString::fromUtf8(out).trimmed().split(QLatin1Char('\n'));
+    times.sort();
+    ASSERT_EQ(times.size(), 3);
+    EXPECT_TRUE(times[0].startsWith("0.000000,0.100000")) << times[0].toStdString();
+    EXPECT_TRUE(times[1].startsWith("0.100000,0.200000")) << times[1].toStdString();
+    EXPECT_TRUE(times[2].startsWith("0.300000,0.300000")) << times[2].toStdString();
+
+    const QString webp = dir.filePath(QStringLiteral("movie.webp"));
+    exportVideo(webp, image, movie, TVideoWriter::Kind::WebP, {});
+    if (haveTool(QStringLiteral("identify"))) {
+        // The encoder stores changed rectangles only, and it chooses the last frame's time itself.
+        QByteArray frames;
+        run(QStringLiteral("identify"), {"-format", "%T %[page]\n", webp}, &frames);
+        const QStringList lines = QString::fromUtf8(frames).trimmed().split(QLatin1Char('\n'));
+        ASSERT_EQ(lines.size(), 3) << frames.constData();
+        EXPECT_TRUE(lines[0].startsWith("10 21x10")) << frames.constData();
+        EXPECT_TRUE(lines[1].startsWith("20 21x10")) << frames.constData();
+    }
+}
