@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (reader.open(buffer) != TAviRiffReader::Status::Ok)
         return 0;
     TGIFImage image;
-    image.onWarning = [](TObject*, int, const QString&) {};
+    image.onWarning = [](TObject*, int, const QString&) {
+    };
     image.setColorReduction(rmNetscape);
     image.setDitherMode(dmFloydSteinberg);
     int frames = 0;
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (++frames > 4)
             break;
         const QByteArray chunk = reader.readChunk(entry);
-        loadFrame(image, aviFrameBitmapFile(reader.format(), aviUncompressedFrameDib(reader.format(), chunk)));
+        loadFrame(image,
+                  aviFrameBitmapFile(reader.format(), aviUncompressedFrameDib(reader.format(), chunk)));
         loadFrame(image, aviFrameBitmapFile(reader.format(), chunk));
     }
     return 0;

@@ -81,8 +81,8 @@ void connectImportExport(TfrmMain& main)
         } videos[] = {
             {"mniExportMP4", "As &MP4 Video...", "Exports the current animation to an MP4 video file",
              TVideoWriter::Kind::Mp4},
-            {"mniExportWebP", "As Animated &WebP...", "Exports the current animation to an animated WebP file",
-             TVideoWriter::Kind::WebP},
+            {"mniExportWebP", "As Animated &WebP...",
+             "Exports the current animation to an animated WebP file", TVideoWriter::Kind::WebP},
         };
         QAction* before = main.action(QStringLiteral("mniExportHTML"));
         for (const auto& video : videos) {
@@ -109,4 +109,16 @@ void importAVIFile(TfrmMain& main, const QString& path)
 {
     TMainImportExportHost host(main);
     importAVIDocument(host, path);
+}
+
+bool importAVIFileOrThrow(TfrmMain& main, const QString& path)
+{
+    TMainImportExportHost host(main);
+    return importAVIDocumentOrThrow(host, path);
+}
+
+bool exportAVIFileOrThrow(TfrmMain& main, const QString& path)
+{
+    TMainImportExportHost host(main);
+    return exportAVIToFileOrThrow(host, path);
 }

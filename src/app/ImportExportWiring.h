@@ -9,3 +9,7 @@ class TfrmMain;
 void connectImportExport(TfrmMain& main);
 // Opens an AVI file named on the command line or dropped on the window as a new document.
 void importAVIFile(TfrmMain& main, const QString& path);
+// The automation members ImportFromAVI and ExportToAVI: as the commands after the file dialog,
+// raising EAVIError (wizards/AVI.h) with the message instead of showing it.
+bool importAVIFileOrThrow(TfrmMain& main, const QString& path);
+bool exportAVIFileOrThrow(TfrmMain& main, const QString& path);

@@ -25,15 +25,33 @@ QString htmlEscapeFileName(const QString& fileName)
     result.reserve(fileName.size());
     for (const QChar c : fileName) {
         switch (c.unicode()) {
-        case u'&': result += QLatin1String("&amp;"); break;
-        case u'"': result += QLatin1String("&quot;"); break;
-        case u'<': result += QLatin1String("&lt;"); break;
-        case u'>': result += QLatin1String("&gt;"); break;
-        case u'\'': result += QLatin1String("&#39;"); break;
-        case u'%': result += QLatin1String("%25"); break;
-        case u'#': result += QLatin1String("%23"); break;
-        case u'?': result += QLatin1String("%3F"); break;
-        default: result += c; break;
+        case u'&':
+            result += QLatin1String("&amp;");
+            break;
+        case u'"':
+            result += QLatin1String("&quot;");
+            break;
+        case u'<':
+            result += QLatin1String("&lt;");
+            break;
+        case u'>':
+            result += QLatin1String("&gt;");
+            break;
+        case u'\'':
+            result += QLatin1String("&#39;");
+            break;
+        case u'%':
+            result += QLatin1String("%25");
+            break;
+        case u'#':
+            result += QLatin1String("%23");
+            break;
+        case u'?':
+            result += QLatin1String("%3F");
+            break;
+        default:
+            result += c;
+            break;
         }
     }
     return result;
@@ -52,7 +70,9 @@ QString htmlPageText(const QString& imageFileName, int height, int width)
     QString page;
     page += QStringLiteral("<HTML>") + crlf;
     page += QStringLiteral("<HEAD>") + crlf;
-    page += QStringLiteral("  <META NAME=\"GENERATOR\" CONTENT=\"GIF Reelwright - by Brightwell Software\">") + crlf;
+    page +=
+        QStringLiteral("  <META NAME=\"GENERATOR\" CONTENT=\"GIF Reelwright - by Brightwell Software\">") +
+        crlf;
     page += QStringLiteral("  <TITLE></TITLE>") + crlf;
     page += QStringLiteral("</HEAD>") + crlf;
     page += crlf;

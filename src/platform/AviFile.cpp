@@ -83,9 +83,9 @@ struct TAviFile::Reading
     std::unique_ptr<AVFrame, FrameDeleter> frame;
     std::unique_ptr<AVPacket, PacketDeleter> packet;
     std::unique_ptr<SwsContext, SwsDeleter> scaler;
-    int64_t nextPacket = 0;     // index entry the decoder gets next
-    int64_t lastIndex = -1;     // index entry of the picture in lastDib
-    int64_t lastPts = -1;       // stamp of the last picture the decoder delivered
+    int64_t nextPacket = 0; // index entry the decoder gets next
+    int64_t lastIndex = -1; // index entry of the picture in lastDib
+    int64_t lastPts = -1;   // stamp of the last picture the decoder delivered
     QByteArray lastDib;
     bool paletteSent = false;
 
@@ -367,8 +367,8 @@ QByteArray TAviFile::Reading::frameToDib(const AVFrame& picture)
                         picture.data[0] + int64_t(y) * picture.linesize[0], size_t(width));
         return dib;
     }
-    scaler.reset(sws_getCachedContext(scaler.release(), width, height, AVPixelFormat(picture.format), width, height,
-                                      AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    scaler.reset(sws_getCachedContext(scaler.release(), width, height, AVPixelFormat(picture.format), width,
+                                      height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!scaler)
         return {};
     const int offset = int(dib.size());
@@ -411,7 +411,8 @@ bool TAviFile::createStream(const TAviStreamInfo& info, int64_t frameBytes, int 
     if (!m_write || m_write->haveStream)
         return false;
     // An 8-bit format is at most a header and 256 colours.
-    if (frameBytes < 0 || frameCount < 0 || TAviRiffWriter::predictedSize(40 + 1024, frameBytes, frameCount) >= kAviMaxFileSize)
+    if (frameBytes < 0 || frameCount < 0 ||
+        TAviRiffWriter::predictedSize(40 + 1024, frameBytes, frameCount) >= kAviMaxFileSize)
         return false;
     m_write->info = info;
     m_write->frameBytes = frameBytes;

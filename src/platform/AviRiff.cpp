@@ -105,8 +105,10 @@ int64_t aviDibRowSize(int64_t width, int bitCount)
     case 8:
     case 16:
     case 24:
-    case 32: return (width * bitCount + 31) / 32 * 4;
-    default: return -1;
+    case 32:
+        return (width * bitCount + 31) / 32 * 4;
+    default:
+        return -1;
     }
 }
 
@@ -178,7 +180,8 @@ QByteArray aviUncompressedFrameDib(const QByteArray& format, const QByteArray& c
         const int offset = int(dib.size());
         dib.resize(offset + imageSize);
         for (int64_t y = 0; y < height; ++y)
-            std::memcpy(dib.data() + offset + (height - 1 - y) * row, chunk.constData() + y * row, size_t(row));
+            std::memcpy(dib.data() + offset + (height - 1 - y) * row, chunk.constData() + y * row,
+                        size_t(row));
     }
     return dib;
 }
@@ -499,7 +502,8 @@ bool TAviRiffWriter::patch32(int64_t offset, uint32_t value)
     return m_ok;
 }
 
-bool TAviRiffWriter::begin(const TAviStreamInfo& info, const QByteArray& format, int64_t frameBytes, int frameCount)
+bool TAviRiffWriter::begin(const TAviStreamInfo& info, const QByteArray& format, int64_t frameBytes,
+                           int frameCount)
 {
     m_info = info;
     m_entries.clear();
@@ -514,10 +518,12 @@ bool TAviRiffWriter::begin(const TAviStreamInfo& info, const QByteArray& format,
 
     QByteArray avih;
     const uint32_t microSeconds =
-        info.dwRate ? uint32_t(std::min<uint64_t>(uint64_t(info.dwScale) * 1000000u / info.dwRate, 0xFFFFFFFFu)) : 0;
+        info.dwRate
+            ? uint32_t(std::min<uint64_t>(uint64_t(info.dwScale) * 1000000u / info.dwRate, 0xFFFFFFFFu))
+            : 0;
     put32(avih, microSeconds);
-    put32(avih, 0); // dwMaxBytesPerSec
-    put32(avih, 0); // dwPaddingGranularity
+    put32(avih, 0);    // dwMaxBytesPerSec
+    put32(avih, 0);    // dwPaddingGranularity
     put32(avih, 0x10); // AVIF_HASINDEX
     put32(avih, 0);    // dwTotalFrames, fixed up by finish()
     put32(avih, 0);    // dwInitialFrames
@@ -595,11 +601,13 @@ bool TAviRiffWriter::writeFrame(int64_t position, const QByteArray& pixels, bool
             return false;
         ++m_nextPosition;
     }
-    if (m_device.pos() - m_movieType + 8 + pixels.size() + 16 * (int64_t(m_entries.size()) + 1) >= kAviMaxFileSize) {
+    if (m_device.pos() - m_movieType + 8 + pixels.size() + 16 * (int64_t(m_entries.size()) + 1) >=
+        kAviMaxFileSize) {
         m_ok = false;
         return false;
     }
-    m_entries.push_back({keyFrame ? kAviKeyFrame : 0, uint32_t(m_device.pos() - m_movieType), uint32_t(pixels.size())});
+    m_entries.push_back(
+        {keyFrame ? kAviKeyFrame : 0, uint32_t(m_device.pos() - m_movieType), uint32_t(pixels.size())});
     ++m_nextPosition;
     return putChunk(kFrameId, pixels);
 }
@@ -624,6 +632,6 @@ bool TAviRiffWriter::finish()
     const int64_t fileEnd = m_device.pos();
     const uint32_t frames = uint32_t(m_entries.size());
     return patch32(m_riffSizeAt, uint32_t(fileEnd - m_riffSizeAt - 4)) &&
-           patch32(m_movieSizeAt, uint32_t(movieEnd - m_movieSizeAt - 4)) && patch32(m_totalFramesAt, frames) &&
-           patch32(m_lengthAt, frames);
+           patch32(m_movieSizeAt, uint32_t(movieEnd - m_movieSizeAt - 4)) &&
+           patch32(m_totalFramesAt, frames) && patch32(m_lengthAt, frames);
 }

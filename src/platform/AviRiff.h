@@ -20,7 +20,8 @@ class QIODevice;
 
 constexpr uint32_t aviFourCC(char a, char b, char c, char d)
 {
-    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 |
+           uint32_t(uint8_t(d)) << 24;
 }
 
 inline constexpr uint32_t kAviStreamTypeVideo = aviFourCC('v', 'i', 'd', 's');

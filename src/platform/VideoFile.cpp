@@ -176,10 +176,11 @@ QByteArray TVideoFile::nextFrame(bool& failed)
                                     AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr);
     bool converted = false;
     if (d.scaler) {
-        uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(dib.data()) + offset + (height - 1) * row, nullptr, nullptr,
-                              nullptr};
+        uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(dib.data()) + offset + (height - 1) * row, nullptr,
+                              nullptr, nullptr};
         int strides[4] = {-int(row), 0, 0, 0};
-        converted = sws_scale(d.scaler, d.frame->data, d.frame->linesize, 0, height, planes, strides) == height;
+        converted =
+            sws_scale(d.scaler, d.frame->data, d.frame->linesize, 0, height, planes, strides) == height;
     }
     av_frame_unref(d.frame);
     if (!converted) {
@@ -311,7 +312,8 @@ bool TVideoWriter::open(const QString& path, Kind kind, int width, int height)
     auto* buffer = static_cast<uint8_t*>(av_malloc(kBufferSize));
     if (!buffer)
         return false;
-    d.io = avio_alloc_context(buffer, kBufferSize, 1, &d.file, nullptr, &Data::writePacket, &Data::seekPacket);
+    d.io =
+        avio_alloc_context(buffer, kBufferSize, 1, &d.file, nullptr, &Data::writePacket, &Data::seekPacket);
     if (!d.io) {
         av_free(buffer);
         return false;
@@ -344,15 +346,13 @@ bool TVideoWriter::writeFrame(const QImage& picture, int64_t time)
                 std::memcpy(to + x * 3, from + (source.width() - 1) * 3, 3);
         }
     }
-    if (av_frame_make_writable(d.frame) < 0)
-        {
+    if (av_frame_make_writable(d.frame) < 0) {
         d.failed = true;
         return false;
     }
     d.scaler = sws_getCachedContext(d.scaler, d.width, d.height, AV_PIX_FMT_RGB24, d.width, d.height,
                                     d.codec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
-    if (!d.scaler)
-        {
+    if (!d.scaler) {
         d.failed = true;
         return false;
     }
@@ -364,8 +364,7 @@ bool TVideoWriter::writeFrame(const QImage& picture, int64_t time)
     d.durations[time] = 1;
     d.lastTime = time;
     d.frame->pts = time;
-    if (avcodec_send_frame(d.codec, d.frame) < 0 || !d.drain())
-        {
+    if (avcodec_send_frame(d.codec, d.frame) < 0 || !d.drain()) {
         d.failed = true;
         return false;
     }

@@ -17,9 +17,9 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QPointer>
 #include <QtEndian>
 
 #include <algorithm>
@@ -69,7 +69,10 @@ public:
     {
         m_image.reportProgress(psStarting, 0, false, QStringLiteral("Loading..."));
     }
-    ~TImportProgress() { m_image.reportProgress(psEnding, m_done ? 100 : 0, true, QStringLiteral("Loading...")); }
+    ~TImportProgress()
+    {
+        m_image.reportProgress(psEnding, m_done ? 100 : 0, true, QStringLiteral("Loading..."));
+    }
     void running(int64_t index, int64_t count)
     {
         m_image.reportProgress(psRunning, int(index * 100 / std::max<int64_t>(count, 1)), false,
@@ -85,7 +88,8 @@ private:
 // Adds a decompressed picture (packed DIB; format supplies the colour table of palette movies)
 // as the next frame with the movie's delay; the first frame loops forever. pixels counts what
 // the image holds so far.
-void addMovieFrame(TGIFImage& image, const QByteArray& format, const QByteArray& dib, int delay, int64_t& pixels)
+void addMovieFrame(TGIFImage& image, const QByteArray& format, const QByteArray& dib, int delay,
+                   int64_t& pixels)
 {
     const QByteArray file = aviFrameBitmapFile(format, dib);
     if (file.isEmpty())
@@ -307,7 +311,8 @@ bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<boo
     TGIFImage compact;
     TGIFImage* painted = &image;
     if (!shownFrames.empty() && shownFrames.back() + 1 != int(shownFrames.size())) {
-        compact.onWarning = [](TObject*, int, const QString&) {};
+        compact.onWarning = [](TObject*, int, const QString&) {
+        };
         compact.assign(&image);
         for (int i = compact.images().count() - 1; i >= 0; --i)
             if (compact.images().subImage(i)->empty())
@@ -345,8 +350,8 @@ bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<boo
             return true;
         QByteArray rows(row * height, '\0');
         for (int y = 0; y < height; ++y)
-            std::memcpy(rows.data() + int64_t(height - 1 - y) * row, reduced.pixels.data() + int64_t(y) * width,
-                        size_t(width));
+            std::memcpy(rows.data() + int64_t(height - 1 - y) * row,
+                        reduced.pixels.data() + int64_t(y) * width, size_t(width));
         movie.frames[size_t(index)] = rows;
         return true;
     });
@@ -359,7 +364,8 @@ bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<boo
     return true;
 }
 
-void exportAVI(const QString& path, const TAviMovie& movie, const std::function<void(int frameIndex)>& position)
+void exportAVI(const QString& path, const TAviMovie& movie,
+               const std::function<void(int frameIndex)>& position)
 {
     TBusyCursor busy;
     TAviFile avi; // an unfinished movie is discarded with it; the target stays as it was
@@ -412,7 +418,8 @@ bool importAVIDocumentOrThrow(IAviHost& host, const QString& path)
     host.hideLogo();
     TGIFImage image;
     image.onProgress = host.progressHandler();
-    image.onWarning = [](TObject*, int, const QString&) {};
+    image.onWarning = [](TObject*, int, const QString&) {
+    };
     if (isVideoFileName(path))
         importVideo(image, path);
     else
@@ -443,7 +450,8 @@ void exportAVICommand(IAviHost& host)
     // The document's name without its extension; a dot in a folder name is not an extension.
     const QFileInfo document(host.activeFileName());
     request.initialDir = document.path();
-    request.fileName = document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
+    request.fileName =
+        document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
     const TFileDialogResult result = messageService().saveFile(request);
     if (result.accepted && !result.files.isEmpty())
         exportAVIToFile(host, result.files.first());
@@ -482,7 +490,8 @@ bool exportWithProgress(IAviHost& host, const QString& path,
     form.show();
 
     TGIFImage copy;
-    copy.onWarning = [](TObject*, int, const QString&) {};
+    copy.onWarning = [](TObject*, int, const QString&) {
+    };
     try {
         copy.assign(source);
     } catch (const Exception&) {
@@ -574,11 +583,13 @@ void exportVideoCommand(IAviHost& host, TVideoWriter::Kind kind)
         return;
     TFileDialogRequest request;
     const bool mp4 = kind == TVideoWriter::Kind::Mp4;
-    request.filter = QString::fromLatin1(mp4 ? "MP4 Videos (*.mp4)|*.mp4" : "WebP Animations (*.webp)|*.webp");
+    request.filter =
+        QString::fromLatin1(mp4 ? "MP4 Videos (*.mp4)|*.mp4" : "WebP Animations (*.webp)|*.webp");
     request.defaultSuffix = QString::fromLatin1(mp4 ? "mp4" : "webp");
     const QFileInfo document(host.activeFileName());
     request.initialDir = document.path();
-    request.fileName = document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
+    request.fileName =
+        document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
     const TFileDialogResult result = messageService().saveFile(request);
     if (!result.accepted || result.files.isEmpty())
         return;

@@ -44,7 +44,8 @@ inline const char* const TooLarge =
     "without the OpenDML extension can hold.";
 inline const char* const OpenVideo = "Failed to open video file";
 inline const char* const DecompressVideo = "Failed to decompress video frame";
-inline const char* const TooLong = "The movie is too long to import: its frames would need more than %1 million pixels.";
+inline const char* const TooLong =
+    "The movie is too long to import: its frames would need more than %1 million pixels.";
 inline const char* const CreateVideo = "Failed to create video file";
 inline const char* const AddVideoFrame = "Failed to add frame to video";
 inline const char* const ExportingVideo = "Exporting to video...";
@@ -96,7 +97,8 @@ bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<boo
 // Writes the movie to path (through a temporary file that replaces path only when complete):
 // rate 65, scale = movie.scale, one key-frame sample per frame position. position(i) runs before
 // frame i. Raises EAVIError with the step's message; the target is untouched then.
-void exportAVI(const QString& path, const TAviMovie& movie, const std::function<void(int frameIndex)>& position);
+void exportAVI(const QString& path, const TAviMovie& movie,
+               const std::function<void(int frameIndex)>& position);
 
 // Writes the composed movie as an MP4 or animated WebP: each frame shows for its own delay in
 // image (frames without a delay take the default delay). Raises EAVIError.
@@ -126,8 +128,8 @@ public:
 // "&AVI Animation": the open dialog for one AVI file (or another movie), then the document-level
 // import.
 void importAVICommand(IAviHost& host);
-// Imports the file (AVI, or another movie by its name) as a new document; false (after the error box) when nothing was opened.
-// Messages of a failing import are shown, not raised.
+// Imports the file (AVI, or another movie by its name) as a new document; false (after the error box) when
+// nothing was opened. Messages of a failing import are shown, not raised.
 bool importAVIDocument(IAviHost& host, const QString& path);
 // Raises instead of showing (the automation member's form); true when a document was opened.
 bool importAVIDocumentOrThrow(IAviHost& host, const QString& path);

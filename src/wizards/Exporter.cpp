@@ -31,8 +31,8 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 extern "C" {
 #include <jpeglib.h>
@@ -174,9 +174,10 @@ TfrmExporter::TfrmExporter(TGIFImage& image, const QStringList& entries, QWidget
     setWindowTitle(QStringLiteral("Export Images"));
     auto* main = new QVBoxLayout(this);
 
-    Label1 = new QLabel(QStringLiteral("To export any or all the frames as individual image files simply select the "
-                                       "from the list and choose the image format options, then press OK."),
-                        this);
+    Label1 = new QLabel(
+        QStringLiteral("To export any or all the frames as individual image files simply select the "
+                       "from the list and choose the image format options, then press OK."),
+        this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     main->addWidget(Label1);
@@ -221,16 +222,19 @@ TfrmExporter::TfrmExporter(TGIFImage& image, const QStringList& entries, QWidget
     pnlGIF = new QGroupBox(QStringLiteral("Color Palette"), this);
     pnlGIF->setObjectName(QStringLiteral("pnlGIF"));
     auto* gifLayout = new QVBoxLayout(pnlGIF);
-    optGIFNetscape = radio(QStringLiteral("optGIFNetscape"), QStringLiteral("&Netscape (216 colors)"), pnlGIF);
+    optGIFNetscape =
+        radio(QStringLiteral("optGIFNetscape"), QStringLiteral("&Netscape (216 colors)"), pnlGIF);
     optGIFGray = radio(QStringLiteral("optGIFGray"), QStringLiteral("G&rayscale (255 shades)"), pnlGIF);
-    optGIFMonochrome = radio(QStringLiteral("optGIFMonochrome"), QStringLiteral("&Monochrome (b&&w)"), pnlGIF);
+    optGIFMonochrome =
+        radio(QStringLiteral("optGIFMonochrome"), QStringLiteral("&Monochrome (b&&w)"), pnlGIF);
     optGIFWindows = radio(QStringLiteral("optGIFWindows"), QStringLiteral("&Windows"), pnlGIF);
     cbGIFColors = new QComboBox(pnlGIF);
     cbGIFColors->setObjectName(QStringLiteral("cbGIFColors"));
-    cbGIFColors->addItems({QStringLiteral("256"), QStringLiteral("128"), QStringLiteral("64"), QStringLiteral("32"),
-                           QStringLiteral("16"), QStringLiteral("8")});
+    cbGIFColors->addItems({QStringLiteral("256"), QStringLiteral("128"), QStringLiteral("64"),
+                           QStringLiteral("32"), QStringLiteral("16"), QStringLiteral("8")});
     cbGIFColors->setCurrentIndex(0);
-    optGIFWinSys20 = radio(QStringLiteral("optGIFWinSys20"), QStringLiteral("Windows &System (20 colors)"), pnlGIF);
+    optGIFWinSys20 =
+        radio(QStringLiteral("optGIFWinSys20"), QStringLiteral("Windows &System (20 colors)"), pnlGIF);
     m_palettes = new QButtonGroup(this);
     tag = 0;
     for (QRadioButton* button : {optGIFNetscape, optGIFGray, optGIFMonochrome, optGIFWindows, optGIFWinSys20})
@@ -432,7 +436,8 @@ bool TfrmExporter::formCloseQuery()
         try {
             if (format == 0) {
                 TGIFImage gif;
-                gif.onWarning = [](TObject*, int, const QString&) {};
+                gif.onWarning = [](TObject*, int, const QString&) {
+                };
                 gif.setColorReduction(reduction);
                 if (reduction == rmQuantize)
                     gif.setReductionBits(reductionBits);
@@ -500,7 +505,8 @@ void exportHTMLPageCommand(IExportHost& host)
     const QFileInfo document(host.activeFileName());
     TFileDialogRequest request;
     request.initialDir = document.path();
-    request.fileName = document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
+    request.fileName =
+        document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
     request.filter = QStringLiteral("HTML Files|*.htm;*.html");
     request.defaultSuffix = QStringLiteral("html");
     const TFileDialogResult chosen = messageService().saveFile(request);
@@ -511,8 +517,8 @@ void exportHTMLPageCommand(IExportHost& host)
     const QByteArray text = htmlPageText(document.fileName(), image->height(), image->width()).toUtf8();
     QSaveFile file(page);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        messageDlg(QStringLiteral("Cannot create file \"%1\". %2").arg(page, file.errorString()), TMsgType::Error,
-                   TMsgButtons::Ok);
+        messageDlg(QStringLiteral("Cannot create file \"%1\". %2").arg(page, file.errorString()),
+                   TMsgType::Error, TMsgButtons::Ok);
         return;
     }
     if (messageDlg(QStringLiteral("Would you like to view the HTML page in the default brower now?"),

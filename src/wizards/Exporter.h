@@ -27,9 +27,9 @@ class TGIFImage;
 
 struct TJpegOptions
 {
-    int quality = 50;         // 1 ... 100
+    int quality = 50; // 1 ... 100
     bool grayscale = false;
-    bool bestSpeed = false;   // the fast integer transform instead of the accurate one
+    bool bestSpeed = false; // the fast integer transform instead of the accurate one
     bool progressive = false;
 };
 

@@ -53,8 +53,9 @@ Decoded decode(const QString& path)
     Decoded result;
     TAviFile avi;
     int64_t size = 0;
-    if (!avi.openRead(path) || !avi.getVideoStream() || !avi.streamInfo(result.info) || !avi.readFormatSize(size) ||
-        !avi.readFormat(result.format) || !avi.beginStreaming() || !avi.getFrameOpen())
+    if (!avi.openRead(path) || !avi.getVideoStream() || !avi.streamInfo(result.info) ||
+        !avi.readFormatSize(size) || !avi.readFormat(result.format) || !avi.beginStreaming() ||
+        !avi.getFrameOpen())
         return result;
     result.opened = true;
     const int64_t count = std::min<int64_t>(result.info.dwLength, avi.framesPresent());
@@ -69,7 +70,8 @@ Decoded decode(const QString& path)
 
 int distance(QRgb a, QRgb b)
 {
-    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+    return std::max(
+        {std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
 
 } // namespace
@@ -104,7 +106,8 @@ TEST(AviRiffTest, WrittenMovieReadsBackWithItsHeadersAndEmptyPositions)
     EXPECT_EQ(strh.scale, 7u);
     EXPECT_EQ(strh.rate, 65u);
     EXPECT_EQ(strh.length, 3u);
-    EXPECT_EQ(indexSizes(bytes), (std::vector<uint32_t>{uint32_t(frame0.size()), 0, uint32_t(frame2.size())}));
+    EXPECT_EQ(indexSizes(bytes),
+              (std::vector<uint32_t>{uint32_t(frame0.size()), 0, uint32_t(frame2.size())}));
     EXPECT_EQ(le32(bytes, 4), uint32_t(bytes.size() - 8));
 
     QBuffer input(&bytes);
@@ -158,7 +161,8 @@ TEST(AviFileTest, FfmpegMoviesDecodeToTheirPictures)
     QTemporaryDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = ffmpegMovie(QDir(dir.path()), QString::fromLatin1(c.name), c.fps, kColors, 32, 24, c.codec);
+        const QString path =
+            ffmpegMovie(QDir(dir.path()), QString::fromLatin1(c.name), c.fps, kColors, 32, 24, c.codec);
         ASSERT_FALSE(path.isEmpty());
         const StreamHeader strh = streamHeader(readAll(path));
         const Decoded movie = decode(path);
@@ -171,7 +175,8 @@ TEST(AviFileTest, FfmpegMoviesDecodeToTheirPictures)
             const QImage& frame = movie.frames[i];
             ASSERT_EQ(frame.size(), QSize(32, 24)) << i;
             EXPECT_LE(distance(frame.pixel(24, 18), kColors[i]), c.tolerance) << "frame " << i;
-            EXPECT_LE(distance(frame.pixel(2, 2), kColors[(i + 1) % kColors.size()]), c.tolerance) << "mark " << i;
+            EXPECT_LE(distance(frame.pixel(2, 2), kColors[(i + 1) % kColors.size()]), c.tolerance)
+                << "mark " << i;
         }
     }
 }
@@ -189,8 +194,9 @@ TEST(AviFileTest, FramesComeInAnyOrder)
     TAviStreamInfo info;
     QByteArray format;
     int64_t size = 0;
-    ASSERT_TRUE(avi.openRead(path) && avi.getVideoStream() && avi.streamInfo(info) && avi.readFormatSize(size) &&
-                avi.readFormat(format) && avi.beginStreaming() && avi.getFrameOpen());
+    ASSERT_TRUE(avi.openRead(path) && avi.getVideoStream() && avi.streamInfo(info) &&
+                avi.readFormatSize(size) && avi.readFormat(format) && avi.beginStreaming() &&
+                avi.getFrameOpen());
     for (const int i : {3, 1, 2, 0, 3}) {
         const QImage frame = dibPicture(format, avi.getFrame(i));
         ASSERT_FALSE(frame.isNull()) << i;
@@ -255,7 +261,12 @@ TEST(AviFileTest, DamagedMoviesLoadOrFailWithoutReadingOutsideTheFile)
         {"width 0", [&](QByteArray& b) { setLe32(b, strf + 4, 0); }, Refused},
         {"width 2^31", [&](QByteArray& b) { setLe32(b, strf + 4, 0x80000000u); }, Refused},
         {"height -2^31", [&](QByteArray& b) { setLe32(b, strf + 8, 0x80000000u); }, Refused},
-        {"65535 x 65535", [&](QByteArray& b) { setLe32(b, strf + 4, 65535); setLe32(b, strf + 8, 65535); }, Refused},
+        {"65535 x 65535",
+         [&](QByteArray& b) {
+             setLe32(b, strf + 4, 65535);
+             setLe32(b, strf + 8, 65535);
+         },
+         Refused},
         {"bit count 7", [&](QByteArray& b) { b[strf + 14] = 7; }, Refused},
         {"biSize past the format", [&](QByteArray& b) { setLe32(b, strf, 0x10000); }, Refused},
         {"short stream header", [&](QByteArray& b) { setLe32(b, strh - 4, 20); }, Refused},
@@ -277,8 +288,12 @@ TEST(AviFileTest, DamagedMoviesLoadOrFailWithoutReadingOutsideTheFile)
             for (size_t i = 0; i < movie.frames.size(); ++i)
                 EXPECT_LE(distance(movie.frames[i].pixel(12, 6), kColors[i]), 4) << i;
             break;
-        case Partly: EXPECT_LE(movie.frames.size(), kColors.size()); break;
-        case Refused: EXPECT_FALSE(movie.opened); break;
+        case Partly:
+            EXPECT_LE(movie.frames.size(), kColors.size());
+            break;
+        case Refused:
+            EXPECT_FALSE(movie.opened);
+            break;
         }
     }
 }

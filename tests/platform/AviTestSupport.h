@@ -51,14 +51,19 @@ inline QImage framePicture(const std::vector<QRgb>& colors, size_t i, int width,
 
 // An AVI made by ffmpeg from the frames; codec arguments such as {"-c:v", "rawvideo", "-pix_fmt",
 // "pal8"}. Empty when ffmpeg failed.
-inline QString ffmpegMovie(const QDir& dir, const QString& name, int fps, const std::vector<QRgb>& colors, int width,
-                           int height, const QStringList& codec)
+inline QString ffmpegMovie(const QDir& dir, const QString& name, int fps, const std::vector<QRgb>& colors,
+                           int width, int height, const QStringList& codec)
 {
     for (size_t i = 0; i < colors.size(); ++i)
-        framePicture(colors, i, width, height).save(dir.filePath(QStringLiteral("src%1.png").arg(i, 3, 10, QLatin1Char('0'))));
+        framePicture(colors, i, width, height)
+            .save(dir.filePath(QStringLiteral("src%1.png").arg(i, 3, 10, QLatin1Char('0'))));
     const QString path = dir.filePath(name);
-    QStringList args{QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
-                     QStringLiteral("-framerate"), QString::number(fps), QStringLiteral("-i"),
+    QStringList args{QStringLiteral("-loglevel"),
+                     QStringLiteral("error"),
+                     QStringLiteral("-y"),
+                     QStringLiteral("-framerate"),
+                     QString::number(fps),
+                     QStringLiteral("-i"),
                      dir.filePath(QStringLiteral("src%03d.png"))};
     args += codec;
     args += path;
@@ -133,8 +138,9 @@ inline QString probe(const QString& path, const QString& entry)
 {
     QByteArray out;
     run(QStringLiteral("ffprobe"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_frames"), QStringLiteral("-select_streams"),
-         QStringLiteral("v:0"), QStringLiteral("-show_entries"), QStringLiteral("stream=") + entry, QStringLiteral("-of"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_frames"),
+         QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+         QStringLiteral("stream=") + entry, QStringLiteral("-of"),
          QStringLiteral("default=noprint_wrappers=1:nokey=1"), path},
         &out);
     return QString::fromUtf8(out).trimmed();
@@ -145,17 +151,19 @@ inline std::vector<QImage> ffmpegFrames(const QString& path, int width, int heig
 {
     QByteArray out;
     std::vector<QImage> frames;
-    if (run(QStringLiteral("ffmpeg"), {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-i"), path,
-                                       QStringLiteral("-vsync"), QStringLiteral("passthrough"), QStringLiteral("-f"),
-                                       QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("rgb24"),
-                                       QStringLiteral("-")},
+    if (run(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-i"), path,
+             QStringLiteral("-vsync"), QStringLiteral("passthrough"), QStringLiteral("-f"),
+             QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("rgb24"),
+             QStringLiteral("-")},
             &out) != 0)
         return frames;
     const qsizetype size = qsizetype(width) * height * 3;
     for (qsizetype at = 0; at + size <= out.size(); at += size) {
         QImage frame(width, height, QImage::Format_RGB888);
         for (int y = 0; y < height; ++y)
-            std::memcpy(frame.scanLine(y), out.constData() + at + qsizetype(y) * width * 3, size_t(width) * 3);
+            std::memcpy(frame.scanLine(y), out.constData() + at + qsizetype(y) * width * 3,
+                        size_t(width) * 3);
         frames.push_back(frame);
     }
     return frames;

@@ -63,8 +63,9 @@ void makeAnimation(TGIFImage& image)
 std::vector<QImage> editorPictures(TGIFImage& image)
 {
     std::vector<QImage> pictures;
-    gifPlayFrames(image, image.header().backgroundColor(),
-                  [&](int, const QImage& picture) { pictures.push_back(picture.convertToFormat(QImage::Format_RGB888)); });
+    gifPlayFrames(image, image.header().backgroundColor(), [&](int, const QImage& picture) {
+        pictures.push_back(picture.convertToFormat(QImage::Format_RGB888));
+    });
     return pictures;
 }
 
@@ -272,8 +273,9 @@ TEST(AviExportTest, VideosKeepTheFrameTimingOfTheAnimation)
     EXPECT_EQ(probe(mp4, QStringLiteral("nb_read_frames")), "3");
     // Delays 10, 20 and 30 hundredths: frames at 0, 0.1 and 0.3 s, 0.6 s in all.
     QByteArray out;
-    run(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts_time,duration_time",
-                                    "-of", "csv=p=0", mp4},
+    run(QStringLiteral("ffprobe"),
+        {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts_time,duration_time", "-of",
+         "csv=p=0", mp4},
         &out);
     QStringList times = QString::fromUtf8(out).trimmed().split(QLatin1Char('\n'));
     times.sort();

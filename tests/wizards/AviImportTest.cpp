@@ -123,7 +123,8 @@ TEST(AviImportTest, FfmpegMoviesBecomeAnimationsWithTheStreamDelay)
     QTemporaryDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = ffmpegMovie(QDir(dir.path()), QString::fromLatin1(c.name), c.fps, kColors, 40, 20, c.codec);
+        const QString path =
+            ffmpegMovie(QDir(dir.path()), QString::fromLatin1(c.name), c.fps, kColors, 40, 20, c.codec);
         ASSERT_FALSE(path.isEmpty());
         TGIFImage image;
         importAVI(image, path);
@@ -151,8 +152,15 @@ TEST(AviImportTest, DelayFollowsScaleAndRate)
         uint32_t scale, rate;
         int delay;
     } cases[] = {
-        {1, 15, 7},         {1, 10, 10},          {10, 65, 15}, {250, 0, 2}, {99, 0, 1},
-        {0, 30, 1},         {0xFFFFFFFFu, 1, 65535}, {1, 0xFFFFFFFFu, 1}, {1000000, 30000000, 3},
+        {1, 15, 7},
+        {1, 10, 10},
+        {10, 65, 15},
+        {250, 0, 2},
+        {99, 0, 1},
+        {0, 30, 1},
+        {0xFFFFFFFFu, 1, 65535},
+        {1, 0xFFFFFFFFu, 1},
+        {1000000, 30000000, 3},
         {0xFFFFFFFFu, 0, 65535},
     };
     for (const auto& c : cases)
@@ -269,7 +277,8 @@ TEST(AviImportTest, OtherMoviesImportThroughTheSamePath)
     TScopedMessageService scope(messages);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = ffmpegMovie(QDir(dir.path()), QString::fromLatin1(c.name), c.fps, kColors, 32, 16, c.codec);
+        const QString path =
+            ffmpegMovie(QDir(dir.path()), QString::fromLatin1(c.name), c.fps, kColors, 32, 16, c.codec);
         if (path.isEmpty())
             continue; // an encoder this ffmpeg lacks
         TFakeAviHost host;

@@ -1,13 +1,13 @@
 // Single-image export and the HTML page: the file names, the JPEG settings as identify reads them,
 // the Export Images dialog worked through its controls (placeholders, the closing message, a
 // cancelled save dialog), and the HTML page command's questions.
+#include "wizards/Exporter.h"
 #include "editing/Routines.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/AviTestSupport.h"
 #include "platform/ScriptedMessageService.h"
-#include "wizards/Exporter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -101,7 +101,8 @@ TEST(ExporterTest, GA1AndTheIndexGoBeforeTheLastFourCharactersOfTheFileName)
         {"/x/my.site/ab", 3, "/x/my.site/GA13ab"},   {"/x/my.site/page", 0, "/x/my.site/GA10page"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(singleImagePath(QString::fromUtf8(c.chosen), c.index), QString::fromUtf8(c.written)) << c.chosen;
+        EXPECT_EQ(singleImagePath(QString::fromUtf8(c.chosen), c.index), QString::fromUtf8(c.written))
+            << c.chosen;
 }
 
 TEST(ExporterTest, JpegSettingsShowInIdentify)
@@ -166,8 +167,9 @@ TEST(ExporterTest, ChosenFramesAreWrittenInTheChosenFormat)
         messages.pushFiles({dir.filePath(QStringLiteral("a.jpg"))});
         exportRows(form, {0, 2}, form.optJpeg);
         EXPECT_EQ(form.result(), QDialog::Accepted);
-        EXPECT_EQ(identify(dir.filePath(QStringLiteral("aGA10.jpg")), QStringLiteral("%Q %[interlace] %wx%h")),
-                  "75 JPEG 8x6");
+        EXPECT_EQ(
+            identify(dir.filePath(QStringLiteral("aGA10.jpg")), QStringLiteral("%Q %[interlace] %wx%h")),
+            "75 JPEG 8x6");
         EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("aGA12.jpg"))));
         EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("aGA11.jpg"))));
         ASSERT_EQ(messages.recorded().size(), 1u);
@@ -180,7 +182,8 @@ TEST(ExporterTest, ChosenFramesAreWrittenInTheChosenFormat)
         form.optGIFGray->click();
         messages.pushFiles({dir.filePath(QStringLiteral("g.gif"))});
         exportRows(form, {1, 3}, form.optGIF);
-        EXPECT_EQ(identify(dir.filePath(QStringLiteral("gGA11.gif")), QStringLiteral("%wx%h %[type]")), "8x6 Grayscale");
+        EXPECT_EQ(identify(dir.filePath(QStringLiteral("gGA11.gif")), QStringLiteral("%wx%h %[type]")),
+                  "8x6 Grayscale");
         EXPECT_EQ(identify(dir.filePath(QStringLiteral("gGA13.gif")), QStringLiteral("%wx%h")), "125x50");
         EXPECT_EQ(messages.recorded().size(), 2u);
     }
@@ -190,7 +193,8 @@ TEST(ExporterTest, ChosenFramesAreWrittenInTheChosenFormat)
         form.chkBMono->setChecked(true);
         messages.pushFiles({dir.filePath(QStringLiteral("b.bmp"))});
         exportRows(form, {0, 4}, form.optBitmap);
-        EXPECT_EQ(identify(dir.filePath(QStringLiteral("bGA10.bmp")), QStringLiteral("%wx%h %[type]")), "8x6 Bilevel");
+        EXPECT_EQ(identify(dir.filePath(QStringLiteral("bGA10.bmp")), QStringLiteral("%wx%h %[type]")),
+                  "8x6 Bilevel");
         EXPECT_EQ(identify(dir.filePath(QStringLiteral("bGA14.bmp")), QStringLiteral("%wx%h")), "125x50");
         ASSERT_EQ(messages.recorded().size(), 4u);
         EXPECT_EQ(messages.recorded()[3].text, QString::fromLatin1(kExportErrorMessage));
@@ -270,7 +274,8 @@ TEST(ExporterTest, HtmlPageBesideTheSavedAnimation)
     EXPECT_EQ(host.saves, 1);
     const QString page = dir.filePath(QStringLiteral("page.html"));
     const QByteArray text = readAll(page);
-    EXPECT_TRUE(text.contains("<IMG SRC=\"walk.gif\" ALT=\"Animated Image\" HEIGHT=\"6\" WIDTH=\"8\">\r\n")) << text.constData();
+    EXPECT_TRUE(text.contains("<IMG SRC=\"walk.gif\" ALT=\"Animated Image\" HEIGHT=\"6\" WIDTH=\"8\">\r\n"))
+        << text.constData();
     EXPECT_TRUE(text.endsWith("</BODY></HTML>\r\n"));
     ASSERT_EQ(messages.recorded().size(), 4u);
     EXPECT_EQ(messages.recorded()[2].request.fileName, "walk");

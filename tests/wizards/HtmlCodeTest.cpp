@@ -22,7 +22,8 @@ QString xpath(const QString& html, const QString& expression)
     file.write(html.toUtf8());
     file.close();
     QProcess process;
-    process.start(QStringLiteral("xmllint"), {QStringLiteral("--html"), QStringLiteral("--xpath"), expression, path});
+    process.start(QStringLiteral("xmllint"),
+                  {QStringLiteral("--html"), QStringLiteral("--xpath"), expression, path});
     process.waitForFinished(30000);
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }

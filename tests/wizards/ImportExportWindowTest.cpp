@@ -128,6 +128,8 @@ TEST_F(ImportExportWindowTest, SingleImagesAndHtmlPageThroughTheFileMenu)
     m_messages.pushAnswer(TMsgResult::No);
     main.action(QStringLiteral("mniExportHTML"))->trigger();
     const QByteArray page = readAll(m_dir.filePath(QStringLiteral("page.html")));
-    EXPECT_TRUE(page.contains("<IMG SRC=\"walk.gif\" ALT=\"Animated Image\" HEIGHT=\"8\" WIDTH=\"12\">")) << page.constData();
-    EXPECT_EQ(m_messages.recorded().back().text, "Would you like to view the HTML page in the default brower now?");
+    EXPECT_TRUE(page.contains("<IMG SRC=\"walk.gif\" ALT=\"Animated Image\" HEIGHT=\"8\" WIDTH=\"12\">"))
+        << page.constData();
+    EXPECT_EQ(m_messages.recorded().back().text,
+              "Would you like to view the HTML page in the default brower now?");
 }
