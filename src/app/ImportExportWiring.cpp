@@ -9,7 +9,6 @@
 #include "wizards/Exporter.h"
 
 #include <QAction>
-#include <QMenu>
 
 namespace {
 
@@ -70,35 +69,6 @@ void connectImportExport(TfrmMain& main)
         TMainImportExportHost host(main);
         exportHTMLPageCommand(host);
     });
-    // The video exports sit under the AVI export and share its enabling: frames to export.
-    if (QMenu* exportMenu = main.menu(QStringLiteral("mniExport"))) {
-        const struct
-        {
-            const char* name;
-            const char* caption;
-            const char* hint;
-            TVideoWriter::Kind kind;
-        } videos[] = {
-            {"mniExportMP4", "As &MP4 Video...", "Exports the current animation to an MP4 video file",
-             TVideoWriter::Kind::Mp4},
-            {"mniExportWebP", "As Animated &WebP...",
-             "Exports the current animation to an animated WebP file", TVideoWriter::Kind::WebP},
-        };
-        QAction* before = main.action(QStringLiteral("mniExportHTML"));
-        for (const auto& video : videos) {
-            auto* item = new QAction(QString::fromLatin1(video.caption), exportMenu);
-            item->setObjectName(QString::fromLatin1(video.name));
-            item->setStatusTip(QString::fromLatin1(video.hint));
-            exportMenu->insertAction(before, item);
-            const TVideoWriter::Kind kind = video.kind;
-            QObject::connect(item, &QAction::triggered, &main, [&main, kind] {
-                TMainImportExportHost host(main);
-                exportVideoCommand(host, kind);
-            });
-            QObject::connect(exportMenu, &QMenu::aboutToShow, item,
-                             [&main, item] { item->setEnabled(main.workingImageFrameCount() > 0); });
-        }
-    }
     on("mniExportSingle", [&main] {
         TMainImportExportHost host(main);
         exportSingleImagesCommand(host, singleImageEntries(main.commandHost()));

@@ -445,7 +445,10 @@ void exportAVICommand(IAviHost& host)
     if (!host.activeImage())
         return;
     TFileDialogRequest request;
-    request.filter = QString::fromLatin1(avimsg::Filter);
+    // The same composition also goes out as an MP4 video or an animated WebP, chosen by the
+    // file type.
+    request.filter =
+        QString::fromLatin1(avimsg::Filter) + QLatin1Char('|') + QString::fromLatin1(avimsg::VideoFilters);
     request.defaultSuffix = QStringLiteral("avi");
     // The document's name without its extension; a dot in a folder name is not an extension.
     const QFileInfo document(host.activeFileName());
@@ -453,8 +456,23 @@ void exportAVICommand(IAviHost& host)
     request.fileName =
         document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
     const TFileDialogResult result = messageService().saveFile(request);
-    if (result.accepted && !result.files.isEmpty())
-        exportAVIToFile(host, result.files.first());
+    if (!result.accepted || result.files.isEmpty())
+        return;
+    const QString path = result.files.first();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool mp4 =
+        suffix == QLatin1String("mp4") || (suffix != QLatin1String("avi") && result.filterIndex == 2);
+    const bool webp =
+        suffix == QLatin1String("webp") || (suffix != QLatin1String("avi") && result.filterIndex == 3);
+    if (!mp4 && !webp) {
+        exportAVIToFile(host, path);
+        return;
+    }
+    try {
+        exportVideoToFileOrThrow(host, path, mp4 ? TVideoWriter::Kind::Mp4 : TVideoWriter::Kind::WebP);
+    } catch (const Exception& error) {
+        messageDlg(error.message(), TMsgType::Error, TMsgButtons::Ok);
+    }
 }
 
 namespace {
@@ -575,29 +593,6 @@ bool exportVideoToFileOrThrow(IAviHost& host, const QString& path, TVideoWriter:
             QCoreApplication::processEvents();
         });
     });
-}
-
-void exportVideoCommand(IAviHost& host, TVideoWriter::Kind kind)
-{
-    if (!host.activeImage())
-        return;
-    TFileDialogRequest request;
-    const bool mp4 = kind == TVideoWriter::Kind::Mp4;
-    request.filter =
-        QString::fromLatin1(mp4 ? "MP4 Videos (*.mp4)|*.mp4" : "WebP Animations (*.webp)|*.webp");
-    request.defaultSuffix = QString::fromLatin1(mp4 ? "mp4" : "webp");
-    const QFileInfo document(host.activeFileName());
-    request.initialDir = document.path();
-    request.fileName =
-        document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
-    const TFileDialogResult result = messageService().saveFile(request);
-    if (!result.accepted || result.files.isEmpty())
-        return;
-    try {
-        exportVideoToFileOrThrow(host, result.files.first(), kind);
-    } catch (const Exception& error) {
-        messageDlg(error.message(), TMsgType::Error, TMsgButtons::Ok);
-    }
 }
 
 bool exportAVIToFile(IAviHost& host, const QString& path)

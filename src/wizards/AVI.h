@@ -52,6 +52,7 @@ inline const char* const ExportingVideo = "Exporting to video...";
 inline const char* const ImportError = "Error importing %1 to GIF.";
 inline const char* const ExportEmpty = "Error exporting animation to AVI! Unable to complete export.";
 inline const char* const Filter = "AVI Animations (*.avi)|*.avi";
+inline const char* const VideoFilters = "MP4 Videos (*.mp4)|*.mp4|WebP Animations (*.webp)|*.webp";
 inline const char* const Preparing = "Preparing %1 for AVI export...";
 inline const char* const Exporting = "Exporting to AVI...";
 } // namespace avimsg
@@ -133,13 +134,13 @@ void importAVICommand(IAviHost& host);
 bool importAVIDocument(IAviHost& host, const QString& path);
 // Raises instead of showing (the automation member's form); true when a document was opened.
 bool importAVIDocumentOrThrow(IAviHost& host, const QString& path);
-// "As &AVI Animation...": the save dialog, preparation under the progress form, writing.
+// "As &AVI Animation...": the save dialog, preparation under the progress form, writing. A name
+// ending in .mp4 or .webp (or those file types chosen) writes that format instead.
 void exportAVICommand(IAviHost& host);
 // The export after the file was chosen; false when it did not write (cancelled, or after the error
 // box).
 bool exportAVIToFile(IAviHost& host, const QString& path);
 // As exportAVIToFile, raising EAVIError instead of showing it (automation's ExportToAVI).
 bool exportAVIToFileOrThrow(IAviHost& host, const QString& path);
-// "As &MP4 Video..." and "As Animated &WebP...": as the AVI export, through FFmpeg's encoders.
-void exportVideoCommand(IAviHost& host, TVideoWriter::Kind kind);
+// As exportAVIToFileOrThrow, writing an MP4 video or an animated WebP through FFmpeg's encoders.
 bool exportVideoToFileOrThrow(IAviHost& host, const QString& path, TVideoWriter::Kind kind);

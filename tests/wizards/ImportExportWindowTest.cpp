@@ -74,7 +74,7 @@ TEST_F(ImportExportWindowTest, AviExportThenImportThroughTheFileMenu)
     ASSERT_TRUE(QFileInfo::exists(movie));
     ASSERT_FALSE(m_messages.recorded().empty());
     EXPECT_EQ(m_messages.recorded()[0].request.fileName, "walk");
-    EXPECT_EQ(m_messages.recorded()[0].request.filter, "AVI Animations (*.avi)|*.avi");
+    EXPECT_TRUE(m_messages.recorded()[0].request.filter.startsWith("AVI Animations (*.avi)|*.avi|"));
     EXPECT_TRUE(main.isEnabled());
     if (haveTool(QStringLiteral("ffprobe")))
         EXPECT_EQ(probe(movie, QStringLiteral("nb_read_frames")), "3");
@@ -103,6 +103,14 @@ TEST_F(ImportExportWindowTest, AviExportThenImportThroughTheFileMenu)
     // A movie named on the command line or dropped goes the same way.
     openByType(main, movie);
     EXPECT_EQ(main.documentCount(), 3);
+
+    // The same command writes an MP4 video when that is the name chosen.
+    const QString video = m_dir.filePath(QStringLiteral("walk.mp4"));
+    m_messages.pushFiles({video});
+    main.action(QStringLiteral("mniExportAVI"))->trigger();
+    ASSERT_TRUE(QFileInfo::exists(video));
+    if (haveTool(QStringLiteral("ffprobe")))
+        EXPECT_EQ(probe(video, QStringLiteral("codec_name")), "h264");
 }
 
 TEST_F(ImportExportWindowTest, SingleImagesAndHtmlPageThroughTheFileMenu)
