@@ -12,6 +12,7 @@
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
+#include "app/ImportExportWiring.h"
 #include "app/Main.h"
 #include "app/WizardWiring.h"
 #include "editing/Routines.h"
@@ -207,8 +208,8 @@ void TfrmMain::connectCommands()
     on("AnimationInfo", [&host] { animationInformation(host); });
     on("AnimationPalette", [&host] { globalPalette(host); });
     on("AnimationOptimize", [&host] { optimizeAnimation(host); });
-    on("mniExportSingle", [&host] { exportSingleImages(host); });
     on("mniHTMLCode", [&host] { htmlCode(host); });
+    connectImportExport(*this);
     on("mniOptions", [this, &host] {
         const TOptionsChoice choice = programOptions(host);
         if (choice.modalResult == mrOk && choice.thumbnailSizeChanged && m_browser)

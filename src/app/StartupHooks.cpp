@@ -1,9 +1,11 @@
 #include "app/StartupHooks.h"
 
+#include "app/ImportExportWiring.h"
 #include "app/Main.h"
 #include "app/WizardWiring.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
+#include "platform/VideoFile.h"
 
 #include <QFileInfo>
 #include <QObject>
@@ -13,6 +15,8 @@ void openByType(TfrmMain& main, const QString& path)
     const int type = recognizeFileType(path);
     if (type == kFileTypeGif) {
         main.openDocument(path);
+    } else if (type == kFileTypeAvi || isVideoFileName(path)) {
+        importAVIFile(main, path);
     } else if (type == kFileTypeUnknown) {
         messageDlg(
             QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "

@@ -1,0 +1,94 @@
+#include "app/ImportExportWiring.h"
+
+#include "app/Childwin.h"
+#include "app/FileCommands.h"
+#include "app/Main.h"
+#include "editing/Routines.h"
+#include "gif/GIFImage.h"
+#include "wizards/AVI.h"
+#include "wizards/Exporter.h"
+
+#include <QAction>
+
+namespace {
+
+// The main window as the import and export commands see it; made for each command.
+class TMainImportExportHost final : public IAviHost, public IExportHost
+{
+public:
+    explicit TMainImportExportHost(TfrmMain& main) : m_main(main) {}
+
+    TGIFImage* activeImage() override { return m_main.activeDocument() ? workingImage() : nullptr; }
+    QString activeFileName() override
+    {
+        const TMDIChild* doc = m_main.activeDocument();
+        return doc ? doc->fileName() : QString();
+    }
+    TProgressEvent progressHandler() override { return m_main.progressHandler(); }
+    void hideLogo() override { m_main.removeLogo(); }
+    QWidget* mainWindow() override { return &m_main; }
+    bool saveActiveDocument() override { return m_main.saveActiveDocument(); }
+
+    bool openImportedImage(TGIFImage& image) override
+    {
+        // The document being left keeps its state in its working copy before the working image
+        // takes the movie; the new untitled document then writes its own copy.
+        if (TMDIChild* previous = m_main.activeDocument())
+            previous->deactivate();
+        TGIFImage& working = *workingImage();
+        working.stopPainting();
+        working.assign(&image);
+        TMDIChild* doc = m_main.createNewDocument();
+        if (!doc)
+            return false;
+        doc->setModified(true);
+        return true;
+    }
+
+private:
+    TfrmMain& m_main;
+};
+
+} // namespace
+
+void connectImportExport(TfrmMain& main)
+{
+    auto on = [&main](const char* name, auto handler) {
+        if (QAction* item = main.action(QString::fromLatin1(name)))
+            QObject::connect(item, &QAction::triggered, &main, handler);
+    };
+    on("mniImportAVI", [&main] {
+        TMainImportExportHost host(main);
+        importAVICommand(host);
+    });
+    on("mniExportAVI", [&main] {
+        TMainImportExportHost host(main);
+        exportAVICommand(host);
+    });
+    on("mniExportHTML", [&main] {
+        TMainImportExportHost host(main);
+        exportHTMLPageCommand(host);
+    });
+    on("mniExportSingle", [&main] {
+        TMainImportExportHost host(main);
+        exportSingleImagesCommand(host, singleImageEntries(main.commandHost()));
+    });
+}
+
+void importAVIFile(TfrmMain& main, const QString& path)
+{
+    TMainImportExportHost host(main);
+    importAVIDocument(host, path);
+}
+
+bool importAVIFileOrThrow(TfrmMain& main, const QString& path)
+{
+    TMainImportExportHost host(main);
+    return importAVIDocumentOrThrow(host, path);
+}
+
+bool exportAVIFileOrThrow(TfrmMain& main, const QString& path)
+{
+    TMainImportExportHost host(main);
+    return exportAVIToFileOrThrow(host, path);
+}
