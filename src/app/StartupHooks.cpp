@@ -1,5 +1,6 @@
 #include "app/StartupHooks.h"
 
+#include "app/AutomationWiring.h"
 #include "app/Main.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
@@ -30,11 +31,7 @@ TStartupHooks defaultStartupHooks()
     hooks.openByType = [](TfrmMain& main, const QString& path) {
         openByType(main, path);
     };
-    hooks.createAutomationApplication = [](TfrmMain&) {
-        auto application = std::make_shared<QObject>();
-        application->setObjectName(QStringLiteral("GIFApplication"));
-        return application;
-    };
+    hooks.createAutomationApplication = automationApplicationHook(TAutomationStartMode::StandAlone, std::nullopt);
     hooks.scanThumbnailFolder = [](TfrmMain&, const QString&) {
     };
     hooks.scanPlugins = [](TfrmMain&) {

@@ -83,6 +83,13 @@ public:
     virtual TFileDialogResult openFile(const TFileDialogRequest& request) = 0;
     virtual TFileDialogResult saveFile(const TFileDialogRequest& request) = 0;
     virtual std::optional<QString> chooseFolder(const QString& caption, const QString& initialDir) = 0;
+    // The platform message box that automation clients ask for: their own caption, the
+    // platform's style flags (button set in the low four bits: 0 OK, 1 OK/Cancel, 2 Abort/Retry/
+    // Ignore, 3 Yes/No/Cancel, 4 Yes/No, 5 Retry/Cancel; icon 0x10 error, 0x20 question, 0x30
+    // warning, 0x40 information) and the platform's button code as the answer (1 OK, 2 Cancel,
+    // 3 Abort, 4 Retry, 5 Ignore, 6 Yes, 7 No). The text is shown as plain text. Services
+    // without a box of their own answer through messageBox() with the nearest button set.
+    virtual int styledMessageBox(const QString& text, const QString& caption, int style);
 };
 
 inline constexpr const char* kMakeDefaultCaption = "Make this the &Default";
@@ -132,6 +139,7 @@ public:
     TFileDialogResult openFile(const TFileDialogRequest& request) override;
     TFileDialogResult saveFile(const TFileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& caption, const QString& initialDir) override;
+    int styledMessageBox(const QString& text, const QString& caption, int style) override;
 };
 
 // The answer a box gives when it is dismissed without a choice (Escape, window closed).

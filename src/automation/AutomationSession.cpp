@@ -1,0 +1,32 @@
+#include "automation/AutomationSession.h"
+
+#include "automation/GIFApplicationI.h"
+
+#include <cstdio>
+
+TAutomationSession::TAutomationSession(std::unique_ptr<IAutomationHost> host, TAutomationStartMode mode,
+                                       std::optional<QDBusConnection> connection)
+    : m_host(std::move(host))
+{
+    IAutomationHost* hostPtr = m_host.get();
+    m_server = std::make_unique<TComServer>(mode, [this, hostPtr] {
+        return TDispatchPtr(makeComObject<TGIFApplication>(*hostPtr, m_server.get(), true));
+    });
+    // In the automation start mode the program ends with the last client's object, but never by
+    // throwing away unsaved edits: with a modified document it stays for the user to decide.
+    m_server->lastObjectReleased = [hostPtr] {
+        if (!hostPtr->anyDocumentModified())
+            hostPtr->closeMainWindow();
+    };
+    m_application = makeComObject<TGIFApplication>(*m_host, m_server.get(), false);
+    if (connection && !m_server->publish(*connection))
+        std::fprintf(stderr, "reelwright: automation server not available: %s\n",
+                     qPrintable(m_server->errorText()));
+}
+
+TAutomationSession::~TAutomationSession()
+{
+    m_server->unpublish();
+    m_application.reset();
+    m_server.reset();
+}
