@@ -2,6 +2,9 @@
 
 #include "automation/GIFApplicationI.h"
 
+#include <QTimer>
+#include <QWidget>
+
 #include <cstdio>
 
 TAutomationSession::TAutomationSession(std::unique_ptr<IAutomationHost> host, TAutomationStartMode mode,
@@ -14,14 +17,29 @@ TAutomationSession::TAutomationSession(std::unique_ptr<IAutomationHost> host, TA
     });
     // In the automation start mode the program ends with the last client's object, but never by
     // throwing away unsaved edits: with a modified document it stays for the user to decide.
-    m_server->lastObjectReleased = [hostPtr] {
-        if (!hostPtr->anyDocumentModified())
-            hostPtr->closeMainWindow();
+    m_server->lastObjectReleased = [this] {
+        endAutomationMode();
+    };
+    m_server->isReady = [hostPtr] {
+        return hostPtr->mainWindow().isVisible();
     };
     m_application = makeComObject<TGIFApplication>(*m_host, m_server.get(), false);
     if (connection && !m_server->publish(*connection))
         std::fprintf(stderr, "reelwright: automation server not available: %s\n",
                      qPrintable(m_server->errorText()));
+}
+
+void TAutomationSession::endAutomationMode()
+{
+    if (m_server->countedObjects() > 0 || m_host->anyDocumentModified())
+        return;
+    // A client may come and go while the program is still starting (the splash is up and the
+    // main window not shown yet); closing then would be undone by the start-up. Wait for it.
+    if (!m_host->mainWindow().isVisible()) {
+        QTimer::singleShot(50, this, &TAutomationSession::endAutomationMode);
+        return;
+    }
+    m_host->closeMainWindow();
 }
 
 TAutomationSession::~TAutomationSession()

@@ -27,6 +27,10 @@ public:
     IAutomationHost& host() { return *m_host; }
 
 private:
+    // The last counted object went in the automation start mode: the program closes normally,
+    // unless a client came back or a document holds unsaved edits.
+    void endAutomationMode();
+
     std::unique_ptr<IAutomationHost> m_host;
     std::unique_ptr<TComServer> m_server;
     TComPtr<IGIFReelwrightApplication> m_application;

@@ -193,6 +193,11 @@ void TComServer::unpublish()
         clientGone(client);
 }
 
+bool TComServer::ready() const
+{
+    return !isReady || isReady();
+}
+
 int TComServer::clientReferences(IDispatch* object, const QString& client) const
 {
     return m_clientRefs.value(client).value(object);
@@ -344,22 +349,27 @@ void TComServer::handleFactory(const QDBusMessage& message)
     if (interface == kPropertiesInterface) {
         const QVariantList args = message.arguments();
         if (member == QLatin1String("Get") && message.signature() == QLatin1String("ss")) {
-            if (args[0].toString() != kFactoryInterface || args[1].toString() != QLatin1String("ObjectCount")) {
+            if (args[0].toString() != kFactoryInterface ||
+                (args[1].toString() != QLatin1String("ObjectCount") && args[1].toString() != QLatin1String("Ready"))) {
                 send(message.createErrorReply(kUnknownProperty, QStringLiteral("No such property")));
                 return;
             }
-            send(message.createReply(QVariant::fromValue(QDBusVariant(objectCount()))));
+            const QVariant value = args[1].toString() == QLatin1String("Ready") ? QVariant(ready())
+                                                                                 : QVariant(objectCount());
+            send(message.createReply(QVariant::fromValue(QDBusVariant(value))));
             return;
         }
         if (member == QLatin1String("GetAll") && message.signature() == QLatin1String("s")) {
             QVariantMap all;
-            if (args[0].toString() == kFactoryInterface || args[0].toString().isEmpty())
+            if (args[0].toString() == kFactoryInterface || args[0].toString().isEmpty()) {
                 all.insert(QStringLiteral("ObjectCount"), objectCount());
+                all.insert(QStringLiteral("Ready"), ready());
+            }
             send(message.createReply(all));
             return;
         }
         if (member == QLatin1String("Set")) {
-            send(message.createErrorReply(kPropertyReadOnly, QStringLiteral("ObjectCount is read-only")));
+            send(message.createErrorReply(kPropertyReadOnly, QStringLiteral("The factory's properties are read-only")));
             return;
         }
         send(message.createErrorReply(kInvalidArgs, QStringLiteral("Wrong arguments for %1").arg(member)));

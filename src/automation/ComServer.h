@@ -56,9 +56,13 @@ public:
     int objectCount() const { return int(m_objects.size()); }
     // Live application objects made by the class factory.
     int countedObjects() const { return m_counted; }
+    bool ready() const;
     // References a client holds on an object (0 when none).
     int clientReferences(IDispatch* object, const QString& client) const;
 
+    // Whether the program has finished starting (its main window is up); clients read it as the
+    // factory's Ready property.
+    std::function<bool()> isReady;
     // Runs when the last counted object went in the automation start mode.
     std::function<void()> lastObjectReleased;
 

@@ -583,6 +583,9 @@ QString factoryInterfaceXml()
                           "  <property name=\"ObjectCount\" type=\"i\" access=\"read\">\n"
                           "    <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n"
                           "  </property>\n"
+                          "  <property name=\"Ready\" type=\"b\" access=\"read\">\n"
+                          "    <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n"
+                          "  </property>\n"
                           "</interface>\n");
 }
 

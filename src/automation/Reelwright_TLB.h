@@ -37,7 +37,8 @@
 // - Class factory: `/Reelwright/GIFApplication`, interface `Reelwright.GIFApplication`:
 //   `CreateInstance() -> o` makes a new application object for the caller at a new path
 //   (/Reelwright/GIFApplication/<n>); the read-only property `ObjectCount` is the number of live
-//   automation objects, the program's own application object included.
+//   automation objects, the program's own application object included, and `Ready` tells whether
+//   the program has finished starting (its main window is up).
 // - Errors: a member that fails answers `Reelwright.Error.Failed` with the error's text; members
 //   of objects still to come answer `Reelwright.Error.NotImplemented`. Wrong D-Bus signatures are
 //   `org.freedesktop.DBus.Error.InvalidArgs`.
