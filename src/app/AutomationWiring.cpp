@@ -43,7 +43,10 @@ public:
         }
         return result;
     }
-    int currentTab() const override { return m_main.documentTabs() ? m_main.documentTabs()->currentIndex() : -1; }
+    int currentTab() const override
+    {
+        return m_main.documentTabs() ? m_main.documentTabs()->currentIndex() : -1;
+    }
     void selectTab(int index) override { m_main.documentTabs()->setCurrentIndex(index); }
     void bringTabToFront(int index) override
     {
@@ -106,7 +109,8 @@ public:
     }
     void toggleExplorer() override
     {
-        if (auto* button = browser() ? browser()->findChild<QToolButton*>(QStringLiteral("btnTVClose")) : nullptr)
+        if (auto* button =
+                browser() ? browser()->findChild<QToolButton*>(QStringLiteral("btnTVClose")) : nullptr)
             button->click();
     }
     QString thumbnailFolder() const override { return browser() ? browser()->folder() : QString(); }
@@ -156,9 +160,11 @@ void prepareAutomation(TProgramOptions& options)
     const TAutomationStartMode mode = automationStartMode(options.arguments);
     QString error;
     if (!writeRegistration(QCoreApplication::applicationFilePath(), &error))
-        std::fprintf(stderr, "reelwright: the automation registration was not refreshed: %s\n", qPrintable(error));
+        std::fprintf(stderr, "reelwright: the automation registration was not refreshed: %s\n",
+                     qPrintable(error));
     options.arguments = withoutAutomationSwitches(options.arguments);
-    options.hooks.createAutomationApplication = automationApplicationHook(mode, QDBusConnection::sessionBus());
+    options.hooks.createAutomationApplication =
+        automationApplicationHook(mode, QDBusConnection::sessionBus());
 }
 
 std::function<std::shared_ptr<QObject>(TfrmMain&)>

@@ -1,6 +1,9 @@
 #include "automation/ActiveDocumentI.h"
 
-TActiveDocument::TActiveDocument(IAutomationHost& host, TComServer* server) : IActiveDocument(server), m_host(host) {}
+TActiveDocument::TActiveDocument(IAutomationHost& host, TComServer* server)
+    : IActiveDocument(server), m_host(host)
+{
+}
 
 const IAutomationHost::TTab* TActiveDocument::activeTab()
 {

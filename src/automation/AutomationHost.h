@@ -25,13 +25,13 @@ public:
     // ---- documents ----
     virtual bool hasActiveDocument() const = 0;
     virtual QList<TTab> tabs() const = 0;
-    virtual int currentTab() const = 0;   // -1 when there is no tab
+    virtual int currentTab() const = 0;    // -1 when there is no tab
     virtual void selectTab(int index) = 0; // makes that tab's document active
     // Brings the document of that tab to the front (it becomes the active one).
     virtual void bringTabToFront(int index) = 0;
     // Opens a GIF file as a document; true when a document for it is active afterwards.
     virtual bool openDocument(const QString& fileName) = 0;
-    virtual void newDocument() = 0;    // the "&New" command
+    virtual void newDocument() = 0; // the "&New" command
     virtual void nextDocument() = 0;
     virtual void previousDocument() = 0;
     // "Close &All" with its questions; true when every document closed.
@@ -61,8 +61,8 @@ public:
     virtual void setExplorerShowing(bool showing) = 0;
     // The browser's show/hide-explorer button: toggles the folder tree.
     virtual void toggleExplorer() = 0;
-    virtual QString thumbnailFolder() const = 0;     // the folder selected in the folder tree
+    virtual QString thumbnailFolder() const = 0; // the folder selected in the folder tree
     virtual void setThumbnailFolder(const QString& folder) = 0;
     virtual void loadThumbnails(const QString& folder) = 0;
-    virtual QString selectedThumbnail() const = 0;   // full path; empty when none
+    virtual QString selectedThumbnail() const = 0; // full path; empty when none
 };

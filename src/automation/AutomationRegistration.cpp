@@ -92,7 +92,8 @@ QStringList withoutAutomationSwitches(const QStringList& arguments)
 
 QString registrationServiceFile()
 {
-    return dataFolder() + QStringLiteral("/services/") + QLatin1String(kServiceName) + QStringLiteral(".service");
+    return dataFolder() + QStringLiteral("/services/") + QLatin1String(kServiceName) +
+           QStringLiteral(".service");
 }
 
 QStringList registrationFiles()

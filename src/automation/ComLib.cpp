@@ -115,8 +115,9 @@ int toLong(const QVariant& value, const TParamInfo& param)
         return int(v);
     }
     bool ok = false;
-    const qlonglong v = value.metaType().id() == QMetaType::QString ? value.toString().trimmed().toLongLong(&ok)
-                                                                    : value.toLongLong(&ok);
+    const qlonglong v = value.metaType().id() == QMetaType::QString
+                            ? value.toString().trimmed().toLongLong(&ok)
+                            : value.toLongLong(&ok);
     if (!ok || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
         throw mismatch(param, value);
     return int(v);
@@ -135,7 +136,8 @@ QVariant coerceArgument(const QVariant& given, const TParamInfo& param)
     case TVarType::Void:
         throw mismatch(param, value);
     case TVarType::Variant:
-        if (isNumber(value) || id == QMetaType::Bool || id == QMetaType::QString || id == QMetaType::QByteArray)
+        if (isNumber(value) || id == QMetaType::Bool || id == QMetaType::QString ||
+            id == QMetaType::QByteArray)
             return value;
         if (value.metaType() == QMetaType::fromType<QDBusObjectPath>())
             return value.value<QDBusObjectPath>().path();

@@ -39,7 +39,10 @@ public:
 class ENotImplemented : public EOleError
 {
 public:
-    explicit ENotImplemented(const QString& member) : EOleError(member + QStringLiteral(" is not implemented")) {}
+    explicit ENotImplemented(const QString& member)
+        : EOleError(member + QStringLiteral(" is not implemented"))
+    {
+    }
 };
 
 // Late binding could not even start the call: the member or the arguments do not fit.
@@ -108,9 +111,9 @@ struct TMemberInfo
 
 struct TInterfaceInfo
 {
-    const char* name = "";       // IGIFReelwrightApplication
-    const char* iid = "";        // {0B89A940-...}
-    const char* helpString = ""; // may be empty
+    const char* name = "";            // IGIFReelwrightApplication
+    const char* iid = "";             // {0B89A940-...}
+    const char* helpString = "";      // may be empty
     std::vector<TMemberInfo> members; // virtual-table order
     // The member with that dispid and kind; null when there is none.
     const TMemberInfo* find(int dispid, TMemberKind kind) const;
@@ -161,8 +164,7 @@ private:
 };
 
 // Holds one count of an object.
-template<class T>
-class TComPtr
+template <class T> class TComPtr
 {
 public:
     TComPtr() = default;
@@ -174,10 +176,7 @@ public:
     }
     TComPtr(const TComPtr& other) : TComPtr(other.m_object) {}
     TComPtr(TComPtr&& other) noexcept : m_object(std::exchange(other.m_object, nullptr)) {}
-    template<class U>
-    TComPtr(const TComPtr<U>& other) : TComPtr(static_cast<T*>(other.get()))
-    {
-    }
+    template <class U> TComPtr(const TComPtr<U>& other) : TComPtr(static_cast<T*>(other.get())) {}
     ~TComPtr() { reset(); }
     TComPtr& operator=(TComPtr other) noexcept
     {
@@ -199,8 +198,7 @@ private:
     T* m_object = nullptr;
 };
 
-template<class T, class... Args>
-TComPtr<T> makeComObject(Args&&... args)
+template <class T, class... Args> TComPtr<T> makeComObject(Args&&... args)
 {
     return TComPtr<T>(new T(std::forward<Args>(args)...));
 }
@@ -213,8 +211,7 @@ Q_DECLARE_METATYPE(TRemoteObject)
 // ---- value conversions -------------------------------------------------------------------------
 
 // Wraps an object for a member's answer (null stays null).
-template<class T>
-QVariant objectValue(const TComPtr<T>& object)
+template <class T> QVariant objectValue(const TComPtr<T>& object)
 {
     return QVariant::fromValue(TDispatchPtr(object));
 }

@@ -31,39 +31,39 @@ const QString kDispatchInterface = QStringLiteral("Reelwright.IDispatch");
 const QString kUnknownInterfaceName = QStringLiteral("Reelwright.IUnknown");
 const QString kFactoryInterface = QStringLiteral("Reelwright.GIFApplication");
 
-const QString kStandardInterfaces = QStringLiteral(
-    "<interface name=\"org.freedesktop.DBus.Introspectable\">\n"
-    "  <method name=\"Introspect\">\n"
-    "    <arg name=\"xml_data\" type=\"s\" direction=\"out\"/>\n"
-    "  </method>\n"
-    "</interface>\n"
-    "<interface name=\"org.freedesktop.DBus.Peer\">\n"
-    "  <method name=\"Ping\"/>\n"
-    "  <method name=\"GetMachineId\">\n"
-    "    <arg name=\"machine_uuid\" type=\"s\" direction=\"out\"/>\n"
-    "  </method>\n"
-    "</interface>\n"
-    "<interface name=\"org.freedesktop.DBus.Properties\">\n"
-    "  <method name=\"Get\">\n"
-    "    <arg name=\"interface_name\" type=\"s\" direction=\"in\"/>\n"
-    "    <arg name=\"property_name\" type=\"s\" direction=\"in\"/>\n"
-    "    <arg name=\"value\" type=\"v\" direction=\"out\"/>\n"
-    "  </method>\n"
-    "  <method name=\"GetAll\">\n"
-    "    <arg name=\"interface_name\" type=\"s\" direction=\"in\"/>\n"
-    "    <arg name=\"props\" type=\"a{sv}\" direction=\"out\"/>\n"
-    "  </method>\n"
-    "  <method name=\"Set\">\n"
-    "    <arg name=\"interface_name\" type=\"s\" direction=\"in\"/>\n"
-    "    <arg name=\"property_name\" type=\"s\" direction=\"in\"/>\n"
-    "    <arg name=\"value\" type=\"v\" direction=\"in\"/>\n"
-    "  </method>\n"
-    "  <signal name=\"PropertiesChanged\">\n"
-    "    <arg name=\"interface_name\" type=\"s\"/>\n"
-    "    <arg name=\"changed_properties\" type=\"a{sv}\"/>\n"
-    "    <arg name=\"invalidated_properties\" type=\"as\"/>\n"
-    "  </signal>\n"
-    "</interface>\n");
+const QString kStandardInterfaces =
+    QStringLiteral("<interface name=\"org.freedesktop.DBus.Introspectable\">\n"
+                   "  <method name=\"Introspect\">\n"
+                   "    <arg name=\"xml_data\" type=\"s\" direction=\"out\"/>\n"
+                   "  </method>\n"
+                   "</interface>\n"
+                   "<interface name=\"org.freedesktop.DBus.Peer\">\n"
+                   "  <method name=\"Ping\"/>\n"
+                   "  <method name=\"GetMachineId\">\n"
+                   "    <arg name=\"machine_uuid\" type=\"s\" direction=\"out\"/>\n"
+                   "  </method>\n"
+                   "</interface>\n"
+                   "<interface name=\"org.freedesktop.DBus.Properties\">\n"
+                   "  <method name=\"Get\">\n"
+                   "    <arg name=\"interface_name\" type=\"s\" direction=\"in\"/>\n"
+                   "    <arg name=\"property_name\" type=\"s\" direction=\"in\"/>\n"
+                   "    <arg name=\"value\" type=\"v\" direction=\"out\"/>\n"
+                   "  </method>\n"
+                   "  <method name=\"GetAll\">\n"
+                   "    <arg name=\"interface_name\" type=\"s\" direction=\"in\"/>\n"
+                   "    <arg name=\"props\" type=\"a{sv}\" direction=\"out\"/>\n"
+                   "  </method>\n"
+                   "  <method name=\"Set\">\n"
+                   "    <arg name=\"interface_name\" type=\"s\" direction=\"in\"/>\n"
+                   "    <arg name=\"property_name\" type=\"s\" direction=\"in\"/>\n"
+                   "    <arg name=\"value\" type=\"v\" direction=\"in\"/>\n"
+                   "  </method>\n"
+                   "  <signal name=\"PropertiesChanged\">\n"
+                   "    <arg name=\"interface_name\" type=\"s\"/>\n"
+                   "    <arg name=\"changed_properties\" type=\"a{sv}\"/>\n"
+                   "    <arg name=\"invalidated_properties\" type=\"as\"/>\n"
+                   "  </signal>\n"
+                   "</interface>\n");
 
 // The folder of an object's path: the interface name without its "I".
 QString kindFolder(const TInterfaceInfo& info)
@@ -93,7 +93,8 @@ const TMemberInfo* typedMember(const TInterfaceInfo& info, const QString& name)
             return &member;
         if (member.kind == TMemberKind::Get && !member.params.empty() && memberName == name)
             return &member;
-        if (member.kind == TMemberKind::Put && member.params.size() > 1 && QStringLiteral("Set") + memberName == name)
+        if (member.kind == TMemberKind::Put && member.params.size() > 1 &&
+            QStringLiteral("Set") + memberName == name)
             return &member;
     }
     return nullptr;
@@ -140,7 +141,8 @@ QString typeNameOfWire(const QVariant& value)
 
 } // namespace
 
-TComServer::TComServer(TAutomationStartMode mode, TFactory factory) : m_mode(mode), m_factory(std::move(factory))
+TComServer::TComServer(TAutomationStartMode mode, TFactory factory)
+    : m_mode(mode), m_factory(std::move(factory))
 {
     qRegisterMetaType<TDispatchPtr>();
     qRegisterMetaType<TRemoteObject>();
@@ -172,7 +174,8 @@ bool TComServer::publish(const QDBusConnection& connection)
         m_connection.unregisterObject(kRoot, QDBusConnection::UnregisterTree);
         return false;
     }
-    m_watcher = new QDBusServiceWatcher(QString(), m_connection, QDBusServiceWatcher::WatchForUnregistration, this);
+    m_watcher =
+        new QDBusServiceWatcher(QString(), m_connection, QDBusServiceWatcher::WatchForUnregistration, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &TComServer::clientGone);
     m_published = true;
     return true;
@@ -329,7 +332,8 @@ void TComServer::handleFactory(const QDBusMessage& message)
 {
     const QString interface = message.interface();
     const QString member = message.member();
-    if ((interface.isEmpty() || interface == kFactoryInterface) && member == QLatin1String("CreateInstance")) {
+    if ((interface.isEmpty() || interface == kFactoryInterface) &&
+        member == QLatin1String("CreateInstance")) {
         if (!message.signature().isEmpty()) {
             send(message.createErrorReply(kInvalidArgs, QStringLiteral("CreateInstance takes no arguments")));
             return;
@@ -350,12 +354,13 @@ void TComServer::handleFactory(const QDBusMessage& message)
         const QVariantList args = message.arguments();
         if (member == QLatin1String("Get") && message.signature() == QLatin1String("ss")) {
             if (args[0].toString() != kFactoryInterface ||
-                (args[1].toString() != QLatin1String("ObjectCount") && args[1].toString() != QLatin1String("Ready"))) {
+                (args[1].toString() != QLatin1String("ObjectCount") &&
+                 args[1].toString() != QLatin1String("Ready"))) {
                 send(message.createErrorReply(kUnknownProperty, QStringLiteral("No such property")));
                 return;
             }
-            const QVariant value = args[1].toString() == QLatin1String("Ready") ? QVariant(ready())
-                                                                                 : QVariant(objectCount());
+            const QVariant value =
+                args[1].toString() == QLatin1String("Ready") ? QVariant(ready()) : QVariant(objectCount());
             send(message.createReply(QVariant::fromValue(QDBusVariant(value))));
             return;
         }
@@ -369,14 +374,15 @@ void TComServer::handleFactory(const QDBusMessage& message)
             return;
         }
         if (member == QLatin1String("Set")) {
-            send(message.createErrorReply(kPropertyReadOnly, QStringLiteral("The factory's properties are read-only")));
+            send(message.createErrorReply(kPropertyReadOnly,
+                                          QStringLiteral("The factory's properties are read-only")));
             return;
         }
         send(message.createErrorReply(kInvalidArgs, QStringLiteral("Wrong arguments for %1").arg(member)));
         return;
     }
-    send(message.createErrorReply(kUnknownMethod,
-                                  QStringLiteral("No method %1 on %2").arg(member, QLatin1String(kFactoryPath))));
+    send(message.createErrorReply(
+        kUnknownMethod, QStringLiteral("No method %1 on %2").arg(member, QLatin1String(kFactoryPath))));
 }
 
 void TComServer::handleObject(IDispatch* object, const QDBusMessage& message)
@@ -386,7 +392,8 @@ void TComServer::handleObject(IDispatch* object, const QDBusMessage& message)
     const QString own = dbusInterfaceName(object->interfaceInfo());
     if (interface == kPropertiesInterface) {
         handleProperties(object, message);
-    } else if ((interface == kDispatchInterface || interface.isEmpty()) && member == QLatin1String("Invoke")) {
+    } else if ((interface == kDispatchInterface || interface.isEmpty()) &&
+               member == QLatin1String("Invoke")) {
         handleInvoke(object, message);
     } else if ((interface == kUnknownInterfaceName || interface.isEmpty()) &&
                (member == QLatin1String("Release") || member == QLatin1String("AddRef"))) {
@@ -394,15 +401,16 @@ void TComServer::handleObject(IDispatch* object, const QDBusMessage& message)
     } else if (interface == own || interface.isEmpty()) {
         handleTypedCall(object, message);
     } else {
-        send(message.createErrorReply(kUnknownInterface,
-                                      QStringLiteral("%1 does not implement %2").arg(message.path(), interface)));
+        send(message.createErrorReply(
+            kUnknownInterface, QStringLiteral("%1 does not implement %2").arg(message.path(), interface)));
     }
 }
 
 void TComServer::handleRelease(IDispatch* object, const QDBusMessage& message, bool addRef)
 {
     if (!message.signature().isEmpty()) {
-        send(message.createErrorReply(kInvalidArgs, QStringLiteral("%1 takes no arguments").arg(message.member())));
+        send(message.createErrorReply(kInvalidArgs,
+                                      QStringLiteral("%1 takes no arguments").arg(message.member())));
         return;
     }
     const QString client = message.service();
@@ -413,8 +421,8 @@ void TComServer::handleRelease(IDispatch* object, const QDBusMessage& message, b
     }
     auto refs = m_clientRefs.find(client);
     if (refs == m_clientRefs.end() || refs->value(object) <= 0) {
-        send(message.createErrorReply(kErrorFailed, QStringLiteral("The caller holds no reference to %1")
-                                                        .arg(message.path())));
+        send(message.createErrorReply(
+            kErrorFailed, QStringLiteral("The caller holds no reference to %1").arg(message.path())));
         return;
     }
     if (--(*refs)[object] == 0)
@@ -444,11 +452,13 @@ void TComServer::handleProperties(IDispatch* object, const QDBusMessage& message
             return;
         const TMemberInfo* property = plainProperty(info, args[1].toString(), TMemberKind::Get);
         if (!property) {
-            send(message.createErrorReply(kUnknownProperty, QStringLiteral("No property %1").arg(args[1].toString())));
+            send(message.createErrorReply(kUnknownProperty,
+                                          QStringLiteral("No property %1").arg(args[1].toString())));
             return;
         }
         runMember(object, *property, {}, message, [this, property, client](const QVariantList& answer) {
-            return QVariantList{QVariant::fromValue(QDBusVariant(toWire(answer.value(0), property->result.type, client)))};
+            return QVariantList{
+                QVariant::fromValue(QDBusVariant(toWire(answer.value(0), property->result.type, client)))};
         });
     } else if (member == QLatin1String("Set") && signature == QLatin1String("ssv")) {
         if (wrongInterface(args[0].toString()))
@@ -457,7 +467,8 @@ void TComServer::handleProperties(IDispatch* object, const QDBusMessage& message
         const TMemberInfo* property = plainProperty(info, name, TMemberKind::Put);
         if (!property) {
             if (plainProperty(info, name, TMemberKind::Get))
-                send(message.createErrorReply(kPropertyReadOnly, QStringLiteral("%1 is read-only").arg(name)));
+                send(
+                    message.createErrorReply(kPropertyReadOnly, QStringLiteral("%1 is read-only").arg(name)));
             else
                 send(message.createErrorReply(kUnknownProperty, QStringLiteral("No property %1").arg(name)));
             return;
@@ -465,9 +476,9 @@ void TComServer::handleProperties(IDispatch* object, const QDBusMessage& message
         const QVariant value = args[2].value<QDBusVariant>().variant();
         const TParamInfo& param = property->params.front();
         if (!hasWireType(value, param.type)) {
-            send(message.createErrorReply(kInvalidArgs, QStringLiteral("%1 takes a value of type %2, not %3")
-                                                            .arg(name, dbusSignature(param.type),
-                                                                 typeNameOfWire(value))));
+            send(message.createErrorReply(kInvalidArgs,
+                                          QStringLiteral("%1 takes a value of type %2, not %3")
+                                              .arg(name, dbusSignature(param.type), typeNameOfWire(value))));
             return;
         }
         runMember(object, *property, {fromWire(value, param, client)}, message,
@@ -484,13 +495,15 @@ void TComServer::handleProperties(IDispatch* object, const QDBusMessage& message
                 continue;
             try {
                 const QVariantList answer = object->invoke(property.dispid, TMemberKind::Get, {});
-                all.insert(QLatin1String(property.name), toWire(answer.value(0), property.result.type, client));
+                all.insert(QLatin1String(property.name),
+                           toWire(answer.value(0), property.result.type, client));
             } catch (...) {
             }
         }
         send(message.createReply(all));
     } else {
-        send(message.createErrorReply(kInvalidArgs, QStringLiteral("Wrong arguments (%1) for %2").arg(signature, member)));
+        send(message.createErrorReply(kInvalidArgs,
+                                      QStringLiteral("Wrong arguments (%1) for %2").arg(signature, member)));
     }
 }
 
@@ -498,15 +511,16 @@ void TComServer::handleTypedCall(IDispatch* object, const QDBusMessage& message)
 {
     const TMemberInfo* member = typedMember(object->interfaceInfo(), message.member());
     if (!member) {
-        send(message.createErrorReply(kUnknownMethod, QStringLiteral("No method %1 in %2")
-                                                          .arg(message.member(),
-                                                               dbusInterfaceName(object->interfaceInfo()))));
+        send(message.createErrorReply(
+            kUnknownMethod, QStringLiteral("No method %1 in %2")
+                                .arg(message.member(), dbusInterfaceName(object->interfaceInfo()))));
         return;
     }
     const QString expected = inSignature(*member);
     if (message.signature() != expected) {
-        send(message.createErrorReply(kInvalidArgs, QStringLiteral("%1 takes arguments of type \"%2\", not \"%3\"")
-                                                        .arg(message.member(), expected, message.signature())));
+        send(message.createErrorReply(kInvalidArgs,
+                                      QStringLiteral("%1 takes arguments of type \"%2\", not \"%3\"")
+                                          .arg(message.member(), expected, message.signature())));
         return;
     }
     const QString client = message.service();
@@ -531,9 +545,9 @@ void TComServer::handleTypedCall(IDispatch* object, const QDBusMessage& message)
 void TComServer::handleInvoke(IDispatch* object, const QDBusMessage& message)
 {
     if (message.signature() != QLatin1String("isav")) {
-        send(message.createErrorReply(kInvalidArgs,
-                                      QStringLiteral("Invoke takes arguments of type \"isav\", not \"%1\"")
-                                          .arg(message.signature())));
+        send(message.createErrorReply(
+            kInvalidArgs,
+            QStringLiteral("Invoke takes arguments of type \"isav\", not \"%1\"").arg(message.signature())));
         return;
     }
     const QVariantList given = message.arguments();
@@ -552,16 +566,17 @@ void TComServer::handleInvoke(IDispatch* object, const QDBusMessage& message)
     else if (kindText == QLatin1String("method"))
         kind = TMemberKind::Method;
     else {
-        send(message.createErrorReply(kErrorMemberNotFound,
-                                      QStringLiteral("Unknown kind \"%1\": use get, put or method").arg(kindText)));
+        send(message.createErrorReply(
+            kErrorMemberNotFound,
+            QStringLiteral("Unknown kind \"%1\": use get, put or method").arg(kindText)));
         return;
     }
     const TMemberInfo* member = object->interfaceInfo().find(dispid, kind);
     if (!member) {
-        send(message.createErrorReply(kErrorMemberNotFound, QStringLiteral("%1 has no %2 member with dispid %3")
-                                                                .arg(QLatin1String(object->interfaceInfo().name),
-                                                                     kindText)
-                                                                .arg(dispid)));
+        send(message.createErrorReply(kErrorMemberNotFound,
+                                      QStringLiteral("%1 has no %2 member with dispid %3")
+                                          .arg(QLatin1String(object->interfaceInfo().name), kindText)
+                                          .arg(dispid)));
         return;
     }
     const QString client = message.service();
@@ -574,8 +589,9 @@ void TComServer::handleInvoke(IDispatch* object, const QDBusMessage& message)
     }
     runMember(object, *member, args, message, [this, member, client](const QVariantList& answer) {
         auto plain = [](const QVariant& wire) {
-            return wire.metaType() == QMetaType::fromType<QDBusVariant>() ? wire.value<QDBusVariant>().variant()
-                                                                         : wire;
+            return wire.metaType() == QMetaType::fromType<QDBusVariant>()
+                       ? wire.value<QDBusVariant>().variant()
+                       : wire;
         };
         QVariantList values;
         qsizetype index = 0;
@@ -704,7 +720,8 @@ void TComServer::watchClient(const QString& client)
     // name that is still there now will be reported when it goes.
     QDBusConnectionInterface* bus = m_connection.interface();
     if (bus && !bus->isServiceRegistered(client).value()) {
-        QMetaObject::invokeMethod(this, [this, client] { clientGone(client); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, client] { clientGone(client); }, Qt::QueuedConnection);
     }
 }
 

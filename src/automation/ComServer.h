@@ -91,7 +91,8 @@ private:
     void handleRelease(IDispatch* object, const QDBusMessage& message, bool addRef);
     // Runs a member and sends the reply built from its answer; errors become error replies.
     void runMember(IDispatch* object, const TMemberInfo& member, const QVariantList& args,
-                   const QDBusMessage& message, const std::function<QVariantList(const QVariantList&)>& reply);
+                   const QDBusMessage& message,
+                   const std::function<QVariantList(const QVariantList&)>& reply);
     // A value of the object layer as it travels; objects are counted for the client.
     QVariant toWire(const QVariant& value, TVarType type, const QString& client);
     QVariant fromWire(const QVariant& value, const TParamInfo& param, const QString& client) const;

@@ -28,8 +28,8 @@ TParamInfo result(TVarType type, const char* typeName = "", const char* name = "
 
 const TParamInfo none{};
 
-#define CALL(I, ...)                                                                                          \
-    [](IDispatch& self_, const QVariantList& a) -> QVariantList {                                             \
+#define CALL(I, ...)                                                                                         \
+    [](IDispatch& self_, const QVariantList& a) -> QVariantList {                                            \
         I& o = static_cast<I&>(self_);                                                                       \
         (void)a;                                                                                             \
         __VA_ARGS__                                                                                          \
@@ -48,6 +48,8 @@ bool b(const QVariantList& a, int i)
     return a[i].toBool();
 }
 
+// The tables keep one member per entry, in the layout of the interfaces above.
+// clang-format off
 TInterfaceInfo makeApplication()
 {
     using I = IGIFReelwrightApplication;
@@ -350,6 +352,8 @@ TInterfaceInfo makeMenuHandler()
     return info;
 }
 
+// clang-format on
+
 #undef CALL
 
 const TInterfaceInfo& applicationInfo()
@@ -572,29 +576,30 @@ QString unknownInterfaceXml()
 
 QString factoryInterfaceXml()
 {
-    return QStringLiteral("<interface name=\"Reelwright.GIFApplication\">\n"
-                          "  <annotation name=\"Reelwright.CLSID\" value=\"{0B89A942-64AC-11D3-9FEA-C8F1A6C6CF2A}\"/>\n"
-                          "  <annotation name=\"Reelwright.HelpString\" value=\"Application Object\"/>\n"
-                          "  <method name=\"CreateInstance\">\n"
-                          "    <arg name=\"application\" type=\"o\" direction=\"out\">\n"
-                          "      <annotation name=\"Reelwright.Interface\" value=\"Reelwright.IGIFReelwrightApplication\"/>\n"
-                          "    </arg>\n"
-                          "  </method>\n"
-                          "  <property name=\"ObjectCount\" type=\"i\" access=\"read\">\n"
-                          "    <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n"
-                          "  </property>\n"
-                          "  <property name=\"Ready\" type=\"b\" access=\"read\">\n"
-                          "    <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n"
-                          "  </property>\n"
-                          "</interface>\n");
+    return QStringLiteral(
+        "<interface name=\"Reelwright.GIFApplication\">\n"
+        "  <annotation name=\"Reelwright.CLSID\" value=\"{0B89A942-64AC-11D3-9FEA-C8F1A6C6CF2A}\"/>\n"
+        "  <annotation name=\"Reelwright.HelpString\" value=\"Application Object\"/>\n"
+        "  <method name=\"CreateInstance\">\n"
+        "    <arg name=\"application\" type=\"o\" direction=\"out\">\n"
+        "      <annotation name=\"Reelwright.Interface\" value=\"Reelwright.IGIFReelwrightApplication\"/>\n"
+        "    </arg>\n"
+        "  </method>\n"
+        "  <property name=\"ObjectCount\" type=\"i\" access=\"read\">\n"
+        "    <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n"
+        "  </property>\n"
+        "  <property name=\"Ready\" type=\"b\" access=\"read\">\n"
+        "    <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n"
+        "  </property>\n"
+        "</interface>\n");
 }
 
 QString introspectionDocument(const QStringList& interfaces, const QStringList& childNodes)
 {
-    QString text = QStringLiteral(
-        "<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
-        " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n"
-        "<node>\n");
+    QString text =
+        QStringLiteral("<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
+                       " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n"
+                       "<node>\n");
     for (const QString& element : interfaces)
         text += element;
     for (const QString& child : childNodes)

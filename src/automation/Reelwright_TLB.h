@@ -91,69 +91,69 @@ class IGIFReelwrightApplication : public IDispatch
 {
 public:
     using IDispatch::IDispatch;
-    virtual TComPtr<IActiveDocument> get_ActiveDocument() = 0;              // 1
-    virtual QVariant get_AppPath() = 0;                                     // 2
-    virtual QVariant get_CurrentFolder() = 0;                               // 3
-    virtual void put_CurrentFolder(const QVariant& value) = 0;              // 3
-    virtual TCurrentViewType get_CurrentView() = 0;                         // 4
-    virtual void put_CurrentView(TCurrentViewType value) = 0;               // 4
-    virtual TComPtr<IDocuments> get_DocumentCache() = 0;                    // 5
-    virtual QVariant get_ExeName() = 0;                                     // 7
-    virtual int get_Height() = 0;                                           // 8
-    virtual void put_Height(int value) = 0;                                 // 8
-    virtual int get_HInstance() = 0;                                        // 9
-    virtual int get_hWnd() = 0;                                             // 10
-    virtual int get_Left() = 0;                                             // 11
-    virtual void put_Left(int value) = 0;                                   // 11
-    virtual bool get_ThumbnailsShowing() = 0;                               // 12
-    virtual void put_ThumbnailsShowing(bool wbShowing) = 0;                 // 12
-    virtual int get_Top() = 0;                                              // 13
-    virtual void put_Top(int value) = 0;                                    // 13
-    virtual QVariant get_VersionText() = 0;                                 // 14
-    virtual int get_WindowState() = 0;                                      // 15
-    virtual void put_WindowState(int value) = 0;                            // 15
-    virtual int get_Width() = 0;                                            // 16
-    virtual void put_Width(int value) = 0;                                  // 16
-    virtual void BringToFront() = 0;                                        // 17
-    virtual bool CloseAll(bool wbPromptToSave) = 0;                         // 18
-    virtual QString ExtractFileName(const QString& wsFile) = 0;             // 19
-    virtual QString ExtractFilePath(const QString& wsFile) = 0;             // 20
+    virtual TComPtr<IActiveDocument> get_ActiveDocument() = 0;                            // 1
+    virtual QVariant get_AppPath() = 0;                                                   // 2
+    virtual QVariant get_CurrentFolder() = 0;                                             // 3
+    virtual void put_CurrentFolder(const QVariant& value) = 0;                            // 3
+    virtual TCurrentViewType get_CurrentView() = 0;                                       // 4
+    virtual void put_CurrentView(TCurrentViewType value) = 0;                             // 4
+    virtual TComPtr<IDocuments> get_DocumentCache() = 0;                                  // 5
+    virtual QVariant get_ExeName() = 0;                                                   // 7
+    virtual int get_Height() = 0;                                                         // 8
+    virtual void put_Height(int value) = 0;                                               // 8
+    virtual int get_HInstance() = 0;                                                      // 9
+    virtual int get_hWnd() = 0;                                                           // 10
+    virtual int get_Left() = 0;                                                           // 11
+    virtual void put_Left(int value) = 0;                                                 // 11
+    virtual bool get_ThumbnailsShowing() = 0;                                             // 12
+    virtual void put_ThumbnailsShowing(bool wbShowing) = 0;                               // 12
+    virtual int get_Top() = 0;                                                            // 13
+    virtual void put_Top(int value) = 0;                                                  // 13
+    virtual QVariant get_VersionText() = 0;                                               // 14
+    virtual int get_WindowState() = 0;                                                    // 15
+    virtual void put_WindowState(int value) = 0;                                          // 15
+    virtual int get_Width() = 0;                                                          // 16
+    virtual void put_Width(int value) = 0;                                                // 16
+    virtual void BringToFront() = 0;                                                      // 17
+    virtual bool CloseAll(bool wbPromptToSave) = 0;                                       // 18
+    virtual QString ExtractFileName(const QString& wsFile) = 0;                           // 19
+    virtual QString ExtractFilePath(const QString& wsFile) = 0;                           // 20
     virtual bool GetImageSize(const QString& wsImageFile, int& nHeight, int& nWidth) = 0; // 21
-    virtual void HideProgress() = 0;                                        // 22
+    virtual void HideProgress() = 0;                                                      // 22
     virtual QString InputBox(const QString& wsCaption, const QString& wsPrompt,
-                             const QString& wsDefault) = 0;                 // 23
-    virtual bool IsFileOpen(const QVariant& sFile) = 0;                     // 24
-    virtual bool IsImageAnimation(const QString& wsFile) = 0;               // 25
+                             const QString& wsDefault) = 0;                                 // 23
+    virtual bool IsFileOpen(const QVariant& sFile) = 0;                                     // 24
+    virtual bool IsImageAnimation(const QString& wsFile) = 0;                               // 25
     virtual int MessageBox(const QString& wsText, const QString& wsCaption, int nType) = 0; // 26
-    virtual void NewDocument(int wbOpenMaximized) = 0;                      // 27
-    virtual bool OpenFile(const QString& wsFile) = 0;                       // 28
-    virtual void NextDoc() = 0;                                             // 29
-    virtual void PreviousDoc() = 0;                                         // 30
-    virtual void Quit() = 0;                                                // 31
-    virtual bool SaveAll() = 0;                                             // 32
-    virtual void SendToBack() = 0;                                          // 33
-    virtual void SetProgress(int nProgress) = 0;                            // 34
-    virtual void SetStatusText(const QVariant& sMessage) = 0;               // 35
-    virtual void StatusWarning(const QString& wsMsg) = 0;                   // 36
-    virtual void StatusError(const QString& wsMsg) = 0;                     // 37
-    virtual void LoadThumbnails(const QVariant& sFolder) = 0;               // 38
-    virtual void ShowProgress() = 0;                                        // 39
-    virtual bool ShellToApp(const QString& wsAppFileName) = 0;              // 40
-    virtual void ShellToAppAndWait(const QString& wsAppFileName) = 0;       // 41
-    virtual void Wait(int nMilliseconds) = 0;                               // 42
-    virtual int get_DocumentIndex() = 0;                                    // 43
-    virtual void put_DocumentIndex(int Index) = 0;                          // 43
-    virtual bool get_ExplorerShowing() = 0;                                 // 44
-    virtual void put_ExplorerShowing(bool wbShowing) = 0;                   // 44
-    virtual TThumbsFilterType get_ThumbnailImageFilter() = 0;               // 45
-    virtual void put_ThumbnailImageFilter(TThumbsFilterType Filter) = 0;    // 45
-    virtual void Cascade() = 0;                                             // 46
-    virtual void TileHorizontal() = 0;                                      // 47
-    virtual void TileVertical() = 0;                                        // 48
-    virtual int TabIndexForFile(const QString& wsFileName) = 0;             // 49
-    virtual bool MenuExists(const QString& wsMenuPath) = 0;                 // 50
-    virtual TComPtr<IIntfMenuItem> Menu(const QString& wsMenuPath) = 0;     // 51
-    virtual QString get_ThumbNailFileName() = 0;                            // 52
+    virtual void NewDocument(int wbOpenMaximized) = 0;                                      // 27
+    virtual bool OpenFile(const QString& wsFile) = 0;                                       // 28
+    virtual void NextDoc() = 0;                                                             // 29
+    virtual void PreviousDoc() = 0;                                                         // 30
+    virtual void Quit() = 0;                                                                // 31
+    virtual bool SaveAll() = 0;                                                             // 32
+    virtual void SendToBack() = 0;                                                          // 33
+    virtual void SetProgress(int nProgress) = 0;                                            // 34
+    virtual void SetStatusText(const QVariant& sMessage) = 0;                               // 35
+    virtual void StatusWarning(const QString& wsMsg) = 0;                                   // 36
+    virtual void StatusError(const QString& wsMsg) = 0;                                     // 37
+    virtual void LoadThumbnails(const QVariant& sFolder) = 0;                               // 38
+    virtual void ShowProgress() = 0;                                                        // 39
+    virtual bool ShellToApp(const QString& wsAppFileName) = 0;                              // 40
+    virtual void ShellToAppAndWait(const QString& wsAppFileName) = 0;                       // 41
+    virtual void Wait(int nMilliseconds) = 0;                                               // 42
+    virtual int get_DocumentIndex() = 0;                                                    // 43
+    virtual void put_DocumentIndex(int Index) = 0;                                          // 43
+    virtual bool get_ExplorerShowing() = 0;                                                 // 44
+    virtual void put_ExplorerShowing(bool wbShowing) = 0;                                   // 44
+    virtual TThumbsFilterType get_ThumbnailImageFilter() = 0;                               // 45
+    virtual void put_ThumbnailImageFilter(TThumbsFilterType Filter) = 0;                    // 45
+    virtual void Cascade() = 0;                                                             // 46
+    virtual void TileHorizontal() = 0;                                                      // 47
+    virtual void TileVertical() = 0;                                                        // 48
+    virtual int TabIndexForFile(const QString& wsFileName) = 0;                             // 49
+    virtual bool MenuExists(const QString& wsMenuPath) = 0;                                 // 50
+    virtual TComPtr<IIntfMenuItem> Menu(const QString& wsMenuPath) = 0;                     // 51
+    virtual QString get_ThumbNailFileName() = 0;                                            // 52
 
     const TInterfaceInfo& interfaceInfo() const override;
 };
@@ -162,39 +162,39 @@ class IActiveDocument : public IDispatch
 {
 public:
     using IDispatch::IDispatch;
-    virtual bool get_CanUndo() = 0;                                         // 1
-    virtual bool get_CanRedo() = 0;                                         // 2
-    virtual void Undo() = 0;                                                // 3
-    virtual void Redo() = 0;                                                // 4
-    virtual QString get_FileName() = 0;                                     // 5
-    virtual bool get_Modified() = 0;                                        // 6
-    virtual void put_Modified(bool value) = 0;                              // 6
-    virtual bool get_ReadOnly() = 0;                                        // 7
-    virtual void put_ReadOnly(bool value) = 0;                              // 7
-    virtual QByteArray CurrentBitmap() = 0;                                 // 9
-    virtual int get_TabIndex() = 0;                                         // 10
-    virtual int get_SelectedFrame() = 0;                                    // 11
-    virtual void put_SelectedFrame(int nFrame) = 0;                         // 11
-    virtual bool get_Optimized() = 0;                                       // 12
-    virtual void Clear() = 0;                                               // 13
-    virtual bool Close(bool wbPromptToSave) = 0;                            // 14
-    virtual void Print(bool wbNoPrompt, bool wbPrintAllFrames) = 0;         // 15
-    virtual void Reload(bool wbPromptToSave) = 0;                           // 16
-    virtual bool Save() = 0;                                                // 17
-    virtual void PlayAnimation() = 0;                                       // 18
-    virtual void StopAnimation() = 0;                                       // 19
-    virtual int AddFrame(const QByteArray& Image, int Delay) = 0;           // 20
-    virtual void InsertFrame(int nIndex, const QByteArray& Image) = 0;      // 21
-    virtual void DeleteFrame(int nIndex) = 0;                               // 22
-    virtual bool ExportToAVI() = 0;                                         // 23
-    virtual bool ImportFromAVI(const QString& wsFile) = 0;                  // 24
+    virtual bool get_CanUndo() = 0;                                                         // 1
+    virtual bool get_CanRedo() = 0;                                                         // 2
+    virtual void Undo() = 0;                                                                // 3
+    virtual void Redo() = 0;                                                                // 4
+    virtual QString get_FileName() = 0;                                                     // 5
+    virtual bool get_Modified() = 0;                                                        // 6
+    virtual void put_Modified(bool value) = 0;                                              // 6
+    virtual bool get_ReadOnly() = 0;                                                        // 7
+    virtual void put_ReadOnly(bool value) = 0;                                              // 7
+    virtual QByteArray CurrentBitmap() = 0;                                                 // 9
+    virtual int get_TabIndex() = 0;                                                         // 10
+    virtual int get_SelectedFrame() = 0;                                                    // 11
+    virtual void put_SelectedFrame(int nFrame) = 0;                                         // 11
+    virtual bool get_Optimized() = 0;                                                       // 12
+    virtual void Clear() = 0;                                                               // 13
+    virtual bool Close(bool wbPromptToSave) = 0;                                            // 14
+    virtual void Print(bool wbNoPrompt, bool wbPrintAllFrames) = 0;                         // 15
+    virtual void Reload(bool wbPromptToSave) = 0;                                           // 16
+    virtual bool Save() = 0;                                                                // 17
+    virtual void PlayAnimation() = 0;                                                       // 18
+    virtual void StopAnimation() = 0;                                                       // 19
+    virtual int AddFrame(const QByteArray& Image, int Delay) = 0;                           // 20
+    virtual void InsertFrame(int nIndex, const QByteArray& Image) = 0;                      // 21
+    virtual void DeleteFrame(int nIndex) = 0;                                               // 22
+    virtual bool ExportToAVI() = 0;                                                         // 23
+    virtual bool ImportFromAVI(const QString& wsFile) = 0;                                  // 24
     virtual QString HTMLCode(const QString& wsURL, const QString& wsHint, int nBorder) = 0; // 25
-    virtual int get_NSLoop() = 0;                                           // 27
-    virtual void put_NSLoop(int nLoop) = 0;                                 // 27
-    virtual void Optimize() = 0;                                            // 28
-    virtual bool AddFrameNoPrompts(const QByteArray& Image, int nDelay) = 0; // 29
-    virtual bool SaveDocToTempFile(const QString& wsFileName) = 0;          // 30
-    virtual TComPtr<IFrames> get_Frames() = 0;                              // 26
+    virtual int get_NSLoop() = 0;                                                           // 27
+    virtual void put_NSLoop(int nLoop) = 0;                                                 // 27
+    virtual void Optimize() = 0;                                                            // 28
+    virtual bool AddFrameNoPrompts(const QByteArray& Image, int nDelay) = 0;                // 29
+    virtual bool SaveDocToTempFile(const QString& wsFileName) = 0;                          // 30
+    virtual TComPtr<IFrames> get_Frames() = 0;                                              // 26
 
     const TInterfaceInfo& interfaceInfo() const override;
 };
@@ -203,9 +203,9 @@ class IDocuments : public IDispatch
 {
 public:
     using IDispatch::IDispatch;
-    virtual int get_Count() = 0;                                            // 1
-    virtual TComPtr<IDocumentCache> get_Cache(int Index) = 0;               // 0
-    virtual TDispatchPtr get__NewEnum() = 0;                                // -4
+    virtual int get_Count() = 0;                              // 1
+    virtual TComPtr<IDocumentCache> get_Cache(int Index) = 0; // 0
+    virtual TDispatchPtr get__NewEnum() = 0;                  // -4
 
     const TInterfaceInfo& interfaceInfo() const override;
 };
@@ -214,12 +214,12 @@ class IDocumentCache : public IDispatch
 {
 public:
     using IDispatch::IDispatch;
-    virtual bool get_CanUndo() = 0;                                         // 1
-    virtual bool get_CanRedo() = 0;                                         // 2
-    virtual bool get_Modified() = 0;                                        // 3
-    virtual QString get_FileName() = 0;                                     // 4
-    virtual bool get_ReadOnly() = 0;                                        // 5
-    virtual void MakeActive() = 0;                                          // 6
+    virtual bool get_CanUndo() = 0;     // 1
+    virtual bool get_CanRedo() = 0;     // 2
+    virtual bool get_Modified() = 0;    // 3
+    virtual QString get_FileName() = 0; // 4
+    virtual bool get_ReadOnly() = 0;    // 5
+    virtual void MakeActive() = 0;      // 6
 
     const TInterfaceInfo& interfaceInfo() const override;
 };
@@ -228,9 +228,9 @@ class IFrames : public IDispatch
 {
 public:
     using IDispatch::IDispatch;
-    virtual int get_Count() = 0;                                            // 1
-    virtual TComPtr<IFrame> get_Frame(int Index) = 0;                       // 0
-    virtual TDispatchPtr get__NewEnum() = 0;                                // -4
+    virtual int get_Count() = 0;                      // 1
+    virtual TComPtr<IFrame> get_Frame(int Index) = 0; // 0
+    virtual TDispatchPtr get__NewEnum() = 0;          // -4
 
     const TInterfaceInfo& interfaceInfo() const override;
 };
@@ -239,28 +239,28 @@ class IFrame : public IDispatch
 {
 public:
     using IDispatch::IDispatch;
-    virtual QByteArray get_Bitmap() = 0;                                    // 1
-    virtual QString get_Comments() = 0;                                     // 2
-    virtual bool get_Empty() = 0;                                           // 3
-    virtual int get_Extensions() = 0;                                       // 6
-    virtual int get_Left() = 0;                                             // 9
-    virtual void put_Left(int nLeft) = 0;                                   // 9
-    virtual int get_Top() = 0;                                              // 10
-    virtual void put_Top(int nTop) = 0;                                     // 10
-    virtual bool get_Interlaced() = 0;                                      // 11
-    virtual void put_Interlaced(bool wbInterlaced) = 0;                     // 11
-    virtual bool get_LocalPalette() = 0;                                    // 12
-    virtual int get_Height() = 0;                                           // 4
-    virtual void put_Height(int nHeight) = 0;                               // 4
-    virtual int get_Width() = 0;                                            // 5
-    virtual void put_Width(int nWidth) = 0;                                 // 5
-    virtual bool get_Transparent() = 0;                                     // 7
-    virtual void put_Transparent(bool wbTransparent) = 0;                   // 7
-    virtual int get_Delay() = 0;                                            // 8
-    virtual void put_Delay(int nDelay) = 0;                                 // 8
-    virtual TIDisposalMethod get_Disposal() = 0;                            // 13
-    virtual void put_Disposal(TIDisposalMethod idmDisposal) = 0;            // 13
-    virtual bool SetBitmap(const QByteArray& Bitmap) = 0;                   // 14
+    virtual QByteArray get_Bitmap() = 0;                         // 1
+    virtual QString get_Comments() = 0;                          // 2
+    virtual bool get_Empty() = 0;                                // 3
+    virtual int get_Extensions() = 0;                            // 6
+    virtual int get_Left() = 0;                                  // 9
+    virtual void put_Left(int nLeft) = 0;                        // 9
+    virtual int get_Top() = 0;                                   // 10
+    virtual void put_Top(int nTop) = 0;                          // 10
+    virtual bool get_Interlaced() = 0;                           // 11
+    virtual void put_Interlaced(bool wbInterlaced) = 0;          // 11
+    virtual bool get_LocalPalette() = 0;                         // 12
+    virtual int get_Height() = 0;                                // 4
+    virtual void put_Height(int nHeight) = 0;                    // 4
+    virtual int get_Width() = 0;                                 // 5
+    virtual void put_Width(int nWidth) = 0;                      // 5
+    virtual bool get_Transparent() = 0;                          // 7
+    virtual void put_Transparent(bool wbTransparent) = 0;        // 7
+    virtual int get_Delay() = 0;                                 // 8
+    virtual void put_Delay(int nDelay) = 0;                      // 8
+    virtual TIDisposalMethod get_Disposal() = 0;                 // 13
+    virtual void put_Disposal(TIDisposalMethod idmDisposal) = 0; // 13
+    virtual bool SetBitmap(const QByteArray& Bitmap) = 0;        // 14
 
     const TInterfaceInfo& interfaceInfo() const override;
 };
@@ -269,30 +269,30 @@ class IIntfMenuItem : public IDispatch
 {
 public:
     using IDispatch::IDispatch;
-    virtual QString get_Caption() = 0;                                      // 1
-    virtual void put_Caption(const QString& wsCaption) = 0;                 // 1
-    virtual bool get_Checked() = 0;                                         // 2
-    virtual void put_Checked(bool wbChecked) = 0;                           // 2
-    virtual bool get_Enabled() = 0;                                         // 3
-    virtual void put_Enabled(bool wbEnabled) = 0;                           // 3
-    virtual QString get_Hint() = 0;                                         // 4
-    virtual void put_Hint(const QString& wsHint) = 0;                       // 4
-    virtual QString get_ShortCut() = 0;                                     // 5
-    virtual void put_ShortCut(const QString& wsShortCut) = 0;               // 5
-    virtual int get_SubItemCount() = 0;                                     // 6
-    virtual int get_Tag() = 0;                                              // 7
-    virtual void put_Tag(int nTag) = 0;                                     // 7
-    virtual bool get_Visible() = 0;                                         // 8
-    virtual void put_Visible(bool wbVisible) = 0;                           // 8
-    virtual TComPtr<IIntfMenuItem> AddSubItem() = 0;                        // 9
-    virtual TComPtr<IIntfMenuItem> SubItem(int nIndex) = 0;                 // 10
-    virtual void Execute() = 0;                                             // 13
-    virtual void SetMenuHandler(const QVariant& Handler) = 0;               // 11
-    virtual int get_MenuIndex() = 0;                                        // 12
-    virtual void put_MenuIndex(int nIndex) = 0;                             // 12
-    virtual TComPtr<IIntfMenuItem> InsertSubItem(int nIndex) = 0;           // 14
-    virtual bool get_DocDependent() = 0;                                    // 15
-    virtual void put_DocDependent(bool wbEnabled) = 0;                      // 15
+    virtual QString get_Caption() = 0;                            // 1
+    virtual void put_Caption(const QString& wsCaption) = 0;       // 1
+    virtual bool get_Checked() = 0;                               // 2
+    virtual void put_Checked(bool wbChecked) = 0;                 // 2
+    virtual bool get_Enabled() = 0;                               // 3
+    virtual void put_Enabled(bool wbEnabled) = 0;                 // 3
+    virtual QString get_Hint() = 0;                               // 4
+    virtual void put_Hint(const QString& wsHint) = 0;             // 4
+    virtual QString get_ShortCut() = 0;                           // 5
+    virtual void put_ShortCut(const QString& wsShortCut) = 0;     // 5
+    virtual int get_SubItemCount() = 0;                           // 6
+    virtual int get_Tag() = 0;                                    // 7
+    virtual void put_Tag(int nTag) = 0;                           // 7
+    virtual bool get_Visible() = 0;                               // 8
+    virtual void put_Visible(bool wbVisible) = 0;                 // 8
+    virtual TComPtr<IIntfMenuItem> AddSubItem() = 0;              // 9
+    virtual TComPtr<IIntfMenuItem> SubItem(int nIndex) = 0;       // 10
+    virtual void Execute() = 0;                                   // 13
+    virtual void SetMenuHandler(const QVariant& Handler) = 0;     // 11
+    virtual int get_MenuIndex() = 0;                              // 12
+    virtual void put_MenuIndex(int nIndex) = 0;                   // 12
+    virtual TComPtr<IIntfMenuItem> InsertSubItem(int nIndex) = 0; // 14
+    virtual bool get_DocDependent() = 0;                          // 15
+    virtual void put_DocDependent(bool wbEnabled) = 0;            // 15
 
     const TInterfaceInfo& interfaceInfo() const override;
 };

@@ -19,7 +19,9 @@ QString dispids(const TInterfaceInfo& info)
 {
     QStringList list;
     for (const TMemberInfo& member : info.members) {
-        const char* kind = member.kind == TMemberKind::Get ? "g" : member.kind == TMemberKind::Put ? "p" : "m";
+        const char* kind = member.kind == TMemberKind::Get   ? "g"
+                           : member.kind == TMemberKind::Put ? "p"
+                                                             : "m";
         list.append(QStringLiteral("%1%2").arg(member.dispid).arg(QLatin1String(kind)));
     }
     return list.join(QLatin1Char(' '));
@@ -41,12 +43,14 @@ TEST(AutomationTypeLibrary, DispidsInVirtualTableOrder)
         const char* name;
         const char* order;
     } expected[] = {
-        {"IGIFReelwrightApplication",
-         "1g 2g 3g 3p 4g 4p 5g 7g 8g 8p 9g 10g 11g 11p 12g 12p 13g 13p 14g 15g 15p 16g 16p 17m 18m 19m 20m 21m "
-         "22m 23m 24m 25m 26m 27m 28m 29m 30m 31m 32m 33m 34m 35m 36m 37m 38m 39m 40m 41m 42m 43g 43p 44g 44p 45g "
-         "45p 46m 47m 48m 49m 50m 51m 52g"},
-        {"IActiveDocument", "1g 2g 3m 4m 5g 6g 6p 7g 7p 9m 10g 11g 11p 12g 13m 14m 15m 16m 17m 18m 19m 20m 21m 22m "
-                            "23m 24m 25m 27g 27p 28m 29m 30m 26g"},
+        {"IGIFReelwrightApplication", "1g 2g 3g 3p 4g 4p 5g 7g 8g 8p 9g 10g 11g 11p 12g 12p 13g 13p 14g 15g "
+                                      "15p 16g 16p 17m 18m 19m 20m 21m "
+                                      "22m 23m 24m 25m 26m 27m 28m 29m 30m 31m 32m 33m 34m 35m 36m 37m 38m "
+                                      "39m 40m 41m 42m 43g 43p 44g 44p 45g "
+                                      "45p 46m 47m 48m 49m 50m 51m 52g"},
+        {"IActiveDocument",
+         "1g 2g 3m 4m 5g 6g 6p 7g 7p 9m 10g 11g 11p 12g 13m 14m 15m 16m 17m 18m 19m 20m 21m 22m "
+         "23m 24m 25m 27g 27p 28m 29m 30m 26g"},
         {"IDocuments", "1g 0g -4g"},
         {"IDocumentCache", "1g 2g 3g 4g 5g 6m"},
         {"IFrames", "1g 0g -4g"},
@@ -66,9 +70,11 @@ TEST(AutomationTypeLibrary, XmlCarriesTheMappingOfEveryMember)
     // before the result; objects name their interface; dispids travel as annotations.
     EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"Width\" type=\"i\" access=\"readwrite\">")));
     EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"HInstance\" type=\"i\" access=\"read\">")));
-    EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"CurrentFolder\" type=\"v\" access=\"readwrite\">")));
+    EXPECT_TRUE(
+        xml.contains(QStringLiteral("<property name=\"CurrentFolder\" type=\"v\" access=\"readwrite\">")));
     const qsizetype getImageSize = xml.indexOf(QStringLiteral("<method name=\"GetImageSize\">"));
-    const QString method = xml.mid(getImageSize, xml.indexOf(QStringLiteral("</method>"), getImageSize) - getImageSize);
+    const QString method =
+        xml.mid(getImageSize, xml.indexOf(QStringLiteral("</method>"), getImageSize) - getImageSize);
     EXPECT_TRUE(method.contains(QStringLiteral("<annotation name=\"Reelwright.DispId\" value=\"21\"/>")));
     EXPECT_LT(method.indexOf(QStringLiteral("name=\"nWidth\" type=\"i\" direction=\"out\"")),
               method.indexOf(QStringLiteral("name=\"Value\" type=\"b\" direction=\"out\"")));
@@ -77,7 +83,8 @@ TEST(AutomationTypeLibrary, XmlCarriesTheMappingOfEveryMember)
     // Properties with arguments are methods of their name.
     const QString documents = interfaceXml(interfaceNamed("IDocuments"));
     EXPECT_TRUE(documents.contains(QStringLiteral("<method name=\"Cache\">")));
-    EXPECT_TRUE(documents.contains(QStringLiteral("<property name=\"_NewEnum\" type=\"o\" access=\"read\">")));
+    EXPECT_TRUE(
+        documents.contains(QStringLiteral("<property name=\"_NewEnum\" type=\"o\" access=\"read\">")));
     const QString frame = interfaceXml(interfaceNamed("IFrame"));
     EXPECT_TRUE(frame.contains(QStringLiteral("<property name=\"Bitmap\" type=\"ay\" access=\"read\">")));
 }

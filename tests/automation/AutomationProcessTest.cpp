@@ -42,12 +42,13 @@ protected:
     // The process id of the service's owner on the bus, 0 while there is none.
     qint64 serviceOwnerPid(const TPrivateBus& bus)
     {
-        const TToolResult r = runTool(
-            QStringLiteral("gdbus"),
-            {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
-             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("--object-path"), QStringLiteral("/org/freedesktop/DBus"),
-             QStringLiteral("--method"), QStringLiteral("org.freedesktop.DBus.GetConnectionUnixProcessID"), kService},
-            bus.environment());
+        const TToolResult r =
+            runTool(QStringLiteral("gdbus"),
+                    {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                     QStringLiteral("org.freedesktop.DBus"), QStringLiteral("--object-path"),
+                     QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("--method"),
+                     QStringLiteral("org.freedesktop.DBus.GetConnectionUnixProcessID"), kService},
+                    bus.environment());
         QString text = r.out;
         text.remove(QStringLiteral("(uint32 ")).remove(QStringLiteral(",)"));
         return r.exitCode == 0 ? text.trimmed().toLongLong() : 0;
@@ -66,10 +67,12 @@ TEST_F(AutomationProcessTest, RegisterInLowerCaseThenActivationStartsTheProgram)
     ASSERT_TRUE(service.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(service.readAll());
     EXPECT_TRUE(text.contains(QStringLiteral("Name=Reelwright.GIFApplication\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"%1\" -AUTOMATION\n").arg(program()))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"%1\" -AUTOMATION\n").arg(program())))
+        << qPrintable(text);
     // Every interface file is a well-formed introspection document (xmllint is the peer).
     for (const auto& entry : typeLibraryInterfaces()) {
-        const QString file = dataHome() + QStringLiteral("/dbus-1/interfaces/") + entry.first + QStringLiteral(".xml");
+        const QString file =
+            dataHome() + QStringLiteral("/dbus-1/interfaces/") + entry.first + QStringLiteral(".xml");
         const TToolResult lint =
             runTool(QStringLiteral("xmllint"), {QStringLiteral("--noout"), QStringLiteral("--nonet"), file},
                     environment());
@@ -81,10 +84,11 @@ TEST_F(AutomationProcessTest, RegisterInLowerCaseThenActivationStartsTheProgram)
     ASSERT_TRUE(bus.isValid());
     QProcessEnvironment env = environment(&bus);
     r = runTool(QStringLiteral("gdbus"),
-                {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--timeout"), QStringLiteral("120"),
-                 QStringLiteral("--dest"), kService, QStringLiteral("--object-path"),
+                {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--timeout"),
+                 QStringLiteral("120"), QStringLiteral("--dest"), kService, QStringLiteral("--object-path"),
                  QStringLiteral("/Reelwright/GIFApplication"), QStringLiteral("--method"),
-                 QStringLiteral("org.freedesktop.DBus.Properties.Get"), kService, QStringLiteral("ObjectCount")},
+                 QStringLiteral("org.freedesktop.DBus.Properties.Get"), kService,
+                 QStringLiteral("ObjectCount")},
                 env);
     EXPECT_EQ(r.out, QStringLiteral("(<1>,)")) << qPrintable(r.err);
     const qint64 pid = serviceOwnerPid(bus);
@@ -93,7 +97,8 @@ TEST_F(AutomationProcessTest, RegisterInLowerCaseThenActivationStartsTheProgram)
     // A client's object, released when that client exits, ends the automation start mode.
     r = gdbusCall(bus, QStringLiteral("/Reelwright/GIFApplication"),
                   QStringLiteral("Reelwright.GIFApplication.CreateInstance"));
-    EXPECT_TRUE(r.out.startsWith(QStringLiteral("(objectpath '/Reelwright/GIFApplication/"))) << qPrintable(r.err);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("(objectpath '/Reelwright/GIFApplication/")))
+        << qPrintable(r.err);
     EXPECT_TRUE(waitUntil([&] { return processGone(pid); }, 30000));
 }
 
@@ -130,7 +135,8 @@ TEST_F(AutomationProcessTest, KilledClientEndsTheAutomationStartMode)
     // The program can end only once it has finished starting (the splash keeps it a while).
     auto ready = [&] {
         return gdbusCall(bus, QStringLiteral("/Reelwright/GIFApplication"),
-                         QStringLiteral("org.freedesktop.DBus.Properties.Get"), {kService, QStringLiteral("Ready")})
+                         QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                         {kService, QStringLiteral("Ready")})
                    .out == QStringLiteral("(<true>,)");
     };
     ASSERT_TRUE(waitUntil([&] { return ready() || editor.state() == QProcess::NotRunning; }, 120000));

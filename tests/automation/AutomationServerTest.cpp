@@ -16,10 +16,10 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QDir>
-#include <QXmlStreamReader>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -70,7 +70,8 @@ QMap<QString, QString> interfaceElements(const QString& xml)
 // "width height" of a file's first picture, as ImageMagick reads it.
 QString identifySize(const QString& file)
 {
-    return runTool(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%w %h"), file + QStringLiteral("[0]")},
+    return runTool(QStringLiteral("identify"),
+                   {QStringLiteral("-format"), QStringLiteral("%w %h"), file + QStringLiteral("[0]")},
                    QProcessEnvironment::systemEnvironment())
         .out;
 }
@@ -86,8 +87,10 @@ protected:
         qputenv("XDG_DATA_HOME", m_dataHome.path().toLocal8Bit());
         m_bus = std::make_unique<TPrivateBus>(m_dataHome.path());
         ASSERT_TRUE(m_bus->isValid());
-        m_serverBus = QDBusConnection::connectToBus(m_bus->address(), QStringLiteral("automation-test-server"));
-        m_clientBus = QDBusConnection::connectToBus(m_bus->address(), QStringLiteral("automation-test-client"));
+        m_serverBus =
+            QDBusConnection::connectToBus(m_bus->address(), QStringLiteral("automation-test-server"));
+        m_clientBus =
+            QDBusConnection::connectToBus(m_bus->address(), QStringLiteral("automation-test-client"));
         ASSERT_TRUE(m_serverBus.isConnected());
 
         TProgramOptions options;
@@ -130,8 +133,8 @@ protected:
     // An application object held by the test's client.
     QString createInstance()
     {
-        const QDBusMessage reply =
-            clientCall(kFactory, QStringLiteral("Reelwright.GIFApplication"), QStringLiteral("CreateInstance"));
+        const QDBusMessage reply = clientCall(kFactory, QStringLiteral("Reelwright.GIFApplication"),
+                                              QStringLiteral("CreateInstance"));
         return reply.arguments().value(0).value<QDBusObjectPath>().path();
     }
     QString clientProperty(const QString& path, const QString& interface, const QString& name)
@@ -207,7 +210,8 @@ TEST_F(AutomationServerTest, ClassFactoryObjectsLiveAsLongAsTheirClient)
     // A gdbus client gets a new object; when it exits, its reference goes with it.
     TToolResult r = gdbusCall(*m_bus, kFactory, QStringLiteral("Reelwright.GIFApplication.CreateInstance"));
     ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
-    EXPECT_TRUE(r.out.startsWith(QStringLiteral("(objectpath '/Reelwright/GIFApplication/"))) << qPrintable(r.out);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("(objectpath '/Reelwright/GIFApplication/")))
+        << qPrintable(r.out);
     EXPECT_TRUE(waitUntil([&] { return session().server().objectCount() == 1; }, 10000));
 
     // Our own client holds two; Release drops one each, a second Release of the same is refused.
@@ -238,7 +242,8 @@ TEST_F(AutomationServerTest, KilledClientLeavesOnlyTheProgramsOwnObject)
     client.setProcessEnvironment(m_bus->environment());
     client.start(QCoreApplication::applicationDirPath() + QStringLiteral("/automation_test_client"));
     ASSERT_TRUE(client.waitForStarted(30000));
-    ASSERT_TRUE(waitUntil([&] { return client.canReadLine() || client.state() == QProcess::NotRunning; }, 120000));
+    ASSERT_TRUE(
+        waitUntil([&] { return client.canReadLine() || client.state() == QProcess::NotRunning; }, 120000));
     ASSERT_TRUE(client.readLine().startsWith("ready")) << qPrintable(client.readAllStandardError());
     EXPECT_EQ(session().server().objectCount(), 4);
 
@@ -269,8 +274,9 @@ TEST_F(AutomationServerTest, ApplicationMembersThroughGdbusAndBusctl)
     r = busctl(*m_bus, QStringLiteral("get-property"), active,
                {QStringLiteral("Reelwright.IActiveDocument"), QStringLiteral("FileName")});
     EXPECT_EQ(r.out, QStringLiteral("s \"%1\"").arg(sampleGif()));
-    EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("OpenFile"), {QStringLiteral("/no/such/file.gif")}).out,
-              QStringLiteral("(false,)"));
+    EXPECT_EQ(
+        gdbusCall(*m_bus, app, call + QStringLiteral("OpenFile"), {QStringLiteral("/no/such/file.gif")}).out,
+        QStringLiteral("(false,)"));
 
     // Width and Height put with busctl, read back with gdbus; WindowState 7 means normal.
     EXPECT_EQ(busctl(*m_bus, QStringLiteral("set-property"), app,
@@ -324,8 +330,8 @@ TEST_F(AutomationServerTest, ApplicationMembersThroughGdbusAndBusctl)
     }
 
     // GetImageSize: in/out arguments come back before the result.
-    r = gdbusCall(*m_bus, app, call + QStringLiteral("GetImageSize"), {sampleGif(), QStringLiteral("7"),
-                                                                      QStringLiteral("7")});
+    r = gdbusCall(*m_bus, app, call + QStringLiteral("GetImageSize"),
+                  {sampleGif(), QStringLiteral("7"), QStringLiteral("7")});
     // ImageMagick's identify is the peer for the first picture's size.
     const QString size = identifySize(sampleGif());
     EXPECT_EQ(r.out, QStringLiteral("(%1, %2, true)")
@@ -341,11 +347,13 @@ TEST_F(AutomationServerTest, ApplicationMembersThroughGdbusAndBusctl)
     EXPECT_EQ(main().statusPanel(2)->text(), QStringLiteral("<b>busy</b>"));
     EXPECT_EQ(main().statusPanel(2)->textFormat(), Qt::PlainText);
     // A negative wait returns at once instead of blocking the program.
-    EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("Wait"), {QStringLiteral("int32 -5")}).exitCode, 0);
+    EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("Wait"), {QStringLiteral("int32 -5")}).exitCode,
+              0);
 
     // MenuExists follows the path rules; Menu of a missing path fails with its message.
-    EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("MenuExists"), {QStringLiteral("File|Save As...")}).out,
-              QStringLiteral("(true,)"));
+    EXPECT_EQ(
+        gdbusCall(*m_bus, app, call + QStringLiteral("MenuExists"), {QStringLiteral("File|Save As...")}).out,
+        QStringLiteral("(true,)"));
     EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("MenuExists"), {QStringLiteral("&File")}).out,
               QStringLiteral("(false,)"));
     EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("MenuExists"), {QStringLiteral("file")}).out,
@@ -373,8 +381,8 @@ TEST_F(AutomationServerTest, TabSearchAndIsFileOpenTellSameNamedFilesApart)
     const QString app = createInstance();
     const QString call = kAppInterface + QStringLiteral(".");
 
-    const std::pair<QString, int> tabs[] = {{a, 0}, {b, 1}, {c, -1}, {QStringLiteral("/x/walk.gif"), -1},
-                                            {sampleGif(), -1}};
+    const std::pair<QString, int> tabs[] = {
+        {a, 0}, {b, 1}, {c, -1}, {QStringLiteral("/x/walk.gif"), -1}, {sampleGif(), -1}};
     for (const auto& [path, index] : tabs) {
         EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("TabIndexForFile"), {path}).out,
                   QStringLiteral("(%1,)").arg(index))
@@ -382,20 +390,23 @@ TEST_F(AutomationServerTest, TabSearchAndIsFileOpenTellSameNamedFilesApart)
     }
     // b is active; asking for a brings it to the front.
     EXPECT_EQ(main().activeDocument()->fileName(), b);
-    EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("IsFileOpen"), {QStringLiteral("<'%1'>").arg(a)}).out,
-              QStringLiteral("(true,)"));
+    EXPECT_EQ(
+        gdbusCall(*m_bus, app, call + QStringLiteral("IsFileOpen"), {QStringLiteral("<'%1'>").arg(a)}).out,
+        QStringLiteral("(true,)"));
     EXPECT_EQ(main().activeDocument()->fileName(), a);
-    EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("IsFileOpen"), {QStringLiteral("<'%1'>").arg(c)}).out,
-              QStringLiteral("(false,)"));
+    EXPECT_EQ(
+        gdbusCall(*m_bus, app, call + QStringLiteral("IsFileOpen"), {QStringLiteral("<'%1'>").arg(c)}).out,
+        QStringLiteral("(false,)"));
     EXPECT_EQ(main().activeDocument()->fileName(), a);
 
     // DocumentIndex follows and selects the tab.
     busctl(*m_bus, QStringLiteral("set-property"), app,
            {kAppInterface, QStringLiteral("DocumentIndex"), QStringLiteral("i"), QStringLiteral("1")});
     EXPECT_EQ(main().activeDocument()->fileName(), b);
-    EXPECT_EQ(busctl(*m_bus, QStringLiteral("get-property"), app, {kAppInterface, QStringLiteral("DocumentIndex")})
-                  .out,
-              QStringLiteral("i 1"));
+    EXPECT_EQ(
+        busctl(*m_bus, QStringLiteral("get-property"), app, {kAppInterface, QStringLiteral("DocumentIndex")})
+            .out,
+        QStringLiteral("i 1"));
     // CloseAll answers what happened: a modified document whose question is cancelled stays.
     main().activeDocument()->setModified(true);
     m_messages.pushAnswer(TMsgResult::Cancel);
@@ -425,30 +436,43 @@ TEST_F(AutomationServerTest, LateBindingByDispid)
         // property get, method, property put and the in/out member
         {{QStringLiteral("16"), QStringLiteral("get"), QStringLiteral("@av []")}, width, {}},
         {{QStringLiteral("19"), QStringLiteral("method"), QStringLiteral("[<'/pics/walk.gif'>]")},
-         QStringLiteral("(<'walk.gif'>,)"), {}},
-        {{QStringLiteral("8"), QStringLiteral("put"), QStringLiteral("[<'450'>]")}, QStringLiteral("(<''>,)"), {}},
-        {{QStringLiteral("14"), QStringLiteral("get"), QStringLiteral("@av []")}, QStringLiteral("(<'4.0'>,)"), {}},
+         QStringLiteral("(<'walk.gif'>,)"),
+         {}},
+        {{QStringLiteral("8"), QStringLiteral("put"), QStringLiteral("[<'450'>]")},
+         QStringLiteral("(<''>,)"),
+         {}},
+        {{QStringLiteral("14"), QStringLiteral("get"), QStringLiteral("@av []")},
+         QStringLiteral("(<'4.0'>,)"),
+         {}},
         {{QStringLiteral("21"), QStringLiteral("method"),
           QStringLiteral("[<'%1'>, <0>, <0>]").arg(sampleGif())},
-         QStringLiteral("(<[<%1>, <%2>, <true>]>,)").arg(size.section(QLatin1Char(' '), 1, 1),
-                                                         size.section(QLatin1Char(' '), 0, 0)),
+         QStringLiteral("(<[<%1>, <%2>, <true>]>,)")
+             .arg(size.section(QLatin1Char(' '), 1, 1), size.section(QLatin1Char(' '), 0, 0)),
          {}},
-        {{QStringLiteral("1"), QStringLiteral("get"), QStringLiteral("@av []")}, QStringLiteral("(<objectpath '/'>,)"),
+        {{QStringLiteral("1"), QStringLiteral("get"), QStringLiteral("@av []")},
+         QStringLiteral("(<objectpath '/'>,)"),
          {}},
         // what does not fit
-        {{QStringLiteral("6"), QStringLiteral("get"), QStringLiteral("@av []")}, {},
+        {{QStringLiteral("6"), QStringLiteral("get"), QStringLiteral("@av []")},
+         {},
          QStringLiteral("Reelwright.Error.MemberNotFound")},
-        {{QStringLiteral("14"), QStringLiteral("put"), QStringLiteral("[<'5.0'>]")}, {},
+        {{QStringLiteral("14"), QStringLiteral("put"), QStringLiteral("[<'5.0'>]")},
+         {},
          QStringLiteral("Reelwright.Error.MemberNotFound")},
-        {{QStringLiteral("16"), QStringLiteral("fetch"), QStringLiteral("@av []")}, {},
+        {{QStringLiteral("16"), QStringLiteral("fetch"), QStringLiteral("@av []")},
+         {},
          QStringLiteral("Reelwright.Error.MemberNotFound")},
-        {{QStringLiteral("19"), QStringLiteral("method"), QStringLiteral("@av []")}, {},
+        {{QStringLiteral("19"), QStringLiteral("method"), QStringLiteral("@av []")},
+         {},
          QStringLiteral("Reelwright.Error.BadParamCount")},
-        {{QStringLiteral("16"), QStringLiteral("put"), QStringLiteral("[<[1, 2]>]")}, {},
+        {{QStringLiteral("16"), QStringLiteral("put"), QStringLiteral("[<[1, 2]>]")},
+         {},
          QStringLiteral("Reelwright.Error.TypeMismatch")},
-        {{QStringLiteral("16"), QStringLiteral("put"), QStringLiteral("[<'wide'>]")}, {},
+        {{QStringLiteral("16"), QStringLiteral("put"), QStringLiteral("[<'wide'>]")},
+         {},
          QStringLiteral("Reelwright.Error.TypeMismatch")},
-        {{QStringLiteral("16"), QStringLiteral("put"), QStringLiteral("[<int64 99999999999>]")}, {},
+        {{QStringLiteral("16"), QStringLiteral("put"), QStringLiteral("[<int64 99999999999>]")},
+         {},
          QStringLiteral("Reelwright.Error.TypeMismatch")},
     };
     for (const Case& c : cases) {
@@ -456,8 +480,8 @@ TEST_F(AutomationServerTest, LateBindingByDispid)
         if (c.error.isEmpty())
             EXPECT_EQ(r.out, c.out) << qPrintable(c.arguments.join(QLatin1Char(' '))) << qPrintable(r.err);
         else
-            EXPECT_TRUE(r.err.contains(c.error)) << qPrintable(c.arguments.join(QLatin1Char(' ')))
-                                                 << qPrintable(r.err);
+            EXPECT_TRUE(r.err.contains(c.error))
+                << qPrintable(c.arguments.join(QLatin1Char(' '))) << qPrintable(r.err);
     }
     EXPECT_EQ(main().frameGeometry().height(), 450);
 }
@@ -477,38 +501,59 @@ TEST_F(AutomationServerTest, WrongArgumentsAreBusErrorsAndTheServerGoesOn)
     // prints the error's name.
     const QString props = QStringLiteral("org.freedesktop.DBus.Properties");
     const Case cases[] = {
-        {kAppInterface, QStringLiteral("ExtractFilePath"), {QStringLiteral("int32:5")}, QStringLiteral("InvalidArgs")},
-        {kAppInterface, QStringLiteral("ExtractFilePath"), {QStringLiteral("string:a"), QStringLiteral("string:b")},
+        {kAppInterface,
+         QStringLiteral("ExtractFilePath"),
+         {QStringLiteral("int32:5")},
+         QStringLiteral("InvalidArgs")},
+        {kAppInterface,
+         QStringLiteral("ExtractFilePath"),
+         {QStringLiteral("string:a"), QStringLiteral("string:b")},
          QStringLiteral("InvalidArgs")},
         {kAppInterface, QStringLiteral("ExtractFilePath"), {}, QStringLiteral("InvalidArgs")},
-        {kAppInterface, QStringLiteral("GetImageSize"),
+        {kAppInterface,
+         QStringLiteral("GetImageSize"),
          {QStringLiteral("string:x"), QStringLiteral("boolean:true"), QStringLiteral("int32:1")},
          QStringLiteral("InvalidArgs")},
         {kAppInterface, QStringLiteral("NoSuchMember"), {}, QStringLiteral("UnknownMethod")},
-        {QStringLiteral("Reelwright.IFrame"), QStringLiteral("Delay"), {}, QStringLiteral("UnknownInterface")},
-        {props, QStringLiteral("Set"),
-         {QStringLiteral("string:") + kAppInterface, QStringLiteral("string:Width"), QStringLiteral("variant:string:wide")},
+        {QStringLiteral("Reelwright.IFrame"),
+         QStringLiteral("Delay"),
+         {},
+         QStringLiteral("UnknownInterface")},
+        {props,
+         QStringLiteral("Set"),
+         {QStringLiteral("string:") + kAppInterface, QStringLiteral("string:Width"),
+          QStringLiteral("variant:string:wide")},
          QStringLiteral("InvalidArgs")},
-        {props, QStringLiteral("Set"),
+        {props,
+         QStringLiteral("Set"),
          {QStringLiteral("string:") + kAppInterface, QStringLiteral("string:VersionText"),
           QStringLiteral("variant:string:5.0")},
          QStringLiteral("PropertyReadOnly")},
-        {props, QStringLiteral("Get"), {QStringLiteral("string:") + kAppInterface, QStringLiteral("string:Nothing")},
+        {props,
+         QStringLiteral("Get"),
+         {QStringLiteral("string:") + kAppInterface, QStringLiteral("string:Nothing")},
          QStringLiteral("UnknownProperty")},
-        {props, QStringLiteral("Get"), {QStringLiteral("string:") + kAppInterface}, QStringLiteral("InvalidArgs")},
-        {QStringLiteral("Reelwright.IDispatch"), QStringLiteral("Invoke"),
-         {QStringLiteral("int32:16"), QStringLiteral("string:get")}, QStringLiteral("InvalidArgs")},
-        {QStringLiteral("Reelwright.IUnknown"), QStringLiteral("Release"), {QStringLiteral("int32:1")},
+        {props,
+         QStringLiteral("Get"),
+         {QStringLiteral("string:") + kAppInterface},
+         QStringLiteral("InvalidArgs")},
+        {QStringLiteral("Reelwright.IDispatch"),
+         QStringLiteral("Invoke"),
+         {QStringLiteral("int32:16"), QStringLiteral("string:get")},
+         QStringLiteral("InvalidArgs")},
+        {QStringLiteral("Reelwright.IUnknown"),
+         QStringLiteral("Release"),
+         {QStringLiteral("int32:1")},
          QStringLiteral("InvalidArgs")},
     };
     for (const Case& c : cases) {
-        const TToolResult r = runTool(QStringLiteral("dbus-send"),
-                                      QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                                                  QStringLiteral("--reply-timeout=120000"),
-                                                  QStringLiteral("--dest=") + kService, app,
-                                                  c.interface + QLatin1Char('.') + c.method} +
-                                          c.arguments,
-                                      m_bus->environment());
+        const TToolResult r = runTool(
+            QStringLiteral("dbus-send"),
+            QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                        QStringLiteral("--reply-timeout=120000"), QStringLiteral("--dest=") + kService, app,
+                        c.interface + QLatin1Char('.') + c.method} +
+                c.arguments,
+            m_bus->environment());
         EXPECT_NE(r.exitCode, 0) << qPrintable(c.method);
         EXPECT_TRUE(r.err.contains(QStringLiteral("org.freedesktop.DBus.Error.") + c.error))
             << qPrintable(c.method) << " " << qPrintable(r.err);
@@ -565,26 +610,32 @@ TEST_F(AutomationServerTest, ImageBrowserMembers)
     const QString app = createInstance();
     auto setBool = [&](const QString& name, bool value) {
         return busctl(*m_bus, QStringLiteral("set-property"), app,
-                      {kAppInterface, name, QStringLiteral("b"), value ? QStringLiteral("true") : QStringLiteral("false")});
+                      {kAppInterface, name, QStringLiteral("b"),
+                       value ? QStringLiteral("true") : QStringLiteral("false")});
     };
     auto getBool = [&](const QString& name) {
         return busctl(*m_bus, QStringLiteral("get-property"), app, {kAppInterface, name}).out;
     };
     for (bool showing : {false, true, true, false}) {
         setBool(QStringLiteral("ExplorerShowing"), showing);
-        EXPECT_EQ(getBool(QStringLiteral("ExplorerShowing")), showing ? QStringLiteral("b true") : QStringLiteral("b false"));
+        EXPECT_EQ(getBool(QStringLiteral("ExplorerShowing")),
+                  showing ? QStringLiteral("b true") : QStringLiteral("b false"));
         EXPECT_EQ(main().action(QStringLiteral("mniExplorerTree"))->isChecked(), showing);
     }
     for (bool showing : {true, false}) {
         setBool(QStringLiteral("ThumbnailsShowing"), showing);
-        EXPECT_EQ(getBool(QStringLiteral("ThumbnailsShowing")), showing ? QStringLiteral("b true") : QStringLiteral("b false"));
+        EXPECT_EQ(getBool(QStringLiteral("ThumbnailsShowing")),
+                  showing ? QStringLiteral("b true") : QStringLiteral("b false"));
         EXPECT_EQ(main().action(QStringLiteral("ThumbView"))->isChecked(), showing);
     }
     QTemporaryDir folder;
-    gdbusCall(*m_bus, app, QStringLiteral("org.freedesktop.DBus.Properties.Set"),
-              {kAppInterface, QStringLiteral("CurrentFolder"), QStringLiteral("<<'%1'>>").arg(folder.path())});
-    EXPECT_EQ(busctl(*m_bus, QStringLiteral("get-property"), app, {kAppInterface, QStringLiteral("CurrentFolder")}).out,
-              QStringLiteral("v s \"%1\"").arg(folder.path()));
+    gdbusCall(
+        *m_bus, app, QStringLiteral("org.freedesktop.DBus.Properties.Set"),
+        {kAppInterface, QStringLiteral("CurrentFolder"), QStringLiteral("<<'%1'>>").arg(folder.path())});
+    EXPECT_EQ(
+        busctl(*m_bus, QStringLiteral("get-property"), app, {kAppInterface, QStringLiteral("CurrentFolder")})
+            .out,
+        QStringLiteral("v s \"%1\"").arg(folder.path()));
 }
 
 } // namespace

@@ -24,8 +24,8 @@ struct TToolResult
 
 // Runs a program to its end, processing this process's events meanwhile (the server under test
 // may live here). Gives up after timeoutMs.
-inline TToolResult runTool(const QString& program, const QStringList& arguments, const QProcessEnvironment& env,
-                           int timeoutMs = 120000)
+inline TToolResult runTool(const QString& program, const QStringList& arguments,
+                           const QProcessEnvironment& env, int timeoutMs = 120000)
 {
     QProcess process;
     process.setProcessEnvironment(env);
@@ -76,8 +76,8 @@ public:
         env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
         daemon.setProcessEnvironment(env);
         daemon.start(QStringLiteral("dbus-daemon"),
-                     {QStringLiteral("--session"), QStringLiteral("--fork"), QStringLiteral("--print-address=1"),
-                      QStringLiteral("--print-pid=1")});
+                     {QStringLiteral("--session"), QStringLiteral("--fork"),
+                      QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
         daemon.waitForFinished(30000);
         const QStringList lines = QString::fromUtf8(daemon.readAllStandardOutput()).split(QLatin1Char('\n'));
         m_address = lines.value(0).trimmed();
@@ -113,9 +113,11 @@ inline const QString kAppInterface = QStringLiteral("Reelwright.IGIFReelwrightAp
 inline TToolResult gdbusCall(const TPrivateBus& bus, const QString& path, const QString& method,
                              const QStringList& arguments = {})
 {
-    QStringList all{QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--timeout"),
-                    QStringLiteral("120"),  QStringLiteral("--dest"),    kService,
-                    QStringLiteral("--object-path"), path, QStringLiteral("--method"), method};
+    QStringList all{QStringLiteral("call"),          QStringLiteral("--session"),
+                    QStringLiteral("--timeout"),     QStringLiteral("120"),
+                    QStringLiteral("--dest"),        kService,
+                    QStringLiteral("--object-path"), path,
+                    QStringLiteral("--method"),      method};
     all += arguments;
     return runTool(QStringLiteral("gdbus"), all, bus.environment());
 }

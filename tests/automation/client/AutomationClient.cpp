@@ -11,18 +11,20 @@
 
 namespace {
 
-QDBusMessage call(const QString& path, const QString& interface, const QString& member, const QVariantList& args)
+QDBusMessage call(const QString& path, const QString& interface, const QString& member,
+                  const QVariantList& args)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("Reelwright.GIFApplication"), path,
-                                                          interface, member);
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(QStringLiteral("Reelwright.GIFApplication"), path, interface, member);
     message.setArguments(args);
     return QDBusConnection::sessionBus().call(message, QDBus::Block, 120000);
 }
 
 QString createInstance()
 {
-    const QDBusMessage reply = call(QStringLiteral("/Reelwright/GIFApplication"),
-                                    QStringLiteral("Reelwright.GIFApplication"), QStringLiteral("CreateInstance"), {});
+    const QDBusMessage reply =
+        call(QStringLiteral("/Reelwright/GIFApplication"), QStringLiteral("Reelwright.GIFApplication"),
+             QStringLiteral("CreateInstance"), {});
     return reply.arguments().value(0).value<QDBusObjectPath>().path();
 }
 
