@@ -128,6 +128,10 @@ TEST_F(AutomationProcessTest, KilledClientEndsTheAutomationStartMode)
 {
     TPrivateBus bus(dataHome());
     ASSERT_TRUE(bus.isValid());
+    // A registration that cannot be refreshed is reported, and the program goes on serving.
+    QFile blocker(dataHome() + QStringLiteral("/dbus-1"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
     QProcess editor;
     editor.setProcessEnvironment(environment(&bus));
     editor.start(program(), {QStringLiteral("-Embedding")});
@@ -159,6 +163,7 @@ TEST_F(AutomationProcessTest, KilledClientEndsTheAutomationStartMode)
     }
     EXPECT_EQ(editor.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(editor.exitCode(), 0);
+    EXPECT_TRUE(editor.readAllStandardError().contains("the automation registration was not refreshed"));
 }
 
 } // namespace
