@@ -24,9 +24,15 @@ TAutomationSession::TAutomationSession(std::unique_ptr<IAutomationHost> host, TA
         return hostPtr->mainWindow().isVisible();
     };
     m_application = makeComObject<TGIFApplication>(*m_host, m_server.get(), false);
-    if (connection && !m_server->publish(*connection))
+    if (connection && !m_server->publish(*connection)) {
         std::fprintf(stderr, "reelwright: automation server not available: %s\n",
                      qPrintable(m_server->errorText()));
+        // Started for a client that another instance already serves (the bus may start a second
+        // one while the first is still taking its name): nobody can reach this one, so it ends
+        // as an automation start does without objects.
+        if (mode == TAutomationStartMode::Automation)
+            QTimer::singleShot(0, this, &TAutomationSession::endAutomationMode);
+    }
 }
 
 void TAutomationSession::endAutomationMode()

@@ -167,3 +167,39 @@ TEST_F(AutomationProcessTest, KilledClientEndsTheAutomationStartMode)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AutomationProcessTest, SecondAutomationStartEndsWhenTheNameIsServed)
+{
+    TPrivateBus bus(dataHome());
+    ASSERT_TRUE(bus.isValid());
+    QProcess first;
+    first.setProcessEnvironment(environment(&bus));
+    first.start(program(), {QStringLiteral("-automation")});
+    ASSERT_TRUE(first.waitForStarted(30000));
+    ASSERT_TRUE(waitUntil([&] { return serviceOwnerPid(bus) == first.processId(); }, 120000));
+
+    // A second start for a client (the bus may start one while the first is taking its name)
+    // cannot serve anyone and ends by itself.
+    QProcess second;
+    second.setProcessEnvironment(environment(&bus));
+    second.start(program(), {QStringLiteral("/EMBEDDING")});
+    ASSERT_TRUE(second.waitForStarted(30000));
+    EXPECT_TRUE(waitUntil([&] { return second.state() == QProcess::NotRunning; }, 120000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains("automation server not available"));
+
+    // The first ends with its first client's object.
+    gdbusCall(bus, QStringLiteral("/Reelwright/GIFApplication"),
+              QStringLiteral("Reelwright.GIFApplication.CreateInstance"));
+    EXPECT_TRUE(waitUntil([&] { return first.state() == QProcess::NotRunning; }, 120000));
+    for (QProcess* p : {&first, &second}) {
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished();
+        }
+    }
+}
+
+} // namespace
