@@ -1,6 +1,7 @@
 #include "app/StartupHooks.h"
 
 #include "app/ImportExportWiring.h"
+#include "app/AutomationWiring.h"
 #include "app/Main.h"
 #include "app/WizardWiring.h"
 #include "editing/Routines.h"
@@ -35,11 +36,7 @@ TStartupHooks defaultStartupHooks()
     hooks.openByType = [](TfrmMain& main, const QString& path) {
         openByType(main, path);
     };
-    hooks.createAutomationApplication = [](TfrmMain&) {
-        auto application = std::make_shared<QObject>();
-        application->setObjectName(QStringLiteral("GIFApplication"));
-        return application;
-    };
+    hooks.createAutomationApplication = automationApplicationHook(TAutomationStartMode::StandAlone, std::nullopt);
     hooks.scanThumbnailFolder = [](TfrmMain&, const QString&) {
     };
     hooks.scanPlugins = [](TfrmMain&) {

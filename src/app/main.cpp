@@ -2,6 +2,7 @@
 // --version answer on the terminal before any window system is opened.
 #include "app/Main.h"
 #include "app/CommandLine.h"
+#include "app/AutomationWiring.h"
 #include "app/Program.h"
 #include "gif/GIFEngine.h"
 #include "platform/ImagingControl.h"
@@ -43,6 +44,9 @@ int main(int argc, char** argv)
         if (answered(parseCommandLine(terminal.arguments().mid(1)), exitCode))
             return exitCode;
     }
+    // Registering and unregistering end before any window system is touched.
+    if (const std::optional<int> registered = runRegistrationSwitches(argc, argv))
+        return *registered;
     QApplication app(argc, argv);
     const TCommandLine commandLine = parseCommandLine(app.arguments().mid(1));
     if (answered(commandLine, exitCode))
@@ -51,8 +55,10 @@ int main(int argc, char** argv)
     initializeImaging();
     gifEngineStartup();
     TProgramOptions options;
-    options.arguments = commandLine.files;
     options.startMode = commandLine.startMode;
+    // The automation switches decide the server's start mode and are then taken out of the files.
+    options.arguments = app.arguments().mid(1);
+    prepareAutomation(options);
     int result = 0;
     {
         TProgram program(std::move(options));

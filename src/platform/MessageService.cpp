@@ -66,6 +66,8 @@ TMsgResult runBox(QMessageBox& box, TMsgButtons buttons, const QStringList& capt
                    {QMessageBox::YesToAll, TMsgResult::All}};
         break;
     }
+    // Texts carry file names, engine messages and automation arguments: never markup.
+    box.setTextFormat(Qt::PlainText);
     for (const Entry& entry : entries)
         box.addButton(entry.button);
     if (buttons == TMsgButtons::AbortIgnoreAll)
@@ -283,4 +285,115 @@ int TQtMessageService::execDialog(QDialog& dialog)
     if (busy)
         QApplication::restoreOverrideCursor();
     return result;
+}
+
+namespace {
+
+enum : int
+{
+    idOk = 1,
+    idCancel = 2,
+    idAbort = 3,
+    idRetry = 4,
+    idIgnore = 5,
+    idYes = 6,
+    idNo = 7,
+};
+
+TMsgType styleType(int style)
+{
+    switch (style & 0xF0) {
+    case 0x10:
+        return TMsgType::Error;
+    case 0x20:
+        return TMsgType::Confirmation;
+    case 0x30:
+        return TMsgType::Warning;
+    default:
+        return TMsgType::Information;
+    }
+}
+
+} // namespace
+
+int IMessageService::styledMessageBox(const QString& text, const QString& caption, int style)
+{
+    Q_UNUSED(caption);
+    const TMsgType type = styleType(style);
+    switch (style & 0x0F) {
+    case 1: // OK/Cancel
+        return messageBox(text, type, TMsgButtons::YesNo) == TMsgResult::Yes ? idOk : idCancel;
+    case 2: { // Abort/Retry/Ignore
+        const TMsgResult answer = messageBox(text, type, TMsgButtons::AbortIgnoreAll);
+        return answer == TMsgResult::Abort ? idAbort : answer == TMsgResult::All ? idRetry : idIgnore;
+    }
+    case 3: { // Yes/No/Cancel
+        const TMsgResult answer = messageBox(text, type, TMsgButtons::YesNoCancel);
+        return answer == TMsgResult::Yes ? idYes : answer == TMsgResult::No ? idNo : idCancel;
+    }
+    case 4:
+        return messageBox(text, type, TMsgButtons::YesNo) == TMsgResult::Yes ? idYes : idNo;
+    case 5: // Retry/Cancel
+        return messageBox(text, type, TMsgButtons::YesNo) == TMsgResult::Yes ? idRetry : idCancel;
+    default:
+        messageBox(text, type, TMsgButtons::Ok);
+        return idOk;
+    }
+}
+
+int TQtMessageService::styledMessageBox(const QString& text, const QString& caption, int style)
+{
+    struct Entry
+    {
+        QMessageBox::StandardButton button;
+        int code;
+    };
+    std::vector<Entry> entries;
+    switch (style & 0x0F) {
+    case 1:
+        entries = {{QMessageBox::Ok, idOk}, {QMessageBox::Cancel, idCancel}};
+        break;
+    case 2:
+        entries = {{QMessageBox::Abort, idAbort}, {QMessageBox::Retry, idRetry}, {QMessageBox::Ignore, idIgnore}};
+        break;
+    case 3:
+        entries = {{QMessageBox::Yes, idYes}, {QMessageBox::No, idNo}, {QMessageBox::Cancel, idCancel}};
+        break;
+    case 4:
+        entries = {{QMessageBox::Yes, idYes}, {QMessageBox::No, idNo}};
+        break;
+    case 5:
+        entries = {{QMessageBox::Retry, idRetry}, {QMessageBox::Cancel, idCancel}};
+        break;
+    default:
+        entries = {{QMessageBox::Ok, idOk}};
+        break;
+    }
+    // Escape gives Cancel where there is one, else the last button (No, Ignore, OK).
+    int dismissed = entries.back().code;
+    for (const Entry& entry : entries) {
+        if (entry.code == idCancel)
+            dismissed = idCancel;
+    }
+    if (cannotShowDialogs()) {
+        qWarning("Message box suppressed on the offscreen platform: %s", qPrintable(text));
+        return dismissed;
+    }
+    const int icon = style & 0xF0;
+    QMessageBox box(icon == 0x10   ? QMessageBox::Critical
+                    : icon == 0x20 ? QMessageBox::Question
+                    : icon == 0x30 ? QMessageBox::Warning
+                    : icon == 0x40 ? QMessageBox::Information
+                                   : QMessageBox::NoIcon,
+                    caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    for (const Entry& entry : entries)
+        box.addButton(entry.button);
+    box.setDefaultButton(entries.front().button);
+    const int chosen = box.exec();
+    for (const Entry& entry : entries) {
+        if (chosen == entry.button)
+            return entry.code;
+    }
+    return dismissed;
 }

@@ -94,6 +94,13 @@ public:
     // QDialog result. A scripted service hands the live form to the test instead, which works its
     // real controls; services that show nothing answer Rejected.
     virtual int execDialog(QDialog& dialog);
+    // The platform message box that automation clients ask for: their own caption, the
+    // platform's style flags (button set in the low four bits: 0 OK, 1 OK/Cancel, 2 Abort/Retry/
+    // Ignore, 3 Yes/No/Cancel, 4 Yes/No, 5 Retry/Cancel; icon 0x10 error, 0x20 question, 0x30
+    // warning, 0x40 information) and the platform's button code as the answer (1 OK, 2 Cancel,
+    // 3 Abort, 4 Retry, 5 Ignore, 6 Yes, 7 No). The text is shown as plain text. Services
+    // without a box of their own answer through messageBox() with the nearest button set.
+    virtual int styledMessageBox(const QString& text, const QString& caption, int style);
 };
 
 inline constexpr const char* kMakeDefaultCaption = "Make this the &Default";
@@ -147,6 +154,7 @@ public:
     TFileDialogResult saveFile(const TFileDialogRequest& request) override;
     std::optional<QString> chooseFolder(const QString& caption, const QString& initialDir) override;
     int execDialog(QDialog& dialog) override;
+    int styledMessageBox(const QString& text, const QString& caption, int style) override;
 };
 
 // The answer a box gives when it is dismissed without a choice (Escape, window closed).

@@ -1,0 +1,179 @@
+#include "app/AutomationWiring.h"
+
+#include "app/Childwin.h"
+#include "app/DocumentTabs.h"
+#include "app/Main.h"
+#include "app/Program.h"
+#include "automation/AutomationRegistration.h"
+#include "automation/AutomationSession.h"
+#include "wizards/ThumbViewer.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include <cstdio>
+
+namespace {
+
+// The automation objects' view of the main window and its documents.
+class TMainAutomationHost : public IAutomationHost
+{
+public:
+    explicit TMainAutomationHost(TfrmMain& main) : m_main(main) {}
+
+    bool hasActiveDocument() const override { return m_main.activeDocument() != nullptr; }
+    QList<TTab> tabs() const override
+    {
+        QList<TTab> result;
+        TDocumentTabs* strip = m_main.documentTabs();
+        for (int i = 0; strip && i < strip->count(); ++i) {
+            const TMDIChild* doc = strip->document(i);
+            if (doc)
+                result.append({QFileInfo(doc->fileName()).fileName(), doc->fileName(), doc->isModified()});
+            else
+                result.append({strip->tabText(i), QString(), false});
+        }
+        return result;
+    }
+    int currentTab() const override
+    {
+        return m_main.documentTabs() ? m_main.documentTabs()->currentIndex() : -1;
+    }
+    void selectTab(int index) override { m_main.documentTabs()->setCurrentIndex(index); }
+    void bringTabToFront(int index) override
+    {
+        if (TMDIChild* doc = m_main.documentTabs()->document(index))
+            m_main.makeActive(doc);
+    }
+    bool openDocument(const QString& fileName) override { return m_main.openDocument(fileName); }
+    void newDocument() override { m_main.action(QStringLiteral("FileNew"))->trigger(); }
+    void nextDocument() override { m_main.nextDocument(); }
+    void previousDocument() override { m_main.previousDocument(); }
+    bool closeAllDocuments() override { return m_main.closeAllDocuments(); }
+    bool saveAllDocuments() override
+    {
+        m_main.saveAllDocuments();
+        return !m_main.anyModified();
+    }
+    bool anyDocumentModified() const override { return m_main.anyModified(); }
+    void cascade() override { m_main.action(QStringLiteral("WindowCascade"))->trigger(); }
+    void tileHorizontal() override { m_main.action(QStringLiteral("WindowTileHorizontal"))->trigger(); }
+    void tileVertical() override { m_main.action(QStringLiteral("WindowTileVertical"))->trigger(); }
+
+    QWidget& mainWindow() override { return m_main; }
+    QMenuBar* mainMenu() override { return m_main.menuBar(); }
+    void closeMainWindow() override { m_main.close(); }
+    void showProgress() override
+    {
+        m_main.progressBar()->show();
+        m_main.statusBar()->repaint();
+    }
+    void hideProgress() override
+    {
+        m_main.progressBar()->hide();
+        m_main.progressBar()->setValue(0);
+    }
+    void setProgress(int position) override
+    {
+        m_main.progressBar()->setValue(position);
+        m_main.statusBar()->repaint();
+    }
+    void setStatusText(const QString& text) override
+    {
+        // Automation text is shown as it is, never as markup.
+        m_main.statusPanel(2)->setTextFormat(Qt::PlainText);
+        m_main.setStatusText(2, text);
+        m_main.statusBar()->repaint();
+    }
+
+    bool thumbnailsShowing() const override { return browser() && browser()->isVisible(); }
+    void setThumbnailsShowing(bool showing) override
+    {
+        QAction* view = m_main.action(QStringLiteral("ThumbView"));
+        if (view->isChecked() != showing)
+            view->trigger();
+    }
+    bool explorerShowing() const override { return browser() && browser()->explorerVisible(); }
+    void setExplorerShowing(bool showing) override
+    {
+        if (browser())
+            browser()->setExplorerVisible(showing);
+    }
+    void toggleExplorer() override
+    {
+        if (auto* button =
+                browser() ? browser()->findChild<QToolButton*>(QStringLiteral("btnTVClose")) : nullptr)
+            button->click();
+    }
+    QString thumbnailFolder() const override { return browser() ? browser()->folder() : QString(); }
+    void setThumbnailFolder(const QString& folder) override
+    {
+        if (browser())
+            browser()->setFolder(folder);
+    }
+    void loadThumbnails(const QString& folder) override { setThumbnailFolder(folder); }
+    QString selectedThumbnail() const override
+    {
+        const auto* grid = browser() ? browser()->findChild<QListWidget*>() : nullptr;
+        const QListWidgetItem* item = grid ? grid->currentItem() : nullptr;
+        return item ? item->data(Qt::UserRole).toString() : QString();
+    }
+
+private:
+    TfrmThumbWin* browser() const { return m_main.findChild<TfrmThumbWin*>(); }
+
+    TfrmMain& m_main;
+};
+
+} // namespace
+
+std::optional<int> runRegistrationSwitches(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const TAutomationStartMode mode = automationStartMode(arguments);
+    if (mode != TAutomationStartMode::Register && mode != TAutomationStartMode::Unregister)
+        return std::nullopt;
+    QCoreApplication app(argc, argv);
+    QString error;
+    const bool done = mode == TAutomationStartMode::Register
+                          ? writeRegistration(QCoreApplication::applicationFilePath(), &error)
+                          : removeRegistration(&error);
+    if (!done) {
+        std::fprintf(stderr, "reelwright: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}
+
+void prepareAutomation(TProgramOptions& options)
+{
+    const TAutomationStartMode mode = automationStartMode(options.arguments);
+    QString error;
+    if (!writeRegistration(QCoreApplication::applicationFilePath(), &error))
+        std::fprintf(stderr, "reelwright: the automation registration was not refreshed: %s\n",
+                     qPrintable(error));
+    options.arguments = withoutAutomationSwitches(options.arguments);
+    options.hooks.createAutomationApplication =
+        automationApplicationHook(mode, QDBusConnection::sessionBus());
+}
+
+std::function<std::shared_ptr<QObject>(TfrmMain&)>
+automationApplicationHook(TAutomationStartMode mode, std::optional<QDBusConnection> connection)
+{
+    return [mode, connection](TfrmMain& main) -> std::shared_ptr<QObject> {
+        auto session = std::make_shared<TAutomationSession>(std::make_unique<TMainAutomationHost>(main), mode,
+                                                            connection);
+        session->setObjectName(QStringLiteral("GIFApplication"));
+        return session;
+    };
+}
