@@ -1,6 +1,7 @@
 #include "app/StartupHooks.h"
 
 #include "app/Main.h"
+#include "app/ThumbWiring.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
 
@@ -35,7 +36,8 @@ TStartupHooks defaultStartupHooks()
         application->setObjectName(QStringLiteral("GIFApplication"));
         return application;
     };
-    hooks.scanThumbnailFolder = [](TfrmMain&, const QString&) {
+    hooks.scanThumbnailFolder = [](TfrmMain& main, const QString& folder) {
+        scanThumbnailFolder(main, folder);
     };
     hooks.scanPlugins = [](TfrmMain&) {
     };
