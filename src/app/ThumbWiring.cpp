@@ -101,13 +101,32 @@ void scanThumbnailFolder(TfrmMain& main, const QString& folder)
         browser->loadThumbnails(folder);
 }
 
+namespace {
+
+// A picture file that is there and of a known type but does not load: the image routines report
+// nothing for it, so the user would see no reason why nothing happened.
+void reportUnreadablePicture(const QString& path)
+{
+    if (!QFileInfo::exists(path) || recognizeFileType(path) == kFileTypeGif)
+        return;
+    messageDlg(QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
+                              "corrupted file.")
+                   .arg(QFileInfo(path).fileName()),
+               TMsgType::Warning, TMsgButtons::Ok);
+}
+
+} // namespace
+
 int insertThumbnailFile(TfrmMain& main, const QString& path)
 {
     main.removeLogo();
     main.pausePlayback();
     TWaitCursor wait;
     TBitmap bitmap;
-    if (loadImageFileIntoBitmap(path, bitmap, recognizeFileType(path), false) != liLoaded)
+    const int result = loadImageFileIntoBitmap(path, bitmap, recognizeFileType(path), false);
+    if (result == liFailed)
+        reportUnreadablePicture(path);
+    if (result != liLoaded)
         return -1;
     return addPictureAsFrame(bitmap, insertionPosition(main.commandHost()), QStringLiteral("Add Frame"));
 }
@@ -126,8 +145,10 @@ void openThumbnailFile(TfrmMain& main, const QString& path)
     TBitmap bitmap;
     {
         TWaitCursor wait;
-        if (loadImageFileIntoBitmap(path, bitmap, type, true) != liLoaded)
+        if (loadImageFileIntoBitmap(path, bitmap, type, true) != liLoaded) {
+            reportUnreadablePicture(path);
             return;
+        }
     }
     main.removeLogo();
     const QPointer<TMDIChild> previous = main.activeDocument();

@@ -119,6 +119,8 @@ TfrmThumbWin::TfrmThumbWin(QWidget* mainWindow)
         const int index = indexOfCell(column, row);
         if (index >= 0)
             setStatus(recordStatusText(index));
+        // From the keyboard too, so the menu key reaches the commands.
+        enableThumbCommands(index >= 0);
     });
     connect(m_grid, &TThumbGrid::doubleClicked, this, [this] {
         if (!m_records.isEmpty())
@@ -194,8 +196,11 @@ void TfrmThumbWin::createMenu()
             clearThumbnails();
     });
     m_menu->addSeparator();
-    m_favoritesMenu = m_menu->addMenu(QStringLiteral("&Favorites"));
-    m_favoritesMenu->setObjectName(QStringLiteral("mniThumbsFavorites"));
+    if (!m_favoritesMenu) {
+        m_favoritesMenu = new QMenu(QStringLiteral("&Favorites"), m_menu);
+        m_favoritesMenu->setObjectName(QStringLiteral("mniThumbsFavorites"));
+    }
+    m_menu->addMenu(m_favoritesMenu);
     rebuildFavoritesMenu();
     enableThumbCommands(false);
 }
@@ -371,6 +376,7 @@ void TfrmThumbWin::loadThumbnails(const QString& requested)
         }
     }
     m_loading = false;
+    enableThumbCommands(selectedIndex() >= 0);
     if (m_host)
         m_host->hideProgress();
 }
@@ -380,6 +386,7 @@ void TfrmThumbWin::clearThumbnails()
     m_records.clear();
     m_images.clear();
     m_loadedFolder.clear();
+    enableThumbCommands(false);
     if (isVisible()) {
         m_grid->setGridSize(1, 1);
         m_grid->setCurrentCell(0, 0);
@@ -413,8 +420,10 @@ void TfrmThumbWin::selectThumbnail(int index)
     const int columns = m_grid->columnCount();
     const int before = selectedIndex();
     m_grid->setCurrentCell(index % columns, index / columns);
-    if (before == index)
+    if (before == index) {
         setStatus(recordStatusText(index));
+        enableThumbCommands(true);
+    }
 }
 
 QString TfrmThumbWin::recordStatusText(int index) const
