@@ -52,24 +52,23 @@ TThumbnailCache::Entry TThumbnailCache::lookup(const QFileInfo& file, int flavou
 {
     const QString path = file.absoluteFilePath();
     QImageReader reader(cachePath(path, flavour), "png");
-    // Reading the text chunks first keeps a stale or foreign entry from being decoded at all.
-    if (!reader.canRead() || reader.text(QStringLiteral("Thumb::URI")).toUtf8() != fileUri(path) ||
-        reader.text(QStringLiteral("Thumb::MTime")) != mtimeText(file))
+    // A thumbnail is never larger than its flavour; anything else is not one of these files and
+    // is not decoded. (The keys are read from the decoded image: the reader's own text lookup
+    // cuts keys at their first colon.)
+    const QSize stored = reader.size();
+    if (!stored.isValid() || stored.width() > flavour || stored.height() > flavour)
+        return {};
+    QImage image;
+    if (!reader.read(&image) || image.text(QStringLiteral("Thumb::URI")).toUtf8() != fileUri(path) ||
+        image.text(QStringLiteral("Thumb::MTime")) != mtimeText(file))
         return {};
     bool widthOk = false;
     bool heightOk = false;
-    const int width = reader.text(QStringLiteral("Thumb::Image::Width")).toInt(&widthOk);
-    const int height = reader.text(QStringLiteral("Thumb::Image::Height")).toInt(&heightOk);
-    const QSize stored = reader.size();
-    // A thumbnail is never larger than its flavour; anything else is not one of these files.
-    if (!widthOk || !heightOk || width <= 0 || height <= 0 || !stored.isValid() ||
-        stored.width() > flavour || stored.height() > flavour)
+    const int width = image.text(QStringLiteral("Thumb::Image::Width")).toInt(&widthOk);
+    const int height = image.text(QStringLiteral("Thumb::Image::Height")).toInt(&heightOk);
+    if (!widthOk || !heightOk || width <= 0 || height <= 0)
         return {};
-    Entry entry;
-    if (!reader.read(&entry.image))
-        return {};
-    entry.picture = QSize(width, height);
-    return entry;
+    return {std::move(image), QSize(width, height)};
 }
 
 bool TThumbnailCache::store(const QFileInfo& file, int flavour, const QImage& thumbnail, QSize picture) const
