@@ -32,6 +32,8 @@ void TShellFolderTree::ensureModel()
     m_model->setReadOnly(true);
     m_model->setRootPath(QString());
     setModel(m_model);
+    setSortingEnabled(true);
+    sortByColumn(0, Qt::AscendingOrder);
     for (int column = 1; column < m_model->columnCount(); ++column)
         hideColumn(column);
 }
