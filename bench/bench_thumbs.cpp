@@ -7,8 +7,8 @@
 //
 // Peak memory is shown for folders of only the smallest and only the largest pictures as well:
 // with reduced-size decoding it should not follow the pictures' sizes.
-#include "gif/GIFImage.h"
 #include "editing/Routines.h"
+#include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/ImagingControl.h"
 #include "wizards/ThumbCache.h"
@@ -69,8 +69,8 @@ QImage makePicture(QSize size, int seed)
     painter.setRenderHint(QPainter::Antialiasing);
     for (int k = 0; k < 6; ++k) {
         painter.setBrush(QColor::fromHsv((seed * 11 + k * 60) % 360, 220, 200));
-        painter.drawEllipse(QRectF(size.width() * (k % 3) / 3.0, size.height() * (k / 3) / 2.0, size.width() / 3.0,
-                                   size.height() / 2.0));
+        painter.drawEllipse(QRectF(size.width() * (k % 3) / 3.0, size.height() * (k / 3) / 2.0,
+                                   size.width() / 3.0, size.height() / 2.0));
     }
     return image;
 }
@@ -102,9 +102,12 @@ QString benchFolder()
     for (int i = 0; i < kPictureCount; ++i) {
         const QSize size = pictureSize(i);
         const char* type = pictureType(i);
-        const QString name = QStringLiteral("Pic%1_%2x%3.%4").arg(i, 3, 10, QLatin1Char('0')).arg(size.width())
-                                 .arg(size.height()).arg(QString::fromLatin1(type).toUpper().left(i % 2 ? 3 : 0) +
-                                                         QString::fromLatin1(type).mid(i % 2 ? 3 : 0));
+        const QString name = QStringLiteral("Pic%1_%2x%3.%4")
+                                 .arg(i, 3, 10, QLatin1Char('0'))
+                                 .arg(size.width())
+                                 .arg(size.height())
+                                 .arg(QString::fromLatin1(type).toUpper().left(i % 2 ? 3 : 0) +
+                                      QString::fromLatin1(type).mid(i % 2 ? 3 : 0));
         const QString path = folder + QLatin1Char('/') + name;
         if (!writePicture(path, makePicture(size, i), type)) {
             std::fprintf(stderr, "could not write %s\n", qPrintable(path));
@@ -113,8 +116,9 @@ QString benchFolder()
         bytes += QFileInfo(path).size();
         // The subsets for the memory comparison: links, so nothing is written twice.
         if (size == QSize(64, 64) || size == QSize(4000, 3000))
-            QFile::link(path, folder + (size.width() == 64 ? QStringLiteral("/small/") : QStringLiteral("/large/")) +
-                                  name);
+            QFile::link(
+                path,
+                folder + (size.width() == 64 ? QStringLiteral("/small/") : QStringLiteral("/large/")) + name);
     }
     QFile(done).open(QIODevice::WriteOnly);
     std::printf("generated %d pictures (%.1f MB) in %.1f s into %s\n", kPictureCount, bytes / 1048576.0,
@@ -216,8 +220,8 @@ int runScan(const QString& folder, const QString& cacheRoot)
     const double totalMs = timer.nsecsElapsed() / 1e6;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%.1f %.1f %d %ld %d %d\n", gridWatch.firstMs, totalMs, window.thumbnailCount(), usage.ru_maxrss,
-                statusWatch.paints, gridWatch.paints);
+    std::printf("%.1f %.1f %d %ld %d %d\n", gridWatch.firstMs, totalMs, window.thumbnailCount(),
+                usage.ru_maxrss, statusWatch.paints, gridWatch.paints);
     return 0;
 }
 
@@ -272,7 +276,8 @@ TScanFigures scanInChild(const QString& folder, const QString& cacheRoot)
 QString imageMagick(const char* tool)
 {
     // The Debian binaries themselves, not whatever wrapper may sit earlier on the path.
-    const QString direct = QStandardPaths::findExecutable(QStringLiteral("%1-im6.q16").arg(QLatin1String(tool)));
+    const QString direct =
+        QStandardPaths::findExecutable(QStringLiteral("%1-im6.q16").arg(QLatin1String(tool)));
     return direct.isEmpty() ? QStandardPaths::findExecutable(QLatin1String(tool)) : direct;
 }
 
@@ -299,7 +304,8 @@ double mogrifySeconds(const QStringList& files, const QString& out)
     QElapsedTimer timer;
     timer.start();
     QProcess process;
-    QStringList arguments{QStringLiteral("-path"), out, QStringLiteral("-format"), QStringLiteral("png"),
+    QStringList arguments{QStringLiteral("-path"),      out,
+                          QStringLiteral("-format"),    QStringLiteral("png"),
                           QStringLiteral("-thumbnail"), QStringLiteral("%1x%1").arg(kEdge)};
     arguments += files;
     process.start(imageMagick("mogrify"), arguments);
@@ -340,10 +346,11 @@ int main(int argc, char** argv)
     std::printf("image browser scan of %d pictures (%d thumbnails), edge %d, %d worker threads\n",
                 int(files.size()), cold.count, kEdge, QThread::idealThreadCount());
     auto line = [&](const char* what, const TScanFigures& f) {
-        std::printf("  %-34s first thumbnail %7.1f ms  total %8.1f ms  peak %6.1f MB (+%5.1f over an empty scan)  "
-                    "repaints: status %d, grid %d\n",
-                    what, f.firstMs, f.totalMs, f.peakKb / 1024.0, (f.peakKb - baseline.peakKb) / 1024.0,
-                    f.statusPaints, f.gridPaints);
+        std::printf(
+            "  %-34s first thumbnail %7.1f ms  total %8.1f ms  peak %6.1f MB (+%5.1f over an empty scan)  "
+            "repaints: status %d, grid %d\n",
+            what, f.firstMs, f.totalMs, f.peakKb / 1024.0, (f.peakKb - baseline.peakKb) / 1024.0,
+            f.statusPaints, f.gridPaints);
     };
     line("first scan, cache filled:", cold);
     line("second scan, from the cache:", warm);
@@ -355,13 +362,15 @@ int main(int argc, char** argv)
     QTemporaryDir mogrifyOut;
     const double convertSeconds = convertLoopSeconds(files, convertOut.path());
     const double mogrify = mogrifySeconds(files, mogrifyOut.path());
-    std::printf("ImageMagick: convert -thumbnail per file %.1f ms, mogrify -thumbnail over the folder %.1f ms\n",
-                convertSeconds * 1000, mogrify * 1000);
+    std::printf(
+        "ImageMagick: convert -thumbnail per file %.1f ms, mogrify -thumbnail over the folder %.1f ms\n",
+        convertSeconds * 1000, mogrify * 1000);
     std::printf("ratio ours / convert loop: first scan %.2f, without cache %.2f, second scan %.3f\n",
                 cold.totalMs / (convertSeconds * 1000), plain.totalMs / (convertSeconds * 1000),
                 warm.totalMs / (convertSeconds * 1000));
     std::printf("ratio ours / mogrify:      first scan %.2f, without cache %.2f, second scan %.3f\n",
-                cold.totalMs / (mogrify * 1000), plain.totalMs / (mogrify * 1000), warm.totalMs / (mogrify * 1000));
+                cold.totalMs / (mogrify * 1000), plain.totalMs / (mogrify * 1000),
+                warm.totalMs / (mogrify * 1000));
     std::printf("second scan is %.1fx faster than the first\n", cold.totalMs / warm.totalMs);
     return 0;
 }

@@ -171,13 +171,14 @@ void wireThumbBrowser(TfrmMain& main, TfrmThumbWin& browser)
     browser.setHost(std::make_unique<TThumbHostAdapter>(main));
     browser.setThumbnailCache(std::make_shared<TThumbnailCache>());
     QPointer<TfrmThumbWin> guard = &browser;
-    QObject::connect(main.action(QStringLiteral("ThumbView")), &QAction::triggered, &browser, [&main, guard](bool checked) {
-        if (!guard)
-            return;
-        guard->setVisible(checked);
-        if (checked && guard->thumbnailCount() == 0)
-            guard->loadThumbnails(main.state().thumbDirectory);
-    });
+    QObject::connect(main.action(QStringLiteral("ThumbView")), &QAction::triggered, &browser,
+                     [&main, guard](bool checked) {
+                         if (!guard)
+                             return;
+                         guard->setVisible(checked);
+                         if (checked && guard->thumbnailCount() == 0)
+                             guard->loadThumbnails(main.state().thumbDirectory);
+                     });
     QObject::connect(main.action(QStringLiteral("ThumbsBrowse")), &QAction::triggered, &browser, [guard] {
         if (guard)
             guard->browse();

@@ -82,8 +82,10 @@ bool TThumbnailCache::store(const QFileInfo& file, int flavour, const QImage& th
     if (!QDir(folder).exists()) {
         if (!QDir().mkpath(folder))
             return false;
-        QFile::setPermissions(m_root, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(m_root,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     QImage image = thumbnail;
     image.setText(QStringLiteral("Thumb::URI"), QString::fromUtf8(fileUri(path)));

@@ -13,7 +13,8 @@ class TThumbGrid : public QAbstractScrollArea
 {
     Q_OBJECT
 public:
-    using TCellPainter = std::function<void(QPainter& painter, int column, int row, const QRect& rect, bool selected)>;
+    using TCellPainter =
+        std::function<void(QPainter& painter, int column, int row, const QRect& rect, bool selected)>;
 
     static constexpr int kDragDistance = 10;
 

@@ -20,7 +20,8 @@ QLabel* plainLabel(const QString& text, QWidget* parent)
 
 } // namespace
 
-TfrmImageProperties::TfrmImageProperties(const TImagePropertiesRequest& request, QWidget* parent) : QDialog(parent)
+TfrmImageProperties::TfrmImageProperties(const TImagePropertiesRequest& request, QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPrompts"));
     setWindowTitle(QStringLiteral("Image Properties"));

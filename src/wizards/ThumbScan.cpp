@@ -14,9 +14,9 @@
 #include <algorithm>
 #include <new>
 
-const char* const kThumbExtensions[kThumbExtensionCount] = {
-    ".gif", ".jpg", ".bmp", ".jif", ".dcx", ".ico", ".pbm", ".pcx", ".ljp",
-    ".pgm", ".pic", ".png", ".ppm", ".rle", ".tga", ".tif", ".wmf", ".wpg"};
+const char* const kThumbExtensions[kThumbExtensionCount] = {".gif", ".jpg", ".bmp", ".jif", ".dcx", ".ico",
+                                                            ".pbm", ".pcx", ".ljp", ".pgm", ".pic", ".png",
+                                                            ".ppm", ".rle", ".tga", ".tif", ".wmf", ".wpg"};
 
 QStringList thumbFilterExtensions(int filterType)
 {
@@ -38,7 +38,8 @@ QList<TThumbFile> listThumbnailFiles(const QString& folder, int filterType)
         return files;
     // QDir::Files without QDir::System leaves out devices, pipes and sockets (and broken links);
     // without QDir::Hidden the dot files.
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo& entry : entries) {
         const QString lower = entry.fileName().toLower();
         for (const QString& extension : extensions) {
@@ -159,7 +160,8 @@ bool decodeWithQt(const QFileInfo& info, int edge, const TThumbnailCache* cache,
     return result.ok;
 }
 
-TThumbDecodeResult decodeWithControl(const QFileInfo& info, int edge, const TThumbnailCache* cache, int flavour)
+TThumbDecodeResult decodeWithControl(const QFileInfo& info, int edge, const TThumbnailCache* cache,
+                                     int flavour)
 {
     TImagingControl control;
     control.setFileName(info.absoluteFilePath());
@@ -240,9 +242,8 @@ void TThumbPrefetcher::startUpTo(int index)
         const QString path = m_paths[m_started];
         const int edge = m_edge;
         const TThumbnailCache* cache = m_cache.get();
-        m_jobs[size_t(m_started)] = QtConcurrent::run(&m_pool, [path, edge, cache] {
-            return decodeThumbnail(path, edge, cache);
-        });
+        m_jobs[size_t(m_started)] =
+            QtConcurrent::run(&m_pool, [path, edge, cache] { return decodeThumbnail(path, edge, cache); });
     }
 }
 

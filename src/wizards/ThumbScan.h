@@ -49,8 +49,8 @@ QSize fitThumbnail(QSize picture, int edge);
 struct TThumbDecodeResult
 {
     bool ok = false;
-    QSize picture;  // the picture's own size
-    QImage image;   // the picture at fitThumbnail(picture, edge), opaque (transparency on white)
+    QSize picture; // the picture's own size
+    QImage image;  // the picture at fitThumbnail(picture, edge), opaque (transparency on white)
     bool fromCache = false;
 };
 

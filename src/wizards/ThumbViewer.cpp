@@ -92,7 +92,8 @@ TfrmThumbWin::TfrmThumbWin(QWidget* mainWindow)
     m_explorerButton->setToolTip(QStringLiteral("Show/Hide Explorer"));
     m_explorerButton->setStatusTip(QStringLiteral("Show or Hide Explorer Window"));
     m_explorerButton->setAutoRaise(true);
-    connect(m_explorerButton, &QToolButton::clicked, this, [this] { setExplorerVisible(!m_explorerVisible); });
+    connect(m_explorerButton, &QToolButton::clicked, this,
+            [this] { setExplorerVisible(!m_explorerVisible); });
     m_currentFolder = new QLabel(QStringLiteral("Current Folder:"), m_topBar);
     m_currentFolder->setObjectName(QStringLiteral("lblCurrFolder"));
     m_currentFolder->setTextFormat(Qt::PlainText);
@@ -172,7 +173,8 @@ void TfrmThumbWin::createMenu()
     m_insert = menuAction(m_menu, "mniThumbsInsert", "&Insert Thumbnail",
                           "Inserts the thumbnail file into the animation");
     m_menu->setDefaultAction(m_insert);
-    m_open = menuAction(m_menu, "mniThumbOpen", "&Open in Reelwright", "Opens the selected file into Reelwright");
+    m_open =
+        menuAction(m_menu, "mniThumbOpen", "&Open in Reelwright", "Opens the selected file into Reelwright");
     m_copy = menuAction(m_menu, "mniThumbsCopy", "&Copy to Clipboard",
                         "Copies the selected thumbnail to the clipboard");
     m_edit = menuAction(m_menu, "mniThumbsEdit", "&Edit with default program...",
@@ -211,8 +213,8 @@ void TfrmThumbWin::rebuildFavoritesMenu()
     QAction* add = menuAction(m_favoritesMenu, "mniThumbsFavsAdd", "&Add Current Folder",
                               "Add the current folder to the favorites list");
     connect(add, &QAction::triggered, this, &TfrmThumbWin::addCurrentFolderToFavorites);
-    QAction* organize =
-        menuAction(m_favoritesMenu, "mniThumbsFavsOrg", "&Organize Favorites...", "Opens the favorites dialog");
+    QAction* organize = menuAction(m_favoritesMenu, "mniThumbsFavsOrg", "&Organize Favorites...",
+                                   "Opens the favorites dialog");
     connect(organize, &QAction::triggered, this, [this] {
         if (m_host)
             m_host->organizeFavorites();
@@ -222,7 +224,8 @@ void TfrmThumbWin::rebuildFavoritesMenu()
         return;
     for (const QString& folder : m_host->favoriteFolders()) {
         // A folder name is text, not a caption: an "&" in it must stay an "&".
-        QAction* entry = m_favoritesMenu->addAction(QString(folder).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        QAction* entry =
+            m_favoritesMenu->addAction(QString(folder).replace(QLatin1Char('&'), QStringLiteral("&&")));
         entry->setStatusTip(QStringLiteral("Scan this folder for images"));
         connect(entry, &QAction::triggered, this, [this, folder] { openFavorite(folder); });
     }
@@ -311,8 +314,8 @@ void TfrmThumbWin::loadThumbnails(const QString& requested)
         return;
     const QString folder = withTrailingSlash(requested);
     if (!QFileInfo(folder).isDir()) {
-        messageDlg(QStringLiteral("%1 does not appear to be a valid path.").arg(folder), TMsgType::Information,
-                   TMsgButtons::Ok);
+        messageDlg(QStringLiteral("%1 does not appear to be a valid path.").arg(folder),
+                   TMsgType::Information, TMsgButtons::Ok);
         return;
     }
     setStatus(QStringLiteral("Scanning Folder for images..."));
@@ -339,7 +342,8 @@ void TfrmThumbWin::loadThumbnails(const QString& requested)
         m_records.reserve(count);
         m_images.reserve(count);
     } catch (const std::bad_alloc&) {
-        messageDlg(QStringLiteral("Out of Memory: Cannot load thumbsnails. Please free up some memory and try again."),
+        messageDlg(QStringLiteral(
+                       "Out of Memory: Cannot load thumbsnails. Please free up some memory and try again."),
                    TMsgType::Warning, TMsgButtons::Ok);
         if (m_host)
             m_host->hideProgress();
@@ -355,7 +359,9 @@ void TfrmThumbWin::loadThumbnails(const QString& requested)
     {
         TThumbPrefetcher prefetcher(paths, m_edge, m_cache);
         for (int i = 0; i < count; ++i) {
-            setStatus(QStringLiteral("Scanning folder for images... %1%2 Complete").arg((i + 1) * 100 / count).arg(QLatin1Char('%')));
+            setStatus(QStringLiteral("Scanning folder for images... %1%2 Complete")
+                          .arg((i + 1) * 100 / count)
+                          .arg(QLatin1Char('%')));
             if (m_host)
                 m_host->setProgress(i);
             const TThumbDecodeResult decoded = prefetcher.take(i);
@@ -457,8 +463,8 @@ void TfrmThumbWin::paintCell(QPainter& painter, int column, int row, const QRect
     const QFontMetrics metrics = fontMetrics();
     const int line = textHeight();
     const QString size = QStringLiteral("%1 x %2").arg(record.height).arg(record.width);
-    painter.drawText(QRect(inner.left(), inner.top() + 2, inner.width(), line), Qt::AlignHCenter | Qt::AlignTop,
-                     size);
+    painter.drawText(QRect(inner.left(), inner.top() + 2, inner.width(), line),
+                     Qt::AlignHCenter | Qt::AlignTop, size);
     const QRect text = inner.adjusted(4, 2, -4, -2);
     const QString name = metrics.elidedText(record.name, Qt::ElideRight, text.width());
     painter.drawText(QRect(text.left(), text.bottom() - line + 1, text.width(), line),

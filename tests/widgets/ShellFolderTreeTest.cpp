@@ -1,7 +1,7 @@
 // The folder tree and the folder-browse dialog: what they report and keep.
+#include "widgets/ShellFolderTree.h"
 #include "platform/ScriptedMessageService.h"
 #include "widgets/FolderBrowseDialog.h"
-#include "widgets/ShellFolderTree.h"
 
 #include <QDir>
 #include <QFileSystemModel>

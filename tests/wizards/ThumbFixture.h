@@ -60,7 +60,9 @@ protected:
     TfrmThumbWin& start()
     {
         TProgramOptions options;
-        options.clock = [this] { return m_now += 1000; };
+        options.clock = [this] {
+            return m_now += 1000;
+        };
         m_program = std::make_unique<TProgram>(std::move(options));
         m_program->start();
         QCoreApplication::sendPostedEvents(m_program->mainWindow(), kMsgDeferredStartup);
@@ -87,7 +89,8 @@ protected:
             writeGif(target, image);
         } else {
             const QByteArray format = QFileInfo(name).suffix().toLower().toLatin1();
-            EXPECT_TRUE(image.save(target, format == "jif" ? "jpg" : format.constData())) << name.toStdString();
+            EXPECT_TRUE(image.save(target, format == "jif" ? "jpg" : format.constData()))
+                << name.toStdString();
         }
         return target;
     }

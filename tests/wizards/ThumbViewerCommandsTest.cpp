@@ -104,8 +104,9 @@ TEST_F(ThumbCommandsTest, OpenOfAPictureThatNoLongerLoadsLeavesTheDocumentAsItWa
     EXPECT_EQ(workingBytes(), before);
     EXPECT_EQ(main().frameColumnCount(), 1);
     EXPECT_FALSE(main().activeDocument()->isModified());
-    EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Error loading pic.png! GIF Reelwright does not support "
-                                                             "the file type or it is a corrupted file.")});
+    EXPECT_EQ(m_messages.texts(),
+              QStringList{QStringLiteral("Error loading pic.png! GIF Reelwright does not support "
+                                         "the file type or it is a corrupted file.")});
 }
 
 TEST_F(ThumbCommandsTest, OpenRefusedAtThePalettePromptGivesTheDocumentItsAnimationBack)
@@ -144,7 +145,8 @@ TEST_F(ThumbCommandsTest, CopyToClipboardReportsBothWays)
     select(QStringLiteral("pic.png"));
     writeBytes(QStringLiteral("pic.png"), "damaged");
     menuItem("mniThumbsCopy")->trigger();
-    EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Image was not successfully copied to the clipboard.")});
+    EXPECT_EQ(m_messages.texts(),
+              QStringList{QStringLiteral("Image was not successfully copied to the clipboard.")});
     EXPECT_EQ(m_messages.recorded().back().type, TMsgType::Warning);
 }
 
@@ -226,8 +228,9 @@ TEST_F(ThumbCommandsTest, FavouritesAddOpenAndForgetMissingFolders)
     EXPECT_EQ(browser().folder(), QDir::cleanPath(other.path()));
     EXPECT_EQ(browser().thumbnailCount(), 1);
     favourites->actions()[5]->trigger();
-    EXPECT_EQ(m_messages.texts(),
-              QStringList{QStringLiteral("Could not find %1. Folder may have moved or does not exist.").arg(gone)});
+    EXPECT_EQ(
+        m_messages.texts(),
+        QStringList{QStringLiteral("Could not find %1. Folder may have moved or does not exist.").arg(gone)});
     EXPECT_FALSE(main().favorites().folders().contains(gone));
 }
 

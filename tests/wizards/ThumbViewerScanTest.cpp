@@ -33,13 +33,14 @@ TEST(ThumbScanFit, OnlyPicturesAboveTheEdgePlusOneShrinkAndNeverToNothing)
         int edge;
         QSize expected;
     } cases[] = {
-        {{300, 150}, 75, {75, 37}},  {{150, 300}, 75, {37, 75}},   {{76, 76}, 75, {76, 76}},
-        {{77, 10}, 75, {75, 9}},     {{1000, 1}, 75, {75, 1}},     {{1, 1000}, 75, {1, 75}},
-        {{75, 75}, 75, {75, 75}},    {{200, 200}, 50, {50, 50}},   {{4000, 3000}, 200, {200, 150}},
-        {{65535, 2}, 50, {50, 1}},   {{77, 77}, 75, {75, 75}},
+        {{300, 150}, 75, {75, 37}}, {{150, 300}, 75, {37, 75}}, {{76, 76}, 75, {76, 76}},
+        {{77, 10}, 75, {75, 9}},    {{1000, 1}, 75, {75, 1}},   {{1, 1000}, 75, {1, 75}},
+        {{75, 75}, 75, {75, 75}},   {{200, 200}, 50, {50, 50}}, {{4000, 3000}, 200, {200, 150}},
+        {{65535, 2}, 50, {50, 1}},  {{77, 77}, 75, {75, 75}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(fitThumbnail(c.picture, c.edge), c.expected) << c.picture.width() << "x" << c.picture.height();
+        EXPECT_EQ(fitThumbnail(c.picture, c.edge), c.expected)
+            << c.picture.width() << "x" << c.picture.height();
 }
 
 TEST(ThumbScanList, PlainVisibleFilesOfTheFilterInCaseInsensitiveOrder)
@@ -91,25 +92,31 @@ TEST(ThumbScanDecode, PicturesOfEveryPathAtThumbnailSizeAndRefusalsWithoutDecodi
     {
         const char* name;
         QSize size;
-    } good[] = {{"a.png", {300, 150}}, {"b.jpg", {1600, 1200}}, {"c.bmp", {20, 30}}, {"d.ppm", {300, 150}},
+    } good[] = {{"a.png", {300, 150}},
+                {"b.jpg", {1600, 1200}},
+                {"c.bmp", {20, 30}},
+                {"d.ppm", {300, 150}},
                 {"e.jif", {150, 300}}};
     for (const auto& g : good) {
         const QString path = d + QString::fromLatin1(g.name);
         QImage image(g.size, QImage::Format_RGB32);
         image.fill(qRgb(10, 200, 30));
-        ASSERT_TRUE(image.save(path, QString::fromLatin1(g.name).endsWith(QStringLiteral(".jif")) ? "jpg" : nullptr));
+        ASSERT_TRUE(
+            image.save(path, QString::fromLatin1(g.name).endsWith(QStringLiteral(".jif")) ? "jpg" : nullptr));
         const TThumbDecodeResult result = decodeThumbnail(path, 75, nullptr);
         ASSERT_TRUE(result.ok) << g.name;
         EXPECT_EQ(result.picture, g.size) << g.name;
         EXPECT_EQ(result.image.size(), fitThumbnail(g.size, 75)) << g.name;
         EXPECT_FALSE(result.image.hasAlphaChannel());
-        EXPECT_GT(result.image.pixelColor(result.image.width() / 2, result.image.height() / 2).green(), 180) << g.name;
+        EXPECT_GT(result.image.pixelColor(result.image.width() / 2, result.image.height() / 2).green(), 180)
+            << g.name;
     }
     // Transparent parts come out on white, as the imaging control hands pictures over.
     QImage clear(10, 10, QImage::Format_ARGB32);
     clear.fill(Qt::transparent);
     clear.save(d + QStringLiteral("t.png"));
-    EXPECT_EQ(decodeThumbnail(d + QStringLiteral("t.png"), 75, nullptr).image.pixel(5, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(decodeThumbnail(d + QStringLiteral("t.png"), 75, nullptr).image.pixel(5, 5),
+              qRgb(255, 255, 255));
 
     // Over the limits by the header alone; garbage; a file that is gone.
     QFile big(d + QStringLiteral("huge.bmp"));
@@ -211,12 +218,15 @@ TEST(ThumbCache, EntriesWithoutThePictureSizeOrOfOtherFilesAreNotUsed)
     ASSERT_TRUE(foreign.save(cache.cachePath(path, 128)));
     EXPECT_TRUE(cache.lookup(info, 128).image.isNull());
     // Another file's thumbnail under this name (a hash collision, or a planted file).
-    ASSERT_TRUE(cache.store(QFileInfo(pictures.path() + QStringLiteral("/other.png")), 128, thumb, {600, 300}));
+    ASSERT_TRUE(
+        cache.store(QFileInfo(pictures.path() + QStringLiteral("/other.png")), 128, thumb, {600, 300}));
     QFile::remove(cache.cachePath(path, 128));
-    QFile::rename(cache.cachePath(pictures.path() + QStringLiteral("/other.png"), 128), cache.cachePath(path, 128));
+    QFile::rename(cache.cachePath(pictures.path() + QStringLiteral("/other.png"), 128),
+                  cache.cachePath(path, 128));
     EXPECT_TRUE(cache.lookup(info, 128).image.isNull());
     // Files inside the cache are never thumbnailed into it.
-    EXPECT_FALSE(cache.store(QFileInfo(cacheRoot.path() + QStringLiteral("/normal/x.png")), 128, thumb, {600, 300}));
+    EXPECT_FALSE(
+        cache.store(QFileInfo(cacheRoot.path() + QStringLiteral("/normal/x.png")), 128, thumb, {600, 300}));
 }
 
 } // namespace

@@ -12,10 +12,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 #include <QtEndian>
-
 
 namespace {
 
@@ -124,8 +123,12 @@ TEST_F(ThumbViewerTest, FilterPicksOneTypeAllOrNone)
         int filter;
         QStringList names;
     } cases[] = {
-        {0, {"a.GIF", "b.gif"}}, {11, {"c.png"}}, {3, {"d.jif"}}, {19, {"a.GIF", "b.gif", "c.png", "d.jif"}},
-        {18, {}},                {-1, {}},
+        {0, {"a.GIF", "b.gif"}},
+        {11, {"c.png"}},
+        {3, {"d.jif"}},
+        {19, {"a.GIF", "b.gif", "c.png", "d.jif"}},
+        {18, {}},
+        {-1, {}},
     };
     for (const auto& c : cases) {
         main().state().filterType = c.filter;
@@ -154,7 +157,8 @@ TEST_F(ThumbViewerTest, EmptyFolderAndInvalidPath)
     window.loadThumbnails(folder());
     const QString missing = folder() + QStringLiteral("gone");
     window.loadThumbnails(missing);
-    EXPECT_EQ(m_messages.texts(), QStringList{missing + QStringLiteral("/ does not appear to be a valid path.")});
+    EXPECT_EQ(m_messages.texts(),
+              QStringList{missing + QStringLiteral("/ does not appear to be a valid path.")});
     EXPECT_EQ(m_messages.recorded().front().type, TMsgType::Information);
     EXPECT_EQ(window.thumbnailCount(), 1) << "a bad path leaves the thumbnails alone";
 
@@ -171,7 +175,8 @@ TEST_F(ThumbViewerTest, KilobytesInTheStatusTextOfAPressedThumbnail)
         const char* name;
         qint64 size;
         int kilobytes;
-    } cases[] = {{"a1024.bmp", 1024, 1}, {"b1025.bmp", 1025, 1}, {"c2047.bmp", 2047, 1}, {"d2048.bmp", 2048, 2}};
+    } cases[] = {
+        {"a1024.bmp", 1024, 1}, {"b1025.bmp", 1025, 1}, {"c2047.bmp", 2047, 1}, {"d2048.bmp", 2048, 2}};
     for (const auto& c : cases)
         writeBmpOfSize(QString::fromLatin1(c.name), c.size);
     TfrmThumbWin& window = start();
@@ -179,18 +184,24 @@ TEST_F(ThumbViewerTest, KilobytesInTheStatusTextOfAPressedThumbnail)
     ASSERT_EQ(window.thumbnailCount(), 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(window.record(i).kilobytes, cases[i].kilobytes) << cases[i].name;
-        const QRect cell = window.grid()->cellRect(i % window.grid()->columnCount(), i / window.grid()->columnCount());
+        const QRect cell =
+            window.grid()->cellRect(i % window.grid()->columnCount(), i / window.grid()->columnCount());
         QTest::mousePress(window.grid()->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseRelease(window.grid()->viewport(), Qt::LeftButton, {}, cell.center());
-        EXPECT_EQ(statusText(), QStringLiteral("%1 - (8 x 8) %2KB").arg(QString::fromLatin1(cases[i].name)).arg(cases[i].kilobytes));
-        EXPECT_TRUE(window.thumbnailMenu()->findChild<QAction*>(QStringLiteral("mniThumbsInsert"))->isEnabled());
+        EXPECT_EQ(statusText(), QStringLiteral("%1 - (8 x 8) %2KB")
+                                    .arg(QString::fromLatin1(cases[i].name))
+                                    .arg(cases[i].kilobytes));
+        EXPECT_TRUE(
+            window.thumbnailMenu()->findChild<QAction*>(QStringLiteral("mniThumbsInsert"))->isEnabled());
     }
     // A press beside the thumbnails disables the commands that need one.
     window.grid()->setGridSize(window.grid()->columnCount(), 3);
     const QRect empty = window.grid()->cellRect(0, 2);
     QTest::mousePress(window.grid()->viewport(), Qt::RightButton, {}, empty.center());
-    for (const char* name : {"mniThumbsInsert", "mniThumbsEdit", "mniThumbsCopy", "mniThumbOpen", "mniThumbsProperties"})
-        EXPECT_FALSE(window.thumbnailMenu()->findChild<QAction*>(QString::fromLatin1(name))->isEnabled()) << name;
+    for (const char* name :
+         {"mniThumbsInsert", "mniThumbsEdit", "mniThumbsCopy", "mniThumbOpen", "mniThumbsProperties"})
+        EXPECT_FALSE(window.thumbnailMenu()->findChild<QAction*>(QString::fromLatin1(name))->isEnabled())
+            << name;
     EXPECT_TRUE(window.selectedThumbnailPath().isEmpty());
 }
 
@@ -419,8 +430,9 @@ TEST_F(ThumbViewerTest, ThumbnailDragCarriesThePathTheStripTakes)
 
     TFrameStrip* strip = main().frameStrip();
     QStringList dropped;
-    QObject::connect(strip, &TFrameStrip::thumbnailDropped, strip,
-                     [&dropped](int, const QMimeData* carried) { dropped << thumbnailPathFromMime(carried); });
+    QObject::connect(strip, &TFrameStrip::thumbnailDropped, strip, [&dropped](int, const QMimeData* carried) {
+        dropped << thumbnailPathFromMime(carried);
+    });
     const QPointF pos(10, 10);
     QDragEnterEvent enter(pos.toPoint(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(strip->viewport(), &enter);
