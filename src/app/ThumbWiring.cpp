@@ -28,8 +28,13 @@ public:
 
     void setStatusText(const QString& text) override
     {
+        // Repainted only when it shows something new: most files of a large folder leave the
+        // percentage as it was, and each repaint flushes the window.
+        QLabel* panel = m_main.statusPanel(2);
+        if (panel && panel->text() == text)
+            return;
         m_main.setStatusText(2, text);
-        if (QLabel* panel = m_main.statusPanel(2))
+        if (panel)
             panel->repaint();
     }
     void showProgress(int maximum) override
@@ -41,8 +46,11 @@ public:
     }
     void setProgress(int value) override
     {
-        m_main.progressBar()->setValue(value);
-        m_main.progressBar()->repaint();
+        QProgressBar* bar = m_main.progressBar();
+        const QString shown = bar->text();
+        bar->setValue(value);
+        if (bar->text() != shown)
+            bar->repaint();
     }
     void hideProgress() override
     {
