@@ -6,13 +6,20 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QtEndian>
 
 #include <algorithm>
+#include <csetjmp>
+#include <cstdio>
 #include <new>
+#include <vector>
+
+#include <png.h>
 
 const char* const kThumbExtensions[kThumbExtensionCount] = {".gif", ".jpg", ".bmp", ".jif", ".dcx", ".ico",
                                                             ".pbm", ".pcx", ".ljp", ".pgm", ".pic", ".png",
@@ -136,6 +143,186 @@ TThumbDecodeResult finish(const QFileInfo& info, QSize picture, QImage decoded, 
     return result;
 }
 
+// Averages the pixels of each block of source rows and columns into one target pixel, transparency
+// put on white. Rows may arrive in either direction (bottom-up bitmaps), one at a time.
+class TRowAverager
+{
+public:
+    TRowAverager(quint32 width, quint32 height, QSize target)
+        : m_width(width), m_height(height), m_target(target), m_sums(size_t(target.width()) * 3, 0),
+          m_counts(size_t(target.width()), 0), m_image(target, QImage::Format_RGB32)
+    {
+        m_image.fill(Qt::white);
+    }
+    bool valid() const { return !m_image.isNull(); }
+    // pixels: width RGBA quadruples of display row y.
+    void add(quint32 y, const uchar* pixels)
+    {
+        const int targetRow = int(quint64(y) * quint64(m_target.height()) / m_height);
+        if (targetRow != m_row) {
+            flush();
+            m_row = targetRow;
+        }
+        for (quint32 x = 0; x < m_width; ++x, pixels += 4) {
+            const int column = int(quint64(x) * quint64(m_target.width()) / m_width);
+            const quint32 alpha = pixels[3];
+            const quint32 white = 255 * (255 - alpha);
+            m_sums[3 * column] += (pixels[0] * alpha + white) / 255;
+            m_sums[3 * column + 1] += (pixels[1] * alpha + white) / 255;
+            m_sums[3 * column + 2] += (pixels[2] * alpha + white) / 255;
+            ++m_counts[column];
+        }
+    }
+    QImage finish()
+    {
+        flush();
+        return m_image;
+    }
+
+private:
+    void flush()
+    {
+        if (m_row < 0)
+            return;
+        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(m_row));
+        for (int x = 0; x < m_target.width(); ++x) {
+            const quint32 n = std::max<quint32>(1, m_counts[x]);
+            line[x] = qRgb(int(m_sums[3 * x] / n), int(m_sums[3 * x + 1] / n), int(m_sums[3 * x + 2] / n));
+        }
+        std::fill(m_sums.begin(), m_sums.end(), 0);
+        std::fill(m_counts.begin(), m_counts.end(), 0);
+    }
+
+    quint32 m_width;
+    quint32 m_height;
+    QSize m_target;
+    std::vector<quint32> m_sums;
+    std::vector<quint32> m_counts;
+    QImage m_image;
+    int m_row = -1;
+};
+
+// Reads a non-interlaced PNG row by row, so memory is one source row plus the target whatever
+// the picture's size. False for anything it does not take on (interlaced files, errors): the
+// caller then decodes the ordinary way.
+struct TPngReader
+{
+    FILE* file = nullptr;
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ~TPngReader()
+    {
+        png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+        if (file)
+            std::fclose(file);
+    }
+};
+
+bool decodePngScaled(const QString& path, QSize picture, QSize target, QImage& out)
+{
+    TPngReader reader;
+    reader.file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!reader.file)
+        return false;
+    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!reader.png)
+        return false;
+    reader.info = png_create_info_struct(reader.png);
+    if (!reader.info)
+        return false;
+    // Objects with destructors live outside the part that may jump back here.
+    std::vector<png_byte> row;
+    std::unique_ptr<TRowAverager> averager;
+    if (setjmp(png_jmpbuf(reader.png)))
+        return false;
+    png_init_io(reader.png, reader.file);
+    png_read_info(reader.png, reader.info);
+    const png_uint_32 width = png_get_image_width(reader.png, reader.info);
+    const png_uint_32 height = png_get_image_height(reader.png, reader.info);
+    if (int(width) != picture.width() || int(height) != picture.height() ||
+        png_get_interlace_type(reader.png, reader.info) != PNG_INTERLACE_NONE)
+        return false;
+    png_set_expand(reader.png);
+    png_set_strip_16(reader.png);
+    png_set_gray_to_rgb(reader.png);
+    png_set_add_alpha(reader.png, 0xFF, PNG_FILLER_AFTER);
+    png_read_update_info(reader.png, reader.info);
+    if (png_get_rowbytes(reader.png, reader.info) != size_t(width) * 4)
+        return false;
+    row.resize(size_t(width) * 4);
+    averager = std::make_unique<TRowAverager>(width, height, target);
+    if (!averager->valid())
+        return false;
+    for (png_uint_32 y = 0; y < height; ++y) {
+        png_read_row(reader.png, row.data(), nullptr);
+        averager->add(y, row.data());
+    }
+    out = averager->finish();
+    return true;
+}
+
+// Uncompressed 24- and 32-bit bitmaps, read a row at a time like the PNGs above. Every offset is
+// checked against the file's size before anything is read. A bitmap of this kind that is cut
+// short is refused outright: other readers would pad it and pass it off as the file's picture.
+enum class TBmpRead
+{
+    Decoded,
+    NotThisKind,
+    Truncated,
+};
+
+TBmpRead decodeBmpScaled(const QString& path, QSize picture, QSize target, QImage& out)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return TBmpRead::NotThisKind;
+    const QByteArray header = file.read(54);
+    if (header.size() < 54 || !header.startsWith("BM"))
+        return TBmpRead::NotThisKind;
+    const auto u32 = [&](int at) {
+        return qFromLittleEndian<quint32>(header.constData() + at);
+    };
+    const auto u16 = [&](int at) {
+        return qFromLittleEndian<quint16>(header.constData() + at);
+    };
+    const quint32 offset = u32(10);
+    const quint32 infoSize = u32(14);
+    const qint32 width = qint32(u32(18));
+    const qint32 rawHeight = qint32(u32(22));
+    const quint16 bits = u16(28);
+    const quint32 compression = u32(30);
+    if (infoSize < 40 || compression != 0 || (bits != 24 && bits != 32) || width != picture.width() ||
+        rawHeight == INT32_MIN || std::abs(rawHeight) != picture.height())
+        return TBmpRead::NotThisKind;
+    const quint32 height = quint32(std::abs(rawHeight));
+    const bool bottomUp = rawHeight > 0;
+    const quint64 stride = (quint64(width) * bits + 31) / 32 * 4;
+    if (quint64(offset) + stride * height > quint64(file.size()))
+        return TBmpRead::Truncated;
+    if (!file.seek(offset))
+        return TBmpRead::NotThisKind;
+    TRowAverager averager(quint32(width), height, target);
+    if (!averager.valid())
+        return TBmpRead::NotThisKind;
+    QByteArray line(qsizetype(stride), '\0');
+    std::vector<uchar> rgba(size_t(width) * 4);
+    const int step = bits / 8;
+    for (quint32 r = 0; r < height; ++r) {
+        if (file.read(line.data(), qint64(stride)) != qint64(stride))
+            return TBmpRead::Truncated;
+        const auto* source = reinterpret_cast<const uchar*>(line.constData());
+        for (qint32 x = 0; x < width; ++x) {
+            rgba[4 * x] = source[x * step + 2];
+            rgba[4 * x + 1] = source[x * step + 1];
+            rgba[4 * x + 2] = source[x * step];
+            rgba[4 * x + 3] = 255;
+        }
+        averager.add(bottomUp ? height - 1 - r : r, rgba.data());
+    }
+    out = averager.finish();
+    return TBmpRead::Decoded;
+}
+
 // Qt's own decoders; false when Qt cannot read the file, so the imaging control may try.
 bool decodeWithQt(const QFileInfo& info, int edge, const TThumbnailCache* cache, int flavour,
                   TThumbDecodeResult& result, bool& refused)
@@ -151,9 +338,29 @@ bool decodeWithQt(const QFileInfo& info, int edge, const TThumbnailCache* cache,
         return true;
     }
     const QSize target = decodeSize(picture, edge, cache, flavour);
+    QImage decoded;
+    // A PNG or bitmap much larger than its thumbnail is read a row at a time instead of whole.
+    const bool large =
+        qint64(picture.width()) * picture.height() > 16 * qint64(target.width()) * target.height();
+    if (large && reader.format() == "bmp") {
+        switch (decodeBmpScaled(info.absoluteFilePath(), picture, target, decoded)) {
+        case TBmpRead::Decoded:
+            result = finish(info, picture, std::move(decoded), edge, cache, flavour);
+            return result.ok;
+        case TBmpRead::Truncated:
+            refused = true;
+            return true;
+        case TBmpRead::NotThisKind:
+            break;
+        }
+    }
+    if (large && reader.format() == "png" &&
+        decodePngScaled(info.absoluteFilePath(), picture, target, decoded)) {
+        result = finish(info, picture, std::move(decoded), edge, cache, flavour);
+        return result.ok;
+    }
     if (target != picture)
         reader.setScaledSize(target);
-    QImage decoded;
     if (!reader.read(&decoded) || decoded.isNull())
         return false;
     result = finish(info, picture, std::move(decoded), edge, cache, flavour);

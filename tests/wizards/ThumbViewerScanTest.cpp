@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -129,6 +130,54 @@ TEST(ThumbScanDecode, PicturesOfEveryPathAtThumbnailSizeAndRefusalsWithoutDecodi
     garbage.close();
     for (const char* name : {"huge.bmp", "g.ppm", "none.png"})
         EXPECT_FALSE(decodeThumbnail(d + QString::fromLatin1(name), 75, nullptr).ok) << name;
+}
+
+TEST(ThumbScanDecode, LargePngsAndBitmapsOfEveryPixelLayoutAreReadRowByRow)
+{
+    QTemporaryDir dir;
+    const struct
+    {
+        const char* name;
+        QImage::Format format;
+        QColor color;
+        QColor expected;
+    } cases[] = {
+        {"rgb.png", QImage::Format_RGB32, QColor(10, 200, 30), QColor(10, 200, 30)},
+        {"rgb16.png", QImage::Format_RGBX64, QColor(250, 100, 0), QColor(250, 100, 0)},
+        {"gray.png", QImage::Format_Grayscale8, QColor(90, 90, 90), QColor(90, 90, 90)},
+        {"half.png", QImage::Format_ARGB32, QColor(0, 0, 0, 128), QColor(127, 127, 127)},
+        {"indexed.png", QImage::Format_Indexed8, QColor(0, 0, 255), QColor(0, 0, 255)},
+        {"rgb.bmp", QImage::Format_RGB888, QColor(10, 200, 30), QColor(10, 200, 30)},
+        {"rgb32.bmp", QImage::Format_RGB32, QColor(200, 10, 30), QColor(200, 10, 30)},
+    };
+    for (const auto& c : cases) {
+        QImage image(1200, 600, QImage::Format_ARGB32);
+        image.fill(c.color);
+        // The lower half stays white, so rows must land in the right half of the thumbnail.
+        for (int y = 300; y < 600; ++y)
+            std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(y)), 1200, qRgb(255, 255, 255));
+        const QString path = dir.path() + QLatin1Char('/') + QString::fromLatin1(c.name);
+        ASSERT_TRUE(image.convertToFormat(c.format).save(path)) << c.name;
+        const TThumbDecodeResult result = decodeThumbnail(path, 75, nullptr);
+        ASSERT_TRUE(result.ok) << c.name;
+        EXPECT_EQ(result.image.size(), QSize(75, 37)) << c.name;
+        const QColor top = result.image.pixelColor(37, 5);
+        EXPECT_NEAR(top.red(), c.expected.red(), 3) << c.name;
+        EXPECT_NEAR(top.green(), c.expected.green(), 3) << c.name;
+        EXPECT_NEAR(top.blue(), c.expected.blue(), 3) << c.name;
+        EXPECT_EQ(result.image.pixelColor(37, 30), QColor(255, 255, 255)) << c.name;
+    }
+    // Cut short: refused, never half a picture.
+    for (const char* name : {"rgb.png", "rgb.bmp"}) {
+        QFile full(dir.path() + QLatin1Char('/') + QString::fromLatin1(name));
+        ASSERT_TRUE(full.open(QIODevice::ReadOnly));
+        const QByteArray bytes = full.readAll();
+        QFile cut(dir.path() + QStringLiteral("/cut.") + QFileInfo(full).suffix());
+        ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+        cut.write(bytes.left(bytes.size() / 2));
+        cut.close();
+        EXPECT_FALSE(decodeThumbnail(cut.fileName(), 75, nullptr).ok) << name;
+    }
 }
 
 TEST(ThumbScanPrefetch, ResultsComeInTheOrderOfThePaths)
