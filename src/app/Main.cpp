@@ -15,6 +15,7 @@
 #include "platform/ProgramData.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
+#include "app/ThumbWiring.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QActionGroup>
@@ -199,7 +200,13 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
                 [this] { action(QStringLiteral("ThumbView"))->setChecked(false); });
         connect(m_browser, &TfrmThumbWin::explorerVisibilityChanged, this,
                 [this](bool visible) { action(QStringLiteral("mniExplorerTree"))->setChecked(visible); });
+        wireThumbBrowser(*this, *m_browser);
     }
+}
+
+TfrmThumbWin* TfrmMain::browser() const
+{
+    return m_browser;
 }
 
 QMenu* TfrmMain::menu(const QString& objectName) const
@@ -248,40 +255,12 @@ void TfrmMain::createActions()
         m_actions.insert(act->objectName(), act);
     }
     connect(action(QStringLiteral("FileExit")), &QAction::triggered, this, &QWidget::close);
-    connect(action(QStringLiteral("ThumbView")), &QAction::triggered, this, [this](bool checked) {
-        if (!m_browser)
-            return;
-        m_browser->setVisible(checked);
-        if (checked && !m_browser->folder().isEmpty())
-            m_hooks.scanThumbnailFolder(*this, m_browser->folder());
-    });
-    connect(action(QStringLiteral("ThumbsBrowse")), &QAction::triggered, this, [this] {
-        if (!m_browser)
-            return;
-        showBrowser();
-        if (const auto folder =
-                messageService().chooseFolder(QStringLiteral("Browse for Folder"), m_browser->folder()))
-            m_browser->setFolder(*folder);
-    });
-    connect(action(QStringLiteral("ThumbsRefresh")), &QAction::triggered, this, [this] {
-        if (!m_browser)
-            return;
-        showBrowser();
-        m_hooks.scanThumbnailFolder(*this, m_browser->folder());
-    });
+    // The image browser's actions are connected by its wiring (ThumbWiring.cpp).
 }
 
 int TfrmMain::workingImageFrameCount() const
 {
     return activeDocument() ? workingImage()->images().count() : 0;
-}
-
-void TfrmMain::showBrowser()
-{
-    if (!m_browser)
-        return;
-    m_browser->show();
-    action(QStringLiteral("ThumbView"))->setChecked(true);
 }
 
 QAction* TfrmMain::addMenuItem(QMenu* menu, const QString& objectName, const QString& caption,

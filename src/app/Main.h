@@ -68,6 +68,7 @@ public:
 
     // The companion windows, created after the main window; not owned.
     void attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector);
+    TfrmThumbWin* browser() const;
 
     QAction* action(const QString& name) const { return m_actions.value(name); }
     QMenu* menu(const QString& objectName) const;
@@ -213,7 +214,6 @@ private:
     void fillWindowList();
     void runDeferredStartup();
     void showLogo();
-    void showBrowser();
     void toggleToolbar(QAction* item, QToolBar* toolbar);
     void connectDocumentCommands();
     void onSubWindowActivated(QMdiSubWindow* window);

@@ -3,6 +3,7 @@
 #include "app/ImportExportWiring.h"
 #include "app/AutomationWiring.h"
 #include "app/Main.h"
+#include "app/ThumbWiring.h"
 #include "app/WizardWiring.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
@@ -37,7 +38,8 @@ TStartupHooks defaultStartupHooks()
         openByType(main, path);
     };
     hooks.createAutomationApplication = automationApplicationHook(TAutomationStartMode::StandAlone, std::nullopt);
-    hooks.scanThumbnailFolder = [](TfrmMain&, const QString&) {
+    hooks.scanThumbnailFolder = [](TfrmMain& main, const QString& folder) {
+        scanThumbnailFolder(main, folder);
     };
     hooks.scanPlugins = [](TfrmMain&) {
     };
