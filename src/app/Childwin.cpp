@@ -201,7 +201,7 @@ TMDIChild::TMDIChild(TfrmMain& main, const QString& fileName, bool untitled)
     m_undoCapacity = kDefaultUndoCapacity;
     m_currentFrame = 0;
     m_loaded = true;
-    setWindowTitle(m_fileName);
+    setWindowTitle(displayName()); // the full path is in the tab's hover text and the status bar
     m_main.documentTabs()->addDocumentTab(this, displayName());
     m_main.tabPanel()->show();
     if (QWidget* bevel = m_main.findChild<QWidget*>(QStringLiteral("bvlTop")))
@@ -387,7 +387,7 @@ bool TMDIChild::writeToFile()
         m_history->clear();
     deleteWorkingCopy();
     refreshUndoState(*this);
-    setWindowTitle(m_fileName);
+    setWindowTitle(displayName());
     repaintStatus();
     m_main.refreshSaveCommands();
     m_main.repaintTabs();
@@ -399,7 +399,7 @@ void TMDIChild::setFileName(const QString& name)
     m_fileName = QFileInfo(name).absoluteFilePath();
     m_untitled = false;
     m_modified = false;
-    setWindowTitle(m_fileName);
+    setWindowTitle(displayName());
     deleteWorkingCopy();
     m_main.documentRenamed(this);
     refreshUndoState(*this);

@@ -467,6 +467,7 @@ void TfrmMain::documentRenamed(TMDIChild* doc)
         for (QAction* entry : play->actions())
             if (entry->data().value<QObject*>() == doc)
                 entry->setText(doc->fileName());
+    refreshWindowTitle();
 }
 
 // ---- saving ----
@@ -478,7 +479,11 @@ QString TfrmMain::askSaveFileName(const QString& proposedName, bool saveAs)
     request.filter = QStringLiteral("GIF Images|*.gif|All Image Files|*.*");
     request.defaultSuffix = QStringLiteral("gif");
     request.fileName = proposedName;
-    request.initialDir = m_saveDialogFolder;
+    // A document that has a file of its own is saved next to it unless the user goes elsewhere;
+    // untitled ones start where the last save went.
+    const TMDIChild* doc = activeDocument();
+    request.initialDir = doc && !doc->isUntitled() ? QFileInfo(doc->fileName()).absolutePath()
+                                                   : m_saveDialogFolder;
     addOptimizeButton(*this, request, saveAs);
     const TFileDialogResult result = messageService().saveFile(request);
     if (!result.accepted || result.files.isEmpty())
@@ -597,6 +602,17 @@ void TfrmMain::refreshSaveCommands()
     TMDIChild* doc = activeDocument();
     action(QStringLiteral("FileSave"))->setEnabled(doc && doc->isModified());
     action(QStringLiteral("FileSaveAll"))->setEnabled(anyModified());
+    refreshWindowTitle();
+}
+
+void TfrmMain::refreshWindowTitle()
+{
+    // The program's name first, then the active document the way a maximised document window
+    // shows it: "title - [name]", with the modified mark after it.
+    const TMDIChild* doc = activeDocument();
+    const QString title = QString::fromLatin1(kApplicationTitle);
+    setWindowTitle(doc ? QStringLiteral("%1 - [%2][*]").arg(title, doc->displayName()) : title);
+    setWindowModified(doc && doc->isModified());
 }
 
 void TfrmMain::repaintTabs()
@@ -651,6 +667,7 @@ void TfrmMain::enterNoDocumentState()
     if (auto* loop = findChild<QSpinBox*>(QStringLiteral("txtLoop")))
         loop->setValue(1);
     setStatusText(2, QString());
+    refreshWindowTitle();
 }
 
 // ---- window order ----

@@ -5,6 +5,7 @@
 #include "gif/GIFRender.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
+#include "graphics/Canvas.h"
 #include "platform/Settings.h"
 
 #include <QApplication>
@@ -36,6 +37,36 @@ void sunkenEdge(QPainter& painter, const QRect& rect, const QPalette& palette)
 }
 
 } // namespace
+
+void TFrameStrip::setTransparentBackground(const QColor& colour)
+{
+    if (colour == m_transparentBackground)
+        return;
+    m_transparentBackground = colour;
+    viewport()->update();
+}
+
+void TFrameStrip::drawThumbnail(TGIFSubImage& frame, TBitmap& bitmap, const QSize& size)
+{
+    std::shared_ptr<TBitmap> mask;
+    try {
+        if (frame.transparent() && gifFrameHasMask(frame))
+            mask = frame.mask();
+    } catch (const std::exception&) {
+        mask.reset(); // drawn opaque, as a frame without transparency
+    }
+    // The mask question may have rendered the frame again; draw what the frame holds now.
+    TBitmap* picture = mask && frame.bitmap() ? frame.bitmap().get() : &bitmap;
+    if (!mask) {
+        QPainter scratch(&m_scratch);
+        scratch.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        scratch.drawImage(QRect(QPoint(0, 0), size), picture->toImage());
+        return;
+    }
+    m_scratch.fill(m_transparentBackground);
+    TCanvas canvas(&m_scratch);
+    canvas.drawMasked(QRect(QPoint(0, 0), size), *picture, *mask, QRect());
+}
 
 TFrameStrip::TFrameStrip(QWidget* parent) : QAbstractScrollArea(parent)
 {
@@ -238,11 +269,7 @@ void TFrameStrip::drawCell(QPainter& painter, int column, const QRect& cellIn)
         const QSize size = thumbnailSize(QSize(bitmap->width(), bitmap->height()), m_frameSize);
         if (m_scratch.size() != size)
             m_scratch = QImage(size, QImage::Format_RGB32);
-        {
-            QPainter scratch(&m_scratch);
-            scratch.setRenderHint(QPainter::SmoothPixmapTransform, false);
-            scratch.drawImage(QRect(QPoint(0, 0), size), bitmap->toImage());
-        }
+        drawThumbnail(frame, *bitmap, size);
         const int left = cellLeft + (cellIn.width() - size.width()) / 2;
         const int top = cellTop + (cellIn.height() - size.height()) / 2;
         const QRect thumb(QPoint(left, top), size);
@@ -370,6 +397,17 @@ void TFrameStrip::mouseReleaseEvent(QMouseEvent* event)
 
 void TFrameStrip::contextMenuEvent(QContextMenuEvent* event)
 {
+    // The pop-up's commands act on the selection, so a right click on a frame outside it makes
+    // that frame the selection first; inside a range the range stays.
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        const int column = columnAt(event->pos());
+        const bool insideSelection = column >= m_selLeft && column <= m_selRight;
+        if (column >= 0 && !insideSelection) {
+            setFocus(Qt::MouseFocusReason);
+            m_attached = true;
+            chooseColumn(column);
+        }
+    }
     if (m_contextMenu)
         m_contextMenu->popup(event->globalPos());
 }

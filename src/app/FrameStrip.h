@@ -8,6 +8,7 @@
 // selection means (panels, document view) is the controller's business (FramePanels.h).
 // UI thread only.
 #include <QAbstractScrollArea>
+#include <QColor>
 #include <QIcon>
 #include <QImage>
 
@@ -67,6 +68,8 @@ public:
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
     // Shown in every footer before the delay (the main image list's image 46).
     void setFooterIcon(const QIcon& icon) { m_footerIcon = icon; }
+    // Transparent pixels of a thumbnail show this colour, as the document view shows them.
+    void setTransparentBackground(const QColor& colour);
 
     // Cell rectangle of a column in viewport coordinates; the column under a viewport point or -1.
     QRect cellRect(int column) const;
@@ -108,6 +111,7 @@ protected:
 
 private:
     void drawCell(QPainter& painter, int column, const QRect& cell);
+    void drawThumbnail(TGIFSubImage& frame, TBitmap& bitmap, const QSize& size);
     void updateScrollBar();
     bool dropAcceptable(const QMimeData* data, const QPoint& pos) const;
     void chooseColumn(int column);
@@ -126,4 +130,5 @@ private:
     QImage m_scratch; // reused by every cell
     int m_paintedCells = 0;
     int m_lastPainted = -1;
+    QColor m_transparentBackground = Qt::white;
 };

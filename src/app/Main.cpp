@@ -7,6 +7,7 @@
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
 #include "app/MainActions.h"
+#include "app/ToolWindows.h"
 #include "app/RecentFiles.h"
 #include "editing/Routines.h"
 #include "editing/float.h"
@@ -184,20 +185,30 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
 {
     m_browser = browser;
     m_inspector = inspector;
+    for (QWidget* tool : {static_cast<QWidget*>(m_browser), static_cast<QWidget*>(m_inspector)})
+        if (tool)
+            attachToolWindow(*tool, *this);
     if (m_inspector) {
+        keepOnScreen(*m_inspector);
         // A hide for this start only must not stick: the next start shows the inspector again.
         m_inspector->setVisibleSource([this] {
             return action(QStringLiteral("mniFrameInspector"))->isChecked() || m_state.inspectorRestore == 1;
         });
-        connect(m_inspector, &TfrmFloat::closedByUser, this,
-                [this] { action(QStringLiteral("mniFrameInspector"))->setChecked(false); });
+        // Closing down closes every window too; that is not the user hiding the inspector, whose
+        // state at the close is what the next start restores.
+        connect(m_inspector, &TfrmFloat::closedByUser, this, [this] {
+            if (!m_closingDown)
+                action(QStringLiteral("mniFrameInspector"))->setChecked(false);
+        });
         // A file named on the command line was opened before the inspector existed.
         if (activeDocument() && mainCurrentFrame() >= 0)
             m_stripController->updatePanels(mainCurrentFrame());
     }
     if (m_browser) {
-        connect(m_browser, &TfrmThumbWin::closedByUser, this,
-                [this] { action(QStringLiteral("ThumbView"))->setChecked(false); });
+        connect(m_browser, &TfrmThumbWin::closedByUser, this, [this] {
+            if (!m_closingDown)
+                action(QStringLiteral("ThumbView"))->setChecked(false);
+        });
         connect(m_browser, &TfrmThumbWin::explorerVisibilityChanged, this,
                 [this](bool visible) { action(QStringLiteral("mniExplorerTree"))->setChecked(visible); });
         wireThumbBrowser(*this, *m_browser);
@@ -296,8 +307,8 @@ void TfrmMain::createMenus()
     // The menu shows "&New..." for the action whose own caption is "&New".
     QAction* newItem = addMenuItem(file, QStringLiteral("mniNew"), QStringLiteral("&New..."));
     QAction* fileNew = action(QStringLiteral("FileNew"));
-    newItem->setShortcut(fileNew->shortcut());
-    newItem->setShortcutContext(Qt::WidgetShortcut); // the action itself owns the key
+    // Ctrl+N belongs to the action alone: a second action with the same key in this window
+    // makes Qt refuse the key as ambiguous.
     newItem->setStatusTip(fileNew->statusTip());
     newItem->setIcon(fileNew->icon());
     connect(newItem, &QAction::triggered, fileNew, &QAction::trigger);
@@ -666,6 +677,10 @@ void TfrmMain::loadSettings()
     m_state.syncOpenDialog = s.readInteger(SyncOpenDialog) != 0;
     m_state.noOpenDlgPreview = s.readInteger(NoOpenDlgPreview) != 0;
     m_state.frameTransparentColor = std::uint32_t(s.readInteger(FrameTransparentColor)) & 0xFFFFFF;
+    if (m_frameStrip) {
+        const std::uint32_t rgb = m_state.frameTransparentColor; // red in the low byte
+        m_frameStrip->setTransparentBackground(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
+    }
     m_state.displayAnimation = s.readInteger(DisplayAnimation) == 1;
     if (m_state.displayAnimation)
         m_mdiArea->setBackground(Qt::white);
@@ -783,6 +798,10 @@ void TfrmMain::saveSettings()
     s.writeString(ThumbDirectory, m_state.thumbDirectory);
     s.writeInteger(ThumbFilterType, m_state.filterType);
     s.writeInteger(ThumbailSize, m_state.thumbnailSize);
+    // Closing down hides the image browser before it is destroyed; what comes back next time is
+    // whether it was showing when the user closed the program, which its menu check still says.
+    if (m_deferredStartupDone)
+        s.writeInteger(ThumbVisible, action(QStringLiteral("ThumbView"))->isChecked() ? 1 : 0);
     m_recentFiles->save(s);
     m_favorites->save(s);
 }
@@ -901,6 +920,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    m_closingDown = true;
     emit closed();
 }
 
@@ -939,6 +959,7 @@ void TfrmMain::runDeferredStartup()
         }
         if (m_browser) {
             m_browser->applySavedLayout(s, width());
+            keepOnScreen(*m_browser);
             m_browser->setFolder(m_state.thumbDirectory);
             action(QStringLiteral("ThumbView"))->setChecked(m_browser->isVisible());
             action(QStringLiteral("mniExplorerTree"))->setChecked(m_browser->explorerVisible());

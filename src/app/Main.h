@@ -101,6 +101,8 @@ public:
     QCursor dragCursor() const;   // cursor 5
     QCursor pickerCursor() const; // cursor 10
     bool deferredStartupDone() const { return m_deferredStartupDone; }
+    // True once the window has accepted its close: companions closing after it keep their state.
+    bool closingDown() const { return m_closingDown; }
     int workingImageFrameCount() const;
     TDocumentTabs* documentTabs() const { return m_tabs; }
     QWidget* tabPanel() const { return m_tabPanel; }
@@ -148,6 +150,8 @@ public:
     // Called by a document for its tab text, its bullet and the save commands.
     void documentRenamed(TMDIChild* doc);
     void refreshSaveCommands();
+    // "title - [name]" with the modified mark of the active document, or the title alone.
+    void refreshWindowTitle();
     void repaintTabs();
     // The strip controller's current frame: -1 when none.
     int mainCurrentFrame() const;
@@ -259,6 +263,7 @@ private:
     QPointer<TfrmFloat> m_inspector;
     QString m_frameClipboardFile;
     int m_frameWindowHeight = 0;
+    bool m_closingDown = false;
     bool m_deferredStartupDone = false;
 
     QList<TMDIChild*> m_documents;

@@ -1,10 +1,5 @@
 #include "app/MainActions.h"
 
-#include <QApplication>
-#include <QPainter>
-#include <QPixmap>
-#include <QStyle>
-
 namespace {
 
 // clang-format off
@@ -53,29 +48,37 @@ const TActionSpec kActions[] = {
 };
 // clang-format on
 
-QIcon standardIcon(QStyle::StandardPixmap pixmap)
+// Our own picture for each image, drawn on a 16-pixel grid so it stays crisp at 1x and 2x.
+struct TImageSource
 {
-    return QApplication::style()->standardIcon(pixmap);
-}
+    TMainImage image;
+    const char* file;      // under :/icons/, without ".svg"
+    const char* themeName; // the freedesktop icon name where one exists, else null
+};
 
-// Images the style has no picture for are drawn here: a short glyph on a tinted tile.
-QIcon glyphIcon(const QString& glyph, QColor colour)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(colour.darker(160));
-    painter.setBrush(colour.lighter(150));
-    painter.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
-    QFont font = painter.font();
-    font.setPixelSize(glyph.size() > 1 ? 8 : 11);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(colour.darker(200));
-    painter.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, glyph);
-    return QIcon(pixmap);
-}
+// clang-format off
+const TImageSource kImageSources[] = {
+    {imgNew, "new", "document-new"}, {imgOpen, "open", "document-open"},
+    {imgSave, "save", "document-save"}, {imgSaveAll, "saveall", nullptr},
+    {imgClose, "close", nullptr}, {imgExit, "exit", nullptr},
+    {imgCut, "cut", "edit-cut"}, {imgCopy, "copy", "edit-copy"}, {imgPaste, "paste", "edit-paste"},
+    {imgUndo, "undo", "edit-undo"}, {imgPlay, "play", "media-playback-start"},
+    {imgPause, "pause", "media-playback-pause"}, {imgInfo, "info", nullptr},
+    {imgPalette, "palette", nullptr}, {imgOptimize, "optimize", nullptr},
+    {imgResize, "resize", nullptr}, {imgAddFrame, "addframe", nullptr},
+    {imgDeleteFrame, "deleteframe", nullptr}, {imgMoveBegin, "movebegin", nullptr},
+    {imgMoveEnd, "moveend", nullptr}, {imgMoveLeft, "moveleft", nullptr},
+    {imgMoveRight, "moveright", nullptr}, {imgGlobalChange, "globalchange", nullptr},
+    {imgSelectAll, "selectall", nullptr}, {imgTransColor, "transcolor", nullptr},
+    {imgReverse, "reverse", nullptr}, {imgBrowse, "browse", nullptr},
+    {imgRefresh, "refresh", nullptr}, {imgClear, "clear", nullptr},
+    {imgThumbView, "thumbview", nullptr}, {imgCascade, "cascade", nullptr},
+    {imgTileHorizontal, "tilehorizontal", nullptr}, {imgTileVertical, "tilevertical", nullptr},
+    {imgMinimizeAll, "minimizeall", nullptr}, {imgArrangeAll, "arrangeall", nullptr},
+    {imgHelp, "help", nullptr}, {imgModified, "modified", nullptr},
+    {imgFrameDelay, "framedelay", nullptr},
+};
+// clang-format on
 
 } // namespace
 
@@ -106,92 +109,13 @@ QString longHint(const QString& hint)
 
 QIcon mainImage(int index)
 {
-    const QColor blue(70, 110, 190), green(60, 150, 80), orange(220, 130, 40), grey(120, 120, 120);
-    switch (index) {
-    case imgNew:
-        return standardIcon(QStyle::SP_FileIcon);
-    case imgOpen:
-        return standardIcon(QStyle::SP_DialogOpenButton);
-    case imgSave:
-        return standardIcon(QStyle::SP_DialogSaveButton);
-    case imgSaveAll:
-        return glyphIcon(QStringLiteral("SA"), blue);
-    case imgClose:
-        return glyphIcon(QStringLiteral("×"), grey);
-    case imgExit:
-        return glyphIcon(QStringLiteral("X"), grey);
-    case imgCut:
-        return glyphIcon(QStringLiteral("✂"), grey);
-    case imgCopy:
-        return glyphIcon(QStringLiteral("⧉"), grey);
-    case imgPaste:
-        return glyphIcon(QStringLiteral("P"), grey);
-    case imgUndo:
-        return glyphIcon(QStringLiteral("↶"), blue);
-    case imgPlay:
-        return standardIcon(QStyle::SP_MediaPlay);
-    case imgPause:
-        return standardIcon(QStyle::SP_MediaPause);
-    case imgInfo:
-        return standardIcon(QStyle::SP_MessageBoxInformation);
-    case imgPalette:
-        return glyphIcon(QStringLiteral("▦"), orange);
-    case imgOptimize:
-        return glyphIcon(QStringLiteral("O"), green);
-    case imgResize:
-        return glyphIcon(QStringLiteral("⤢"), blue);
-    case imgAddFrame:
-        return glyphIcon(QStringLiteral("+"), green);
-    case imgDeleteFrame:
-        return glyphIcon(QStringLiteral("−"), QColor(200, 60, 60));
-    case imgMoveBegin:
-        return standardIcon(QStyle::SP_MediaSkipBackward);
-    case imgMoveEnd:
-        return standardIcon(QStyle::SP_MediaSkipForward);
-    case imgMoveLeft:
-        return standardIcon(QStyle::SP_ArrowLeft);
-    case imgMoveRight:
-        return standardIcon(QStyle::SP_ArrowRight);
-    case imgGlobalChange:
-        return glyphIcon(QStringLiteral("G"), blue);
-    case imgSelectAll:
-        return glyphIcon(QStringLiteral("A"), blue);
-    case imgTransColor:
-        return glyphIcon(QStringLiteral("T"), orange);
-    case imgReverse:
-        return glyphIcon(QStringLiteral("⇄"), green);
-    case imgBrowse:
-        return standardIcon(QStyle::SP_DirOpenIcon);
-    case imgRefresh:
-        return standardIcon(QStyle::SP_BrowserReload);
-    case imgClear:
-        return glyphIcon(QStringLiteral("C"), grey);
-    case imgThumbView:
-        return standardIcon(QStyle::SP_FileDialogContentsView);
-    case imgCascade:
-    case imgTileHorizontal:
-    case imgTileVertical:
-    case imgMinimizeAll:
-    case imgArrangeAll:
-        return glyphIcon(QStringLiteral("W"), grey);
-    case imgHelp:
-        return glyphIcon(QStringLiteral("?"), blue);
-    case imgModified:
-        return glyphIcon(QStringLiteral("*"), QColor(200, 60, 60));
-    case imgFrameDelay: {
-        // A small clock: the footer's number is the frame's display time.
-        QPixmap pixmap(16, 16);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(QColor(40, 60, 110), 1.2));
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-        painter.drawLine(QPointF(8, 8), QPointF(8, 4));
-        painter.drawLine(QPointF(8, 8), QPointF(11, 9.5));
-        return QIcon(pixmap);
+    for (const TImageSource& source : kImageSources) {
+        if (source.image != index)
+            continue;
+        QIcon own(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(source.file)));
+        // Standard commands look the way the rest of the desktop draws them; ours stand in
+        // where the theme has no such icon (or there is no theme, as on a bare X server).
+        return source.themeName ? QIcon::fromTheme(QLatin1String(source.themeName), own) : own;
     }
-    default:
-        return {};
-    }
+    return {};
 }

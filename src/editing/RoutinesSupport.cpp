@@ -250,7 +250,10 @@ bool openDocumentOrLink(const QString& text)
 {
     const bool opened = g_urlOpener ? g_urlOpener(text) : desktopOpen(text);
     if (!opened)
-        messageDlg(QStringLiteral("Could not load the client."), TMsgType::Information, TMsgButtons::Ok);
+        // Name what was tried: without a handler for it on this desktop the user can still
+        // open it by hand.
+        messageDlg(QStringLiteral("Could not load the client.") + QStringLiteral("\n\n") + text,
+                   TMsgType::Information, TMsgButtons::Ok);
     return opened;
 }
 

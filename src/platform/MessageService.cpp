@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QRegularExpression>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -158,12 +160,18 @@ IMessageService* installMessageService(IMessageService* service)
 
 QStringList qtNameFilters(const QString& filter)
 {
+    // Stored filters name their patterns twice: "Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg". Qt reads
+    // the patterns from the last parentheses of a name, so the shown list is replaced by the real
+    // one rather than added after it.
+    static const QRegularExpression shownPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts.at(i);
+        name.remove(shownPatterns);
         QString patterns = parts.at(i + 1);
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        result << QStringLiteral("%1 (%2)").arg(parts.at(i), patterns.trimmed());
+        result << QStringLiteral("%1 (%2)").arg(name.trimmed(), patterns.simplified());
     }
     return result;
 }
@@ -206,6 +214,7 @@ TMsgResult TQtMessageService::messageBox(const QString& text, TMsgType type, TMs
     }
     QMessageBox box(iconFor(type), messageCaption(type), text, QMessageBox::NoButton,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // texts carry file names and other outside text
     return runBox(box, buttons);
 }
 
@@ -225,6 +234,7 @@ TMsgResult TQtMessageService::relabelledQuestion(const QString& text, TMsgType t
     }
     QMessageBox box(iconFor(type), messageCaption(type), text, QMessageBox::NoButton,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // texts carry file names and other outside text
     auto* check = new QCheckBox(checkCaption);
     check->setChecked(makeDefault);
     box.setCheckBox(check);
@@ -240,12 +250,16 @@ std::optional<QString> TQtMessageService::inputBox(const QString& caption, const
         qWarning("Input box suppressed on the offscreen platform: %s", qPrintable(prompt));
         return std::nullopt;
     }
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
-                                               QLineEdit::Normal, defaultText, &ok);
-    if (!ok)
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    // The prompt may come from another program: shown as it is, never as markup.
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 TFileDialogResult TQtMessageService::openFile(const TFileDialogRequest& request)

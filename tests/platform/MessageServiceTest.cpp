@@ -104,11 +104,12 @@ TEST(MessageService, ScopesRestoreThePreviousService)
 
 TEST(MessageService, FilterTextsBecomeQtNameFilters)
 {
+    // The shown pattern list is replaced by the real one, never repeated after it.
     EXPECT_EQ(qtNameFilters(QStringLiteral("GIF Images (*.gif)|*.gif")),
-              QStringList{QStringLiteral("GIF Images (*.gif) (*.gif)")});
+              QStringList{QStringLiteral("GIF Images (*.gif)")});
     EXPECT_EQ(qtNameFilters(QStringLiteral("Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|All Files (*.*)|*.*")),
-              (QStringList{QStringLiteral("Jpeg Images (*.jpg, *.jpeg) (*.jpg *.jpeg)"),
-                           QStringLiteral("All Files (*.*) (*.*)")}));
+              (QStringList{QStringLiteral("Jpeg Images (*.jpg *.jpeg)"), QStringLiteral("All Files (*.*)")}));
+    EXPECT_EQ(qtNameFilters(QStringLiteral("Pictures|*.png;*.bmp")), QStringList{QStringLiteral("Pictures (*.png *.bmp)")});
     EXPECT_EQ(qtNameFilters(QStringLiteral("Dangling")), QStringList{});
     EXPECT_EQ(qtNameFilters(QString()), QStringList{});
 }
