@@ -66,6 +66,9 @@ protected:
         m_program = std::make_unique<TProgram>(std::move(options));
         m_program->start();
         QCoreApplication::sendPostedEvents(m_program->mainWindow(), kMsgDeferredStartup);
+        // A fresh store shows the welcome page at start (answered Cancel); what follows is the
+        // browser's own conversation.
+        m_messages.clear();
         // Repaints during a scan reach only a window on screen.
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_program->mainWindow()));
         m_previousPrompts = routinesPrompts();
