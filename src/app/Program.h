@@ -3,6 +3,7 @@
 // order, the wait until the splash may close, and the windows' destruction in their order.
 #include "app/Splash.h"
 #include "app/StartupHooks.h"
+#include "editing/EditSession.h"
 
 #include <QStringList>
 
@@ -35,6 +36,9 @@ public:
     // Destroys the inspector, the browser and the main window (which saves the settings).
     void shutDown();
 
+    // The edit session: the working image, the documents and the editing services. It outlives
+    // every window.
+    TEditSession& session() { return m_session; }
     TfrmMain* mainWindow() const { return m_main.get(); }
     TfrmThumbWin* browser() const { return m_browser.get(); }
     TfrmFloat* inspector() const { return m_inspector.get(); }
@@ -43,6 +47,7 @@ public:
 
 private:
     TProgramOptions m_options;
+    TEditSession m_session;
     std::unique_ptr<TfrmMain> m_main;
     std::unique_ptr<TfrmThumbWin> m_browser;
     std::unique_ptr<TfrmFloat> m_inspector;

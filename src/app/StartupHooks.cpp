@@ -1,6 +1,8 @@
 #include "app/StartupHooks.h"
 
 #include "app/Main.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
 
@@ -11,7 +13,7 @@ void openByType(TfrmMain& main, const QString& path)
 {
     const int type = recognizeFileType(path);
     if (type == kFileTypeGif) {
-        main.openDocument(path);
+        main.session().documents().open(path);
     } else if (type == kFileTypeUnknown) {
         messageDlg(
             QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
@@ -25,7 +27,7 @@ TStartupHooks defaultStartupHooks()
 {
     TStartupHooks hooks;
     hooks.closeAllDocuments = [](TfrmMain& main) {
-        return main.closeAllDocuments();
+        return main.session().documents().closeAll();
     };
     hooks.openByType = [](TfrmMain& main, const QString& path) {
         openByType(main, path);
