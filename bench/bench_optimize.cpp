@@ -72,7 +72,7 @@ int main(int argc, char** argv)
         TGIFImage optimised;
         const double optimiseSeconds = bench::medianSeconds(3, [&] {
             load(optimised, fileName);
-            optimised.optimize(ooCrop | ooMerge | ooCleanup | ooColorMap, 0, 0, 8);
+            optimised.optimize(ooCrop | ooMerge | ooCleanup | ooColorMap, rmNone, dmNearest, 8);
         });
         const qint64 ours = optimisedSize(optimised);
         const qint64 peer = gifsicleSize(fileName, folder.path());

@@ -11,7 +11,7 @@
 #include "app/Childwin.h"
 #include "app/FramePanels.h"
 #include "app/Main.h"
-#include "app/StartupHooks.h"
+#include "app/DefaultHooks.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
@@ -116,7 +116,7 @@ double editDelay(TfrmMain& main, int frameIndex, int delay)
         panels.txtDelay->setValue(delay);
     }
     const auto start = std::chrono::steady_clock::now();
-    main.stripController()->applyFrameEdit(frameIndex, 1);
+    main.stripController()->applyFrameEdit(frameIndex, feDelay);
     return msSince(start);
 }
 

@@ -6,6 +6,7 @@
 // session.
 //
 // Ownership: the commands never own the host, the session or the dialogs. GUI thread only.
+#include "app/MainActions.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
@@ -61,7 +62,7 @@ struct TGlobalChangeChoice
     TColor transparentColor = 0; // chosen with "Color &Select"
     TGlobalChangeBox interlaced;
     TGlobalChangeBox localPalette;
-    int disposal = -1; // -1 when none is selected
+    int disposal = -1; // a TGIFDisposal, -1 when none is selected
 };
 
 struct TResizeChoice
@@ -168,7 +169,7 @@ public:
     // Selects every column; the "&Current Frame" list shows "Select All".
     virtual void selectAllColumns() = 0;
 
-    virtual void enableAction(const QString& name, bool enabled) = 0;
+    virtual void enableAction(TAction id, bool enabled) = 0;
     // The enable-document-commands switch.
     virtual void enableDocumentCommands(bool enabled) = 0;
     virtual void beep() = 0;

@@ -129,8 +129,8 @@ bool copyFrames(ICommandHost& host)
 {
     IUndoHost* document = host.activeDocument();
     if (!document || document->workingImage().images().count() == 0 || host.currentFrame() == -1) {
-        host.enableAction(QStringLiteral("EditCopy"), false);
-        host.enableAction(QStringLiteral("EditCut"), false);
+        host.enableAction(TAction::EditCopy, false);
+        host.enableAction(TAction::EditCut, false);
         return false;
     }
     TWaitCursor wait;
@@ -174,7 +174,7 @@ bool copyFrames(ICommandHost& host)
             written = false;
         }
     }
-    host.enableAction(QStringLiteral("EditPaste"), written);
+    host.enableAction(TAction::EditPaste, written);
     if (!written)
         dropFrameClipboardFile(host);
     return written;
@@ -253,7 +253,7 @@ void pasteComments(ICommandHost& host)
     addComment(first, text);
     const int position = first.extensions().count() - 1;
     try {
-        recordUndo(*document, ckCommentExt, 1, 0, position, 0, QStringLiteral("Add GIF Comment"));
+        recordCommentAdded(*document, position);
     } catch (...) {
         // Without its undo step the comment would be an edit that cannot be taken back.
         delete first.extensions().extension(position);

@@ -5,6 +5,8 @@
 //
 // Each works on the working image of the active document and records an undo command before
 // it changes anything; without an active document a command does nothing. GUI thread only.
+#include "editing/UserTexts.h"
+
 #include <QString>
 
 class ICommandHost;
@@ -52,4 +54,4 @@ inline constexpr const char* kImageFilesFilter =
     "Graymap Images (*.pgm)|*.pgm|PIC Images (*.pic)|*.pic|Portable Network Graphics (*.png)|*.png|Portable "
     "Pixmap Images (*.ppm)|*.ppm|RLE Images (*.rle)|*.rle|Targa Images (*.tga)|*.tga|TIFF Images "
     "(*.tif)|*.tif|Window Meta File (*.wmf)|*.wmf|Word Perfect Graphics (*.wpg)|*.wpg|All Files (*.*)|*.*";
-inline constexpr const char* kOneFrameMessage = "The image %s must have, at least, one frame image.";
+inline constexpr const char* kOneFrameMessage = UserTexts::kOneFrameMessage;

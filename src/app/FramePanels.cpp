@@ -1,4 +1,5 @@
 #include "app/FramePanels.h"
+#include "editing/UserTexts.h"
 
 #include "app/AnimationCommands.h"
 #include "app/FrameStrip.h"
@@ -31,6 +32,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -60,10 +62,10 @@ TGIFGraphicControlExtension* firstControlExtension(TGIFSubImage& frame)
 
 // Records an undo command before an edit. A command that cannot capture its state (a snapshot
 // that cannot be written) would leave an edit without a way back, so the edit is refused.
-bool record(IUndoHost& host, int kind, int action, int data, int frame, const QString& caption)
+bool record(const std::function<void()>& recorder)
 {
     try {
-        recordUndo(host, kind, uint8_t(action), 0, data, frame, caption);
+        recorder();
         return true;
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
@@ -249,7 +251,7 @@ TFrameStripController::TFrameStripController(TEditSession& session, IFrameStripH
     });
     connect(panels.cbDisposal, &QComboBox::activated, this, [this] {
         if (!m_filling)
-            applyToSelection(2);
+            applyToSelection(feDisposal);
     });
     for (QRadioButton* option : {panels.optForever, panels.optPlay})
         connect(option, &QRadioButton::clicked, this, [this] {
@@ -301,10 +303,10 @@ void TFrameStripController::setMoveActions(int index)
 {
     const bool notFirst = index != 0;
     const bool notLast = index != frameColumnCount() - 1;
-    m_host.setActionEnabled("FrameMoveBegin", notFirst);
-    m_host.setActionEnabled("FrameMoveUp", notFirst);
-    m_host.setActionEnabled("FrameMoveEnd", notLast);
-    m_host.setActionEnabled("FrameMoveDown", notLast);
+    m_host.setActionEnabled(TAction::FrameMoveBegin, notFirst);
+    m_host.setActionEnabled(TAction::FrameMoveUp, notFirst);
+    m_host.setActionEnabled(TAction::FrameMoveEnd, notLast);
+    m_host.setActionEnabled(TAction::FrameMoveDown, notLast);
 }
 
 bool TFrameStripController::selectFrame(int index)
@@ -315,7 +317,7 @@ bool TFrameStripController::selectFrame(int index)
     if (!document || index < 0 || index >= frameColumnCount() || image.images().count() == 0)
         return false;
     if (index >= image.images().count()) {
-        messageDlg(QStringLiteral("EListError getting SubImages[%1] in DrawPreviewImage").arg(index),
+        messageDlg(QString::fromUtf8(UserTexts::kFrameListError).arg(index),
                    TMsgType::Error, TMsgButtons::Ok);
         return false;
     }
@@ -326,11 +328,11 @@ bool TFrameStripController::selectFrame(int index)
 
     m_host.showFrame(index);
 
-    for (const char* action : {"FrameDelete", "FrameTransColor", "EditCut", "EditCopy"})
-        m_host.setActionEnabled(action, true);
+    for (TAction id : {TAction::FrameDelete, TAction::FrameTransColor, TAction::EditCut, TAction::EditCopy})
+        m_host.setActionEnabled(id, true);
     setMoveActions(index);
-    m_host.setActionEnabled("EditPaste", m_host.canPaste());
-    m_host.setActionEnabled("AnimationPalette", image.globalColorMap().count() > 0);
+    m_host.setActionEnabled(TAction::EditPaste, m_host.canPaste());
+    m_host.setActionEnabled(TAction::AnimationPalette, image.globalColorMap().count() > 0);
     m_host.enableDocumentCommands(true);
 
     updatePanels(index);
@@ -527,13 +529,13 @@ void TFrameStripController::onInputTimer()
     m_delayEditing = false;
     m_loopEditing = false;
     if (delay)
-        applyToSelection(1);
+        applyToSelection(feDelay);
     if (loop)
         applyLoop(m_panels.optForever->isChecked(), m_panels.txtLoop->value());
     m_strip.setFocus();
 }
 
-void TFrameStripController::applyToSelection(int what)
+void TFrameStripController::applyToSelection(TFrameEdits what)
 {
     if (m_strip.singleSelection()) {
         applyFrameEdit(currentFrame(), what);
@@ -543,7 +545,7 @@ void TFrameStripController::applyToSelection(int what)
         applyFrameEdit(i, what);
 }
 
-void TFrameStripController::applyFrameEdit(int index, int what)
+void TFrameStripController::applyFrameEdit(int index, TFrameEdits what)
 {
     TDocument* document = m_session.documents().active();
     TGIFImage& image = m_session.workingImage();
@@ -563,16 +565,16 @@ void TFrameStripController::applyFrameEdit(int index, int what)
     }
     bool changed = false;
     bool delayChanged = false;
-    if ((what & 1) && m_panels.txtDelay->value() != control->delay()) {
-        if (!record(undo, ckGCExt, 3, 0, index, QStringLiteral("Change %1").arg(QStringLiteral("Delay"))))
+    if ((what & feDelay) && m_panels.txtDelay->value() != control->delay()) {
+        if (!record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Delay")); }))
             return;
         control->setDelay(uint16_t(m_panels.txtDelay->value()));
         changed = delayChanged = true;
     }
     const int disposal = m_panels.cbDisposal->currentIndex();
-    if ((what & 2) && disposal >= 0 && disposal != control->disposal()) {
-        if (record(undo, ckGCExt, 3, 0, index, QStringLiteral("Change %1").arg(QStringLiteral("Disposal")))) {
-            control->setDisposal(disposal);
+    if ((what & feDisposal) && disposal >= 0 && disposal != control->disposal()) {
+        if (record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Disposal")); })) {
+            control->setDisposal(TGIFDisposal(disposal));
             changed = true;
         }
     }
@@ -603,7 +605,7 @@ void TFrameStripController::selectTransparentColor()
         return;
     m_panels.setTransparentSwatch(choice.color, choice.colorIndex);
     IUndoHost& undo = *document;
-    if (!record(undo, ckActiveAnimation, 8, 0, 0, QStringLiteral("Make Animation Transparent")))
+    if (!record([&] { recordSnapshot(undo, QStringLiteral("Make Animation Transparent"), 0); }))
         return;
     image.header().setBackgroundColor(choice.color);
     for (int i = 0; i < image.images().count(); ++i) {
@@ -612,7 +614,7 @@ void TFrameStripController::selectTransparentColor()
         if (!control)
             continue;
         control->setTransparent(true);
-        control->setDisposal(2);
+        control->setDisposal(dpBackground);
         control->setTransparentColor(i == 0 ? choice.color : cornerColor(frame));
     }
     undo.setModified(true);

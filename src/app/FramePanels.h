@@ -82,6 +82,15 @@ private:
     TColor m_swatchColor = 0;
 };
 
+// The frame panel's values an edit applies to the selected frames.
+enum TFrameEditFlag : unsigned
+{
+    feDelay = 1 << 0,
+    feDisposal = 1 << 1,
+};
+Q_DECLARE_FLAGS(TFrameEdits, TFrameEditFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TFrameEdits)
+
 class TFrameStripController : public QObject
 {
     Q_OBJECT
@@ -104,8 +113,8 @@ public:
     // The session's current frame.
     int currentFrame() const;
     void updatePanels(int index);
-    // what: 1 delay, 2 disposal (or both).
-    void applyFrameEdit(int index, int what);
+    // Applies the panel's delay and/or disposal to frame index, each change recorded.
+    void applyFrameEdit(int index, TFrameEdits what);
     void applyLoop(bool playForever, int count);
     void selectTransparentColor();
 
@@ -137,7 +146,7 @@ signals:
     void frameSizeChanged(int size);
 
 private:
-    void applyToSelection(int what);
+    void applyToSelection(TFrameEdits what);
     void onInputTimer();
     void enterDelay();
     void leaveDelay();

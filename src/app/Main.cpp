@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "editing/UserTexts.h"
 
 #include "app/Childwin.h"
 #include "app/CommandHost.h"
@@ -157,7 +158,7 @@ TfrmMain::TfrmMain(TEditSession& session, TStartupHooks hooks, QStringList argum
         m_automation = m_hooks.createAutomationApplication(*this);
     } catch (...) {
         m_automation.reset();
-        messageDlg(QStringLiteral("GIFReelwrightApplication automation object could not be created!"),
+        messageDlg(QString::fromUtf8(UserTexts::kAutomationFailed),
                    TMsgType::Warning, TMsgButtons::Ok);
     }
 }
@@ -190,19 +191,19 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
     if (m_inspector) {
         // A hide for this start only must not stick: the next start shows the inspector again.
         m_inspector->setVisibleSource([this] {
-            return action(QStringLiteral("mniFrameInspector"))->isChecked() || m_state.inspectorRestore == 1;
+            return action(TAction::mniFrameInspector)->isChecked() || m_state.inspectorRestore == 1;
         });
         connect(m_inspector, &TfrmFloat::closedByUser, this,
-                [this] { action(QStringLiteral("mniFrameInspector"))->setChecked(false); });
+                [this] { action(TAction::mniFrameInspector)->setChecked(false); });
         // A file named on the command line was opened before the inspector existed.
         if (m_session.documents().active() && m_session.currentFrame() >= 0)
             m_stripController->updatePanels(m_session.currentFrame());
     }
     if (m_browser) {
         connect(m_browser, &TfrmThumbWin::closedByUser, this,
-                [this] { action(QStringLiteral("ThumbView"))->setChecked(false); });
+                [this] { action(TAction::ThumbView)->setChecked(false); });
         connect(m_browser, &TfrmThumbWin::explorerVisibilityChanged, this,
-                [this](bool visible) { action(QStringLiteral("mniExplorerTree"))->setChecked(visible); });
+                [this](bool visible) { action(TAction::mniExplorerTree)->setChecked(visible); });
     }
 }
 
@@ -237,7 +238,7 @@ void TfrmMain::createActions()
 {
     for (const TActionSpec& spec : mainActionTable()) {
         auto* act = new QAction(this);
-        act->setObjectName(QString::fromLatin1(spec.name));
+        act->setObjectName(QString::fromLatin1(actionName(spec.id)));
         act->setText(QString::fromUtf8(spec.caption));
         if (*spec.shortcut)
             act->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
@@ -250,16 +251,17 @@ void TfrmMain::createActions()
         act->setEnabled(spec.enabledAtStart);
         addAction(act);
         m_actions.insert(act->objectName(), act);
+        m_actionById[size_t(spec.id)] = act;
     }
-    connect(action(QStringLiteral("FileExit")), &QAction::triggered, this, &QWidget::close);
-    connect(action(QStringLiteral("ThumbView")), &QAction::triggered, this, [this](bool checked) {
+    connect(action(TAction::FileExit), &QAction::triggered, this, &QWidget::close);
+    connect(action(TAction::ThumbView), &QAction::triggered, this, [this](bool checked) {
         if (!m_browser)
             return;
         m_browser->setVisible(checked);
         if (checked && !m_browser->folder().isEmpty())
             m_hooks.scanThumbnailFolder(*this, m_browser->folder());
     });
-    connect(action(QStringLiteral("ThumbsBrowse")), &QAction::triggered, this, [this] {
+    connect(action(TAction::ThumbsBrowse), &QAction::triggered, this, [this] {
         if (!m_browser)
             return;
         showBrowser();
@@ -267,7 +269,7 @@ void TfrmMain::createActions()
                 messageService().chooseFolder(QStringLiteral("Browse for Folder"), m_browser->folder()))
             m_browser->setFolder(*folder);
     });
-    connect(action(QStringLiteral("ThumbsRefresh")), &QAction::triggered, this, [this] {
+    connect(action(TAction::ThumbsRefresh), &QAction::triggered, this, [this] {
         if (!m_browser)
             return;
         showBrowser();
@@ -280,7 +282,7 @@ void TfrmMain::showBrowser()
     if (!m_browser)
         return;
     m_browser->show();
-    action(QStringLiteral("ThumbView"))->setChecked(true);
+    action(TAction::ThumbView)->setChecked(true);
 }
 
 QAction* TfrmMain::addMenuItem(QMenu* menu, const QString& objectName, const QString& caption,
@@ -293,6 +295,8 @@ QAction* TfrmMain::addMenuItem(QMenu* menu, const QString& objectName, const QSt
         item->setStatusTip(longHint(hint));
     }
     m_actions.insert(objectName, item);
+    if (const std::optional<TAction> id = actionByName(objectName))
+        m_actionById[size_t(*id)] = item;
     return item;
 }
 
@@ -308,14 +312,14 @@ void TfrmMain::createMenus()
         item->setVisible(false);
         return item;
     };
-    auto add = [this](QMenu* menu, const char* name) {
-        menu->addAction(action(QString::fromLatin1(name)));
+    auto add = [this](QMenu* menu, TAction id) {
+        menu->addAction(action(id));
     };
 
     QMenu* file = addMenu(nullptr, QStringLiteral("mnuFile"), QStringLiteral("&File"));
     // The menu shows "&New..." for the action whose own caption is "&New".
     QAction* newItem = addMenuItem(file, QStringLiteral("mniNew"), QStringLiteral("&New..."));
-    QAction* fileNew = action(QStringLiteral("FileNew"));
+    QAction* fileNew = action(TAction::FileNew);
     newItem->setShortcut(fileNew->shortcut());
     newItem->setShortcutContext(Qt::WidgetShortcut); // the action itself owns the key
     newItem->setStatusTip(fileNew->statusTip());
@@ -324,13 +328,13 @@ void TfrmMain::createMenus()
     connect(fileNew, &QAction::changed, newItem,
             [newItem, fileNew] { newItem->setEnabled(fileNew->isEnabled()); });
     hidden(addMenuItem(file, QStringLiteral("mniAnimationWizards"), QStringLiteral("Animation &Wizards")));
-    add(file, "FileOpen");
+    add(file, TAction::FileOpen);
     addMenu(file, QStringLiteral("mniRecentFiles"), QStringLiteral("&Recent Files"));
-    add(file, "FileSave");
-    add(file, "FileSaveAs");
-    add(file, "FileSaveAll");
-    add(file, "FileClose");
-    add(file, "FileCloseAll");
+    add(file, TAction::FileSave);
+    add(file, TAction::FileSaveAs);
+    add(file, TAction::FileSaveAll);
+    add(file, TAction::FileClose);
+    add(file, TAction::FileCloseAll);
     file->addSeparator();
     QMenu* import = addMenu(file, QStringLiteral("mniImport"), QStringLiteral("&Import"));
     addMenuItem(import, QStringLiteral("mniImportAVI"), QStringLiteral("&AVI Animation"));
@@ -344,19 +348,19 @@ void TfrmMain::createMenus()
     connect(file, &QMenu::aboutToShow, this, [this] {
         const bool hasFrames =
             m_session.documents().active() && m_session.workingImage().images().count() > 0;
-        for (const char* name : {"mniExportSingle", "mniExportAVI", "mniExportHTML"})
-            action(QString::fromLatin1(name))->setEnabled(hasFrames);
+        for (TAction id : {TAction::mniExportSingle, TAction::mniExportAVI, TAction::mniExportHTML})
+            action(id)->setEnabled(hasFrames);
     });
     hidden(addMenuItem(file, QStringLiteral("mniPrint"), QStringLiteral("&Print...")));
     file->addSeparator();
-    add(file, "FileExit");
+    add(file, TAction::FileExit);
 
     QMenu* edit = addMenu(nullptr, QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
-    add(edit, "EditUndo");
+    add(edit, TAction::EditUndo);
     edit->addSeparator();
-    add(edit, "EditCut");
-    add(edit, "EditCopy");
-    add(edit, "EditPaste");
+    add(edit, TAction::EditCut);
+    add(edit, TAction::EditCopy);
+    add(edit, TAction::EditPaste);
     QAction* pasteComments =
         addMenuItem(edit, QStringLiteral("mniPasteComments"), QStringLiteral("Paste Comme&nts"),
                     QStringLiteral("Paste Comments|Adds a new GIF comment from clipboard text"));
@@ -365,30 +369,30 @@ void TfrmMain::createMenus()
         pasteComments->setEnabled(data && data->hasText() && m_session.documents().active());
     });
     edit->addSeparator();
-    add(edit, "FrameDelete");
-    add(edit, "FrameAdd");
-    add(edit, "AnimationResize");
+    add(edit, TAction::FrameDelete);
+    add(edit, TAction::FrameAdd);
+    add(edit, TAction::AnimationResize);
     hidden(addMenuItem(edit, QStringLiteral("mniRotate"), QStringLiteral("R&otate")));
-    add(edit, "FrameGlobalChange");
-    add(edit, "FrameTransColor");
+    add(edit, TAction::FrameGlobalChange);
+    add(edit, TAction::FrameTransColor);
     edit->addSeparator();
-    add(edit, "FrameMoveBegin");
-    add(edit, "FrameMoveEnd");
-    add(edit, "FrameMoveUp");
-    add(edit, "FrameMoveDown");
+    add(edit, TAction::FrameMoveBegin);
+    add(edit, TAction::FrameMoveEnd);
+    add(edit, TAction::FrameMoveUp);
+    add(edit, TAction::FrameMoveDown);
 
     QMenu* view = addMenu(nullptr, QStringLiteral("mnuView"), QStringLiteral("&View"));
-    add(view, "AnimationPlay");
-    add(view, "AnimationPause");
+    add(view, TAction::AnimationPlay);
+    add(view, TAction::AnimationPause);
     hidden(addMenuItem(view, QStringLiteral("mniPlayInBrowser"), QStringLiteral("Play in Web &Browser")));
     view->addSeparator();
-    add(view, "AnimationInfo");
-    add(view, "AnimationPalette");
+    add(view, TAction::AnimationInfo);
+    add(view, TAction::AnimationPalette);
     view->addSeparator();
     QMenu* thumbs = addMenu(view, QStringLiteral("mniThumbnailWindow"), QStringLiteral("Thu&mbnail Window"));
-    add(thumbs, "ThumbView");
-    add(thumbs, "ThumbsRefresh");
-    add(thumbs, "ThumbsClear");
+    add(thumbs, TAction::ThumbView);
+    add(thumbs, TAction::ThumbsRefresh);
+    add(thumbs, TAction::ThumbsClear);
     QAction* explorer =
         addMenuItem(thumbs, QStringLiteral("mniExplorerTree"), QStringLiteral("Show/Hide &Explorer Tree"),
                     QStringLiteral("Show/Hide Explorer Tree window"));
@@ -409,8 +413,8 @@ void TfrmMain::createMenus()
     }
 
     QMenu* tools = addMenu(nullptr, QStringLiteral("mnuTools"), QStringLiteral("&Tools"));
-    add(tools, "AnimationOptimize");
-    add(tools, "FrameReverse");
+    add(tools, TAction::AnimationOptimize);
+    add(tools, TAction::FrameReverse);
     QAction* htmlCode = addMenuItem(tools, QStringLiteral("mniHTMLCode"), QStringLiteral("HTML &Code..."),
                                     QStringLiteral("Creates HTML code for the current animation"));
     htmlCode->setEnabled(false);
@@ -428,12 +432,11 @@ void TfrmMain::createMenus()
     plugins->menuAction()->setVisible(false);
 
     QMenu* window = addMenu(nullptr, QStringLiteral("mnuWindow"), QStringLiteral("&Window"));
-    for (const char* name : {"WindowCascade", "WindowTileHorizontal", "WindowTileVertical",
-                             "WindowMinimizeAll", "WindowArrangeAll", "WindowNextDoc", "WindowPrevDoc"})
-        add(window, name);
+    for (TAction id : {TAction::WindowCascade, TAction::WindowTileHorizontal, TAction::WindowTileVertical, TAction::WindowMinimizeAll, TAction::WindowArrangeAll, TAction::WindowNextDoc, TAction::WindowPrevDoc})
+        add(window, id);
 
     QMenu* help = addMenu(nullptr, QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
-    add(help, "HelpContents");
+    add(help, TAction::HelpContents);
     hidden(addMenuItem(help, QStringLiteral("mniPluginInfo"), QStringLiteral("&Plugin Info..."),
                        QStringLiteral("Displays information about installed plugin")));
     help->addSeparator();
@@ -449,50 +452,51 @@ void TfrmMain::createMenus()
 
 void TfrmMain::createToolbars()
 {
+    // An empty entry is a separator.
     auto makeBar = [this](int tag, const QString& objectName, const QString& title,
-                          const QStringList& names) {
+                          std::initializer_list<std::optional<TAction>> ids) {
         auto* bar = new QToolBar(title, this);
         bar->setObjectName(objectName);
         bar->setProperty("tag", tag);
         bar->setIconSize(QSize(16, 16));
-        for (const QString& name : names) {
-            if (name.isEmpty())
+        for (const std::optional<TAction>& id : ids) {
+            if (!id)
                 bar->addSeparator();
             else
-                bar->addAction(action(name));
+                bar->addAction(action(*id));
         }
         addToolBar(Qt::TopToolBarArea, bar);
         m_toolbars[tag] = bar;
         return bar;
     };
     QToolBar* standard = makeBar(0, QStringLiteral("tbStandard"), QStringLiteral("Standard"),
-                                 {QStringLiteral("FileNew"),
-                                  QStringLiteral("FileOpen"),
-                                  QStringLiteral("FileSaveAs"),
-                                  QStringLiteral("FileSaveAll"),
-                                  {},
-                                  QStringLiteral("EditCut"),
-                                  QStringLiteral("EditCopy"),
-                                  QStringLiteral("EditPaste"),
-                                  {},
-                                  QStringLiteral("EditUndo"),
-                                  {},
-                                  QStringLiteral("ThumbView")});
+                                 {TAction::FileNew,
+                                  TAction::FileOpen,
+                                  TAction::FileSaveAs,
+                                  TAction::FileSaveAll,
+                                  std::nullopt,
+                                  TAction::EditCut,
+                                  TAction::EditCopy,
+                                  TAction::EditPaste,
+                                  std::nullopt,
+                                  TAction::EditUndo,
+                                  std::nullopt,
+                                  TAction::ThumbView});
     makeBar(1, QStringLiteral("tbFrame"), QStringLiteral("Frame Toolbar"),
-            {QStringLiteral("FrameAdd"),
-             QStringLiteral("FrameDelete"),
-             {},
-             QStringLiteral("FrameMoveUp"),
-             QStringLiteral("FrameMoveDown"),
-             {},
-             QStringLiteral("FrameReverse")});
+            {TAction::FrameAdd,
+             TAction::FrameDelete,
+             std::nullopt,
+             TAction::FrameMoveUp,
+             TAction::FrameMoveDown,
+             std::nullopt,
+             TAction::FrameReverse});
     QToolBar* animation = makeBar(2, QStringLiteral("tbAnimation"), QStringLiteral("Animation"),
-                                  {QStringLiteral("AnimationPalette"),
-                                   {},
-                                   QStringLiteral("AnimationOptimize"),
-                                   {},
-                                   QStringLiteral("AnimationPlay"),
-                                   QStringLiteral("AnimationPause")});
+                                  {TAction::AnimationPalette,
+                                   std::nullopt,
+                                   TAction::AnimationOptimize,
+                                   std::nullopt,
+                                   TAction::AnimationPlay,
+                                   TAction::AnimationPause});
 
     // The open button's drop-down mirrors the recent-files submenu each time it opens.
     auto* recentPopup = new QMenu(this);
@@ -503,7 +507,7 @@ void TfrmMain::createToolbars()
             recentPopup->addAction(entry);
     });
     if (auto* open =
-            qobject_cast<QToolButton*>(standard->widgetForAction(action(QStringLiteral("FileOpen"))))) {
+            qobject_cast<QToolButton*>(standard->widgetForAction(action(TAction::FileOpen)))) {
         open->setMenu(recentPopup);
         open->setPopupMode(QToolButton::MenuButtonPopup);
     }
@@ -512,16 +516,16 @@ void TfrmMain::createToolbars()
     playPopup->setObjectName(QStringLiteral("pmnPlayDocuments"));
     m_menus.insert(playPopup->objectName(), playPopup);
     if (auto* play =
-            qobject_cast<QToolButton*>(animation->widgetForAction(action(QStringLiteral("AnimationPlay"))))) {
+            qobject_cast<QToolButton*>(animation->widgetForAction(action(TAction::AnimationPlay)))) {
         play->setMenu(playPopup);
         play->setPopupMode(QToolButton::MenuButtonPopup);
     }
 
     // "&Animation" toggles the animation toolbar and "&Frame" the frame toolbar.
-    const std::pair<const char*, int> toggles[] = {
-        {"mniToolbarStandard", 0}, {"mniToolbarFrame", 1}, {"mniToolbarAnimation", 2}};
-    for (const auto& [name, tag] : toggles) {
-        QAction* item = action(QString::fromLatin1(name));
+    const std::pair<TAction, int> toggles[] = {
+        {TAction::mniToolbarStandard, 0}, {TAction::mniToolbarFrame, 1}, {TAction::mniToolbarAnimation, 2}};
+    for (const auto& [id, tag] : toggles) {
+        QAction* item = action(id);
         QToolBar* bar = m_toolbars[tag];
         connect(item, &QAction::triggered, this, [this, item, bar] { toggleToolbar(item, bar); });
         connect(bar, &QToolBar::visibilityChanged, item, [item, bar] {
@@ -541,9 +545,8 @@ void TfrmMain::createFramePopup()
     m_framePopup = new QMenu(this);
     m_framePopup->setObjectName(QStringLiteral("pmnFrames"));
     m_menus.insert(m_framePopup->objectName(), m_framePopup);
-    for (const char* name : {"FrameAdd", "EditCut", "EditCopy", "EditPaste", "FrameDelete", "FrameSelectAll",
-                             "FrameTransColor", "FrameMoveUp", "FrameMoveDown"})
-        m_framePopup->addAction(action(QString::fromLatin1(name)));
+    for (TAction id : {TAction::FrameAdd, TAction::EditCut, TAction::EditCopy, TAction::EditPaste, TAction::FrameDelete, TAction::FrameSelectAll, TAction::FrameTransColor, TAction::FrameMoveUp, TAction::FrameMoveDown})
+        m_framePopup->addAction(action(id));
     m_framePopup->addSeparator();
     QMenu* sizes = m_stripController->createFrameSizeMenu(m_framePopup);
     sizes->setObjectName(QStringLiteral("mniFrameSize"));
@@ -675,7 +678,7 @@ void TfrmMain::loadSettings()
         m_state.inspectorRestore = 1;
         s.writeInteger(InspectorHideOnce, 0);
     }
-    action(QStringLiteral("mniFrameInspector"))->setChecked(inspectorVisible);
+    action(TAction::mniFrameInspector)->setChecked(inspectorVisible);
 
     // The frame size is a byte in the store's readers; a value that cannot be one is not a size.
     const int frameSize = s.readInteger(FrameSize);
@@ -744,9 +747,9 @@ void TfrmMain::loadToolbarSettings(TSettingsBatch& settings)
         addToolBar(Qt::TopToolBarArea, placed[i].bar);
         placed[i].bar->setVisible(placed[i].visible);
     }
-    action(QStringLiteral("mniToolbarStandard"))->setChecked(!m_toolbars[0]->isHidden());
-    action(QStringLiteral("mniToolbarFrame"))->setChecked(!m_toolbars[1]->isHidden());
-    action(QStringLiteral("mniToolbarAnimation"))->setChecked(!m_toolbars[2]->isHidden());
+    action(TAction::mniToolbarStandard)->setChecked(!m_toolbars[0]->isHidden());
+    action(TAction::mniToolbarFrame)->setChecked(!m_toolbars[1]->isHidden());
+    action(TAction::mniToolbarAnimation)->setChecked(!m_toolbars[2]->isHidden());
     setToolbarsFlat(!m_state.normalStyle);
 }
 
@@ -849,7 +852,7 @@ void TfrmMain::enableDocumentCommands(bool enabled)
 
 void TfrmMain::setInspectorChecked(bool checked)
 {
-    action(QStringLiteral("mniFrameInspector"))->setChecked(checked);
+    action(TAction::mniFrameInspector)->setChecked(checked);
     m_state.inspectorRestore = 0;
     if (m_inspector)
         m_inspector->setVisible(checked);
@@ -910,7 +913,7 @@ void TfrmMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (m_deferredStartupDone)
         return;
-    if (m_inspector && action(QStringLiteral("mniFrameInspector"))->isChecked())
+    if (m_inspector && action(TAction::mniFrameInspector)->isChecked())
         m_inspector->show();
     QCoreApplication::postEvent(this, new QEvent(kMsgDeferredStartup));
 }
@@ -961,8 +964,8 @@ void TfrmMain::runDeferredStartup()
         if (m_browser) {
             m_browser->applySavedLayout(s, width());
             m_browser->setFolder(m_state.thumbDirectory);
-            action(QStringLiteral("ThumbView"))->setChecked(m_browser->isVisible());
-            action(QStringLiteral("mniExplorerTree"))->setChecked(m_browser->explorerVisible());
+            action(TAction::ThumbView)->setChecked(m_browser->isVisible());
+            action(TAction::mniExplorerTree)->setChecked(m_browser->explorerVisible());
         }
         showWelcome = s.readInteger(WelcomeDialog) == 0;
     }

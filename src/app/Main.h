@@ -2,6 +2,7 @@
 // The main window: the multiple-document frame with the menu bar, the three toolbars, the frame
 // strip area, the status bar and the start-up logo. It loads the settings it keeps at creation,
 // runs the deferred start-up once it is on screen and writes its settings when destroyed.
+#include "app/MainActions.h"
 #include "app/StartupHooks.h"
 #include "app/StartupState.h"
 #include "graphics/Graphic.h"
@@ -12,6 +13,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <array>
 #include <memory>
 
 class QAction;
@@ -72,6 +74,8 @@ public:
     void attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector);
 
     TEditSession& session() const { return m_session; }
+    QAction* action(TAction id) const { return m_actionById[size_t(id)]; }
+    // By object name, for callers that hold names (automation, tests); null for no action.
     QAction* action(const QString& name) const { return m_actions.value(name); }
     QMenu* menu(const QString& objectName) const;
     QToolBar* toolbar(int tag) const;
@@ -186,6 +190,7 @@ private:
     QStringList m_arguments;
     TStartupState m_state;
     QHash<QString, QAction*> m_actions;
+    std::array<QAction*, size_t(TAction::Count)> m_actionById = {};
     QHash<QString, QMenu*> m_menus;
     QToolBar* m_toolbars[3] = {};
     QActionGroup* m_frameSizeGroup = nullptr;

@@ -5,51 +5,53 @@
 #include <QPixmap>
 #include <QStyle>
 
+#include <iterator>
+
 namespace {
 
 // clang-format off
 const TActionSpec kActions[] = {
-    // name, category, caption, shortcut, hint, image, doc, enabled, checkable
-    {"FileNew", "File", "&New", "Ctrl+N", "New|Create a new file", imgNew, false, true, false},
-    {"FileOpen", "File", "&Open...", "Ctrl+O", "Open|Open a file", imgOpen, false, true, false},
-    {"FileSave", "File", "&Save", "Ctrl+S", "Save|Save current file", imgSave, false, false, false},
-    {"FileSaveAs", "File", "Save &As...", "", "Save As|Save current file with different name", imgSave, true, false, false},
-    {"FileSaveAll", "File", "Sa&ve All", "", "Save All|Prompts to save all open documents", imgSaveAll, false, false, false},
-    {"FileClose", "File", "&Close", "", "Close|Close current file", imgClose, true, false, false},
-    {"FileCloseAll", "File", "Close &All", "", "Close All|Closes all open documents", imgNone, true, false, false},
-    {"FileExit", "File", "E&xit", "", "Exit|Exit application", imgExit, false, true, false},
-    {"EditUndo", "Edit", "&Undo", "Ctrl+Z", "Undo|Undos the last action", imgUndo, false, false, false},
-    {"EditCut", "Edit", "Cu&t", "Ctrl+X", "Cut|Cuts the selection and puts it on the Clipboard", imgCut, true, false, false},
-    {"EditCopy", "Edit", "&Copy", "Ctrl+C", "Copy|Copies the selection and puts it on the Clipboard", imgCopy, true, false, false},
-    {"EditPaste", "Edit", "&Paste", "Ctrl+V", "Paste|Inserts Clipboard contents", imgPaste, false, false, false},
-    {"AnimationPlay", "Animation", "&Play Animation", "Ctrl+G", "Play Animation|Plays the current animation", imgPlay, true, false, false},
-    {"AnimationPause", "Animation", "Pa&use Animation", "", "Pause Animation|Stops playing the current animation", imgPause, false, false, false},
-    {"AnimationInfo", "Animation", "&Animation Information...", "Ctrl+I", "Animation Properties|Displays the current animation properties", imgInfo, true, false, false},
-    {"AnimationPalette", "Animation", "&Global Palette...", "", "Global Animation Palette|Displays the global animation palette", imgPalette, true, false, false},
-    {"AnimationOptimize", "Animation", "Optimize &Animation...", "", "Optimize Animation|Optimizes the animation", imgOptimize, true, false, false},
-    {"AnimationResize", "Animation", "Re&size...", "", "Resize Animation|Resizes the animation dimensions", imgResize, true, false, false},
-    {"FrameAdd", "Frame", "&Add Frame...", "Ctrl+D", "Add Frame|Adds a frame to the animation", imgAddFrame, false, true, false},
-    {"FrameDelete", "Frame", "&Delete Frame", "", "Delete Frame|Deletes the selected frame from the animation", imgDeleteFrame, false, false, false},
-    {"FrameMoveBegin", "Frame", "Move Frame to &Beginning", "", "Move Frame to Beginning|Move Frame to beginning|Moves the selected frame to the beginning of the animation", imgMoveBegin, false, false, false},
-    {"FrameMoveEnd", "Frame", "Move Frame to &End", "", "Move Frame to End|Move Frame to the end|Moves the selected frame to the end of the animation", imgMoveEnd, false, false, false},
-    {"FrameMoveUp", "Frame", "&Move Frame Left", "Ctrl+L", "Move Frame Left|Move the selected frame left", imgMoveLeft, false, false, false},
-    {"FrameMoveDown", "Frame", "Move Frame &Right", "Ctrl+R", "Move Frame Right|Move the selected frame right", imgMoveRight, false, false, false},
-    {"FrameGlobalChange", "Frame", "&Global Frame Properties...", "", "Global Frame Properties|Change all frame properties", imgGlobalChange, true, false, false},
-    {"FrameSelectAll", "Frame", "Select A&ll Frames", "Ctrl+A", "Selects all current frames", imgSelectAll, true, false, false},
-    {"FrameTransColor", "Frame", "Frame &Transparent Color...", "", "Frame Transparent Color|Set the transparent color of the frame", imgTransColor, false, false, false},
-    {"FrameReverse", "Frame", "&Reverse Frame Order", "", "Reverse Frame Order|Reverses the frame order of all animation frames", imgReverse, false, false, false},
-    {"ThumbsBrowse", "Thumbs", "&Browse...", "Ctrl+B", "Opens the browse for folders dialog", imgBrowse, false, true, false},
-    {"ThumbsRefresh", "Thumbs", "&Refresh", "F5", "Reloads the current folder", imgRefresh, false, true, false},
-    {"ThumbsClear", "Thumbs", "C&lear Window", "", "Clear the thumbnail window", imgClear, false, true, false},
-    {"ThumbView", "Thumbs", "Show/Hide I&mage Browser", "Ctrl+Shift+T", "Show/Hide Image Browser|Shows or hide Image Browser", imgThumbView, false, true, true},
-    {"WindowCascade", "Window", "&Cascade", "", "Cascade|Cascades all open windows", imgCascade, false, false, false},
-    {"WindowTileHorizontal", "Window", "Tile &Horizontally", "", "Tile Horizontally|Tiles all open windows horizontally", imgTileHorizontal, false, false, false},
-    {"WindowTileVertical", "Window", "Tile &Vertically", "", "Tile Vertically|Tiles all open windows vertically", imgTileVertical, false, false, false},
-    {"WindowMinimizeAll", "Window", "&Minimize All", "", "Minimize AllMinimizes all open windows", imgMinimizeAll, false, false, false},
-    {"WindowArrangeAll", "Window", "&Arrange All", "", "Arrange All|Arranges all open windows", imgArrangeAll, false, false, false},
-    {"WindowNextDoc", "Window", "&Next Document", "", "Next Document|Toggles Next Document Active", imgNone, false, true, false},
-    {"WindowPrevDoc", "Window", "&Previous Document", "", "Toggles Previous Document Active", imgNone, false, true, false},
-    {"HelpContents", "Help", "&Contents...", "F1", "Help| Displays Help Contents", imgHelp, false, true, false},
+    // id, category, caption, shortcut, hint, image, doc, enabled, checkable
+    {TAction::FileNew, "File", "&New", "Ctrl+N", "New|Create a new file", imgNew, false, true, false},
+    {TAction::FileOpen, "File", "&Open...", "Ctrl+O", "Open|Open a file", imgOpen, false, true, false},
+    {TAction::FileSave, "File", "&Save", "Ctrl+S", "Save|Save current file", imgSave, false, false, false},
+    {TAction::FileSaveAs, "File", "Save &As...", "", "Save As|Save current file with different name", imgSave, true, false, false},
+    {TAction::FileSaveAll, "File", "Sa&ve All", "", "Save All|Prompts to save all open documents", imgSaveAll, false, false, false},
+    {TAction::FileClose, "File", "&Close", "", "Close|Close current file", imgClose, true, false, false},
+    {TAction::FileCloseAll, "File", "Close &All", "", "Close All|Closes all open documents", imgNone, true, false, false},
+    {TAction::FileExit, "File", "E&xit", "", "Exit|Exit application", imgExit, false, true, false},
+    {TAction::EditUndo, "Edit", "&Undo", "Ctrl+Z", "Undo|Undos the last action", imgUndo, false, false, false},
+    {TAction::EditCut, "Edit", "Cu&t", "Ctrl+X", "Cut|Cuts the selection and puts it on the Clipboard", imgCut, true, false, false},
+    {TAction::EditCopy, "Edit", "&Copy", "Ctrl+C", "Copy|Copies the selection and puts it on the Clipboard", imgCopy, true, false, false},
+    {TAction::EditPaste, "Edit", "&Paste", "Ctrl+V", "Paste|Inserts Clipboard contents", imgPaste, false, false, false},
+    {TAction::AnimationPlay, "Animation", "&Play Animation", "Ctrl+G", "Play Animation|Plays the current animation", imgPlay, true, false, false},
+    {TAction::AnimationPause, "Animation", "Pa&use Animation", "", "Pause Animation|Stops playing the current animation", imgPause, false, false, false},
+    {TAction::AnimationInfo, "Animation", "&Animation Information...", "Ctrl+I", "Animation Properties|Displays the current animation properties", imgInfo, true, false, false},
+    {TAction::AnimationPalette, "Animation", "&Global Palette...", "", "Global Animation Palette|Displays the global animation palette", imgPalette, true, false, false},
+    {TAction::AnimationOptimize, "Animation", "Optimize &Animation...", "", "Optimize Animation|Optimizes the animation", imgOptimize, true, false, false},
+    {TAction::AnimationResize, "Animation", "Re&size...", "", "Resize Animation|Resizes the animation dimensions", imgResize, true, false, false},
+    {TAction::FrameAdd, "Frame", "&Add Frame...", "Ctrl+D", "Add Frame|Adds a frame to the animation", imgAddFrame, false, true, false},
+    {TAction::FrameDelete, "Frame", "&Delete Frame", "", "Delete Frame|Deletes the selected frame from the animation", imgDeleteFrame, false, false, false},
+    {TAction::FrameMoveBegin, "Frame", "Move Frame to &Beginning", "", "Move Frame to Beginning|Move Frame to beginning|Moves the selected frame to the beginning of the animation", imgMoveBegin, false, false, false},
+    {TAction::FrameMoveEnd, "Frame", "Move Frame to &End", "", "Move Frame to End|Move Frame to the end|Moves the selected frame to the end of the animation", imgMoveEnd, false, false, false},
+    {TAction::FrameMoveUp, "Frame", "&Move Frame Left", "Ctrl+L", "Move Frame Left|Move the selected frame left", imgMoveLeft, false, false, false},
+    {TAction::FrameMoveDown, "Frame", "Move Frame &Right", "Ctrl+R", "Move Frame Right|Move the selected frame right", imgMoveRight, false, false, false},
+    {TAction::FrameGlobalChange, "Frame", "&Global Frame Properties...", "", "Global Frame Properties|Change all frame properties", imgGlobalChange, true, false, false},
+    {TAction::FrameSelectAll, "Frame", "Select A&ll Frames", "Ctrl+A", "Selects all current frames", imgSelectAll, true, false, false},
+    {TAction::FrameTransColor, "Frame", "Frame &Transparent Color...", "", "Frame Transparent Color|Set the transparent color of the frame", imgTransColor, false, false, false},
+    {TAction::FrameReverse, "Frame", "&Reverse Frame Order", "", "Reverse Frame Order|Reverses the frame order of all animation frames", imgReverse, false, false, false},
+    {TAction::ThumbsBrowse, "Thumbs", "&Browse...", "Ctrl+B", "Opens the browse for folders dialog", imgBrowse, false, true, false},
+    {TAction::ThumbsRefresh, "Thumbs", "&Refresh", "F5", "Reloads the current folder", imgRefresh, false, true, false},
+    {TAction::ThumbsClear, "Thumbs", "C&lear Window", "", "Clear the thumbnail window", imgClear, false, true, false},
+    {TAction::ThumbView, "Thumbs", "Show/Hide I&mage Browser", "Ctrl+Shift+T", "Show/Hide Image Browser|Shows or hide Image Browser", imgThumbView, false, true, true},
+    {TAction::WindowCascade, "Window", "&Cascade", "", "Cascade|Cascades all open windows", imgCascade, false, false, false},
+    {TAction::WindowTileHorizontal, "Window", "Tile &Horizontally", "", "Tile Horizontally|Tiles all open windows horizontally", imgTileHorizontal, false, false, false},
+    {TAction::WindowTileVertical, "Window", "Tile &Vertically", "", "Tile Vertically|Tiles all open windows vertically", imgTileVertical, false, false, false},
+    {TAction::WindowMinimizeAll, "Window", "&Minimize All", "", "Minimize AllMinimizes all open windows", imgMinimizeAll, false, false, false},
+    {TAction::WindowArrangeAll, "Window", "&Arrange All", "", "Arrange All|Arranges all open windows", imgArrangeAll, false, false, false},
+    {TAction::WindowNextDoc, "Window", "&Next Document", "", "Next Document|Toggles Next Document Active", imgNone, false, true, false},
+    {TAction::WindowPrevDoc, "Window", "&Previous Document", "", "Toggles Previous Document Active", imgNone, false, true, false},
+    {TAction::HelpContents, "Help", "&Contents...", "F1", "Help| Displays Help Contents", imgHelp, false, true, false},
 };
 // clang-format on
 
@@ -84,12 +86,38 @@ std::span<const TActionSpec> mainActionTable()
     return kActions;
 }
 
-const TActionSpec* findActionSpec(const QString& name)
+namespace {
+
+constexpr const char* kActionNames[] = {
+#define REELWRIGHT_ACTION_NAME(name) #name,
+    REELWRIGHT_MAIN_ACTIONS(REELWRIGHT_ACTION_NAME)
+#undef REELWRIGHT_ACTION_NAME
+};
+static_assert(std::size(kActionNames) == size_t(TAction::Count));
+// The table holds the first actions of the list in the list's order (checked by the tests), so an
+// action's table entry is found by its number.
+static_assert(std::size(kActions) <= size_t(TAction::Count));
+
+} // namespace
+
+const char* actionName(TAction id)
 {
-    for (const TActionSpec& spec : kActions)
-        if (name == QLatin1String(spec.name))
-            return &spec;
-    return nullptr;
+    const auto index = size_t(id);
+    return index < std::size(kActionNames) ? kActionNames[index] : "";
+}
+
+std::optional<TAction> actionByName(const QString& name)
+{
+    for (size_t i = 0; i < std::size(kActionNames); ++i)
+        if (name == QLatin1String(kActionNames[i]))
+            return TAction(i);
+    return std::nullopt;
+}
+
+const TActionSpec* findActionSpec(TAction id)
+{
+    const auto index = size_t(id);
+    return index < std::size(kActions) && kActions[index].id == id ? &kActions[index] : nullptr;
 }
 
 QString shortHint(const QString& hint)

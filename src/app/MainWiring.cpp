@@ -45,9 +45,9 @@ public:
         if (TMDIChild* view = m_main.viewOf(m_main.session().documents().active()))
             view->showFrame(index);
     }
-    void setActionEnabled(const char* name, bool enabled) override
+    void setActionEnabled(TAction id, bool enabled) override
     {
-        if (QAction* act = m_main.action(QString::fromLatin1(name)))
+        if (QAction* act = m_main.action(id))
             act->setEnabled(enabled);
     }
     void enableDocumentCommands(bool enabled) override { m_main.enableDocumentCommands(enabled); }
@@ -99,9 +99,9 @@ public:
         m_main.updateReverseAction();
     }
 
-    void enableAction(const QString& name, bool enabled) override
+    void enableAction(TAction id, bool enabled) override
     {
-        if (QAction* act = m_main.action(name))
+        if (QAction* act = m_main.action(id))
             act->setEnabled(enabled);
     }
     void enableDocumentCommands(bool enabled) override { m_main.enableDocumentCommands(enabled); }
@@ -189,7 +189,7 @@ TProgressEvent TfrmMain::progressHandler()
 
 void TfrmMain::updateReverseAction()
 {
-    if (QAction* reverse = action(QStringLiteral("FrameReverse")); reverse && m_commandHost)
+    if (QAction* reverse = action(TAction::FrameReverse); reverse && m_commandHost)
         reverse->setEnabled(reverseEnabled(*m_commandHost));
 }
 
@@ -210,51 +210,51 @@ void TfrmMain::connectCommands()
     m_session.workingImage().onProgress = progressHandler();
 
     ICommandHost& host = *m_commandHost;
-    auto on = [this](const char* name, auto handler) {
-        connect(action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+    auto on = [this](TAction id, auto handler) {
+        connect(action(id), &QAction::triggered, this, handler);
     };
-    on("FileNew", [&host] { newAnimation(host); });
-    on("EditCut", [&host] { cutFrames(host); });
-    on("EditCopy", [&host] { copyFrames(host); });
-    on("EditPaste", [&host] { pasteFrames(host); });
-    on("mniPasteComments", [&host] { pasteComments(host); });
-    on("FrameAdd", [&host] { addFramesFromFiles(host); });
-    on("FrameDelete", [&host] { deleteFrames(host); });
-    on("FrameMoveBegin", [&host] { moveFrameToBeginning(host); });
-    on("FrameMoveEnd", [&host] { moveFrameToEnd(host); });
-    on("FrameMoveUp", [&host] { moveFrameLeft(host); });
-    on("FrameMoveDown", [&host] { moveFrameRight(host); });
-    on("FrameGlobalChange", [&host] { globalFrameProperties(host); });
-    on("FrameSelectAll", [&host] { selectAllFrames(host); });
-    on("FrameTransColor", [&host] { frameTransparentColor(host); });
-    on("FrameReverse", [&host] { reverseFrames(host); });
-    on("AnimationResize", [&host] { resizeAnimation(host); });
-    on("AnimationInfo", [&host] { animationInformation(host); });
-    on("AnimationPalette", [&host] { globalPalette(host); });
-    on("AnimationOptimize", [&host] { optimizeAnimation(host); });
-    on("mniExportSingle", [&host] { exportSingleImages(host); });
-    on("mniHTMLCode", [&host] { htmlCode(host); });
-    on("mniOptions", [this, &host] {
+    on(TAction::FileNew, [&host] { newAnimation(host); });
+    on(TAction::EditCut, [&host] { cutFrames(host); });
+    on(TAction::EditCopy, [&host] { copyFrames(host); });
+    on(TAction::EditPaste, [&host] { pasteFrames(host); });
+    on(TAction::mniPasteComments, [&host] { pasteComments(host); });
+    on(TAction::FrameAdd, [&host] { addFramesFromFiles(host); });
+    on(TAction::FrameDelete, [&host] { deleteFrames(host); });
+    on(TAction::FrameMoveBegin, [&host] { moveFrameToBeginning(host); });
+    on(TAction::FrameMoveEnd, [&host] { moveFrameToEnd(host); });
+    on(TAction::FrameMoveUp, [&host] { moveFrameLeft(host); });
+    on(TAction::FrameMoveDown, [&host] { moveFrameRight(host); });
+    on(TAction::FrameGlobalChange, [&host] { globalFrameProperties(host); });
+    on(TAction::FrameSelectAll, [&host] { selectAllFrames(host); });
+    on(TAction::FrameTransColor, [&host] { frameTransparentColor(host); });
+    on(TAction::FrameReverse, [&host] { reverseFrames(host); });
+    on(TAction::AnimationResize, [&host] { resizeAnimation(host); });
+    on(TAction::AnimationInfo, [&host] { animationInformation(host); });
+    on(TAction::AnimationPalette, [&host] { globalPalette(host); });
+    on(TAction::AnimationOptimize, [&host] { optimizeAnimation(host); });
+    on(TAction::mniExportSingle, [&host] { exportSingleImages(host); });
+    on(TAction::mniHTMLCode, [&host] { htmlCode(host); });
+    on(TAction::mniOptions, [this, &host] {
         const TOptionsChoice choice = programOptions(host);
         if (choice.modalResult == mrOk && choice.thumbnailSizeChanged && m_browser)
             m_hooks.scanThumbnailFolder(*this, m_browser->folder());
     });
-    on("mniAbout", [&host] { aboutBox(host); });
-    on("mniTips", [&host] { tipOfTheDay(host); });
+    on(TAction::mniAbout, [&host] { aboutBox(host); });
+    on(TAction::mniTips, [&host] { tipOfTheDay(host); });
     // The welcome page is the start-up hook's, so the menu and the start show the same one.
-    on("mniWelcome", [this] { m_hooks.showWelcomeDialog(*this); });
-    on("mniPluginInfo", [&host] { pluginInfo(host); });
-    on("mniSupport", [this] { supportOnline(m_session); });
-    on("HelpContents", [this] { helpContents(m_session, QCoreApplication::applicationDirPath()); });
-    on("WindowCascade", [this] { cascadeWindows(*m_mdiArea); });
-    on("WindowTileHorizontal", [this] { tileWindowsHorizontally(*m_mdiArea); });
-    on("WindowTileVertical", [this] { tileWindowsVertically(*m_mdiArea); });
-    on("WindowMinimizeAll", [this] { minimizeAllWindows(*m_mdiArea); });
-    on("WindowArrangeAll", [this] { arrangeAllWindows(*m_mdiArea); });
+    on(TAction::mniWelcome, [this] { m_hooks.showWelcomeDialog(*this); });
+    on(TAction::mniPluginInfo, [&host] { pluginInfo(host); });
+    on(TAction::mniSupport, [this] { supportOnline(m_session); });
+    on(TAction::HelpContents, [this] { helpContents(m_session, QCoreApplication::applicationDirPath()); });
+    on(TAction::WindowCascade, [this] { cascadeWindows(*m_mdiArea); });
+    on(TAction::WindowTileHorizontal, [this] { tileWindowsHorizontally(*m_mdiArea); });
+    on(TAction::WindowTileVertical, [this] { tileWindowsVertically(*m_mdiArea); });
+    on(TAction::WindowMinimizeAll, [this] { minimizeAllWindows(*m_mdiArea); });
+    on(TAction::WindowArrangeAll, [this] { arrangeAllWindows(*m_mdiArea); });
 
     if (QMenu* tools = menu(QStringLiteral("mnuTools")))
         connect(tools, &QMenu::aboutToShow, this,
-                [this, &host] { action(QStringLiteral("mniHTMLCode"))->setEnabled(htmlCodeEnabled(host)); });
+                [this, &host] { action(TAction::mniHTMLCode)->setEnabled(htmlCodeEnabled(host)); });
     if (QMenu* window = menu(QStringLiteral("mnuWindow")))
         connect(window, &QMenu::aboutToShow, this, &TfrmMain::fillWindowList);
     // Selecting in the strip or the list changes what Reverse works on.

@@ -2,7 +2,7 @@
 // Program start and end: the splash, the main window and its two companion windows in their
 // order, the wait until the splash may close, and the windows' destruction in their order.
 #include "app/Splash.h"
-#include "app/StartupHooks.h"
+#include "app/DefaultHooks.h"
 #include "editing/EditSession.h"
 
 #include <QStringList>

@@ -38,7 +38,7 @@ int runOptimize(const QStringList& args)
         if (mergeMaps)
             image.optimizeColorMaps();
         if (options)
-            image.optimize(options, 0, 0, 8);
+            image.optimize(options, rmNone, dmNearest, 8);
         const qint64 written = saveImage(image, args[1]);
         std::printf("%lld -> %lld bytes\n", static_cast<long long>(QFileInfo(args[0]).size()),
                     static_cast<long long>(written));

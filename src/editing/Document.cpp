@@ -1,4 +1,5 @@
 #include "editing/Document.h"
+#include "editing/UserTexts.h"
 
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
@@ -57,7 +58,7 @@ void TDocument::setModified(bool value)
         if (m_workingCopy.isEmpty()) {
             m_workingCopy = createTempFile(QStringLiteral("~GA"));
             if (m_workingCopy.isEmpty())
-                messageDlg(QStringLiteral("Error saving file! Unable to save %1 to disk.")
+                messageDlg(QString::fromUtf8(UserTexts::kSaveError)
                                .arg(QDir(QDir::tempPath()).filePath(QStringLiteral("~GA"))),
                            TMsgType::Warning, TMsgButtons::Ok);
         }
@@ -92,7 +93,7 @@ bool TDocument::saveQuery(bool saveAs, bool force)
     if (!force && m_modified) {
         QApplication::beep();
         const TMsgResult answer =
-            messageDlg(QStringLiteral("Would you like to save changes to %1?").arg(displayName()),
+            messageDlg(QString::fromUtf8(UserTexts::kSaveChangesQuestion).arg(displayName()),
                        TMsgType::Confirmation, TMsgButtons::YesNoCancel);
         if (answer == TMsgResult::Cancel)
             return false;

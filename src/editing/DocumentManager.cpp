@@ -1,4 +1,5 @@
 #include "editing/DocumentManager.h"
+#include "editing/UserTexts.h"
 
 #include "editing/Document.h"
 #include "editing/EditSession.h"
@@ -112,7 +113,7 @@ bool TDocumentManager::open(const QString& path)
     const int frames = image.images().count();
     if (frames < 2) {
         if (frames == 0 || image.images().subImage(0)->empty()) {
-            messageDlg(QStringLiteral("Unable to decode %1. The file is could be corrupt.").arg(fullName),
+            messageDlg(QString::fromUtf8(UserTexts::kUnableToDecode).arg(fullName),
                        TMsgType::Warning, TMsgButtons::Ok);
             emit fileUndecodable(fullName);
             restoreAfterFailedOpen(previous);
@@ -167,6 +168,27 @@ TDocument* TDocumentManager::create()
         deactivate(previous);
     TDocument* doc = addDocument(name, true);
     activate(doc);
+    return doc;
+}
+
+TDocument* TDocumentManager::createFromImage(const TGIFImage& image)
+{
+    emit aboutToOpen();
+    const QString name = QStringLiteral("Untitled%1.gif").arg(m_untitledCounter);
+    ++m_untitledCounter;
+    // The document left writes its working copy from the working image before it is replaced.
+    if (TDocument* previous = active())
+        deactivate(previous);
+    IEditView& view = m_session.view();
+    TGIFImage& working = m_session.workingImage();
+    view.clearFrameStrip();
+    working.clear();
+    working.assign(&image);
+    view.setFrameColumns(working.nonEmptyFrameCount());
+    TDocument* doc = addDocument(name, true);
+    activate(doc);
+    view.selectFrame(0);
+    doc->setModified(true);
     return doc;
 }
 
@@ -249,8 +271,7 @@ bool TDocumentManager::reload(TDocument* doc, const QString& fileName)
     }
     if (image.empty() || !loaded) {
         messageDlg(
-            QStringLiteral("The file %1 has either moved or cannot be opened. Existing changes will be lost. "
-                           "GIF Empty: %2, Load Error: %3.")
+            QString::fromUtf8(UserTexts::kReloadFailed)
                 .arg(fileName, image.empty() ? QStringLiteral("Yes") : QStringLiteral("No"),
                      loaded ? QStringLiteral("No") : QStringLiteral("Yes")),
             TMsgType::Warning, TMsgButtons::Ok);

@@ -18,6 +18,7 @@
 
 class TDocument;
 class TEditSession;
+class TGIFImage;
 
 class TDocumentManager : public QObject
 {
@@ -46,6 +47,10 @@ public:
     bool open(const QString& path);
     // A new untitled document for what the working image holds now, named "Untitled%d.gif".
     TDocument* create();
+    // A new untitled document holding a copy of image (a wizard's or an import's result): the
+    // active document gives the working image up first, the copy becomes the working image, the
+    // strip shows it from frame 0 and the document counts as modified (it has a working copy).
+    TDocument* createFromImage(const TGIFImage& image);
     int untitledCounter() const { return m_untitledCounter; }
     void setUntitledCounter(int value) { m_untitledCounter = value; }
 

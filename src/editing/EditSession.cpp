@@ -1,4 +1,5 @@
 #include "editing/EditSession.h"
+#include "editing/UserTexts.h"
 
 #include "editing/DocumentManager.h"
 #include "gif/GIFImage.h"
@@ -70,6 +71,6 @@ bool TEditSession::openDocumentOrLink(const QString& text) const
 {
     const bool opened = m_urlOpener ? m_urlOpener(text) : QDesktopServices::openUrl(QUrl::fromUserInput(text));
     if (!opened)
-        messageDlg(QStringLiteral("Could not load the client."), TMsgType::Information, TMsgButtons::Ok);
+        messageDlg(QString::fromUtf8(UserTexts::kClientNotLoaded), TMsgType::Information, TMsgButtons::Ok);
     return opened;
 }

@@ -46,8 +46,8 @@ void TActiveAnimation::undo(IUndoContext& context)
     // as assigned: setting them can move a lone frame's local map into the global map.)
     const TProgressEvent progress = image.onProgress;
     const TGIFWarning warning = image.onWarning;
-    const uint8_t colorReduction = image.colorReduction();
-    const uint8_t ditherMode = image.ditherMode();
+    const TColorReduction colorReduction = image.colorReduction();
+    const TDitherMode ditherMode = image.ditherMode();
     const int threadPriority = image.threadPriority();
     const TColor background = image.drawBackgroundColor();
     struct TRestore

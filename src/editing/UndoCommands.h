@@ -122,7 +122,7 @@ private:
     bool m_userInput = false;
     bool m_transparent = false;
     uint8_t m_transparentIndex = 0;
-    uint8_t m_disposal = 0;
+    TGIFDisposal m_disposal = dpNone;
     uint16_t m_delay = 0;
     TColor m_transparentColor = 0;
 };

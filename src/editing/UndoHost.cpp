@@ -19,37 +19,42 @@ void recordUndo(IUndoHost& host, int kind, uint8_t actionType, int colorIndex, i
 
 void recordSnapshot(IUndoHost& host, const QString& caption, int frameIndex)
 {
-    recordUndo(host, ckActiveAnimation, 8, 0, 0, frameIndex, caption);
+    recordUndo(host, ckActiveAnimation, uaSnapshot, 0, 0, frameIndex, caption);
 }
 
 void recordFrameAdded(IUndoHost& host, const QString& caption, int frameIndex)
 {
-    recordUndo(host, ckFrame, 1, 0, 0, frameIndex, caption);
+    recordUndo(host, ckFrame, uaAdded, 0, 0, frameIndex, caption);
 }
 
 void recordFrameDeleted(IUndoHost& host, int frameIndex)
 {
-    recordUndo(host, ckFrame, 2, 0, 0, frameIndex, QStringLiteral("Delete Frame"));
+    recordUndo(host, ckFrame, uaRemoved, 0, 0, frameIndex, QStringLiteral("Delete Frame"));
 }
 
 void recordFrameMoved(IUndoHost& host, int from, int to)
 {
-    recordUndo(host, ckFrame, 4, 0, to, from, QStringLiteral("Move Frame"));
+    recordUndo(host, ckFrame, uaMoved, 0, to, from, QStringLiteral("Move Frame"));
 }
 
 void recordFrameTiming(IUndoHost& host, int frameIndex, const QString& caption)
 {
-    recordUndo(host, ckGCExt, 3, 0, 0, frameIndex, caption);
+    recordUndo(host, ckGCExt, uaChanged, 0, 0, frameIndex, caption);
 }
 
 void recordCommentAdded(IUndoHost& host, int position)
 {
-    recordUndo(host, ckCommentExt, 1, 0, position, 0, QStringLiteral("Add GIF Comment"));
+    recordUndo(host, ckCommentExt, uaAdded, 0, position, 0, QStringLiteral("Add GIF Comment"));
 }
 
 void recordGlobalPalette(IUndoHost& host)
 {
-    recordUndo(host, ckPalette, 3, 0, 0, -1, QStringLiteral("Change Global Palette"));
+    recordUndo(host, ckPalette, uaChanged, 0, 0, -1, QStringLiteral("Change Global Palette"));
+}
+
+void recordLoopChange(IUndoHost& host, TUndoAction action)
+{
+    recordUndo(host, ckNSLoop, action, 0, 0, 0, QStringLiteral("Change Animation Loop"));
 }
 
 bool refreshUndoState(IUndoHost& host)

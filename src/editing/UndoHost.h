@@ -68,6 +68,18 @@ public:
     virtual void closeWithoutQuery() = 0;
 };
 
+// What a recorded command's Undo reverses, by kind: an extension or frame that was added
+// (Undo removes it), one that was removed (Undo puts it back), a value that changed (Undo
+// restores it), a frame that moved, or the whole animation (a snapshot).
+enum TUndoAction : uint8_t
+{
+    uaAdded = 1,
+    uaRemoved = 2,
+    uaChanged = 3,
+    uaMoved = 4,
+    uaSnapshot = 8,
+};
+
 // Records a command on the document's history before an edit changes the working image, then
 // refreshes the undo state; the document's undo position becomes Count + 1. Exceptions from the
 // command's capture pass out and nothing is recorded.
@@ -90,6 +102,8 @@ void recordFrameTiming(IUndoHost& host, int frameIndex, const QString& caption);
 void recordCommentAdded(IUndoHost& host, int position);
 // The global palette is about to change ("Change Global Palette").
 void recordGlobalPalette(IUndoHost& host);
+// Frame 0's looping extension is about to be added, removed or changed ("Change Animation Loop").
+void recordLoopChange(IUndoHost& host, TUndoAction action);
 
 // Enables EditUndo exactly when the history has commands and captions it "&Undo <caption>";
 // returns whether the history has commands.

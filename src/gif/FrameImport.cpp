@@ -276,8 +276,8 @@ void importBitmap(TGIFSubImage& frame, TBitmap& bitmap)
             image->reportProgress(stage, percent, false, QStringLiteral("Converting..."));
         };
     }
-    TFramePixels converted = convertBitmap(bitmap, image ? image->colorReduction() : uint8_t(rmNetscape),
-                                           image ? image->ditherMode() : uint8_t(dmNearest),
+    TFramePixels converted = convertBitmap(bitmap, image ? image->colorReduction() : rmNetscape,
+                                           image ? image->ditherMode() : dmNearest,
                                            image ? image->reductionBits() : 8, progress);
     std::vector<TGIFColor> entries;
     entries.reserve(converted.colors.size());

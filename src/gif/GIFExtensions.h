@@ -79,8 +79,8 @@ public:
     void setDelay(uint16_t value) { m_delay = value; }
     bool userInput() const { return (m_packed & 0x02) != 0; }
     void setUserInput(bool value);
-    uint8_t disposal() const { return (m_packed >> 2) & 7; }
-    void setDisposal(int value);
+    TGIFDisposal disposal() const { return TGIFDisposal((m_packed >> 2) & 7); }
+    void setDisposal(TGIFDisposal value);
     uint8_t packedFields() const { return m_packed; }
 
 protected:

@@ -486,7 +486,7 @@ int TGIFImage::sharedCodeBits() const
 void TGIFImage::writeData(TStream& stream)
 {
     if (gifSettings().optimizeOnStream)
-        optimize(GIFAllOptimizeOptions, 0, 0, 8);
+        optimize(GIFAllOptimizeOptions, rmNone, dmNearest, 8);
     saveToStream(stream);
 }
 

@@ -6,6 +6,7 @@
 // Threads: the image and its frames belong to the thread that created them. Animation painters
 // (running in their own threads) read frames while they run; the image keeps them in a list
 // guarded by m_paintersLock, and every operation that restructures the image stops them first.
+#include "gif/ColorReduction.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFHeader.h"
 #include "gif/GIFItems.h"
@@ -56,12 +57,12 @@ public:
 
     TGIFDrawOptions drawOptions() const { return m_drawOptions; }
     void setDrawOptions(TGIFDrawOptions value);
-    uint8_t colorReduction() const { return m_colorReduction; }
-    void setColorReduction(uint8_t value) { m_colorReduction = value; }
+    TColorReduction colorReduction() const { return m_colorReduction; }
+    void setColorReduction(TColorReduction value) { m_colorReduction = value; }
     int reductionBits() const { return m_reductionBits; }
     void setReductionBits(int value);
-    uint8_t ditherMode() const { return m_ditherMode; }
-    void setDitherMode(uint8_t value) { m_ditherMode = value; }
+    TDitherMode ditherMode() const { return m_ditherMode; }
+    void setDitherMode(TDitherMode value) { m_ditherMode = value; }
     uint8_t compression() const { return m_compression; }
     void setCompression(uint8_t value) { m_compression = value; }
     int threadPriority() const { return m_threadPriority; }
@@ -78,7 +79,8 @@ public:
     // Merges every colour map into one global map.
     void optimizeColorMaps();
     // Whole-image optimisation; see GIFOptimize.cpp.
-    void optimize(TGIFOptimizeOptions options, uint8_t colorReduction, uint8_t ditherMode, int reductionBits);
+    void optimize(TGIFOptimizeOptions options, TColorReduction colorReduction, TDitherMode ditherMode,
+                  int reductionBits);
 
     // ---- Rendering and painting (GIFRender.cpp, GIFPainter.cpp) ----
     // The composed bitmap: made on request as the first frame on the logical screen; while an
@@ -125,9 +127,9 @@ private:
     TGIFPainter* m_currentPainter = nullptr;
     std::shared_ptr<TBitmap> m_bitmap;
     TGIFDrawOptions m_drawOptions = GIFDefaultDrawOptions;
-    uint8_t m_colorReduction = 6;
+    TColorReduction m_colorReduction = rmNetscape;
     int m_reductionBits = 8;
-    uint8_t m_ditherMode = 0;
+    TDitherMode m_ditherMode = dmNearest;
     uint8_t m_compression = 0;
     int m_threadPriority = 3;
     int m_animationSpeed = 100;

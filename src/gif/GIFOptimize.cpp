@@ -28,7 +28,7 @@ void TGIFSubImage::crop()
         return;
     // Restore-to-background clears the frame's whole rectangle after it is shown; a smaller
     // rectangle would leave the previous picture standing around it.
-    if (m_gce->disposal() == 2)
+    if (m_gce->disposal() == dpBackground)
         return;
     const uint8_t key = m_gce->transparentColorIndex();
     const int w = m_width;
@@ -148,7 +148,7 @@ void TGIFSubImage::merge(TGIFSubImage* previous)
     freeMask();
 }
 
-void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, uint8_t, int)
+void TGIFImage::optimize(TGIFOptimizeOptions options, TColorReduction colorReduction, TDitherMode, int)
 {
     if (empty())
         return;
@@ -191,10 +191,10 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                 TGIFGraphicControlExtension* gce = frame->graphicControlExtension();
                 // The disposal is moot only when the next frame paints over all of this one
                 // with opaque pixels and does not itself restore what was under it.
-                if (gce && (gce->disposal() == 2 || gce->disposal() == 3) && !next->transparent() &&
+                if (gce && (gce->disposal() == dpBackground || gce->disposal() == dpPrevious) && !next->transparent() &&
                     !next->empty() && disposalOf(next) != 3 &&
                     next->boundsRect().intersected(frame->boundsRect()) == frame->boundsRect())
-                    gce->setDisposal(0);
+                    gce->setDisposal(dpNone);
                 step(1);
             }
             done += frameCount - std::max(0, m_images.count() - 1);
@@ -264,7 +264,7 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
             step(0);
         }
 
-        if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == 9)
+        if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == rmPalette)
             throw GIFException(QStringLiteral("Invalid reduction method"));
     } catch (...) {
         reportProgress(psEnding, 0, false, message);

@@ -24,6 +24,17 @@ enum TGIFVersion : uint8_t
 };
 QString gifVersionText(TGIFVersion version);
 
+// What becomes of a frame's area before the next frame is drawn (the graphic control
+// extension's disposal method). Values 4-7 are undefined; a file's value is kept as read and
+// such a frame disposes of nothing.
+enum TGIFDisposal : uint8_t
+{
+    dpNone = 0,       // not specified: treated like dpNoDispose
+    dpNoDispose = 1,  // the frame stays
+    dpBackground = 2, // the area goes back to the background
+    dpPrevious = 3,   // the area goes back to what was there before the frame
+};
+
 // Draw option bits.
 enum TGIFDrawOption : uint16_t
 {

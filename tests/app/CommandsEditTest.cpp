@@ -33,11 +33,11 @@ protected:
         TGIFGraphicControlExtension* ca = undotest::addGCE(a, 20);
         ca->setTransparentColorIndex(1);
         ca->setTransparent(true);
-        ca->setDisposal(2);
+        ca->setDisposal(dpBackground);
         TGIFSubImage* b = undotest::addFrame(image(), 3, 4, 12, 9, 4, 1);
         undotest::setColors(b->colorMap(), {0x00, 0x8080, 0x808000, 0x800080});
         TGIFGraphicControlExtension* cb = undotest::addGCE(b, 30);
-        cb->setDisposal(3);
+        cb->setDisposal(dpPrevious);
         normalizeForWriting(image(), TNormalizeMode::WorkingCopy);
         m_window.selectFrame(0);
     }

@@ -85,6 +85,23 @@ TEST_F(MainWindowTest, ActionsCarryTheirCaptionsShortcutsAndHints)
     EXPECT_EQ(mainActionTable().size(), 40u);
 }
 
+// The identities are the names: every one reaches the action of that object name, and the
+// table lists its actions in the order of the identities.
+TEST_F(MainWindowTest, EveryActionIdentityNamesOneActionOfTheWindow)
+{
+    for (int i = 0; i < int(TAction::Count); ++i) {
+        const auto id = TAction(i);
+        QAction* act = main()->action(id);
+        ASSERT_NE(act, nullptr) << actionName(id);
+        EXPECT_EQ(act->objectName(), QString::fromLatin1(actionName(id)));
+        EXPECT_EQ(actionByName(act->objectName()), id);
+        EXPECT_EQ(main()->action(act->objectName()), act);
+    }
+    for (const TActionSpec& spec : mainActionTable())
+        EXPECT_EQ(findActionSpec(spec.id), &spec) << actionName(spec.id);
+    EXPECT_EQ(actionByName(QStringLiteral("FileSaev")), std::nullopt);
+}
+
 TEST_F(MainWindowTest, DocumentCommandSwitchTurnsExactlyTheMarkedCommandsAndThePanels)
 {
     const QStringList documentCommands{
@@ -100,12 +117,13 @@ TEST_F(MainWindowTest, DocumentCommandSwitchTurnsExactlyTheMarkedCommandsAndTheP
     for (const bool on : {true, false}) {
         main()->enableDocumentCommands(on);
         for (const TActionSpec& spec : mainActionTable()) {
-            const QString name = QString::fromLatin1(spec.name);
-            QAction* act = main()->action(name);
+            const QString name = QString::fromLatin1(actionName(spec.id));
+            QAction* act = main()->action(spec.id);
             if (documentCommands.contains(name))
-                EXPECT_EQ(act->isEnabled(), on) << spec.name;
+                EXPECT_EQ(act->isEnabled(), on) << actionName(spec.id);
             else
-                EXPECT_EQ(act->isEnabled(), spec.enabledAtStart) << spec.name << " is not a document command";
+                EXPECT_EQ(act->isEnabled(), spec.enabledAtStart)
+                    << actionName(spec.id) << " is not a document command";
         }
         EXPECT_EQ(delay->isEnabled(), on);
         EXPECT_EQ(main()->findChild<QWidget*>(QStringLiteral("btnSelect"))->isEnabled(), on);

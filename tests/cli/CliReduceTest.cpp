@@ -105,7 +105,7 @@ TEST(CliReduce, GifFirstFrameToGreys)
         for (int x = 0; x < 6; ++x)
             bitmap.setPixelRgb(x, y, colors[(x + y) % 3]);
     TGIFImage image;
-    image.setColorReduction(0);
+    image.setColorReduction(rmNone);
     image.add(&bitmap);
     QTemporaryDir dir;
     const QString in = dir.filePath("in.gif");

@@ -82,34 +82,6 @@ TEST_F(RoutinesSupportTest, DocumentTabSearchStartsAtTheFirstTabWithTheName)
     EXPECT_EQ(documentTabForFile({}, QStringLiteral("/x/b.gif")), -1);
 }
 
-TEST_F(RoutinesSupportTest, MenuEntriesAreFoundByPartOfTheirCaption)
-{
-    QMenu menu;
-    menu.addAction(QStringLiteral("&Open..."));
-    menu.addAction(QStringLiteral("Frame &Inspector"));
-    menu.addAction(QStringLiteral("Inspector again"));
-    EXPECT_EQ(findMenuEntry(menu, QStringLiteral("Inspector")), 1);
-    EXPECT_EQ(findMenuEntry(menu, QStringLiteral("&Open")), 0);
-    EXPECT_EQ(findMenuEntry(menu, QStringLiteral("Close")), -1);
-}
-
-TEST_F(RoutinesSupportTest, ControlsAreCentredWhenSmallerThanTheBox)
-{
-    QScrollArea box;
-    box.resize(300, 200);
-    auto* panel = new QWidget;
-    panel->resize(100, 50);
-    box.setWidget(panel);
-    box.setWidgetResizable(false);
-    box.show();
-    centerInScrollBox(box, *panel);
-    const QSize client = box.viewport()->size();
-    EXPECT_EQ(panel->pos(), QPoint((client.width() - 100) / 2, (client.height() - 50) / 2));
-    panel->resize(1000, 50);
-    centerInScrollBox(box, *panel);
-    EXPECT_EQ(panel->x(), 0);
-}
-
 TEST_F(RoutinesSupportTest, OpeningALinkThatNobodyTakesTellsTheUser)
 {
     QStringList opened;
@@ -176,17 +148,6 @@ TEST_F(RoutinesSupportTest, ResourcesOfTheBuiltLibraryLoadIntoPictures)
     TPicture missing;
     EXPECT_FALSE(loadBitmapResource(library, QStringLiteral("NO_SUCH"), missing));
     EXPECT_EQ(m_messages.texts(), QStringList(QStringLiteral("Could not load Spoolkit.rcc library file.")));
-}
-
-TEST_F(RoutinesSupportTest, SettingsHelpersRoundTripThroughTheStore)
-{
-    regWriteInteger(QStringLiteral("Settings"), QStringLiteral("MaxUndo"), 12);
-    regWriteString(QStringLiteral("ThumbNails"), QStringLiteral("Directory"), QStringLiteral("/pics"));
-    EXPECT_EQ(regReadInteger(QStringLiteral("Settings"), QStringLiteral("MaxUndo"), 50), 12);
-    EXPECT_EQ(Settings::readInteger(SettingKeys::MaxUndo), 12);
-    EXPECT_EQ(regReadString(QStringLiteral("ThumbNails"), QStringLiteral("Directory"), {}),
-              QStringLiteral("/pics"));
-    EXPECT_EQ(regReadInteger(QStringLiteral("Settings"), QStringLiteral("Missing"), 7), 7);
 }
 
 } // namespace

@@ -180,7 +180,7 @@ TEST_F(UndoCommandsTest, RemovedGraphicControlComesBackWithItsIndex)
     TGIFSubImage* target = frame(2);
     setColors(target->colorMap(), {0x101010, 0x202020, 0x101010, 0x303030, 0x404040});
     TGIFGraphicControlExtension* gce = target->graphicControlExtension();
-    gce->setDisposal(3);
+    gce->setDisposal(dpPrevious);
     gce->setTransparent(true);
     gce->setTransparentColorIndex(0);
     gce->setUserInput(true);
@@ -247,7 +247,7 @@ TEST_F(UndoCommandsTest, SnapshotRestoresExactMapsAndKeepsHandlers)
     doc.image.onProgress = [&](TObject*, TProgressStage, int, bool, const QRect&, const QString&) {
         ++progressCalls;
     };
-    doc.image.setColorReduction(2);
+    doc.image.setColorReduction(rmHalftone);
     recordUndo(doc, ckActiveAnimation, 8, -1, -1, 0, QStringLiteral("Reverse Frame Order"));
     doc.image.images().move(0, 3);
     doc.image.globalColorMap().add(0x00C0FFEE);

@@ -155,7 +155,7 @@ std::vector<MutationCase> mutationCases(uint8_t*& pixelPointer)
              frame(im, 1)->colorMap().optimize();
          },
          true},
-        {"optimize everything", [](TGIFImage& im) { im.optimize(GIFAllOptimizeOptions, 0, 0, 8); }, true},
+        {"optimize everything", [](TGIFImage& im) { im.optimize(GIFAllOptimizeOptions, rmNone, dmNearest, 8); }, true},
         {"frame assign", [](TGIFImage& im) { frame(im, 0)->assign(frame(im, 2)); }, true},
         {"frame clear and refill",
          [](TGIFImage& im) {

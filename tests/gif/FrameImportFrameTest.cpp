@@ -90,7 +90,7 @@ TEST(FrameImport, AllZeroMaskLeavesTheFrameOpaqueWithoutTheExtraBlack)
     auto bitmap = squareBitmap();
     bitmap->setTransparent(true);
     bitmap->setMask(std::make_unique<TBitmap>(4, 4, pf1bit));
-    image.setColorReduction(0);
+    image.setColorReduction(rmNone);
     image.add(bitmap.get());
     TGIFSubImage* frame = image.images().subImage(0);
     EXPECT_FALSE(frame->transparent());
@@ -103,7 +103,7 @@ TEST(FrameImport, AllZeroMaskLeavesTheFrameOpaqueWithoutTheExtraBlack)
 TEST(FrameImport, MaskedPixelsBecomeTheAppendedTransparentBlack)
 {
     TGIFImage image;
-    image.setColorReduction(0);
+    image.setColorReduction(rmNone);
     auto bitmap = squareBitmap();
     bitmap->setTransparent(true); // the bottom-left colour (white) is transparent
     image.add(bitmap.get());
@@ -129,7 +129,7 @@ TEST(FrameImport, TrueColourWithoutReductionAcceptsExactly256Colours)
     for (int colors : {256, 257}) {
         SCOPED_TRACE(colors);
         TGIFImage image;
-        image.setColorReduction(0);
+        image.setColorReduction(rmNone);
         TBitmap bitmap(colors, 1, pf24bit);
         for (int x = 0; x < colors; ++x)
             bitmap.setPixelRgb(x, 0, qRgb(x % 256, x / 256, 1));
@@ -154,7 +154,7 @@ TEST(FrameImport, TrueColourWithoutReductionAcceptsExactly256Colours)
 TEST(FrameImport, CustomReductionWithoutAPaletteFailsForTrueColour)
 {
     TGIFImage image;
-    image.setColorReduction(9);
+    image.setColorReduction(rmPalette);
     auto bitmap = squareBitmap();
     EXPECT_THROW(image.add(bitmap.get()), GIFException);
     EXPECT_EQ(image.images().count(), 0);
@@ -168,7 +168,7 @@ TEST(FrameImport, FormatsShowTheirColoursThroughTheFrameMap)
     for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf24bit, pf32bit}) {
         SCOPED_TRACE(int(format));
         TGIFImage image;
-        image.setColorReduction(0);
+        image.setColorReduction(rmNone);
         auto bitmap = squareBitmap();
         bitmap->setPixelRgb(0, 3, qRgb(0, 0, 0));
         bitmap->setPixelFormat(format);
@@ -209,7 +209,7 @@ TEST(FrameImport, IconsUseTheirOwnMask)
     TIcon icon;
     icon.setImage(picture);
     TGIFImage image;
-    image.setColorReduction(0);
+    image.setColorReduction(rmNone);
     image.add(&icon);
     TGIFSubImage* frame = image.images().subImage(0);
     ASSERT_TRUE(frame->transparent());
@@ -232,7 +232,7 @@ TEST(FrameImport, MetafilesAreTransparentWhereTheBackgroundShows)
     TMemoryStream stream(placeableMetafile(3, 2));
     metafile.loadFromStream(stream);
     TGIFImage image;
-    image.setColorReduction(0);
+    image.setColorReduction(rmNone);
     image.add(&metafile);
     TMetafile::setRasterizer({});
     TGIFSubImage* frame = image.images().subImage(0);
@@ -253,7 +253,7 @@ TEST(FrameImport, PictureHoldersAndClipboardBitmapsImportTheirPicture)
     TPicture picture;
     picture.setGraphic(squareBitmap());
     TGIFImage image;
-    image.setColorReduction(0);
+    image.setColorReduction(rmNone);
     TGIFSubImage frame(&image);
     frame.assign(&picture);
     ASSERT_EQ(frame.width(), 4);

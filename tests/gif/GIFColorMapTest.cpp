@@ -253,7 +253,7 @@ TEST(GIFOptimize, CropDeletesInvisibleFramesAndMovesTheirDelay)
     gce(invisible)->setTransparentColorIndex(1);
     gce(invisible)->setTransparent(true);
     gce(invisible)->setDelay(25);
-    image.optimize(ooCrop, 0, 0, 8);
+    image.optimize(ooCrop, rmNone, dmNearest, 8);
     ASSERT_EQ(image.images().count(), 1);
     EXPECT_EQ(first->graphicControlExtension()->delay(), 35);
     EXPECT_EQ(first->boundsRect(), QRect(0, 0, 1, 1));
@@ -265,7 +265,7 @@ TEST(GIFOptimize, MergeMakesRepeatedPixelsTransparentWithANewWhiteEntry)
     setColors(image.globalColorMap(), {0x0, 0x1});
     addFrame(image, 0, 0, 3, 1, {0, 1, 0});
     TGIFSubImage* repeat = addFrame(image, 0, 0, 3, 1, {0, 1, 1});
-    image.optimize(ooMerge, 0, 0, 8);
+    image.optimize(ooMerge, rmNone, dmNearest, 8);
     ASSERT_EQ(image.globalColorMap().count(), 3);
     EXPECT_EQ(image.globalColorMap().entry(2).value(), 0xFFFFFFu);
     ASSERT_NE(repeat->graphicControlExtension(), nullptr);
@@ -282,7 +282,7 @@ TEST(GIFOptimize, MergeNeedsRoomForATransparentColour)
         image.globalColorMap().add(TColor(i));
     addFrame(image, 0, 0, 2, 1, {5, 6});
     TGIFSubImage* repeat = addFrame(image, 0, 0, 2, 1, {5, 6});
-    image.optimize(ooMerge, 0, 0, 8);
+    image.optimize(ooMerge, rmNone, dmNearest, 8);
     EXPECT_FALSE(repeat->transparent());
     EXPECT_EQ(pixelsOf(repeat), (std::vector<uint8_t>{5, 6}));
 }
@@ -301,7 +301,7 @@ TEST(GIFOptimize, CleanupKeepsTheLoopOnlyOnTheFirstFrameOfAnAnimation)
             frame->extensions().add(comment);
             gce(frame)->setDelay(5);
         }
-        image.optimize(ooCleanup, 0, 0, 8);
+        image.optimize(ooCleanup, rmNone, dmNearest, 8);
         TGIFSubImage* first = image.images().subImage(0);
         if (frames == 1) {
             EXPECT_EQ(first->extensions().count(), 0); // the control block of a still is moot too
@@ -325,7 +325,7 @@ TEST(GIFOptimize, ReportsProgressAndRefusesACustomReductionWithoutCleanup)
         EXPECT_EQ(m, "Optimizing...");
         seen.emplace_back(stage, percent);
     };
-    image.optimize(GIFAllOptimizeOptions, 0, 0, 8);
+    image.optimize(GIFAllOptimizeOptions, rmNone, dmNearest, 8);
     ASSERT_GE(seen.size(), 3u);
     EXPECT_EQ(seen.front(), std::make_pair(0, 0));
     EXPECT_EQ(seen.back(), std::make_pair(2, 100));
@@ -335,7 +335,7 @@ TEST(GIFOptimize, ReportsProgressAndRefusesACustomReductionWithoutCleanup)
         EXPECT_GE(seen[i].second, seen[i - 1].second);
     }
     seen.clear();
-    EXPECT_EQ(messageOf([&] { image.optimize(ooReduceColors, 9, 0, 8); }), "Invalid reduction method");
+    EXPECT_EQ(messageOf([&] { image.optimize(ooReduceColors, rmPalette, dmNearest, 8); }), "Invalid reduction method");
     EXPECT_EQ(seen.back(), std::make_pair(2, 0));
-    image.optimize(ooReduceColors | ooCleanup, 9, 0, 8);
+    image.optimize(ooReduceColors | ooCleanup, rmPalette, dmNearest, 8);
 }

@@ -53,7 +53,7 @@ TEST(GIFOptimizeInvariant, EveryOptionKeepsTheComposedFrames)
             if (op.options == 0)
                 image.optimizeColorMaps();
             else
-                image.optimize(op.options, 0, 0, 8);
+                image.optimize(op.options, rmNone, dmNearest, 8);
             const std::vector<Picture> after = composeFrames(image);
             if (op.mayDropFrames) {
                 ASSERT_TRUE(isSubsequence(after, before));

@@ -167,7 +167,7 @@ void makeRandomAnimation(TGIFImage& image, std::mt19937& random)
         frame->setData(pixels);
         if (pick(0, 2) > 0) {
             TGIFGraphicControlExtension* control = gce(frame);
-            control->setDisposal(pick(0, 3));
+            control->setDisposal(TGIFDisposal(pick(0, 3)));
             control->setDelay(uint16_t(pick(0, 20)));
             if (pick(0, 1)) {
                 control->setTransparentColorIndex(pick(0, colors - 1));

@@ -1,5 +1,6 @@
 // Working image, file types, GIF files and loading pictures into bitmaps.
 #include "editing/Routines.h"
+#include "editing/UserTexts.h"
 
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
@@ -23,15 +24,14 @@ namespace {
 
 void showLoadError(const QString& path)
 {
-    messageDlg(QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
-                              "corrupted file.")
+    messageDlg(QString::fromUtf8(UserTexts::kLoadError)
                    .arg(path),
                TMsgType::Warning, TMsgButtons::Ok);
 }
 
 void showSaveError(const QString& path)
 {
-    messageDlg(QStringLiteral("Error saving file! Unable to save %1 to disk.").arg(path), TMsgType::Warning,
+    messageDlg(QString::fromUtf8(UserTexts::kSaveError).arg(path), TMsgType::Warning,
                TMsgButtons::Ok);
 }
 
@@ -104,9 +104,8 @@ int includeFrames(TGIFImage& gif, TEditSession& session)
 int dropQuestion(TGIFImage& gif, const QString& path, TEditSession& session)
 {
     const int answer = askWithRememberedAnswer(
-        QStringLiteral("Would you like to add this image to the current animation?\n Or, would you like to "
-                       "start it as new animation?"),
-        QStringLiteral("Make this the &default"), QString::fromLatin1(SettingKeys::DropImageDefault.name),
+        QString::fromUtf8(UserTexts::kDropQuestion), QString::fromUtf8(UserTexts::kDropMakeDefault),
+        QString::fromLatin1(SettingKeys::DropImageDefault.name),
         TMsgButtons::YesNoCancel, TMsgType::Confirmation);
     if (answer == mrYes)
         return includeFrames(gif, session);
@@ -154,7 +153,6 @@ TWaitCursor::~TWaitCursor()
     QApplication::restoreOverrideCursor();
 }
 
-const char* const kDisposalNames[4] = {"None", "Remove", "Background", "Previous"};
 const char* const kBooleanNames[2] = {"No", "Yes"};
 
 const char* const kFileTypes[kFileTypeCount] = {".gif", ".jpg", ".bmp", ".jif", ".dcx", ".ico", ".pbm",
@@ -298,7 +296,7 @@ int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap&
         return loadGIFIntoBitmap(session, path, bitmap, singlePicture);
     if (fileType > kFileTypeGif && fileType < kFileTypeUnknown)
         return loadThroughImagingControl(path, bitmap);
-    messageDlg(QStringLiteral("%1 is an unrecognized file type!").arg(QFileInfo(path).fileName()),
+    messageDlg(QString::fromUtf8(UserTexts::kUnrecognizedType).arg(QFileInfo(path).fileName()),
                TMsgType::Warning, TMsgButtons::Ok);
     return liFailed;
 }

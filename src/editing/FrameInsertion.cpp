@@ -1,5 +1,6 @@
 // Frames from bitmaps, the palette settings, and normalising an animation before it is written.
 #include "editing/Routines.h"
+#include "editing/UserTexts.h"
 
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
@@ -255,7 +256,7 @@ bool normalizeExtensions(TGIFImage& image, TGIFSubImage& frame, int frameIndex, 
         kept = control;
         if (frameIndex != 0 && mode == TNormalizeMode::FinalSave && control->transparent() &&
             frame.width() == image.width() && frame.height() == image.height())
-            control->setDisposal(2);
+            control->setDisposal(dpBackground);
         if (control->delay() == 0)
             control->setDelay(uint16_t(defaultDelay));
     }
@@ -289,7 +290,7 @@ int fitPicture(TEditSession& session, TBitmap& bitmap, const std::function<void(
     if (!prompts)
         return mrCancel;
     const TFitChoice choice = prompts->fitFrame(
-        QStringLiteral("Frame dimensions are larger than the animation. How should this be handled?"),
+        QString::fromUtf8(UserTexts::kFitFrameQuestion),
         bitmap);
     if (choice.modalResult == mrOk)
         applyFitChoice(image, bitmap, choice.trim, beforeResize);
@@ -521,7 +522,7 @@ void ensureFrameTiming(TGIFSubImage& frame, int delay)
         frame.setGraphicControlExtension(control);
     }
     control->setDelay(uint16_t(std::clamp(delay, 0, 65535)));
-    control->setDisposal(2);
+    control->setDisposal(dpBackground);
 }
 
 void newFrameSetup(TGIFSubImage& frame, int userLoopCount, int delay)

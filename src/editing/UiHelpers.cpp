@@ -1,5 +1,4 @@
-// Bitmap and frame exchange with the engine, resource pictures, settings, user-interface helpers
-// and the automation image transfer.
+// Resource pictures, the small dialog helpers and the automation image transfer.
 #include "editing/Routines.h"
 
 #include "gif/GIFImage.h"
@@ -81,28 +80,6 @@ bool loadGIFResource(const TResourceLibrary& library, const QString& name, const
     }
 }
 
-// ---- Settings ------------------------------------------------------------------------------
-
-int regReadInteger(const QString& section, const QString& name, int defaultValue)
-{
-    return Settings::readInteger(section, name, defaultValue);
-}
-
-QString regReadString(const QString& section, const QString& name, const QString& defaultValue)
-{
-    return Settings::readString(section, name, defaultValue);
-}
-
-void regWriteInteger(const QString& section, const QString& name, int value)
-{
-    Settings::writeInteger(section, name, value);
-}
-
-void regWriteString(const QString& section, const QString& name, const QString& value)
-{
-    Settings::writeString(section, name, value);
-}
-
 // ---- User interface ------------------------------------------------------------------------
 
 bool validateIntegerField(QLineEdit& field, bool fifteenBit)
@@ -146,26 +123,6 @@ bool isNumber(const QString& text)
                        [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
 }
 
-int findMenuEntry(const QMenu& menu, const QString& text)
-{
-    const QList<QAction*> entries = menu.actions();
-    for (int i = 0; i < entries.size(); ++i) {
-        if (entries[i]->text().contains(text))
-            return i;
-    }
-    return -1;
-}
-
-void centerInScrollBox(QScrollArea& box, QWidget& control)
-{
-    box.horizontalScrollBar()->setValue(0);
-    box.verticalScrollBar()->setValue(0);
-    const QSize client = box.viewport()->size();
-    const int left = control.width() < client.width() ? (client.width() - control.width()) / 2 : 0;
-    const int top = control.height() < client.height() ? (client.height() - control.height()) / 2 : 0;
-    control.move(left, top);
-}
-
 void suspendDrawing(QWidget& window, bool suspend)
 {
     window.setUpdatesEnabled(!suspend);
@@ -204,16 +161,6 @@ int documentTabForFile(const QStringList& tabPaths, const QString& path)
 int64_t kilobytes(int64_t bytes)
 {
     return bytes <= 1024 ? 1 : bytes / 1024;
-}
-
-int centerTextLeft(const QRect& rect, const TCanvas& canvas, const QString& text)
-{
-    return rect.left() + (rect.width() - canvas.textWidth(text)) / 2;
-}
-
-int centerTextTop(const QRect& rect, const TCanvas& canvas, const QString& text)
-{
-    return rect.top() + (rect.height() - canvas.textHeight(text)) / 2;
 }
 
 // ---- Automation image transfer -------------------------------------------------------------

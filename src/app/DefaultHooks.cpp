@@ -1,4 +1,5 @@
-#include "app/StartupHooks.h"
+#include "app/DefaultHooks.h"
+#include "editing/UserTexts.h"
 
 #include "app/Main.h"
 #include "editing/DocumentManager.h"
@@ -16,8 +17,7 @@ void openByType(TfrmMain& main, const QString& path)
         main.session().documents().open(path);
     } else if (type == kFileTypeUnknown) {
         messageDlg(
-            QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
-                           "corrupted file.")
+            QString::fromUtf8(UserTexts::kLoadError)
                 .arg(QFileInfo(path).fileName()),
             TMsgType::Warning, TMsgButtons::Ok);
     }
