@@ -13,5 +13,5 @@ class TfrmMain;
 // and the AVI import, which hook in here when they exist.
 void openByType(TfrmMain& main, const QString& path);
 
-// The program's own hooks. Parts not yet in place do nothing visible.
+// The program's own hooks. A hook whose subsystem is not built in does nothing visible.
 TStartupHooks defaultStartupHooks();

@@ -65,7 +65,7 @@ public:
     bool selectionAttached() const { return m_attached; }
 
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
-    // Shown in every footer before the delay (the main image list's image 46).
+    // Shown in every footer before the delay (imgFrameDelay of the main image list).
     void setFooterIcon(const QIcon& icon) { m_footerIcon = icon; }
 
     // Cell rectangle of a column in viewport coordinates; the column under a viewport point or -1.

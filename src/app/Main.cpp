@@ -123,37 +123,31 @@ TfrmMain::TfrmMain(TEditSession& session, TStartupHooks hooks, QStringList argum
     connectDocumentCommands();
     connectCommands();
 
-    // 1. Thumbnail data and the scratch bitmap come with the image browser; filter and colour
-    //    start at their defaults in the start-up state.
+    // The browser's thumbnail data lives with the browser; the start-up state begins with the
+    // default filter and a white frame background. Hints reach the third status panel through
+    // event().
     m_state.filterType = 19;
     m_state.frameTransparentColor = 0xFFFFFF;
-    // 2. Hints reach the third status panel through event().
-    // 3.
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
-    // 4.
+    // The stored settings go over those defaults; shell drops are accepted from the start.
     loadSettings();
-    // 5.
     setAcceptDrops(true);
-    // 6.
     m_session.documents().setUntitledCounter(1);
-    // 7. and 8.
+    // The stored frame size decides the strip's cells and the menu check.
     checkFrameSizeItem(m_state.frameSize);
     m_frameStrip->setFrameSize(m_state.frameSize);
-    // 9.
+    // No document yet: an empty strip and the document commands off.
     m_stripController->clearFrameStrip();
     enableDocumentCommands(false);
-    // 10. and 11. The open dialogs take their folder from the start-up state when they open.
+    // The open dialogs start in the image browser's folder when the settings ask for it.
     if (m_state.syncOpenDialog)
         m_state.initialDir = m_state.thumbDirectory;
-    // 12.
     if (!QDir(m_state.thumbDirectory).exists())
         m_state.thumbDirectory = imagesFolder();
-    // 13. Cursors 5 and 10 are drawn on demand (dragCursor(), pickerCursor()).
-    // 14. The progress bar already sits in the second status panel.
-    // 15.
+    // A file named on the command line opens before the window shows.
     if (!m_arguments.isEmpty() && !m_arguments.first().isEmpty())
         m_hooks.openByType(*this, m_arguments.first());
-    // 16.
+    // The automation object; the program runs on without it.
     try {
         m_automation = m_hooks.createAutomationApplication(*this);
     } catch (...) {

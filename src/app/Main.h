@@ -90,7 +90,7 @@ public:
     TFrameStripController* stripController() const { return m_stripController; }
     // The main command set's view of this window.
     ICommandHost& commandHost() { return *m_commandHost; }
-    // The dialogs of other units the commands open; every answer is Cancel until they exist.
+    // The dialogs of other subsystems the commands open; a dialog not attached answers Cancel.
     ICommandDialogs& commandDialogs() { return *m_commandDialogs; }
     void setCommandDialogs(std::unique_ptr<ICommandDialogs> dialogs);
     // The inspector as the strip fills it and as its window; null while it does not exist.

@@ -196,7 +196,7 @@ void TfrmMain::updateReverseAction()
 void TfrmMain::dropThumbnailOnStrip(int column, const QMimeData* data)
 {
     // The image browser's drop of pictures onto the strip belongs to the image routines, which
-    // have no path for it yet; until then the drop changes nothing.
+    // have no path for it: the drop changes nothing.
     (void)column;
     (void)data;
     m_stripController->repaintFrameStrip();
