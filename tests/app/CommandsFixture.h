@@ -13,6 +13,7 @@
 #include "platform/Settings.h"
 #include "support/QtFrameImporter.h"
 
+#include <QDir>
 #include <QApplication>
 #include <QClipboard>
 #include <QMap>
@@ -120,7 +121,7 @@ public:
         return result;
     }
 
-    QString file = QStringLiteral("/work/animations/anim.gif");
+    QString file = QDir::tempPath() + QStringLiteral("/animations/anim.gif");
     QString copy = QStringLiteral("/tmp/~GAcopy.gif");
     bool modified = false;
     int modifications = 0;
