@@ -6,6 +6,7 @@
 // through files: the document left writes its working copy when it changed since the copy was
 // last written, the document entered is read back from its working copy or its file.
 #include "app/Childwin.h"
+#include "app/Playback.h"
 #include "app/DialogWiring.h"
 #include "app/DocumentTabs.h"
 #include "app/FramePanels.h"
@@ -727,14 +728,17 @@ void TfrmMain::removePlayMenuEntry(TMDIChild* doc)
                 delete entry;
 }
 
-// Playback and the plug-in menus are other units' work; documents call these at the points
-// where those units hook in.
+// Documents, the strip and the commands stop the preview at these points.
 void TfrmMain::pausePlayback()
 {
+    if (m_playback)
+        m_playback->stop(true);
     updateReverseAction();
 }
 void TfrmMain::stopPlayback()
 {
+    if (m_playback)
+        m_playback->stop(true);
     updateReverseAction();
 }
 void TfrmMain::refreshPluginMenus() {}

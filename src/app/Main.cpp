@@ -7,6 +7,8 @@
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
 #include "app/MainActions.h"
+#include "app/Playback.h"
+#include "app/PlaybackWiring.h"
 #include "app/ToolWindows.h"
 #include "app/RecentFiles.h"
 #include "editing/Routines.h"
@@ -119,6 +121,7 @@ TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
     m_favorites = std::make_unique<TFavorites>();
     connectDocumentCommands();
     connectCommands();
+    m_playback = createPlayback(*this);
 
     // 1. Thumbnail data and the scratch bitmap come with the image browser; filter and colour
     //    start at their defaults in the start-up state.
@@ -166,6 +169,8 @@ TfrmMain::~TfrmMain()
     // destroy the children: nothing they signal may reach the document handling any more.
     disconnect(m_mdiArea, nullptr, this, nullptr);
     disconnect(m_tabs, nullptr, this, nullptr);
+    // The preview's painter stops (and is waited for) while the windows it shows in still exist.
+    m_playback.reset();
     // The controller and the commands reach the working image and this window through the
     // hosts: they go first, before the members they use.
     workingImage()->onProgress = nullptr;

@@ -40,6 +40,7 @@ class QToolBar;
 class TFavorites;
 class TRecentFiles;
 class TSettingsBatch;
+class TPlayback;
 class TfrmFloat;
 class TfrmThumbWin;
 
@@ -170,7 +171,8 @@ public:
     void addFrameColumn();
     void setStatusText(int panel, const QString& text);
 
-    // Playback and plug-in menus live elsewhere; these are their hand-over points.
+    // Preview playback (Playback.h); the pause and stop points stop it with release.
+    TPlayback& playback() { return *m_playback; }
     void pausePlayback();
     void stopPlayback();
     void refreshPluginMenus();
@@ -258,6 +260,7 @@ private:
     QSize m_logoWindowSize;
     std::unique_ptr<TRecentFiles> m_recentFiles;
     std::unique_ptr<TFavorites> m_favorites;
+    std::unique_ptr<TPlayback> m_playback;
     std::shared_ptr<QObject> m_automation;
     QPointer<TfrmThumbWin> m_browser;
     QPointer<TfrmFloat> m_inspector;

@@ -14,6 +14,7 @@
 #include "app/FrameStripHost.h"
 #include "app/ImportExportWiring.h"
 #include "app/Main.h"
+#include "app/Playback.h"
 #include "app/WizardWiring.h"
 #include "editing/Routines.h"
 #include "editing/float.h"
@@ -122,8 +123,7 @@ public:
         return m_main.inspectorWindow() && m_main.inspectorWindow()->showsComments();
     }
 
-    // Preview playback hands over through the main window's pause and stop points.
-    bool isPlaying() const override { return false; }
+    bool isPlaying() const override { return m_main.playback().isPlaying(); }
     void stopPlayback() override { m_main.stopPlayback(); }
 
     QString initialDir() const override { return m_main.state().initialDir; }

@@ -1,0 +1,87 @@
+#pragma once
+// The main window with small animations written for the test: frames of one colour each, a
+// delay and, on request, a looping extension. The working image starts fresh and frames come
+// in through Qt's conversion, so these tests need no shared corpus.
+#include "AppFixture.h"
+
+#include "app/Childwin.h"
+#include "editing/Routines.h"
+#include "gif/GIFExtensions.h"
+#include "gif/GIFImage.h"
+#include "gif/GIFSubImage.h"
+#include "graphics/Streams.h"
+#include "support/QtFrameImporter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstring>
+
+class AnimationFilesFixture : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        ASSERT_TRUE(m_files.isValid());
+        workingImage(1);
+        setFrameImporter(&importThroughQt);
+    }
+    void TearDown() override
+    {
+        stopProgram();
+        workingImage(1);
+        setFrameImporter({});
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
+        AppFixture::TearDown();
+    }
+
+    TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
+
+    // frames frames of size x size pixels on a screen of that size, frame i in colour i; loops
+    // below 0 writes no looping extension.
+    QString makeGif(const QString& name, int frames, int loops = -1, int size = 8, int delay = 10)
+    {
+        TGIFImage image;
+        image.setWidth(size);
+        image.setHeight(size);
+        static const TColor colors[] = {0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00, 0x808080, 0};
+        for (TColor color : colors)
+            image.globalColorMap().add(color);
+        for (int i = 0; i < frames; ++i) {
+            auto* frame = new TGIFSubImage(&image);
+            frame->setBounds(0, 0, size, size);
+            for (int y = 0; y < size; ++y)
+                std::memset(frame->scanLine(y), i % 8, size_t(size));
+            image.images().add(frame);
+            ensureFrameTiming(*frame, delay);
+            if (i == 0 && loops >= 0) {
+                auto* loop = new TGIFAppExtNSLoop(frame);
+                loop->setLoops(uint16_t(loops));
+                frame->extensions().add(loop);
+            }
+        }
+        TMemoryStream stream;
+        image.saveToStream(stream);
+        return writeFile(name, stream.data());
+    }
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = QDir(m_files.path()).filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    TMDIChild* open(const QString& path)
+    {
+        EXPECT_TRUE(main().openDocument(path)) << path.toStdString();
+        return main().activeDocument();
+    }
+    QAction* action(const char* name) { return main().action(QString::fromLatin1(name)); }
+    void trigger(const char* name) { action(name)->trigger(); }
+
+    QTemporaryDir m_files;
+};
