@@ -3,6 +3,7 @@
 #include "app/Childwin.h"
 #include "app/CommandHost.h"
 #include "app/DocumentTabs.h"
+#include "app/Drops.h"
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
@@ -134,6 +135,7 @@ TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
     loadSettings();
     // 5.
     setAcceptDrops(true);
+    installDropTargets(*this);
     // 6.
     m_state.untitledCounter = 1;
     // 7. and 8.

@@ -6,6 +6,7 @@
 #include "app/Childwin.h"
 #include "app/CommandHost.h"
 #include "app/DialogWiring.h"
+#include "app/Drops.h"
 #include "app/EditCommands.h"
 #include "app/FileCommands.h"
 #include "app/FrameCommands.h"
@@ -171,10 +172,9 @@ void TfrmMain::updateReverseAction()
 
 void TfrmMain::dropThumbnailOnStrip(int column, const QMimeData* data)
 {
-    // The image browser's drop of pictures onto the strip belongs to the image routines, which
-    // have no path for it yet; until then the drop changes nothing.
+    // A picture goes where the routing puts it (frame 0), not to the drop column.
     (void)column;
-    (void)data;
+    routeThumbnail(*this, thumbnailPathFromMime(data));
     repaintFrameStrip();
 }
 

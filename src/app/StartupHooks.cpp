@@ -1,5 +1,6 @@
 #include "app/StartupHooks.h"
 
+#include "app/Drops.h"
 #include "app/ImportExportWiring.h"
 #include "app/AutomationWiring.h"
 #include "app/Main.h"
@@ -11,22 +12,6 @@
 
 #include <QFileInfo>
 #include <QObject>
-
-void openByType(TfrmMain& main, const QString& path)
-{
-    const int type = recognizeFileType(path);
-    if (type == kFileTypeGif) {
-        main.openDocument(path);
-    } else if (type == kFileTypeAvi || isVideoFileName(path)) {
-        importAVIFile(main, path);
-    } else if (type == kFileTypeUnknown) {
-        messageDlg(
-            QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
-                           "corrupted file.")
-                .arg(QFileInfo(path).fileName()),
-            TMsgType::Warning, TMsgButtons::Ok);
-    }
-}
 
 TStartupHooks defaultStartupHooks()
 {

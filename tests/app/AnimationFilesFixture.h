@@ -1,7 +1,7 @@
 #pragma once
 // The main window with small animations written for the test: frames of one colour each, a
-// delay and, on request, a looping extension. The working image starts fresh and frames come
-// in through Qt's conversion, so these tests need no shared corpus.
+// delay and, on request, a looping extension. The working image starts fresh; the tests need no
+// shared corpus.
 #include "AppFixture.h"
 
 #include "app/Childwin.h"
@@ -10,11 +10,11 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Streams.h"
-#include "support/QtFrameImporter.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -27,13 +27,11 @@ protected:
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
         workingImage(1);
-        setFrameImporter(&importThroughQt);
     }
     void TearDown() override
     {
         stopProgram();
         workingImage(1);
-        setFrameImporter({});
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
         AppFixture::TearDown();
     }
@@ -66,6 +64,15 @@ protected:
         TMemoryStream stream;
         image.saveToStream(stream);
         return writeFile(name, stream.data());
+    }
+    // A true-colour picture of one colour.
+    QString makePicture(const QString& name, QSize size = QSize(8, 8), QColor color = Qt::red)
+    {
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(color);
+        const QString path = QDir(m_files.path()).filePath(name);
+        EXPECT_TRUE(picture.save(path));
+        return path;
     }
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
