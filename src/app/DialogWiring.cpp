@@ -5,6 +5,7 @@
 #include "app/WizardWiring.h"
 
 #include "app/Main.h"
+#include "app/Warnings.h"
 #include "app/RecentFiles.h"
 #include "editing/Options.h"
 #include "editing/Palette.h"
@@ -73,11 +74,7 @@ TOptionsChoice runOptions(TfrmMain& main, TOptionsMode mode)
     TfrmOptions dialog(mode, valuesInUse(main), &main);
     QObject::connect(&dialog, &TfrmOptions::linkRequested, &dialog,
                      [](const QString& address) { openDocumentOrLink(address); });
-    dialog.onWarningsToggled = [&main](bool on) {
-        main.state().warnings = on;
-        if (!on)
-            workingImage()->onWarning = nullptr;
-    };
+    dialog.onWarningsToggled = [&main](bool on) { showEngineWarnings(main, on); };
     TOptionsChoice choice;
     if (!execDialog(dialog))
         return choice;

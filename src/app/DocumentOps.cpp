@@ -254,6 +254,7 @@ void TfrmMain::openFiles()
     request.filterIndex = 1;
     request.multiSelect = true;
     request.initialDir = m_state.initialDir;
+    request.picturePreview = true;
     const TFileDialogResult result = messageService().openFile(request);
     if (!result.accepted || result.files.isEmpty())
         return;

@@ -11,6 +11,7 @@
 #include "app/Playback.h"
 #include "app/PlaybackWiring.h"
 #include "app/ToolWindows.h"
+#include "app/Warnings.h"
 #include "app/RecentFiles.h"
 #include "editing/Routines.h"
 #include "editing/float.h"
@@ -133,6 +134,7 @@ TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
     // 4.
     loadSettings();
+    showEngineWarnings(*this, m_state.warnings);
     // 5.
     setAcceptDrops(true);
     installDropTargets(*this);
