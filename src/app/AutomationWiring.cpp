@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -165,6 +166,24 @@ void prepareAutomation(TProgramOptions& options)
     options.arguments = withoutAutomationSwitches(options.arguments);
     options.hooks.createAutomationApplication =
         automationApplicationHook(mode, QDBusConnection::sessionBus());
+}
+
+void loadPlugIns(TfrmMain& main, const QStringList& folders)
+{
+    auto* session = qobject_cast<TAutomationSession*>(main.automationApplication());
+    if (!session)
+        return;
+    TAddInManager::TContext context;
+    context.mainWindow = &main;
+    context.plugInsMenu = main.findChild<QMenu*>(QStringLiteral("mnuPlugins"));
+    context.plugInInfo = main.action(QStringLiteral("mniPluginInfo"));
+    context.updateDocumentDependentItems = [&main] { main.refreshPluginMenus(); };
+    session->loadPlugIns(context, folders);
+}
+
+void loadPlugIns(TfrmMain& main)
+{
+    loadPlugIns(main, plugInFolders());
 }
 
 std::function<std::shared_ptr<QObject>(TfrmMain&)>
