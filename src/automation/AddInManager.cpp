@@ -204,6 +204,10 @@ TPlugInScan scanPlugInFolders(const QStringList& folders)
                     continue;
                 }
                 description = document.object();
+                // A manifest is made for this program: it belongs to the plug-in category unless
+                // it says otherwise.
+                if (!description.contains(QStringLiteral("Categories")))
+                    description.insert(QStringLiteral("Categories"), QJsonArray{QString::fromLatin1(kPlugInCategory)});
                 found.script = true;
                 found.manifest = description;
             } else if (QLibrary::isLibrary(fileName)) {
