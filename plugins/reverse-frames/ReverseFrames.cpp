@@ -38,7 +38,8 @@ private:
 class TReverseFramesPlugIn : public QObject, public IAddIn
 {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID "Reelwright.IAddIn/{E48CE260-975C-11D3-9FEB-CE30E892D512}" FILE "reverse-frames.json")
+    Q_PLUGIN_METADATA(IID "Reelwright.IAddIn/{E48CE260-975C-11D3-9FEB-CE30E892D512}" FILE
+                          "reverse-frames.json")
     Q_INTERFACES(IAddIn)
 
 public:

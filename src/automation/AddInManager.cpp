@@ -29,8 +29,8 @@ constexpr qint64 kMaxManifestBytes = 64 * 1024;
 
 bool isClassId(const QString& text)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^\\{[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\}$"));
+    static const QRegularExpression pattern(QStringLiteral(
+        "^\\{[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\}$"));
     return pattern.match(text).hasMatch();
 }
 
@@ -173,7 +173,8 @@ QStringList plugInFolders()
 {
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return {QDir(dataHome).filePath(QStringLiteral("reelwright/plugins")),
-            QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/reelwright/plugins"))};
+            QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                            QStringLiteral("/../lib/reelwright/plugins"))};
 }
 
 TPlugInScan scanPlugInFolders(const QStringList& folders)
@@ -181,8 +182,7 @@ TPlugInScan scanPlugInFolders(const QStringList& folders)
     TPlugInScan scan;
     QSet<QString> seen;
     for (const QString& folder : folders) {
-        const QFileInfoList entries =
-            QDir(folder).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
+        const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
         for (const QFileInfo& entry : entries) {
             if (scan.classes.size() >= kMaxPlugInClasses)
                 return scan;
@@ -200,26 +200,29 @@ TPlugInScan scanPlugInFolders(const QStringList& folders)
                 const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
                 if (!document.isObject()) {
                     scan.problems.append(problem(
-                        fileName, QStringLiteral("the manifest is not a JSON object (%1).").arg(error.errorString())));
+                        fileName,
+                        QStringLiteral("the manifest is not a JSON object (%1).").arg(error.errorString())));
                     continue;
                 }
                 description = document.object();
                 // A manifest is made for this program: it belongs to the plug-in category unless
                 // it says otherwise.
                 if (!description.contains(QStringLiteral("Categories")))
-                    description.insert(QStringLiteral("Categories"), QJsonArray{QString::fromLatin1(kPlugInCategory)});
+                    description.insert(QStringLiteral("Categories"),
+                                       QJsonArray{QString::fromLatin1(kPlugInCategory)});
                 found.script = true;
                 found.manifest = description;
             } else if (QLibrary::isLibrary(fileName)) {
                 const QJsonObject metaData = QPluginLoader(fileName).metaData();
                 if (metaData.isEmpty()) {
-                    scan.problems.append(problem(fileName, QStringLiteral("it is no plug-in (no plug-in metadata).")));
+                    scan.problems.append(
+                        problem(fileName, QStringLiteral("it is no plug-in (no plug-in metadata).")));
                     continue;
                 }
                 if (metaData.value(QStringLiteral("IID")).toString() != QLatin1String(IAddIn_iid)) {
-                    scan.problems.append(problem(
-                        fileName, QStringLiteral("it is a plug-in for \"%1\", not for this program.")
-                                      .arg(metaData.value(QStringLiteral("IID")).toString())));
+                    scan.problems.append(
+                        problem(fileName, QStringLiteral("it is a plug-in for \"%1\", not for this program.")
+                                              .arg(metaData.value(QStringLiteral("IID")).toString())));
                     continue;
                 }
                 description = metaData.value(QStringLiteral("MetaData")).toObject();
@@ -236,8 +239,9 @@ TPlugInScan scanPlugInFolders(const QStringList& folders)
                 continue;
             // One class id names one class: the first folder's (the user's) wins.
             if (seen.contains(found.classId)) {
-                scan.problems.append(
-                    problem(fileName, QStringLiteral("its class id %1 is taken by another plug-in.").arg(found.classId)));
+                scan.problems.append(problem(
+                    fileName,
+                    QStringLiteral("its class id %1 is taken by another plug-in.").arg(found.classId)));
                 continue;
             }
             seen.insert(found.classId);
@@ -351,7 +355,8 @@ void TAddInManager::load(const TContext& context, const QStringList& folders)
         context.plugInInfo->setVisible(!m_records.isEmpty());
     form.hide();
     if (!m_problems.isEmpty()) {
-        messageDlg(QStringLiteral("Some plug-ins could not be loaded:\n\n%1").arg(m_problems.join(QLatin1Char('\n'))),
+        messageDlg(QStringLiteral("Some plug-ins could not be loaded:\n\n%1")
+                       .arg(m_problems.join(QLatin1Char('\n'))),
                    TMsgType::Error, TMsgButtons::Ok);
     }
 }

@@ -62,10 +62,10 @@ class TAddInManager
 public:
     struct TContext
     {
-        QWidget* mainWindow = nullptr;               // disabled while loading
+        QWidget* mainWindow = nullptr;                    // disabled while loading
         IGIFReelwrightApplication* application = nullptr; // the program's own
-        QMenu* plugInsMenu = nullptr;                // "&Plug-ins": shown when it has items
-        QAction* plugInInfo = nullptr;               // "&Plugin Info...": shown with any record
+        QMenu* plugInsMenu = nullptr;                     // "&Plug-ins": shown when it has items
+        QAction* plugInInfo = nullptr;                    // "&Plugin Info...": shown with any record
         std::function<void()> updateDocumentDependentItems;
         TScriptRunner runScript;
     };

@@ -57,7 +57,9 @@ void TAutomationSession::loadPlugIns(TAddInManager::TContext context, const QStr
 {
     context.application = m_application.get();
     if (!context.updateDocumentDependentItems)
-        context.updateDocumentDependentItems = [this] { updateDocumentDependentItems(); };
+        context.updateDocumentDependentItems = [this] {
+            updateDocumentDependentItems();
+        };
     if (!context.runScript) {
         context.runScript = [this](const QStringList& command, const QString& folder) {
             runScript(command, folder);
@@ -102,8 +104,9 @@ void TAutomationSession::runScript(const QStringList& command, const QString& fo
                     output = QStringLiteral("...") + output.right(2000);
                 messageDlg(QStringLiteral("The plug-in command \"%1\" failed (%2).%3")
                                .arg(shown,
-                                    status == QProcess::NormalExit ? QStringLiteral("exit code %1").arg(exitCode)
-                                                                   : QStringLiteral("it crashed"),
+                                    status == QProcess::NormalExit
+                                        ? QStringLiteral("exit code %1").arg(exitCode)
+                                        : QStringLiteral("it crashed"),
                                     output.isEmpty() ? QString() : QStringLiteral("\n\n") + output),
                            TMsgType::Error, TMsgButtons::Ok);
             });
@@ -112,7 +115,8 @@ void TAutomationSession::runScript(const QStringList& command, const QString& fo
         const QString reason = process->errorString();
         process->disconnect(this);
         delete process;
-        throw EOleError(QStringLiteral("The plug-in command \"%1\" could not be started: %2").arg(shown, reason));
+        throw EOleError(
+            QStringLiteral("The plug-in command \"%1\" could not be started: %2").arg(shown, reason));
     }
 }
 

@@ -138,14 +138,15 @@ void TAutomatedMenu::dispatch()
         if (FAILED(status))
             throw EOleSysError(status);
     } else if (const auto* remote = std::get_if<TRemoteHandler>(&handler)) {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(remote->service, remote->path, kHandlerInterface, QStringLiteral("Execute"));
+        QDBusMessage call = QDBusMessage::createMethodCall(remote->service, remote->path, kHandlerInterface,
+                                                           QStringLiteral("Execute"));
         call.setArguments({tag});
         // Calls that arrive meanwhile (the handler driving the program) are served.
         QDBusConnection connection = remote->connection;
         const QDBusMessage reply = connection.call(call, QDBus::BlockWithGui, kHandlerTimeoutMs);
         if (reply.type() == QDBusMessage::ErrorMessage) {
-            throw EOleSysError(E_FAIL, reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage());
+            throw EOleSysError(E_FAIL,
+                               reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage());
         }
         // A handler may answer its status; no answer is success.
         const QVariant answer = reply.arguments().value(0);
@@ -337,7 +338,8 @@ void TIntfMenuItem::SetMenuHandler(const QVariant& Handler)
         const TRemoteObject remote = Handler.value<TRemoteObject>();
         if (!server() || !server()->connection().isConnected())
             throw EOleSysError(E_UNEXPECTED);
-        plugin->setHandler(TAutomatedMenu::TRemoteHandler{server()->connection(), remote.service, remote.path});
+        plugin->setHandler(
+            TAutomatedMenu::TRemoteHandler{server()->connection(), remote.service, remote.path});
     } else if (!Handler.isValid() || (Handler.metaType() == QMetaType::fromType<TDispatchPtr>() &&
                                       !Handler.value<TDispatchPtr>())) {
         plugin->clearHandler();

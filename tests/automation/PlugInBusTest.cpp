@@ -125,21 +125,25 @@ protected:
 TEST_F(PlugInBusTest, AClientsHandlerIsCalledBackOnItsOwnConnection)
 {
     start();
-    const QString app = clientPath(clientCall(kFactory, QStringLiteral("Reelwright.GIFApplication"),
-                                              QStringLiteral("CreateInstance")));
+    const QString app = clientPath(
+        clientCall(kFactory, QStringLiteral("Reelwright.GIFApplication"), QStringLiteral("CreateInstance")));
     ASSERT_FALSE(app.isEmpty());
-    const QString plugins = clientPath(clientCall(app, kAppInterface, QStringLiteral("Menu"), {QStringLiteral("Plug-ins")}));
+    const QString plugins =
+        clientPath(clientCall(app, kAppInterface, QStringLiteral("Menu"), {QStringLiteral("Plug-ins")}));
     ASSERT_TRUE(plugins.startsWith(QStringLiteral("/Reelwright/IntfMenuItem/"))) << plugins.toStdString();
     const QString item = clientPath(clientCall(plugins, kItemInterface, QStringLiteral("AddSubItem")));
     ASSERT_TRUE(item.startsWith(QStringLiteral("/Reelwright/IntfMenuItem/")));
-    for (const auto& [name, value] : {std::pair{"Caption", QVariant(QStringLiteral("From &Client"))},
-                                      std::pair{"Tag", QVariant(42)}, std::pair{"DocDependent", QVariant(false)}}) {
-        const QDBusMessage set = clientCall(item, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
-                                            {kItemInterface, QString::fromLatin1(name), QVariant::fromValue(QDBusVariant(value))});
+    for (const auto& [name, value] :
+         {std::pair{"Caption", QVariant(QStringLiteral("From &Client"))}, std::pair{"Tag", QVariant(42)},
+          std::pair{"DocDependent", QVariant(false)}}) {
+        const QDBusMessage set =
+            clientCall(item, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+                       {kItemInterface, QString::fromLatin1(name), QVariant::fromValue(QDBusVariant(value))});
         ASSERT_NE(set.type(), QDBusMessage::ErrorMessage) << name << " " << set.errorMessage().toStdString();
     }
-    const QDBusMessage handler = clientCall(item, kItemInterface, QStringLiteral("SetMenuHandler"),
-                                            {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/test/handler")))});
+    const QDBusMessage handler =
+        clientCall(item, kItemInterface, QStringLiteral("SetMenuHandler"),
+                   {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/test/handler")))});
     ASSERT_NE(handler.type(), QDBusMessage::ErrorMessage) << handler.errorMessage().toStdString();
 
     // gdbus runs it as a user's click; the server waits for the client's handler meanwhile.
@@ -159,56 +163,68 @@ TEST_F(PlugInBusTest, AClientsHandlerIsCalledBackOnItsOwnConnection)
     const TToolResult refused = gdbusCall(*m_bus, item, kItemInterface + QStringLiteral(".Execute"));
     EXPECT_NE(refused.exitCode, 0);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("Reelwright.Error.Failed"))) << refused.err.toStdString();
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("The client refused tag 9."))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("The client refused tag 9.")))
+        << refused.err.toStdString();
     action->trigger();
     EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("The client refused tag 9.")});
 
     // The program's own items keep their handlers; unknown paths name themselves.
-    const QString fileItem = clientPath(clientCall(app, kAppInterface, QStringLiteral("Menu"), {QStringLiteral("File")}));
-    const QDBusMessage own = clientCall(fileItem, kItemInterface, QStringLiteral("SetMenuHandler"),
-                                        {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/test/handler")))});
+    const QString fileItem =
+        clientPath(clientCall(app, kAppInterface, QStringLiteral("Menu"), {QStringLiteral("File")}));
+    const QDBusMessage own =
+        clientCall(fileItem, kItemInterface, QStringLiteral("SetMenuHandler"),
+                   {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/test/handler")))});
     EXPECT_EQ(own.errorMessage(), QStringLiteral("Cannot change pre-defined menu handlers"));
-    const TToolResult missing = gdbusCall(*m_bus, app, kAppInterface + QStringLiteral(".Menu"), {QStringLiteral("No|Such")});
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("MenuNo|Suchdoes not exist!"))) << missing.err.toStdString();
+    const TToolResult missing =
+        gdbusCall(*m_bus, app, kAppInterface + QStringLiteral(".Menu"), {QStringLiteral("No|Such")});
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("MenuNo|Suchdoes not exist!")))
+        << missing.err.toStdString();
 
     // busctl sees the menu-item interface with its members.
     const TToolResult introspect = busctl(*m_bus, QStringLiteral("introspect"), item);
     ASSERT_EQ(introspect.exitCode, 0) << introspect.err.toStdString();
     for (const char* member : {".AddSubItem", ".SubItem", ".SetMenuHandler", ".Caption", ".DocDependent"})
         EXPECT_TRUE(introspect.out.contains(QLatin1String(member))) << member;
-    const TToolResult caption = busctl(*m_bus, QStringLiteral("get-property"), item, {kItemInterface, QStringLiteral("Caption")});
+    const TToolResult caption =
+        busctl(*m_bus, QStringLiteral("get-property"), item, {kItemInterface, QStringLiteral("Caption")});
     EXPECT_EQ(caption.out, QStringLiteral("s \"From &Client\""));
 }
 
 TEST_F(PlugInBusTest, AScriptPlugInDrivesTheProgramFromItsOwnProcess)
 {
-    writeManifest(QStringLiteral("status.json"),
-                  QStringLiteral(R"({"ClassId": "{6B0F2E10-1111-4C3E-8D55-2F6E7A9B0C11}", "Title": "Status Script",
+    writeManifest(
+        QStringLiteral("status.json"),
+        QStringLiteral(R"({"ClassId": "{6B0F2E10-1111-4C3E-8D55-2F6E7A9B0C11}", "Title": "Status Script",
         "Version": "2", "Description": "Writes the status bar", "MenuPath": "Plug-ins|Write &Status", "DocDependent": false,
         "Command": ["sh", "-c", "gdbus call --session --dest \"$REELWRIGHT_SERVICE\" --object-path \"$REELWRIGHT_APPLICATION\" --method Reelwright.IGIFReelwrightApplication.SetStatusText \"<'from script'>\""]})"));
-    writeManifest(QStringLiteral("failing.json"),
-                  QStringLiteral(R"({"ClassId": "{6B0F2E10-2222-4C3E-8D55-2F6E7A9B0C11}", "Title": "Failing Script",
+    writeManifest(
+        QStringLiteral("failing.json"),
+        QStringLiteral(R"({"ClassId": "{6B0F2E10-2222-4C3E-8D55-2F6E7A9B0C11}", "Title": "Failing Script",
         "MenuPath": "Plug-ins|Fail", "DocDependent": false, "Command": "sh -c \"echo broken pipe dream >&2; exit 3\""})"));
     writeManifest(QStringLiteral("absent.json"),
                   QStringLiteral(R"({"ClassId": "{6B0F2E10-3333-4C3E-8D55-2F6E7A9B0C11}", "Title": "Absent",
         "MenuPath": "Plug-ins|Absent", "DocDependent": false, "Command": ["./no-such-program"]})"));
     start();
-    const int objectsBefore = qobject_cast<TAutomationSession*>(main().automationApplication())->server().objectCount();
+    const int objectsBefore =
+        qobject_cast<TAutomationSession*>(main().automationApplication())->server().objectCount();
 
     findMenuItem(main().menuBar(), QStringLiteral("Plug-ins|Write Status"))->trigger();
-    EXPECT_TRUE(waitUntil([&] { return main().statusPanel(2)->text() == QStringLiteral("from script"); }, 60000))
+    EXPECT_TRUE(
+        waitUntil([&] { return main().statusPanel(2)->text() == QStringLiteral("from script"); }, 60000))
         << main().statusPanel(2)->text().toStdString();
     // The script's application object goes with the script.
     EXPECT_TRUE(waitUntil(
         [&] {
-            return qobject_cast<TAutomationSession*>(main().automationApplication())->server().objectCount() ==
-                   objectsBefore;
+            return qobject_cast<TAutomationSession*>(main().automationApplication())
+                       ->server()
+                       .objectCount() == objectsBefore;
         },
         60000));
 
     findMenuItem(main().menuBar(), QStringLiteral("Plug-ins|Fail"))->trigger();
     ASSERT_TRUE(waitUntil([&] { return !m_messages.texts().isEmpty(); }, 60000));
-    EXPECT_TRUE(m_messages.texts().front().contains(QStringLiteral("exit code 3"))) << m_messages.texts().join(QLatin1Char(10)).toStdString();
+    EXPECT_TRUE(m_messages.texts().front().contains(QStringLiteral("exit code 3")))
+        << m_messages.texts().join(QLatin1Char(10)).toStdString();
     EXPECT_TRUE(m_messages.texts().front().contains(QStringLiteral("broken pipe dream")));
 
     m_messages.clear();

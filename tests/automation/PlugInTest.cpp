@@ -197,7 +197,8 @@ TEST_F(PlugInTest, MenusShowOnlyWhatThePlugInsGaveThem)
         for (const QString& name : c.plugIns)
             install(fixturePlugIn(name));
         start();
-        EXPECT_EQ(main().findChild<QMenu*>(QStringLiteral("mnuPlugins"))->menuAction()->isVisible(), c.plugInsMenu);
+        EXPECT_EQ(main().findChild<QMenu*>(QStringLiteral("mnuPlugins"))->menuAction()->isVisible(),
+                  c.plugInsMenu);
         EXPECT_EQ(main().action(QStringLiteral("mniPluginInfo"))->isVisible(), c.plugInInfo);
         EXPECT_TRUE(m_messages.texts().isEmpty());
         m_program.reset();
@@ -207,12 +208,13 @@ TEST_F(PlugInTest, MenusShowOnlyWhatThePlugInsGaveThem)
 TEST_F(PlugInTest, AtMostFiftyClassesAreTaken)
 {
     for (int k = 0; k < 60; ++k) {
-        writePlugInFile(QStringLiteral("script%1.json").arg(k, 2, 10, QLatin1Char('0')),
-                        QStringLiteral("{\"ClassId\": \"{0D6A1B20-%1-4C3E-8D55-2F6E7A9B0C11}\", \"Title\": \"S%2\", "
-                                       "\"MenuPath\": \"Plug-ins|S%2\", \"Command\": [\"true\"]}")
-                            .arg(k, 4, 10, QLatin1Char('0'))
-                            .arg(k)
-                            .toUtf8());
+        writePlugInFile(
+            QStringLiteral("script%1.json").arg(k, 2, 10, QLatin1Char('0')),
+            QStringLiteral("{\"ClassId\": \"{0D6A1B20-%1-4C3E-8D55-2F6E7A9B0C11}\", \"Title\": \"S%2\", "
+                           "\"MenuPath\": \"Plug-ins|S%2\", \"Command\": [\"true\"]}")
+                .arg(k, 4, 10, QLatin1Char('0'))
+                .arg(k)
+                .toUtf8());
     }
     start();
     ASSERT_EQ(titles().size(), 50);
@@ -261,8 +263,9 @@ TEST_F(PlugInTest, ClicksCallTheHandlerAndShowItsFailures)
         const char* path;
         const char* message; // empty: nothing shown
     };
-    for (const TCase& c : {TCase{"Plug-ins|Fixture|Succeed", ""}, TCase{"Plug-ins|Fixture|Deny", "Access is denied."},
-                           TCase{"Plug-ins|Fixture|Throw", "The fixture handler threw."}}) {
+    for (const TCase& c :
+         {TCase{"Plug-ins|Fixture|Succeed", ""}, TCase{"Plug-ins|Fixture|Deny", "Access is denied."},
+          TCase{"Plug-ins|Fixture|Throw", "The fixture handler threw."}}) {
         SCOPED_TRACE(c.path);
         m_messages.clear();
         item(QString::fromLatin1(c.path))->trigger();
@@ -351,7 +354,8 @@ TEST_F(PlugInTest, MenuPathsAreExactCaptionsWithoutAmpersands)
     start();
     TComPtr<IGIFReelwrightApplication> app = application();
     EXPECT_TRUE(app->MenuExists(QStringLiteral("File|Export|As HTML Page...")));
-    EXPECT_EQ(app->Menu(QStringLiteral("File|Export|As HTML Page..."))->get_Caption(), QStringLiteral("As &HTML Page..."));
+    EXPECT_EQ(app->Menu(QStringLiteral("File|Export|As HTML Page..."))->get_Caption(),
+              QStringLiteral("As &HTML Page..."));
     for (const char* path : {"&File|&Export|As &HTML Page...", "file|export|as html page...", "file|export",
                              "File||Export", "Export", ""}) {
         SCOPED_TRACE(path);
@@ -360,7 +364,8 @@ TEST_F(PlugInTest, MenuPathsAreExactCaptionsWithoutAmpersands)
             app->Menu(QString::fromLatin1(path));
             ADD_FAILURE() << "no error";
         } catch (const EOleError& error) {
-            EXPECT_EQ(error.message(), QStringLiteral("Menu") + QString::fromLatin1(path) + QStringLiteral("does not exist!"));
+            EXPECT_EQ(error.message(),
+                      QStringLiteral("Menu") + QString::fromLatin1(path) + QStringLiteral("does not exist!"));
         }
     }
 }
@@ -372,7 +377,8 @@ TEST_F(PlugInTest, MenuItemMembersWorkOnTheRealMenuAndFailCleanly)
     TComPtr<IIntfMenuItem> file = app->Menu(QStringLiteral("File"));
     const int count = file->get_SubItemCount();
     ASSERT_GT(count, 3);
-    EXPECT_EQ(file->SubItem(0)->get_Caption(), item(QStringLiteral("File"))->menu()->actions().front()->text());
+    EXPECT_EQ(file->SubItem(0)->get_Caption(),
+              item(QStringLiteral("File"))->menu()->actions().front()->text());
     auto expectError = [](const std::function<void()>& call, const QString& message) {
         try {
             call();
@@ -386,7 +392,8 @@ TEST_F(PlugInTest, MenuItemMembersWorkOnTheRealMenuAndFailCleanly)
     expectError([&] { file->InsertSubItem(count + 1); }, QStringLiteral("Menu index out of range"));
     expectError([&] { file->InsertSubItem(-1); }, QStringLiteral("Menu index out of range"));
     expectError([&] { file->put_MenuIndex(99); }, QStringLiteral("Menu index out of range"));
-    expectError([&] { file->SetMenuHandler(QVariant()); }, QStringLiteral("Cannot change pre-defined menu handlers"));
+    expectError([&] { file->SetMenuHandler(QVariant()); },
+                QStringLiteral("Cannot change pre-defined menu handlers"));
     EXPECT_FALSE(file->get_DocDependent());
     EXPECT_EQ(file->get_SubItemCount(), count) << "failed calls changed nothing";
 
@@ -442,7 +449,8 @@ TEST_F(PlugInTest, AnObjectOfADeletedItemFailsInEveryMember)
             SCOPED_TRACE(member.name);
             QVariantList args;
             for (const TParamInfo& param : member.params)
-                args.append(param.type == TVarType::Object ? QVariant::fromValue(TDispatchPtr()) : QVariant(0));
+                args.append(param.type == TVarType::Object ? QVariant::fromValue(TDispatchPtr())
+                                                           : QVariant(0));
             try {
                 object->invoke(member.dispid, member.kind, args);
                 ADD_FAILURE() << "no error";

@@ -77,7 +77,9 @@ public:
         }
         return S_OK;
 #elif FIXTURE_KIND == 3
-        m_application->Menu(QStringLiteral("Plug-ins"))->AddSubItem()->put_Caption(QStringLiteral("Half Registered"));
+        m_application->Menu(QStringLiteral("Plug-ins"))
+            ->AddSubItem()
+            ->put_Caption(QStringLiteral("Half Registered"));
         return E_FAIL;
 #elif FIXTURE_KIND == 7
         return reelwrightFixtureSymbolNobodyDefines();
@@ -97,7 +99,8 @@ public:
     {
         if (FIXTURE_KIND == 2)
             return E_FAIL;
-        wsTitle = FIXTURE_KIND == 1 ? QStringLiteral("Fixture Plug-in") : QStringLiteral("Fixture %1").arg(FIXTURE_KIND);
+        wsTitle = FIXTURE_KIND == 1 ? QStringLiteral("Fixture Plug-in")
+                                    : QStringLiteral("Fixture %1").arg(FIXTURE_KIND);
         return S_OK;
     }
     HRESULT GetVersion(QString& wsVersion) override
