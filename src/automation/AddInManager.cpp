@@ -307,16 +307,26 @@ void TAddInManager::load(const TContext& context, const QStringList& folders)
     form.lblProgress->clear();
     form.setFixedSize(form.width(), form.height() - (form.lblProgress->sizeHint().height() + 5));
     form.show();
-    form.repaint();
+    // The form is repainted after each change: no event loop runs while plug-ins load.
+    auto changed = [&] {
+        form.repaint();
+        if (context.progressChanged)
+            context.progressChanged(form.lblFileName->text(), form.prgBar->maximum(), form.prgBar->value());
+    };
+    auto step = [&] {
+        form.stepIt();
+        changed();
+    };
+    changed();
 
     // The scan's steps stand for the category manager's calls: create, enumerate, reset, fetch.
-    form.stepIt();
-    form.stepIt();
+    step();
+    step();
     const TPlugInScan scan = scanPlugInFolders(folders);
-    form.stepIt();
-    form.stepIt();
-    form.stepIt();
-    form.stepIt();
+    step();
+    step();
+    step();
+    step();
     m_problems = scan.problems;
     const int count = int(scan.classes.size());
 
@@ -324,7 +334,7 @@ void TAddInManager::load(const TContext& context, const QStringList& folders)
         form.lblFileName->setText(QStringLiteral("Loading Reelwright Plug-ins..."));
         form.prgBar->setRange(0, count + 1);
         form.prgBar->setValue(1);
-        form.repaint();
+        changed();
         for (const TPlugInClass& plugInClass : scan.classes) {
             IAddIn* addIn = nullptr;
             try {
@@ -341,7 +351,7 @@ void TAddInManager::load(const TContext& context, const QStringList& folders)
                 continue;
             form.stepIt();
             form.lblFileName->setText(QStringLiteral("Loading %1...").arg(record.title));
-            form.repaint();
+            changed();
             m_records.append(record);
             succeeded([&] { return addIn->RegisterMenus(); });
         }

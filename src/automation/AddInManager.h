@@ -68,6 +68,8 @@ public:
         QAction* plugInInfo = nullptr;                    // "&Plugin Info...": shown with any record
         std::function<void()> updateDocumentDependentItems;
         TScriptRunner runScript;
+        // Told of every change of the progress form (label, bar maximum, bar position).
+        std::function<void(const QString& label, int maximum, int position)> progressChanged;
     };
 
     TAddInManager();

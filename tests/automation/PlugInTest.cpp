@@ -224,6 +224,33 @@ TEST_F(PlugInTest, AtMostFiftyClassesAreTaken)
     EXPECT_FALSE(item(QStringLiteral("Plug-ins|S50")));
 }
 
+TEST_F(PlugInTest, TheProgressFormCountsTheScanThenEachPlugIn)
+{
+    install(fixturePlugIn(QStringLiteral("good")));
+    install(fixturePlugIn(QStringLiteral("title-fails")));
+    install(fixturePlugIn(QStringLiteral("no-menus")));
+    startProgram(); // plug-in loading left to the test
+    QStringList trace;
+    TAddInManager::TContext context;
+    context.mainWindow = &main();
+    context.progressChanged = [&](const QString& label, int maximum, int position) {
+        trace.append(QStringLiteral("%1 %2/%3").arg(label).arg(position).arg(maximum));
+        EXPECT_FALSE(main().isEnabled()) << "the main window takes no input while plug-ins load";
+    };
+    session().loadPlugIns(context, {m_folder});
+    const QString scan = QStringLiteral("Scanning for Reelwright Plug-ins...");
+    EXPECT_EQ(trace, (QStringList{scan + QStringLiteral(" 0/6"), scan + QStringLiteral(" 1/6"),
+                                  scan + QStringLiteral(" 2/6"), scan + QStringLiteral(" 3/6"),
+                                  scan + QStringLiteral(" 4/6"), scan + QStringLiteral(" 5/6"),
+                                  scan + QStringLiteral(" 6/6"), QStringLiteral("Loading Reelwright Plug-ins... 1/4"),
+                                  QStringLiteral("Loading Fixture Plug-in... 2/4"),
+                                  QStringLiteral("Loading Fixture 5... 3/4")}));
+    EXPECT_TRUE(main().isEnabled());
+    // Loading happens once.
+    session().loadPlugIns(context, {m_folder});
+    EXPECT_EQ(trace.size(), 10);
+}
+
 // ---- plug-in items -----------------------------------------------------------------------------
 
 TEST_F(PlugInTest, DocumentDependentItemsFollowTheDocuments)
