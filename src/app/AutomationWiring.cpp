@@ -6,6 +6,8 @@
 #include "app/Program.h"
 #include "automation/AutomationRegistration.h"
 #include "automation/AutomationSession.h"
+#include "editing/Routines.h"
+#include "graphics/Bitmap.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QAction>
@@ -65,6 +67,8 @@ public:
         return !m_main.anyModified();
     }
     bool anyDocumentModified() const override { return m_main.anyModified(); }
+    IUndoHost* activeUndoHost() override { return m_main.activeDocument(); }
+    std::unique_ptr<TBitmap> framePicture(TGIFSubImage& frame) override { return ::framePicture(frame); }
     void cascade() override { m_main.action(QStringLiteral("WindowCascade"))->trigger(); }
     void tileHorizontal() override { m_main.action(QStringLiteral("WindowTileHorizontal"))->trigger(); }
     void tileVertical() override { m_main.action(QStringLiteral("WindowTileVertical"))->trigger(); }
