@@ -4,7 +4,7 @@
 #include "app/Main.h"
 #include "app/Program.h"
 #include "editing/Routines.h"
-#include "editing/RoutinesHost.h"
+#include "editing/EditSession.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/ScriptedMessageService.h"
