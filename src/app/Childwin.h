@@ -6,6 +6,7 @@
 //
 // Ownership: the workspace owns the window (deleted on close); the window owns its preview
 // bitmap. The document outlives the window. GUI thread only.
+#include "editing/Document.h"
 #include "graphics/Colors.h"
 
 #include <QCursor>
@@ -20,7 +21,6 @@ class QLabel;
 class QMenu;
 class QScrollArea;
 class TBitmap;
-class TDocument;
 class TDocumentStatusBar;
 class TDocumentView;
 class TEditSession;
