@@ -177,31 +177,6 @@ private:
     TfrmMain& m_main;
 };
 
-class TProgramPrompts : public IEditPrompts
-{
-public:
-    explicit TProgramPrompts(TfrmMain& main) : m_main(main) {}
-
-    TFitChoice fitFrame(const QString& text, const TBitmap&) override
-    {
-        TfrmPrompts dialog(TPromptPage::FrameSize, &m_main);
-        dialog.setFrameSizeText(text);
-        TFitChoice choice;
-        if (execDialog(dialog))
-            choice = {mrOk, dialog.trimChosen()};
-        return choice;
-    }
-
-    int palettePage() override
-    {
-        TfrmPrompts dialog(TPromptPage::Palettes, &m_main);
-        return execDialog(dialog) ? mrOk : mrCancel;
-    }
-
-private:
-    TfrmMain& m_main;
-};
-
 } // namespace
 
 std::unique_ptr<ICommandDialogs> makeProgramDialogs(TfrmMain& main)
@@ -211,7 +186,7 @@ std::unique_ptr<ICommandDialogs> makeProgramDialogs(TfrmMain& main)
 
 std::unique_ptr<IEditPrompts> makeRoutinesPrompts(TfrmMain& main)
 {
-    return std::make_unique<TProgramPrompts>(main);
+    return std::make_unique<TDialogPrompts>(&main);
 }
 
 TPaletteChoice chooseAnimationTransparentColor(TEditSession& session, int frameIndex, int colorIndex, TColor color)

@@ -72,6 +72,9 @@ TEST_F(CommandsEditTest, CopiedFramesPasteWithTheirTimingOffsetsAndTransparency)
         EXPECT_TRUE(canPaste(m_window));
 
         switchToOtherDocument();
+        // Each copied frame's picture asks the palette prompt.
+        answerPalettes();
+        answerPalettes();
         pasteFrames(m_window);
         ASSERT_EQ(image().images().count(), 3);
         const struct
@@ -110,7 +113,9 @@ TEST_F(CommandsEditTest, AnotherProgramsPicturePastesAsOneFrame)
     QGuiApplication::clipboard()->setImage(other);
 
     switchToOtherDocument();
+    answerPalettes();
     pasteFrames(m_window);
+    EXPECT_EQ(forms(), QStringList{QStringLiteral("Palettes")});
     ASSERT_EQ(image().images().count(), 2);
     EXPECT_EQ(image().images().subImage(1)->width(), 17);
     EXPECT_EQ(m_window.captions(), QStringList{QStringLiteral("Paste Frame")});

@@ -3,6 +3,7 @@
 // own, a scripted message service, and a fake main window over a real edit session with one
 // real document.
 #include "app/CommandHost.h"
+#include "editing/Prompts.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMap>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +63,8 @@ public:
     TFakeMainWindow()
     {
         m_session.setView(this);
+        // The program's own prompts: the tests answer them through the scripted message service.
+        m_session.setPrompts(&m_prompts);
         // Pictures become frames through Qt's own colour reduction, as in the routine tests:
         // the commands are what is under test here, not the engine's conversion.
         m_session.setFrameImporter(&importThroughQt);
@@ -152,6 +156,7 @@ public:
 
 private:
     TEditSession m_session;
+    TDialogPrompts m_prompts;
 };
 
 class CommandsFixture : public ::testing::Test
@@ -159,7 +164,6 @@ class CommandsFixture : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Settings::writeInteger(SettingKeys::PaletteDefaults, 1);
         Settings::writeInteger(SettingKeys::ClipDefault, 1);
     }
     void TearDown() override
@@ -168,6 +172,25 @@ protected:
     }
 
     TGIFImage& image() { return m_window.session().workingImage(); }
+
+    // Answers the next palette prompt (a picture of 256 colours or more becoming a frame) with OK.
+    void answerPalettes()
+    {
+        m_messages.pushForm([](QDialog& form) {
+            auto& prompt = dynamic_cast<TfrmPrompts&>(form);
+            ASSERT_EQ(prompt.page(), TPromptPage::Palettes);
+            prompt.btnOK->click();
+        });
+    }
+    // The titles of the forms the commands opened, in order.
+    QStringList forms() const
+    {
+        QStringList titles;
+        for (const auto& entry : m_messages.recorded())
+            if (entry.kind == TDialogKind::Form)
+                titles << entry.text;
+        return titles;
+    }
 
     // A screen of width x height with frames of the given sizes, each with a local map of four
     // colours, a graphic control extension with delay 10 * (i + 1) and distinct pixels; then

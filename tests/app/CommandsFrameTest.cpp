@@ -48,12 +48,17 @@ TEST_F(CommandsFrameTest, AddedFrameLandsAfterTheCurrentFrameOrAtTheEnd)
         m_window.left = m_window.right = c.current;
         const std::vector<TGIFSubImage*> before = framePointers();
         m_messages.pushFiles({picturePath()});
+        answerPalettes();
         addFramesFromFiles(m_window);
         ASSERT_EQ(image().images().count(), 6);
         EXPECT_EQ(newFrameIndex(before), c.expected);
         EXPECT_EQ(m_window.captions().last(), QStringLiteral("Add Frame"));
     }
-    const TRecordedDialog& dialog = m_messages.recorded().back();
+    // Each picture asked the palette prompt after its open dialog.
+    EXPECT_EQ(forms(), QStringList(std::size(cases), QStringLiteral("Palettes")));
+    const auto& recorded = m_messages.recorded();
+    ASSERT_GE(recorded.size(), 2u);
+    const TRecordedDialog& dialog = recorded[recorded.size() - 2];
     EXPECT_EQ(dialog.kind, TDialogKind::OpenFile);
     EXPECT_EQ(dialog.request.filter, QString::fromLatin1(kImageFilesFilter));
     EXPECT_EQ(dialog.request.filterIndex, 1);

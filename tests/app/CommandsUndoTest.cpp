@@ -48,6 +48,7 @@ TEST_F(CommandsUndoTest, EveryCommandUndoesToTheSameBytes)
          [&](TFakeMainWindow& w) {
              selectOne(w, 1);
              m_messages.pushFiles({picture});
+             answerPalettes();
              addFramesFromFiles(w);
          }},
         {"delete frame",
@@ -110,11 +111,12 @@ TEST_F(CommandsUndoTest, EveryCommandUndoesToTheSameBytes)
              globalFrameProperties(w);
          }},
         {"paste picture",
-         [](TFakeMainWindow& w) {
+         [this](TFakeMainWindow& w) {
              selectOne(w, 2);
              QImage other(9, 7, QImage::Format_RGB32);
              other.fill(Qt::blue);
              QGuiApplication::clipboard()->setImage(other);
+             answerPalettes();
              pasteFrames(w);
          }},
         {"paste comment",
@@ -189,7 +191,9 @@ TEST_F(CommandsUndoTest, AddedFrameUndoesWhatElseItChanged)
         QImage other(9, 7, QImage::Format_RGB32);
         other.fill(Qt::blue);
         QGuiApplication::clipboard()->setImage(other);
+        answerPalettes();
         pasteFrames(m_window);
+        ASSERT_EQ(m_window.commandCount(), 1);
         undoActiveDocument(m_window.doc());
         EXPECT_EQ(undotest::gifBytes(image()), before);
     }
@@ -205,6 +209,8 @@ TEST_F(CommandsUndoTest, PastingCopiedFramesUndoesFrameByFrame)
     ASSERT_TRUE(copyFrames(m_window));
     m_window.selectFrame(3);
     const QByteArray before = undotest::gifBytes(image());
+    answerPalettes();
+    answerPalettes();
     pasteFrames(m_window);
     ASSERT_EQ(m_window.commandCount(), 2);
     EXPECT_EQ(image().images().count(), 7);

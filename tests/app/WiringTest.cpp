@@ -15,12 +15,14 @@
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoTestSupport.h"
+#include "editing/Prompts.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -65,7 +67,6 @@ public:
     {
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
-        Settings::writeInteger(SettingKeys::PaletteDefaults, 1);
         Settings::writeInteger(SettingKeys::WelcomeDialog, 1);
     }
     void TearDown() override
@@ -93,6 +94,15 @@ public:
         main().setCommandDialogs(std::make_unique<TQueuedDialogs>());
         EXPECT_TRUE(docs().open(path));
         return docs().active();
+    }
+    // Answers the next palette prompt (a picture becoming a frame) with OK, as a user would.
+    void answerPalettes()
+    {
+        m_messages.pushForm([](QDialog& form) {
+            auto& prompt = dynamic_cast<TfrmPrompts&>(form);
+            ASSERT_EQ(prompt.page(), TPromptPage::Palettes);
+            prompt.btnOK->click();
+        });
     }
     void trigger(const char* name)
     {
@@ -164,6 +174,7 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
         {"drop on the strip", [](WiringTest& t) { t.dropFrameOn(3); }, 1},
         {"drop the view on the strip",
          [](WiringTest& t) {
+             t.answerPalettes();
              t.dropFrameOn(3, TFrameStrip::kViewMime);
              EXPECT_EQ(t.strip().columnCount(), 11);
          },
@@ -197,6 +208,7 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
         {"cut and paste",
          [](WiringTest& t) {
              t.trigger("EditCut");
+             t.answerPalettes();
              t.trigger("EditPaste");
          },
          2},
