@@ -22,6 +22,7 @@
 #include "editing/float.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
+#include "platform/MessageService.h"
 #include "platform/ProgramData.h"
 #include "wizards/ThumbViewer.h"
 
@@ -147,7 +148,14 @@ public:
     void setFrameColumns(int count) override { m_main.stripController()->setFrameColumns(std::max(count, 0)); }
     bool selectFrame(int index) override
     {
-        const bool shown = m_main.stripController()->selectFrame(index);
+        // Showing a frame reads it through the engine; a file it read with complaints may still
+        // refuse some request. That is said to the user and never ends the program.
+        bool shown = false;
+        try {
+            shown = m_main.stripController()->selectFrame(index);
+        } catch (const std::exception& error) {
+            messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
+        }
         m_main.updateReverseAction();
         return shown;
     }
