@@ -14,6 +14,7 @@
 #include "app/WizardWiring.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
+#include "editing/float.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "platform/ProgramData.h"
@@ -657,6 +658,8 @@ void TfrmMain::enterNoDocumentState()
     clearFrameStrip();
     workingImage()->clear();
     m_activeDocument = nullptr;
+    if (IFrameInspectorView* view = inspector())
+        view->clearInspector();
     if (QMenu* play = menu(QStringLiteral("pmnPlayDocuments")))
         play->clear();
     enableDocumentCommands(false);
@@ -701,8 +704,14 @@ void TfrmMain::undoActiveDocument()
     TMDIChild* doc = activeDocument();
     if (!doc)
         return;
+    // The inspector's row is noted before and shown after, as the undo chose it.
+    const QPointer<TMDIChild> guard = doc;
+    if (m_inspector && m_inspector->selectedRow() >= 0)
+        doc->setInspectorRow(m_inspector->selectedRow());
     try {
         ::undoActiveDocument(*doc);
+        if (guard && m_inspector && guard == activeDocument())
+            m_inspector->showRow(guard->inspectorRow());
     } catch (const std::exception& error) {
         // The command stays on the history; the user sees why it could not be undone.
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
