@@ -17,8 +17,8 @@ public:
     int documentTab() const override { return m_main.documentTabs()->currentIndex(); }
     bool handBackDocument(int tab) override
     {
-        TMDIChild* doc = tab >= 0 && tab < m_main.documentTabs()->count() ? m_main.documentTabs()->document(tab)
-                                                                          : nullptr;
+        TMDIChild* doc =
+            tab >= 0 && tab < m_main.documentTabs()->count() ? m_main.documentTabs()->document(tab) : nullptr;
         if (!doc || doc->isClosing())
             return false;
         // The document the inspector worked on is still the active one: it only has to write

@@ -67,10 +67,13 @@ constexpr const char* kTabHints[3] = {
 constexpr const char* kInspectorTitle = "Frame Inspector";
 constexpr const char* kAcceptedPrefix = "Accepted values for this field are: ";
 constexpr const char* kNumberMessage = "This field requires a number value.";
-constexpr const char* kNoLocalMapQuestion = "Currently there is no local color map. Would you like to add one?";
-constexpr const char* kGlobalMapRequired = "Could not to create local color map. A global color map is required.";
-constexpr const char* kAlreadyOptimized = "The palette is already optimized to the minimum number of colors used. "
-                                          "Use the optimization wizard to remove the local palette.";
+constexpr const char* kNoLocalMapQuestion =
+    "Currently there is no local color map. Would you like to add one?";
+constexpr const char* kGlobalMapRequired =
+    "Could not to create local color map. A global color map is required.";
+constexpr const char* kAlreadyOptimized =
+    "The palette is already optimized to the minimum number of colors used. "
+    "Use the optimization wizard to remove the local palette.";
 constexpr const char* kColorRequired = "This color is required by the image and cannot be removed.";
 
 // The frame timing a frame gets when an edit finds it without a graphic control extension.
@@ -84,9 +87,11 @@ bool hasDropDown(int row)
 {
     return row == irInterlaced || row == irTransparent || row == irLocalPalette || row == irDisposal;
 }
+// The list rows open their list on a click; typing into them is accepted too, so the keyboard
+// reaches every value (the commit checks the words).
 bool acceptsTyping(int row)
 {
-    return row == irLeft || row == irTop || row == irLocalPalette || row == irDelay;
+    return row == irLeft || row == irTop || row == irDelay || hasDropDown(row);
 }
 bool opensEditor(int row)
 {
@@ -268,8 +273,11 @@ void TInspectorSwatches::mousePressEvent(QMouseEvent* event)
 void TInspectorSwatches::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const int index = indexAt(event->position().toPoint());
-    if (index >= 0)
-        emit swatchActivated(index);
+    if (index < 0)
+        return;
+    setSelected(index);
+    emit swatchSelected(index);
+    emit swatchActivated(index);
 }
 
 void TInspectorSwatches::keyPressEvent(QKeyEvent* event)
@@ -401,9 +409,9 @@ void TfrmFloat::buildPropertiesPage()
     grdProperties->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grdProperties->verticalHeader()->setDefaultSectionSize(grdProperties->fontMetrics().height() + 6);
     grdProperties->horizontalHeader()->setStretchLastSection(true);
-    grdProperties->setColumnWidth(0, grdProperties->fontMetrics().horizontalAdvance(rowLabel(irDimensions)) / 2 +
-                                         grdProperties->fontMetrics().horizontalAdvance(rowLabel(irLocalPalette)) / 2 +
-                                         12);
+    grdProperties->setColumnWidth(
+        0, grdProperties->fontMetrics().horizontalAdvance(rowLabel(irDimensions)) / 2 +
+               grdProperties->fontMetrics().horizontalAdvance(rowLabel(irLocalPalette)) / 2 + 12);
     grdProperties->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdProperties->setSelectionMode(QAbstractItemView::SingleSelection);
     grdProperties->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -802,8 +810,8 @@ void TfrmFloat::showRow(int row)
     m_rememberedRow = row;
     {
         const QSignalBlocker blocker(grdProperties);
-        grdProperties->setCurrentCell(row, 1);
         grdProperties->selectRow(row);
+        grdProperties->setCurrentCell(row, 1);
     }
     m_editStart = grdProperties->item(row, 1)->text();
     showHint(rowLabel(row), QString::fromLatin1(kRowHints[row]));
@@ -944,7 +952,8 @@ bool TfrmFloat::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
-    if (type == QEvent::FocusOut && (watched == grdProperties || watched == txtInplace || watched == lstDropDown)) {
+    if (type == QEvent::FocusOut &&
+        (watched == grdProperties || watched == txtInplace || watched == lstDropDown)) {
         // Focus leaving the grid (not only moving between the grid, its editor and its list)
         // commits; leaving the list hides it.
         QWidget* next = QApplication::focusWidget();
@@ -1286,7 +1295,8 @@ bool TfrmFloat::chooseColor(TColor& color)
     std::unique_ptr<TfrmPalette> dialog;
     {
         TWaitCursor wait;
-        dialog = std::make_unique<TfrmPalette>(doc->workingImage(), TPaletteMode::ChangeColor, currentFrame(), this);
+        dialog = std::make_unique<TfrmPalette>(doc->workingImage(), TPaletteMode::ChangeColor, currentFrame(),
+                                               this);
         dialog->setColor(color);
     }
     if (!::execDialog(*dialog) || !dialog->chosen())
@@ -1313,7 +1323,8 @@ void TfrmFloat::addColor()
         return;
     const int index = map.count();
     try {
-        recordUndo(*doc, ckPalette, 5, index, int(color), currentFrame(), QStringLiteral("Add Color Palette Entry"));
+        recordUndo(*doc, ckPalette, 5, index, int(color), currentFrame(),
+                   QStringLiteral("Add Color Palette Entry"));
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return;
@@ -1344,7 +1355,8 @@ void TfrmFloat::editColor()
     if (!chooseColor(color))
         return;
     try {
-        recordUndo(*doc, ckPalette, 7, index, int(old), currentFrame(), QStringLiteral("Change Color Palette Entry"));
+        recordUndo(*doc, ckPalette, 7, index, int(old), currentFrame(),
+                   QStringLiteral("Change Color Palette Entry"));
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return;
@@ -1375,7 +1387,8 @@ void TfrmFloat::deleteColor()
         return;
     }
     try {
-        recordUndo(*doc, ckPalette, 6, index, 0, currentFrame(), QStringLiteral("Delete Color Palette Entry"));
+        recordUndo(*doc, ckPalette, 6, index, 0, currentFrame(),
+                   QStringLiteral("Delete Color Palette Entry"));
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return;
@@ -1397,8 +1410,8 @@ void TfrmFloat::addLocalPalette()
     TGIFSubImage* shown = frame();
     if (!doc || !shown)
         return;
-    if (messageDlg(QString::fromLatin1(kNoLocalMapQuestion), TMsgType::Confirmation, TMsgButtons::YesNoCancel) !=
-        TMsgResult::Yes)
+    if (messageDlg(QString::fromLatin1(kNoLocalMapQuestion), TMsgType::Confirmation,
+                   TMsgButtons::YesNoCancel) != TMsgResult::Yes)
         return;
     TGIFImage& image = doc->workingImage();
     if (image.globalColorMap().count() == 0) {
