@@ -15,7 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -231,7 +231,10 @@ void TInspectorSwatches::paintEvent(QPaintEvent*)
     QPainter painter(this);
     if (m_colors.empty()) {
         painter.fillRect(rect(), QColor(0x80, 0x80, 0x80));
-        const QPixmap logo = QApplication::windowIcon().pixmap(48, 48);
+        QIcon icon = QApplication::windowIcon();
+        if (icon.isNull())
+            icon = QIcon(QStringLiteral(":/icons/palette.svg"));
+        const QPixmap logo = icon.pixmap(48, 48);
         const QString text = QStringLiteral("No Local Palette");
         const int textHeight = painter.fontMetrics().height();
         const int top = (height() - logo.height() - textHeight - 4) / 2;
@@ -335,6 +338,11 @@ TfrmFloat::TfrmFloat(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool)
 
     pgcInspector = new QTabWidget(this);
     pgcInspector->setObjectName(QStringLiteral("pgcInspector"));
+    // All three tabs in view in a narrow window: plain tabs, shortened when they must be.
+    pgcInspector->setDocumentMode(true);
+    pgcInspector->setUsesScrollButtons(false);
+    pgcInspector->setElideMode(Qt::ElideRight);
+    pgcInspector->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 6px; }"));
     buildPropertiesPage();
     buildPalettePage();
     buildCommentsPage();
@@ -409,9 +417,12 @@ void TfrmFloat::buildPropertiesPage()
     grdProperties->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grdProperties->verticalHeader()->setDefaultSectionSize(grdProperties->fontMetrics().height() + 6);
     grdProperties->horizontalHeader()->setStretchLastSection(true);
+    // Label and value share the narrow window without a horizontal scroll bar; the headings
+    // span both columns.
+    grdProperties->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grdProperties->horizontalHeader()->setMinimumSectionSize(24);
     grdProperties->setColumnWidth(
-        0, grdProperties->fontMetrics().horizontalAdvance(rowLabel(irDimensions)) / 2 +
-               grdProperties->fontMetrics().horizontalAdvance(rowLabel(irLocalPalette)) / 2 + 12);
+        0, grdProperties->fontMetrics().horizontalAdvance(rowLabel(irLocalPalette)) + 12);
     grdProperties->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdProperties->setSelectionMode(QAbstractItemView::SingleSelection);
     grdProperties->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -488,18 +499,19 @@ void TfrmFloat::buildPalettePage()
     lblPaletteInfo->setObjectName(QStringLiteral("lblPaletteInfo"));
     lblPaletteInfo->setTextFormat(Qt::PlainText);
     layout->addWidget(lblPaletteInfo);
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new QGridLayout;
     btnAddColor = new QPushButton(QStringLiteral("&Add Color"), page);
     btnAddColor->setObjectName(QStringLiteral("btnAddColor"));
     btnEditColor = new QPushButton(QStringLiteral("&Edit Color"), page);
     btnEditColor->setObjectName(QStringLiteral("btnEditColor"));
     btnDeleteColor = new QPushButton(QStringLiteral("&Delete Color"), page);
     btnDeleteColor->setObjectName(QStringLiteral("btnDeleteColor"));
-    // The window is narrow (220 pixels by default): the buttons share what there is.
-    for (QPushButton* button : {btnAddColor, btnEditColor, btnDeleteColor}) {
+    // The window is narrow (220 pixels by default): two buttons a row.
+    buttons->addWidget(btnAddColor, 0, 0);
+    buttons->addWidget(btnEditColor, 0, 1);
+    buttons->addWidget(btnDeleteColor, 1, 0);
+    for (QPushButton* button : {btnAddColor, btnEditColor, btnDeleteColor})
         button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        buttons->addWidget(button);
-    }
     layout->addLayout(buttons);
 
     pmnPalette = new QMenu(this);
@@ -547,7 +559,7 @@ void TfrmFloat::buildCommentsPage()
     memComment->setTabChangesFocus(true);
     memComment->installEventFilter(this);
     layout->addWidget(memComment, 1);
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new QVBoxLayout;
     btnAddComment = new QPushButton(QStringLiteral("Add &New Comments"), page);
     btnAddComment->setObjectName(QStringLiteral("btnAddComment"));
     btnAddComment->setToolTip(QStringLiteral("Add New Comments"));
