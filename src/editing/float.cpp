@@ -1162,6 +1162,11 @@ void TfrmFloat::commit()
     case irDisposal:
         same = gce && disposal == gce->disposal();
         break;
+    case irLocalPalette:
+        // Recording "Add Local Palette" for a frame that has its own map already would make Undo
+        // clear that map; every other case is applied, also when it changes nothing.
+        same = yes && target.colorMap().count() > 0;
+        break;
     default:
         break;
     }

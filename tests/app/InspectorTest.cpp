@@ -25,8 +25,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -315,7 +318,12 @@ TEST_F(InspectorTest, RowsRedirectShowTheirHintAndOpenTheirListOrEditor)
     EXPECT_EQ(list.currentItem()->text(), "No");
     EXPECT_EQ(historyCount(), 0);
 
-    // The tabs' hints.
+    // The tabs' hints: under the mouse, and for the page shown.
+    QTabBar& tabs = *inspector().pgcInspector->tabBar();
+    QMouseEvent over(QEvent::MouseMove, tabs.tabRect(1).center(), tabs.mapToGlobal(tabs.tabRect(1).center()),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&tabs, &over);
+    EXPECT_EQ(inspector().lblHintTitle->text(), "Palettes");
     inspector().pgcInspector->setCurrentIndex(2);
     EXPECT_EQ(inspector().lblHintTitle->text(), "Comments");
     EXPECT_EQ(inspector().lblHintText->text(), "Displays the current animation comments");
@@ -399,6 +407,9 @@ TEST_F(InspectorTest, TheValueTheFrameAlreadyHasRecordsNothing)
     chooseInRow(irInterlaced, QStringLiteral("No"));
     enterInRow(irDelay, QStringLiteral(" 30"));
     enterInRow(irDisposal, QStringLiteral("BACKGROUND"));
+    // The frame has its own map: "yes" must not record an add whose Undo would clear that map.
+    enterInRow(irLocalPalette, QStringLiteral("yes"));
+    EXPECT_EQ(grid().item(irLocalPalette, 1)->text(), "Yes");
     EXPECT_EQ(historyCount(), 0);
     EXPECT_FALSE(doc->isModified());
     EXPECT_EQ(grid().item(irLeft, 1)->text(), "4");
@@ -599,6 +610,16 @@ TEST_F(InspectorTest, PaletteLayoutSelectionAndButtons)
     inspector().addColor(); // refused without asking
     EXPECT_TRUE(m_messages.recorded().empty());
     EXPECT_EQ(map.count(), 256);
+
+    // The context menu offers what the buttons offer.
+    emit swatches.customContextMenuRequested(swatches.cellRect(5).center());
+    QMenu& menu = *inspector().pmnPalette;
+    ASSERT_EQ(menu.actions().size(), 3);
+    EXPECT_FALSE(menu.actions()[0]->isEnabled()); // Add Color at 256 entries
+    EXPECT_TRUE(menu.actions()[1]->isEnabled());
+    EXPECT_TRUE(menu.actions()[2]->isEnabled());
+    EXPECT_EQ(swatches.selected(), 5);
+    menu.hide();
 
     // Without a local palette only "Add Color".
     ASSERT_TRUE(main().selectFrame(0));
