@@ -191,6 +191,21 @@ TEST_F(MainWindowFirstUseTest, StoredPositionsOffTheScreenAreBroughtBack)
     EXPECT_TRUE(available.contains(m_program->inspector()->frameGeometry()));
 }
 
+TEST_F(MainWindowFirstUseTest, ToolWindowsAreCheckedAgainOnceTheWindowManagerHasFramedThem)
+{
+    // A window manager frames a shown window a little later and may push it past the screen's
+    // edge; the tool windows are placed again then.
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    main();
+    TfrmThumbWin& browser = *m_program->browser();
+    browser.show();
+    browser.move(available.left(), available.bottom() - 10);
+    ASSERT_FALSE(available.contains(browser.frameGeometry()));
+    browser.hide();
+    browser.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return available.contains(browser.frameGeometry()); }, 3000));
+}
+
 TEST_F(MainWindowFirstUseTest, ToolWindowsComeBackAsTheyWereWhenTheProgramClosed)
 {
     TfrmMain& window = main();
