@@ -101,22 +101,34 @@ public:
     }
 
     TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
+    // The few ways the tests reach documents and the working image, in one place.
+    using TDoc = TMDIChild;
+    static TGIFImage& image() { return *workingImage(); }
+    TDoc* activeDoc() { return main().activeDocument(); }
+    bool openFile(const QString& path) { return main().openDocument(path); }
+    void closeDoc(TDoc* doc)
+    {
+        doc->setModified(false);
+        main().removeDocument(doc);
+    }
+    bool showFrame(int index) { return main().selectFrame(index); }
+    int mainFrame() { return main().mainCurrentFrame(); }
     TfrmFloat& inspector() { return *m_program->inspector(); }
     QTableWidget& grid() { return *inspector().grdProperties; }
 
     // The animation above as a file, opened as the active document, with the inspector active
     // on frame `frame`.
-    TMDIChild* openAnimation(int frame = 0, const QString& name = QStringLiteral("anim.gif"))
+    TDoc* openAnimation(int frame = 0, const QString& name = QStringLiteral("anim.gif"))
     {
         const QString path = m_files.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(animationBytes());
         file.close();
-        EXPECT_TRUE(main().openDocument(path));
-        TMDIChild* doc = main().activeDocument();
+        EXPECT_TRUE(openFile(path));
+        TDoc* doc = activeDoc();
         if (frame != 0) {
-            EXPECT_TRUE(main().selectFrame(frame));
+            EXPECT_TRUE(showFrame(frame));
         }
         activateInspector();
         return doc;
@@ -132,17 +144,17 @@ public:
         main().activateWindow();
         QApplication::setActiveWindow(&main());
     }
-    TGIFSubImage* frame(int index) { return workingImage()->images().subImage(index); }
+    TGIFSubImage* frame(int index) { return image().images().subImage(index); }
     int historyCount()
     {
-        THistoryList* history = main().activeDocument() ? main().activeDocument()->history() : nullptr;
+        THistoryList* history = activeDoc() ? activeDoc()->history() : nullptr;
         return history ? history->count() : 0;
     }
-    QString lastCaption() { return main().activeDocument()->history()->lastCaption(); }
+    QString lastCaption() { return activeDoc()->history()->lastCaption(); }
     // The newest command's kind, told by its class.
     int lastKind()
     {
-        TCommand* last = main().activeDocument()->history()->last();
+        TCommand* last = activeDoc()->history()->last();
         if (dynamic_cast<TFrame*>(last))
             return ckFrame;
         if (dynamic_cast<TGCExt*>(last))
@@ -153,8 +165,8 @@ public:
             return ckCommentExt;
         return 0;
     }
-    int lastAction() { return main().activeDocument()->history()->last()->actionType(); }
-    static QByteArray imageBytes() { return gifBytes(*workingImage()); }
+    int lastAction() { return activeDoc()->history()->last()->actionType(); }
+    static QByteArray imageBytes() { return gifBytes(image()); }
 
     void clickRow(int row, int column = 1)
     {
@@ -244,7 +256,7 @@ TEST_F(InspectorTest, FillShowsTheFrameAndClearEmptiesTheWindow)
     EXPECT_EQ(comments.item(1)->text(), "Comment 2");
 
     // The transparent frame shows its colour beside "Yes".
-    ASSERT_TRUE(main().selectFrame(2));
+    ASSERT_TRUE(showFrame(2));
     EXPECT_EQ(grid().item(irTransparent, 1)->text(), "Yes");
     EXPECT_FALSE(grid().item(irTransparent, 1)->icon().isNull());
     EXPECT_EQ(grid().item(irLocalPalette, 1)->text(), "No");
@@ -252,13 +264,13 @@ TEST_F(InspectorTest, FillShowsTheFrameAndClearEmptiesTheWindow)
     // Choosing in the inspector's own list selects the frame in the main window.
     frames.setCurrentIndex(0);
     emit frames.activated(0);
-    EXPECT_EQ(main().mainCurrentFrame(), 0);
+    EXPECT_EQ(mainFrame(), 0);
     EXPECT_EQ(grid().item(irDisposal, 1)->text(), "Remove");
 
     // The last document closes: no caption, no values, no editing.
-    main().activeDocument()->setModified(false);
+    activeDoc()->setModified(false);
     trigger("FileClose");
-    EXPECT_EQ(main().activeDocument(), nullptr);
+    EXPECT_EQ(activeDoc(), nullptr);
     EXPECT_EQ(inspector().windowTitle(), "Frame Inspector");
     EXPECT_EQ(inspector().selectedRow(), -1);
     for (int row = 0; row < irRowCount; ++row)
@@ -396,12 +408,12 @@ TEST_F(InspectorTest, TypedValuesAreCheckedThenCommittedWithTheirCaption)
     EXPECT_EQ(shown.graphicControlExtension()->delay(), 65535);
     EXPECT_EQ(shown.graphicControlExtension()->disposal(), 3);
     EXPECT_EQ(shown.colorMap().count(), 0);
-    EXPECT_TRUE(main().activeDocument()->isModified());
+    EXPECT_TRUE(activeDoc()->isModified());
 }
 
 TEST_F(InspectorTest, TheValueTheFrameAlreadyHasRecordsNothing)
 {
-    TMDIChild* doc = openAnimation(1);
+    TDoc* doc = openAnimation(1);
     ASSERT_FALSE(doc->isModified());
     enterInRow(irLeft, QStringLiteral("04"));
     chooseInRow(irInterlaced, QStringLiteral("No"));
@@ -470,14 +482,13 @@ TEST_F(InspectorTest, EveryTriggerCommitsTheRow)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TMDIChild* doc = openAnimation(1, QStringLiteral("trigger.gif"));
+        TDoc* doc = openAnimation(1, QStringLiteral("trigger.gif"));
         c.act(*this);
         ASSERT_EQ(historyCount(), 1);
         EXPECT_EQ(lastCaption(), c.caption);
         EXPECT_TRUE(doc->isModified());
         EXPECT_TRUE(m_messages.texts().isEmpty());
-        doc->setModified(false);
-        main().removeDocument(doc);
+        closeDoc(doc);
     }
 }
 
@@ -543,8 +554,8 @@ TEST_F(InspectorTest, DelayOnAFrameWithoutTimingGivesItTimingAndUndoTakesItAway)
     // values. The strip then gives the frame it shows the default timing again, as it gives
     // every frame without one.
     EXPECT_EQ(lastAction(), 1);
-    THistoryList& history = *main().activeDocument()->history();
-    history.undo(*main().activeDocument());
+    THistoryList& history = *activeDoc()->history();
+    history.undo(*activeDoc());
     EXPECT_EQ(frame(1)->graphicControlExtension(), nullptr);
     EXPECT_SAME_BYTES(before, imageBytes());
 }
@@ -552,7 +563,7 @@ TEST_F(InspectorTest, DelayOnAFrameWithoutTimingGivesItTimingAndUndoTakesItAway)
 TEST_F(InspectorTest, LocalPaletteYesWithoutAGlobalMapRecordsButAddsNothing)
 {
     openAnimation(2);
-    workingImage()->globalColorMap().clear();
+    image().globalColorMap().clear();
     enterInRow(irLocalPalette, QStringLiteral("Yes"));
     EXPECT_EQ(historyCount(), 1);
     EXPECT_EQ(lastCaption(), "Add Local Palette");
@@ -570,7 +581,7 @@ TEST_F(InspectorTest, PaletteLayoutSelectionAndButtons)
     for (int i = 0; i < 10; ++i)
         colors.push_back(map.entry(i).value());
     undotest::setColors(map, colors);
-    ASSERT_TRUE(main().selectFrame(1));
+    ASSERT_TRUE(showFrame(1));
     showPalettePage();
     TInspectorSwatches& swatches = *inspector().grdPalette;
     ASSERT_EQ(swatches.colors().size(), 10u);
@@ -595,7 +606,7 @@ TEST_F(InspectorTest, PaletteLayoutSelectionAndButtons)
     // 2 entries: no deleting; 256: no adding, 16 x 16.
     colors = {1, 2};
     undotest::setColors(map, colors);
-    ASSERT_TRUE(main().selectFrame(1));
+    ASSERT_TRUE(showFrame(1));
     clickSwatch(1);
     EXPECT_FALSE(inspector().btnDeleteColor->isEnabled());
     EXPECT_TRUE(inspector().btnAddColor->isEnabled());
@@ -603,7 +614,7 @@ TEST_F(InspectorTest, PaletteLayoutSelectionAndButtons)
     for (int i = 0; i < 256; ++i)
         colors[size_t(i)] = TColor(i * 3);
     undotest::setColors(map, colors);
-    ASSERT_TRUE(main().selectFrame(1));
+    ASSERT_TRUE(showFrame(1));
     EXPECT_EQ(swatches.rows(), 16);
     EXPECT_EQ(swatches.columns(), 16);
     EXPECT_FALSE(inspector().btnAddColor->isEnabled());
@@ -622,7 +633,7 @@ TEST_F(InspectorTest, PaletteLayoutSelectionAndButtons)
     menu.hide();
 
     // Without a local palette only "Add Color".
-    ASSERT_TRUE(main().selectFrame(0));
+    ASSERT_TRUE(showFrame(0));
     EXPECT_TRUE(swatches.colors().empty());
     EXPECT_TRUE(inspector().btnAddColor->isEnabled());
     EXPECT_FALSE(inspector().btnEditColor->isEnabled());
@@ -643,7 +654,7 @@ TEST_F(InspectorTest, PaletteEditsAskAndRefuseWithTheirMessages)
     EXPECT_EQ(historyCount(), 0);
 
     m_messages.clear();
-    workingImage()->globalColorMap().clear();
+    image().globalColorMap().clear();
     m_messages.pushAnswer(TMsgResult::Yes);
     inspector().btnAddColor->click();
     EXPECT_EQ(m_messages.texts().value(1),
@@ -651,7 +662,7 @@ TEST_F(InspectorTest, PaletteEditsAskAndRefuseWithTheirMessages)
     EXPECT_EQ(historyCount(), 0);
 
     // A colour pixels reach cannot go; an optimised map refuses every delete.
-    ASSERT_TRUE(main().selectFrame(1));
+    ASSERT_TRUE(showFrame(1));
     m_messages.clear();
     clickSwatch(2);
     inspector().btnDeleteColor->click();
@@ -673,7 +684,7 @@ TEST_F(InspectorTest, PaletteEditsAskAndRefuseWithTheirMessages)
 
 TEST_F(InspectorTest, AddingAndEditingColoursRecordsAndShowsThem)
 {
-    TMDIChild* doc = openAnimation(1);
+    TDoc* doc = openAnimation(1);
     showPalettePage();
     answerColor(rgbColor(1, 2, 3));
     inspector().btnAddColor->click();
@@ -695,7 +706,7 @@ TEST_F(InspectorTest, AddingAndEditingColoursRecordsAndShowsThem)
     EXPECT_EQ(historyCount(), 2);
 
     // Adding a local palette from the global one, then a colour: the document is read back once.
-    ASSERT_TRUE(main().selectFrame(2));
+    ASSERT_TRUE(showFrame(2));
     m_messages.pushAnswer(TMsgResult::Yes);
     inspector().btnAddColor->click();
     EXPECT_EQ(lastCaption(), "Add Local Palette");
@@ -704,7 +715,7 @@ TEST_F(InspectorTest, AddingAndEditingColoursRecordsAndShowsThem)
     answerColor(rgbColor(4, 5, 6));
     inspector().btnAddColor->click();
     EXPECT_FALSE(inspector().paletteChanged());
-    EXPECT_EQ(main().mainCurrentFrame(), 2);
+    EXPECT_EQ(mainFrame(), 2);
     EXPECT_EQ(frame(2)->colorMap().entry(frame(2)->colorMap().count() - 1).value(), rgbColor(4, 5, 6));
 }
 
@@ -852,12 +863,12 @@ TEST_F(InspectorTest, EveryInspectorEditIsUndoneToTheSameBytes)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TMDIChild* doc = openAnimation(c.frame, QStringLiteral("undo.gif"));
+        TDoc* doc = openAnimation(c.frame, QStringLiteral("undo.gif"));
         ASSERT_NE(doc, nullptr);
         const QByteArray before = imageBytes();
         c.edit(*this);
         EXPECT_EQ(historyCount(), c.records);
-        EXPECT_TRUE(main().activeDocument()->isModified());
+        EXPECT_TRUE(activeDoc()->isModified());
         EXPECT_NE(imageBytes(), before) << "the edit changed nothing";
         for (const TRecordedDialog& shown : m_messages.recorded())
             EXPECT_TRUE(shown.kind == TDialogKind::Form || shown.text.startsWith(QStringLiteral("Currently")))
@@ -866,8 +877,7 @@ TEST_F(InspectorTest, EveryInspectorEditIsUndoneToTheSameBytes)
             trigger("EditUndo");
         EXPECT_SAME_BYTES(before, imageBytes());
         m_messages.clear();
-        main().activeDocument()->setModified(false);
-        main().removeDocument(main().activeDocument());
+        closeDoc(activeDoc());
     }
 }
 
