@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -466,6 +467,12 @@ void TfrmFloat::buildPropertiesPage()
             });
     grdProperties->installEventFilter(this);
     grdProperties->viewport()->installEventFilter(this);
+    // A short window scrolls the rows: the editor and the list go with their cell.
+    connect(grdProperties->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (txtInplace->isVisible())
+            txtInplace->setGeometry(grdProperties->visualItemRect(grdProperties->item(m_selectedRow, 1)));
+        hideDropDown();
+    });
 
     txtInplace = new QLineEdit(grdProperties->viewport());
     txtInplace->setObjectName(QStringLiteral("txtInplace"));
