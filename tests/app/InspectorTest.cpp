@@ -4,8 +4,10 @@
 // and that "&Undo" gives back every inspector edit byte for byte.
 #include "AppFixture.h"
 
-#include "app/Childwin.h"
 #include "app/DocumentTabs.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Palette.h"
 #include "editing/Routines.h"
 #include "editing/UndoCommands.h"
@@ -90,29 +92,28 @@ public:
     {
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
-        workingImage(1);
     }
     void TearDown() override
     {
         stopProgram();
-        workingImage(1);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
         AppFixture::TearDown();
     }
 
     TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
     // The few ways the tests reach documents and the working image, in one place.
-    using TDoc = TMDIChild;
-    static TGIFImage& image() { return *workingImage(); }
-    TDoc* activeDoc() { return main().activeDocument(); }
-    bool openFile(const QString& path) { return main().openDocument(path); }
+    using TDoc = TDocument;
+    TGIFImage& image() { return main().session().workingImage(); }
+    TDocumentManager& docs() { return main().session().documents(); }
+    TDoc* activeDoc() { return docs().active(); }
+    bool openFile(const QString& path) { return docs().open(path); }
     void closeDoc(TDoc* doc)
     {
         doc->setModified(false);
-        main().removeDocument(doc);
+        docs().remove(doc);
     }
-    bool showFrame(int index) { return main().selectFrame(index); }
-    int mainFrame() { return main().mainCurrentFrame(); }
+    bool showFrame(int index) { return main().session().view().selectFrame(index); }
+    int mainFrame() { return main().session().currentFrame(); }
     TfrmFloat& inspector() { return *m_program->inspector(); }
     QTableWidget& grid() { return *inspector().grdProperties; }
 
@@ -166,7 +167,7 @@ public:
         return 0;
     }
     int lastAction() { return activeDoc()->history()->last()->actionType(); }
-    static QByteArray imageBytes() { return gifBytes(image()); }
+    QByteArray imageBytes() { return gifBytes(image()); }
 
     void clickRow(int row, int column = 1)
     {
