@@ -15,6 +15,7 @@
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
 #include "editing/Routines.h"
+#include "editing/float.h"
 #include "gif/GIFImage.h"
 
 #include <QAction>
@@ -292,6 +293,8 @@ void TfrmMain::enterNoDocumentState()
     m_panels->cbCurrentFrame->clear();
     m_stripController->clearFrameStrip();
     m_session.workingImage().clear();
+    if (IFrameInspectorView* view = inspector())
+        view->clearInspector();
     if (QMenu* play = menu(QStringLiteral("pmnPlayDocuments")))
         play->clear();
     enableDocumentCommands(false);
@@ -317,8 +320,14 @@ void TfrmMain::undoActiveDocument()
     TDocument* doc = m_session.documents().active();
     if (!doc)
         return;
+    // The inspector's row is noted before and shown after, as the undo chose it.
+    const QPointer<TDocument> guard = doc;
+    if (m_inspector && m_inspector->selectedRow() >= 0)
+        doc->setInspectorRow(m_inspector->selectedRow());
     try {
         ::undoActiveDocument(*doc);
+        if (guard && m_inspector && guard == m_session.documents().active())
+            m_inspector->showRow(guard->inspectorRow());
     } catch (const std::exception& error) {
         // The command stays on the history; the user sees why it could not be undone.
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);

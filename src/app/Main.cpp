@@ -6,6 +6,7 @@
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
+#include "app/InspectorWiring.h"
 #include "app/MainActions.h"
 #include "app/ToolWindows.h"
 #include "app/ThumbWiring.h"
@@ -195,6 +196,7 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
             attachToolWindow(*tool, *this);
     if (m_inspector) {
         keepOnScreenWhenFramed(*m_inspector);
+        wireInspector(*this, *m_inspector);
         // A hide for this start only must not stick: the next start shows the inspector again.
         m_inspector->setVisibleSource([this] {
             return action(QStringLiteral("mniFrameInspector"))->isChecked() || m_state.inspectorRestore == 1;
