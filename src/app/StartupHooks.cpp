@@ -1,10 +1,12 @@
 #include "app/StartupHooks.h"
 
-#include "app/ImportExportWiring.h"
 #include "app/AutomationWiring.h"
+#include "app/ImportExportWiring.h"
 #include "app/Main.h"
 #include "app/ThumbWiring.h"
 #include "app/WizardWiring.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
 #include "platform/VideoFile.h"
@@ -16,7 +18,7 @@ void openByType(TfrmMain& main, const QString& path)
 {
     const int type = recognizeFileType(path);
     if (type == kFileTypeGif) {
-        main.openDocument(path);
+        main.session().documents().open(path);
     } else if (type == kFileTypeAvi || isVideoFileName(path)) {
         importAVIFile(main, path);
     } else if (type == kFileTypeUnknown) {
@@ -32,7 +34,7 @@ TStartupHooks defaultStartupHooks()
 {
     TStartupHooks hooks;
     hooks.closeAllDocuments = [](TfrmMain& main) {
-        return main.closeAllDocuments();
+        return main.session().documents().closeAll();
     };
     hooks.openByType = [](TfrmMain& main, const QString& path) {
         openByType(main, path);
@@ -47,8 +49,8 @@ TStartupHooks defaultStartupHooks()
     hooks.showWelcomeDialog = [](TfrmMain& main) {
         showWelcomePage(main);
     };
-    hooks.applyPaletteSettings = [](TfrmMain&, const TStartupState&) {
-        applyPaletteSettings(*workingImage());
+    hooks.applyPaletteSettings = [](TfrmMain& main, const TStartupState&) {
+        applyPaletteSettings(main.session().workingImage());
     };
     hooks.quitHelp = [] {
     };

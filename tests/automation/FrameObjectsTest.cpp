@@ -5,6 +5,9 @@
 #include "automation/AddInClassesIntf.h"
 #include "automation/AutomationSession.h"
 #include "automation/AutomationTestSupport.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFExtensions.h"
@@ -70,12 +73,12 @@ protected:
     QByteArray workingBytes()
     {
         TMemoryStream stream;
-        workingImage()->saveToStream(stream);
+        main().session().workingImage().saveToStream(stream);
         return stream.data();
     }
     int undoSteps()
     {
-        THistoryList* history = main().activeDocument()->history();
+        THistoryList* history = main().session().documents().active()->history();
         return history ? history->count() : 0;
     }
     void expectError(const std::function<void()>& call, const QString& message)
@@ -94,7 +97,7 @@ protected:
 TEST_F(FrameObjectsTest, ReadsShowTheFrameAndItsBitmapIsABmpFile)
 {
     startProgram();
-    ASSERT_TRUE(main().openDocument(makeGif(QStringLiteral("three.gif"), 3)));
+    ASSERT_TRUE(main().session().documents().open(makeGif(QStringLiteral("three.gif"), 3)));
     TComPtr<IFrames> list = frames();
     ASSERT_TRUE(list);
     EXPECT_EQ(list->get_Count(), 3);
@@ -135,8 +138,8 @@ TEST_F(FrameObjectsTest, ReadsShowTheFrameAndItsBitmapIsABmpFile)
 TEST_F(FrameObjectsTest, ChangesRecordUndoForTheChangedFrameAndUndoGivesTheBytesBack)
 {
     startProgram();
-    ASSERT_TRUE(main().openDocument(makeGif(QStringLiteral("three.gif"), 3)));
-    main().selectFrame(0);
+    ASSERT_TRUE(main().session().documents().open(makeGif(QStringLiteral("three.gif"), 3)));
+    main().session().view().selectFrame(0);
     const QByteArray original = workingBytes();
     TComPtr<IFrame> frame = frames()->get_Frame(2);
 
@@ -190,10 +193,10 @@ TEST_F(FrameObjectsTest, ChangesRecordUndoForTheChangedFrameAndUndoGivesTheBytes
         EXPECT_EQ(undoSteps(), ++steps);
         EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(),
                   QStringLiteral("&Undo ") + QString::fromLatin1(change.caption));
-        EXPECT_TRUE(main().activeDocument()->isModified());
+        EXPECT_TRUE(main().session().documents().active()->isModified());
     }
     // The strip shows frame 0 all along; Undo takes back the changes of frame 2.
-    EXPECT_EQ(main().mainCurrentFrame(), 0);
+    EXPECT_EQ(main().session().currentFrame(), 0);
     for (int k = 0; k < steps; ++k)
         main().action(QStringLiteral("EditUndo"))->trigger();
     EXPECT_SAME_BYTES(workingBytes(), original);
@@ -202,14 +205,14 @@ TEST_F(FrameObjectsTest, ChangesRecordUndoForTheChangedFrameAndUndoGivesTheBytes
 TEST_F(FrameObjectsTest, AnObjectWhoseFrameWentAnswersWithAnError)
 {
     startProgram();
-    ASSERT_TRUE(main().openDocument(makeGif(QStringLiteral("first.gif"), 3)));
+    ASSERT_TRUE(main().session().documents().open(makeGif(QStringLiteral("first.gif"), 3)));
     TComPtr<IFrames> list = frames();
     TComPtr<IFrame> kept = list->get_Frame(1);
     ASSERT_EQ(kept->get_Delay(), 10);
     const QString gone = QStringLiteral("The frame no longer exists.");
 
     // Another document becomes active: the working image holds other frames.
-    ASSERT_TRUE(main().openDocument(makeGif(QStringLiteral("second.gif"), 2)));
+    ASSERT_TRUE(main().session().documents().open(makeGif(QStringLiteral("second.gif"), 2)));
     auto everyMember = [&](IFrame& frame) {
         for (const TMemberInfo& member : frame.interfaceInfo().members) {
             SCOPED_TRACE(member.name);
@@ -230,14 +233,14 @@ TEST_F(FrameObjectsTest, AnObjectWhoseFrameWentAnswersWithAnError)
     EXPECT_EQ(list->get_Count(), 2);
 
     // Back to the first document: its frames were read again, the old object stays stale.
-    main().previousDocument();
+    main().session().documents().activatePrevious();
     EXPECT_EQ(list->get_Count(), 3);
     everyMember(*kept);
 
     // A frame deleted through an undo snapshot, then every document closed.
     TComPtr<IFrame> last = list->get_Frame(2);
     ASSERT_TRUE(last);
-    ASSERT_TRUE(main().closeAllDocuments());
+    ASSERT_TRUE(main().session().documents().closeAll());
     EXPECT_EQ(list->get_Count(), 0);
     EXPECT_FALSE(list->get_Frame(0));
     everyMember(*last);

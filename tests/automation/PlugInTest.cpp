@@ -8,7 +8,9 @@
 #include "automation/AutomationTestSupport.h"
 #include "automation/IntfMenuItem.h"
 #include "automation/PlugInExplorerfrm.h"
-#include "editing/Routines.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Streams.h"
@@ -126,7 +128,7 @@ protected:
     QByteArray workingBytes()
     {
         TMemoryStream stream;
-        workingImage()->saveToStream(stream);
+        main().session().workingImage().saveToStream(stream);
         return stream.data();
     }
 
@@ -263,14 +265,14 @@ TEST_F(PlugInTest, DocumentDependentItemsFollowTheDocuments)
     EXPECT_FALSE(succeed->isEnabled());
     EXPECT_TRUE(independent->isEnabled());
 
-    ASSERT_TRUE(main().openDocument(makeGif()));
+    ASSERT_TRUE(main().session().documents().open(makeGif()));
     EXPECT_TRUE(succeed->isEnabled());
     TComPtr<IIntfMenuItem> wrapper = application()->Menu(QStringLiteral("Plug-ins|Fixture|Succeed"));
     EXPECT_TRUE(wrapper->get_DocDependent());
     wrapper->put_DocDependent(false);
     EXPECT_FALSE(wrapper->get_DocDependent());
 
-    ASSERT_TRUE(main().closeAllDocuments());
+    ASSERT_TRUE(main().session().documents().closeAll());
     QAction* deny = item(QStringLiteral("Plug-ins|Fixture|Deny"));
     // The update runs a moment after the last document closed.
     EXPECT_TRUE(waitUntil([&] { return !deny->isEnabled(); }, 10000));
@@ -282,7 +284,7 @@ TEST_F(PlugInTest, ClicksCallTheHandlerAndShowItsFailures)
 {
     install(fixturePlugIn(QStringLiteral("good")));
     start();
-    ASSERT_TRUE(main().openDocument(makeGif()));
+    ASSERT_TRUE(main().session().documents().open(makeGif()));
     m_messages.clear();
 
     struct TCase
@@ -330,14 +332,14 @@ TEST_F(PlugInTest, TheSamplePlugInReversesTheFramesAndUndoRestoresThem)
     EXPECT_FALSE(reverse->isEnabled());
     EXPECT_EQ(titles(), QStringList{QStringLiteral("Reverse Frames")});
 
-    ASSERT_TRUE(main().openDocument(makeGif()));
+    ASSERT_TRUE(main().session().documents().open(makeGif()));
     ASSERT_TRUE(reverse->isEnabled());
     const QByteArray before = workingBytes();
     reverse->trigger();
     EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join(QLatin1Char('\n')).toStdString();
-    ASSERT_EQ(workingImage()->images().count(), 3);
+    ASSERT_EQ(main().session().workingImage().images().count(), 3);
     for (int k = 0; k < 3; ++k)
-        EXPECT_EQ(workingImage()->images().subImage(k)->scanLine(0)[0], 3 - k) << "frame " << k;
+        EXPECT_EQ(main().session().workingImage().images().subImage(k)->scanLine(0)[0], 3 - k) << "frame " << k;
     EXPECT_NE(workingBytes(), before);
     main().action(QStringLiteral("EditUndo"))->trigger();
     EXPECT_SAME_BYTES(workingBytes(), before);
