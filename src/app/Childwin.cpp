@@ -494,7 +494,7 @@ void TMDIChild::showFrame(TGIFSubImage& frame)
     recenter();
     if (TGIFGraphicControlExtension* control = frame.graphicControlExtension()) {
         m_frameTransparent = control->transparent();
-        m_transparentColor = control->transparentColor();
+        m_transparentColor = control->shownTransparentColor();
     }
     try {
         std::unique_ptr<TBitmap> picture = framePicture(frame);

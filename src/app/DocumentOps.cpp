@@ -779,7 +779,14 @@ void TfrmMain::setStatusText(int panel, const QString& text)
 
 bool TfrmMain::selectFrame(int index)
 {
-    const bool shown = m_stripController->selectFrame(index);
+    // Showing a frame reads it through the engine; a file it read with complaints may still
+    // refuse some request. That is said to the user and never ends the program.
+    bool shown = false;
+    try {
+        shown = m_stripController->selectFrame(index);
+    } catch (const std::exception& error) {
+        messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
+    }
     updateReverseAction();
     return shown;
 }

@@ -107,7 +107,7 @@ void applyCopiedProperties(TGIFSubImage& source, TGIFSubImage& target)
         if (samePixels)
             to->setTransparentColorIndex(from->transparentColorIndex());
         else
-            to->setTransparentColor(from->transparentColor());
+            to->setTransparentColor(from->shownTransparentColor());
     }
     // Optimising remaps the pixels and the transparent index together.
     if (source.colorMap().count() > 0)

@@ -311,7 +311,7 @@ void globalFrameProperties(ICommandHost& host)
                 frame.setInterlaced(startsWithRemove(request.interlacedCaption) ? !choice.interlaced.checked
                                                                                 : choice.interlaced.checked);
             if (choice.localPalette.changed) {
-                const TColor keep = control->transparentColor();
+                const TColor keep = control->shownTransparentColor();
                 if (startsWithRemove(request.localPaletteCaption)) {
                     frame.colorMap().clear();
                     frame.colorMap().changed();

@@ -355,13 +355,7 @@ void TFrameStripController::updatePanels(int index)
             values << QString::number(control->delay()) << disposalName(control->disposal());
             m_panels.cbDisposal->setCurrentIndex(control->disposal() < 4 ? control->disposal() : -1);
             m_panels.txtDelay->setValue(control->delay());
-            TColor color = 0;
-            try {
-                color = control->transparentColor();
-            } catch (const std::exception&) {
-                color = 0; // no colour map to look the index up in
-            }
-            m_panels.setTransparentSwatch(color, control->transparentColorIndex());
+            m_panels.setTransparentSwatch(control->shownTransparentColor(), control->transparentColorIndex());
         } else {
             values << QString::number(defaultDelay()) << disposalName(1);
             m_panels.cbDisposal->setCurrentIndex(1);

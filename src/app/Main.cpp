@@ -189,7 +189,7 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
         if (tool)
             attachToolWindow(*tool, *this);
     if (m_inspector) {
-        keepOnScreen(*m_inspector);
+        keepOnScreenWhenFramed(*m_inspector);
         // A hide for this start only must not stick: the next start shows the inspector again.
         m_inspector->setVisibleSource([this] {
             return action(QStringLiteral("mniFrameInspector"))->isChecked() || m_state.inspectorRestore == 1;
@@ -959,7 +959,7 @@ void TfrmMain::runDeferredStartup()
         }
         if (m_browser) {
             m_browser->applySavedLayout(s, width());
-            keepOnScreen(*m_browser);
+            keepOnScreenWhenFramed(*m_browser);
             m_browser->setFolder(m_state.thumbDirectory);
             action(QStringLiteral("ThumbView"))->setChecked(m_browser->isVisible());
             action(QStringLiteral("mniExplorerTree"))->setChecked(m_browser->explorerVisible());

@@ -1,5 +1,7 @@
 // optimize IN OUT [options] | optimize IN... (-o DIR | --in-place) [options]: whole-image
 // optimisation and colour-map merging. Without optimisation options every optimisation runs.
+// An optimiser that hands back a larger file has failed at its one job: unless --allow-larger is
+// given, a result that is not smaller than its input leaves the input's bytes as the output.
 // --lossy N adds lossy LZW after the optimisation; --target-size SIZE searches the cheapest
 // losses that bring each file under SIZE instead.
 #include "cli/CliBatch.h"
@@ -114,6 +116,7 @@ int runOptimize(const QStringList& arguments)
 
     TGIFOptimizeOptions options = 0;
     bool mergeMaps = false;
+    bool allowLarger = false;
     TOutputPlan plan;
     const bool parsed = parseOutputPlan(args, plan, [&](const QString& flag) {
         if (flag == "--crop")
@@ -126,15 +129,18 @@ int runOptimize(const QStringList& arguments)
             options |= ooColorMap;
         else if (flag == "--merge-maps")
             mergeMaps = true;
+        else if (flag == "--allow-larger")
+            allowLarger = true;
         else
             return false;
         return true;
     });
     if (!parsed)
         return usage();
+    plan.keepIfSmaller = !allowLarger;
     if (budget > 0) {
         // The size search picks the optimisation and the losses itself.
-        if (options != 0 || mergeMaps || lossy > 0 || plan.keepIfSmaller) {
+        if (options != 0 || mergeMaps || lossy > 0 || allowLarger) {
             printError(QStringLiteral("--target-size chooses the optimisation, colours and lossy level itself"));
             return ExitUsage;
         }

@@ -294,7 +294,7 @@ void TfrmPalette::loadFrame()
             TGIFGraphicControlExtension* control = frame.graphicControlExtension();
             if (control && control->transparent()) {
                 m_selectedIndex = control->transparentColorIndex();
-                m_selectedColor = control->transparentColor();
+                m_selectedColor = control->shownTransparentColor();
             }
         }
     } catch (const std::exception&) {

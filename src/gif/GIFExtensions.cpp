@@ -4,6 +4,7 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFStreamIO.h"
 #include "gif/GIFSubImage.h"
+#include "graphics/Bitmap.h"
 #include "graphics/Streams.h"
 
 #include <cstring>
@@ -182,6 +183,17 @@ TColor TGIFGraphicControlExtension::transparentColor()
     if (!m_subImage)
         throw GIFException(QStringLiteral("Color table is empty"));
     return m_subImage->activeColorMap().color(m_transparentIndex);
+}
+
+TColor TGIFGraphicControlExtension::shownTransparentColor()
+{
+    if (m_subImage && m_subImage->activeColorMap().count() > 0)
+        return m_subImage->activeColorMap().color(m_transparentIndex);
+    const HPALETTE palette = defaultPalette(pf8bit);
+    if (!palette || m_transparentIndex >= palette->entries.size())
+        return 0;
+    const TPaletteEntry& entry = palette->entries[m_transparentIndex];
+    return rgbColor(entry.red, entry.green, entry.blue);
 }
 
 void TGIFGraphicControlExtension::setTransparentColor(TColor color)

@@ -74,6 +74,10 @@ public:
     uint8_t transparentColorIndex() const { return m_transparentIndex; }
     void setTransparentColorIndex(int index);
     TColor transparentColor();
+    // The colour a view shows for the transparent index. Unlike transparentColor() it never
+    // throws: a frame without any colour map is drawn with the default 256-colour palette, so
+    // the index is looked up there.
+    TColor shownTransparentColor();
     void setTransparentColor(TColor color);
     uint16_t delay() const { return m_delay; }
     void setDelay(uint16_t value) { m_delay = value; }

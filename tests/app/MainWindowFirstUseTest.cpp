@@ -14,6 +14,7 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Streams.h"
+#include "support/TestSupport.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QAction>
@@ -26,6 +27,8 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QDialog>
+#include <QTest>
 #include <QWindow>
 
 #include <cstring>
@@ -188,6 +191,21 @@ TEST_F(MainWindowFirstUseTest, StoredPositionsOffTheScreenAreBroughtBack)
     EXPECT_TRUE(available.contains(m_program->inspector()->frameGeometry()));
 }
 
+TEST_F(MainWindowFirstUseTest, ToolWindowsAreCheckedAgainOnceTheWindowManagerHasFramedThem)
+{
+    // A window manager frames a shown window a little later and may push it past the screen's
+    // edge; the tool windows are placed again then.
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    main();
+    TfrmThumbWin& browser = *m_program->browser();
+    browser.show();
+    browser.move(available.left(), available.bottom() - 10);
+    ASSERT_FALSE(available.contains(browser.frameGeometry()));
+    browser.hide();
+    browser.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return available.contains(browser.frameGeometry()); }, 3000));
+}
+
 TEST_F(MainWindowFirstUseTest, ToolWindowsComeBackAsTheyWereWhenTheProgramClosed)
 {
     TfrmMain& window = main();
@@ -256,6 +274,56 @@ TEST_F(MainWindowFirstUseTest, RightClickSelectsTheFrameBeforeThePopUp)
     EXPECT_EQ(main().mainCurrentFrame(), 2);
     for (QMenu* popup : main().findChildren<QMenu*>())
         popup->hide();
+}
+
+} // namespace
+
+namespace {
+
+// Left, top, size and the colour of every pixel (transparent ones as such): what a cut and
+// paste must carry over. The indexes may differ, as the pasted picture is mapped again.
+QStringList frameContent(TGIFSubImage& frame)
+{
+    QStringList content{QStringLiteral("%1,%2 %3x%4").arg(frame.left()).arg(frame.top()).arg(frame.width()).arg(frame.height())};
+    for (int y = 0; y < frame.height(); ++y) {
+        QString row;
+        for (int x = 0; x < frame.width(); ++x) {
+            const int index = frame.scanLine(y)[x];
+            row += index == frame.transparentIndex() ? QStringLiteral(" ------")
+                                                     : QStringLiteral(" %1").arg(frame.activeColorMap().color(index), 6, 16, QLatin1Char('0'));
+        }
+        content << row;
+    }
+    return content;
+}
+
+TEST_F(MainWindowFirstUseTest, CutThenPasteInsertsTheFrameThatWasCut)
+{
+    // From a fresh settings store, as a new user: Ctrl+X on frame 2, then Ctrl+V on frame 1.
+    const QString path = m_files.filePath(QStringLiteral("walker.gif"));
+    ASSERT_TRUE(QFile::copy(testsupport::localTestData(QStringLiteral("gif/walker.gif")), path));
+    ASSERT_TRUE(main().openDocument(path));
+    TGIFImage& image = *workingImage();
+    const int count = image.images().count();
+    ASSERT_GT(count, 2);
+    const QStringList cut = frameContent(*image.images().subImage(1));
+
+    ASSERT_TRUE(main().selectFrame(1));
+    main().action(QStringLiteral("EditCut"))->trigger();
+    ASSERT_EQ(image.images().count(), count - 1);
+    EXPECT_TRUE(main().action(QStringLiteral("EditPaste"))->isEnabled());
+
+    ASSERT_TRUE(main().selectFrame(0));
+    // A fresh settings store asks how to map the picture's colours; the user takes the default.
+    m_messages.pushForm([](QDialog& form) {
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("Palettes"));
+        QTest::keyClick(&form, Qt::Key_Return);
+    });
+    main().action(QStringLiteral("EditPaste"))->trigger();
+    EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Palettes")});
+    ASSERT_EQ(image.images().count(), count);
+    EXPECT_EQ(frameContent(*image.images().subImage(1)), cut);
+    EXPECT_EQ(main().frameColumnCount(), count);
 }
 
 } // namespace

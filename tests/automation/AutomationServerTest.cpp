@@ -27,7 +27,7 @@ const QString kFactory = QStringLiteral("/Reelwright/GIFApplication");
 
 QString sampleGif()
 {
-    return testsupport::sharedTestData(QStringLiteral("gif/real/dispose_bgnd_transparency.gif"));
+    return testsupport::localTestData(QStringLiteral("gif/walker.gif"));
 }
 
 // The <interface> elements of an introspection document, by name, in a canonical text form:

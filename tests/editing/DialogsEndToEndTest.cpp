@@ -40,12 +40,10 @@
 
 namespace {
 
-// An animation with a 256-colour global map and transparent frames when the shared corpus is
-// there; the program's own sample otherwise, so a clone on its own still runs these paths.
+// A 38 x 32 animation of eight frames on a 256-colour global map, with transparent frames.
 QString corpusGif()
 {
-    const QString shared = testsupport::sharedTestData(QStringLiteral("gif/real/dispose_bgnd_transparency.gif"));
-    return QFileInfo::exists(shared) ? shared : testsupport::binDir() + QStringLiteral("/Images/Spinner.gif");
+    return testsupport::localTestData(QStringLiteral("gif/walker.gif"));
 }
 
 class DialogsEndToEndTest : public AppFixture
