@@ -22,6 +22,9 @@ public:
 
     void clear();
     bool empty() const;
+    // A number no other frame of this process ever had: holders of a frame elsewhere (automation
+    // objects) find it again by this number and never by a pointer that may have been freed.
+    uint64_t serial() const { return m_serial; }
 
     int left() const { return m_left; }
     int top() const { return m_top; }
@@ -130,6 +133,7 @@ private:
     // The key's fields other than the pixel hash.
     TGIFFrameDataKey encodingParameters() const;
 
+    uint64_t m_serial;
     uint16_t m_left = 0;
     uint16_t m_top = 0;
     uint16_t m_width = 0;
