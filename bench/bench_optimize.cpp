@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -58,6 +60,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir folder;
     qint64 totalOurs = 0;
+    qint64 totalDelivered = 0; // what `reelwright-cli optimize` writes: never more than the input
     qint64 totalPeer = 0;
     qint64 totalOriginal = 0;
     std::printf("%-40s %10s %10s %10s %7s %12s %12s\n", "file", "original", "ours", "gifsicle", "ratio",
@@ -86,6 +89,7 @@ int main(int argc, char** argv)
         const qint64 peer = gifsicleSize(fileName, folder.path());
         const qint64 original = QFileInfo(fileName).size();
         totalOurs += ours;
+        totalDelivered += std::min(ours, original);
         totalOriginal += original;
         if (peer > 0)
             totalPeer += peer;
@@ -98,5 +102,7 @@ int main(int argc, char** argv)
     std::printf("files larger than their input: %d of %d\n", larger, int(files.size()));
     std::printf("TOTAL original %lld ours %lld gifsicle -O2 %lld ratio %.3f\n", totalOriginal, totalOurs,
                 totalPeer, totalPeer > 0 ? double(totalOurs) / totalPeer : 0.0);
+    std::printf("TOTAL delivered (input kept when not smaller) %lld ratio %.3f\n", totalDelivered,
+                totalPeer > 0 ? double(totalDelivered) / totalPeer : 0.0);
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "app/Program.h"
 #include "automation/AutomationRegistration.h"
 #include "automation/AutomationSession.h"
+#include "editing/Routines.h"
+#include "graphics/Bitmap.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QAction>
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -64,6 +67,8 @@ public:
         return !m_main.anyModified();
     }
     bool anyDocumentModified() const override { return m_main.anyModified(); }
+    IUndoHost* activeUndoHost() override { return m_main.activeDocument(); }
+    std::unique_ptr<TBitmap> framePicture(TGIFSubImage& frame) override { return ::framePicture(frame); }
     void cascade() override { m_main.action(QStringLiteral("WindowCascade"))->trigger(); }
     void tileHorizontal() override { m_main.action(QStringLiteral("WindowTileHorizontal"))->trigger(); }
     void tileVertical() override { m_main.action(QStringLiteral("WindowTileVertical"))->trigger(); }
@@ -165,6 +170,24 @@ void prepareAutomation(TProgramOptions& options)
     options.arguments = withoutAutomationSwitches(options.arguments);
     options.hooks.createAutomationApplication =
         automationApplicationHook(mode, QDBusConnection::sessionBus());
+}
+
+void loadPlugIns(TfrmMain& main, const QStringList& folders)
+{
+    auto* session = qobject_cast<TAutomationSession*>(main.automationApplication());
+    if (!session)
+        return;
+    TAddInManager::TContext context;
+    context.mainWindow = &main;
+    context.plugInsMenu = main.findChild<QMenu*>(QStringLiteral("mnuPlugins"));
+    context.plugInInfo = main.action(QStringLiteral("mniPluginInfo"));
+    context.updateDocumentDependentItems = [&main] { main.refreshPluginMenus(); };
+    session->loadPlugIns(context, folders);
+}
+
+void loadPlugIns(TfrmMain& main)
+{
+    loadPlugIns(main, plugInFolders());
 }
 
 std::function<std::shared_ptr<QObject>(TfrmMain&)>

@@ -6,6 +6,8 @@
 
 #include "app/Main.h"
 #include "app/RecentFiles.h"
+#include "automation/AutomationSession.h"
+#include "automation/PlugInExplorerfrm.h"
 #include "editing/Options.h"
 #include "editing/Palette.h"
 #include "editing/Prompts.h"
@@ -166,6 +168,13 @@ public:
         TGIFImage& image = *workingImage();
         TfrmPrompts dialog(TPromptPage::HtmlCode, &m_main);
         dialog.setHtmlSource(fileName, image.width(), image.height());
+        return execDialog(dialog) ? mrOk : mrCancel;
+    }
+
+    int pluginExplorer() override
+    {
+        const auto* session = qobject_cast<const TAutomationSession*>(m_main.automationApplication());
+        TfrmPlugInExplorer dialog(session ? session->addIns().records() : QList<TAddInRecord>(), &m_main);
         return execDialog(dialog) ? mrOk : mrCancel;
     }
 

@@ -5,6 +5,7 @@
 // The working image holds the active document's animation only. Switching documents goes
 // through files: the document left writes its working copy when it changed since the copy was
 // last written, the document entered is read back from its working copy or its file.
+#include "automation/IntfMenuItem.h"
 #include "app/Childwin.h"
 #include "app/DialogWiring.h"
 #include "app/DocumentTabs.h"
@@ -736,8 +737,7 @@ void TfrmMain::removePlayMenuEntry(TMDIChild* doc)
                 delete entry;
 }
 
-// Playback and the plug-in menus are other units' work; documents call these at the points
-// where those units hook in.
+// Playback is another unit's work; documents call these at the points where it hooks in.
 void TfrmMain::pausePlayback()
 {
     updateReverseAction();
@@ -746,7 +746,13 @@ void TfrmMain::stopPlayback()
 {
     updateReverseAction();
 }
-void TfrmMain::refreshPluginMenus() {}
+void TfrmMain::refreshPluginMenus()
+{
+    // Only with the program's own application object, as plug-ins are only loaded then. Any open
+    // document counts: the first one calls this before it becomes the active one.
+    if (m_automation)
+        updateDocumentDependentItems(menuBar(), documentCount() > 0);
+}
 
 // ---- the frame strip as documents use it: all of it goes through the strip's controller ----
 

@@ -41,7 +41,8 @@ TStartupHooks defaultStartupHooks()
     hooks.scanThumbnailFolder = [](TfrmMain& main, const QString& folder) {
         scanThumbnailFolder(main, folder);
     };
-    hooks.scanPlugins = [](TfrmMain&) {
+    hooks.scanPlugins = [](TfrmMain& main) {
+        loadPlugIns(main);
     };
     hooks.showWelcomeDialog = [](TfrmMain& main) {
         showWelcomePage(main);

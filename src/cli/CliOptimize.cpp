@@ -1,5 +1,7 @@
 // optimize IN OUT [options] | optimize IN... (-o DIR | --in-place) [options]: whole-image
 // optimisation and colour-map merging. Without optimisation options every optimisation runs.
+// An optimiser that hands back a larger file has failed at its one job: unless --allow-larger is
+// given, a result that is not smaller than its input leaves the input's bytes as the output.
 #include "cli/CliBatch.h"
 #include "cli/CliCommon.h"
 
@@ -10,6 +12,7 @@ int runOptimize(const QStringList& args)
     TGIFOptimizeOptions options = 0;
     bool mergeMaps = false;
     TOutputPlan plan;
+    plan.keepIfSmaller = true;
     const bool parsed = parseOutputPlan(args, plan, [&](const QString& flag) {
         if (flag == "--crop")
             options |= ooCrop;
@@ -21,6 +24,8 @@ int runOptimize(const QStringList& args)
             options |= ooColorMap;
         else if (flag == "--merge-maps")
             mergeMaps = true;
+        else if (flag == "--allow-larger")
+            plan.keepIfSmaller = false;
         else
             return false;
         return true;

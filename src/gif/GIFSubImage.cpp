@@ -11,6 +11,7 @@
 #include "graphics/Streams.h"
 
 #include <algorithm>
+#include <atomic>
 
 int64_t gifCheckedPixelCount(int width, int height)
 {
@@ -20,7 +21,15 @@ int64_t gifCheckedPixelCount(int width, int height)
     return count;
 }
 
-TGIFSubImage::TGIFSubImage(TGIFImage* image) : TGIFItem(image), m_colorMap(this), m_extensions(this) {}
+namespace {
+std::atomic<uint64_t> nextSerial{1};
+}
+
+TGIFSubImage::TGIFSubImage(TGIFImage* image)
+    : TGIFItem(image), m_serial(nextSerial.fetch_add(1, std::memory_order_relaxed)), m_colorMap(this),
+      m_extensions(this)
+{
+}
 
 TGIFSubImage::~TGIFSubImage()
 {

@@ -22,6 +22,9 @@ public:
 
     void clear();
     bool empty() const;
+    // A number no other frame of this process ever had: holders of a frame elsewhere (automation
+    // objects) find it again by this number and never by a pointer that may have been freed.
+    uint64_t serial() const { return m_serial; }
 
     int left() const { return m_left; }
     int top() const { return m_top; }
@@ -120,6 +123,7 @@ private:
     void readImage(TStream& stream);
     void compress(TStream& stream);
 
+    uint64_t m_serial;
     uint16_t m_left = 0;
     uint16_t m_top = 0;
     uint16_t m_width = 0;

@@ -158,10 +158,11 @@ TEST(CliBatch, InputsAreReplacedOnlyInPlaceAndAtomically)
     EXPECT_EQ(testsupport::readFile(b), original);
 
     QTemporaryDir elsewhere;
-    ASSERT_EQ(cli({"optimize", a, "-o", elsewhere.path()}).exitCode, 0);
+    // Whether or not the result is smaller, it is written: this is about where it goes.
+    ASSERT_EQ(cli({"optimize", a, "-o", elsewhere.path(), "--allow-larger"}).exitCode, 0);
     const QByteArray optimised = testsupport::readFile(elsewhere.filePath("a.gif"));
     ASSERT_NE(optimised, original);
-    const CliRun inPlace = cli({"optimize", a, b, "--in-place"});
+    const CliRun inPlace = cli({"optimize", a, b, "--in-place", "--allow-larger"});
     EXPECT_EQ(inPlace.exitCode, 0) << inPlace.err.constData();
     EXPECT_EQ(testsupport::readFile(a), optimised);
     EXPECT_EQ(testsupport::readFile(b), optimised);
@@ -187,6 +188,27 @@ TEST(CliBatch, KeepIfSmallerKeepsTheOriginalBytesWhenTheResultDoesNotShrink)
     EXPECT_EQ(inPlace.exitCode, 0);
     EXPECT_TRUE(inPlace.out.contains("(original kept)")) << inPlace.out.constData();
     EXPECT_EQ(testsupport::readFile(ours), written);
+}
+
+TEST(CliBatch, OptimizeNeverHandsBackALargerFile)
+{
+    // Optimising a file again cannot make it smaller; the output is then the input's bytes, unless
+    // the caller asks for the optimiser's own result.
+    QTemporaryDir dir;
+    writeBytes(dir.filePath("source.gif"), lifeAnimation(24, 16, 5));
+    const QString once = dir.filePath("once.gif");
+    ASSERT_EQ(cli({"optimize", dir.filePath("source.gif"), once}).exitCode, 0);
+    const QByteArray input = testsupport::readFile(once);
+    ASSERT_FALSE(input.isEmpty());
+
+    const CliRun raw = cli({"optimize", once, dir.filePath("raw.gif"), "--allow-larger"});
+    ASSERT_EQ(raw.exitCode, 0) << raw.err.constData();
+    const QByteArray result = testsupport::readFile(dir.filePath("raw.gif"));
+    const CliRun kept = cli({"optimize", once, dir.filePath("kept.gif")});
+    ASSERT_EQ(kept.exitCode, 0) << kept.err.constData();
+    const QByteArray delivered = testsupport::readFile(dir.filePath("kept.gif"));
+    EXPECT_LE(delivered.size(), input.size());
+    EXPECT_EQ(delivered, result.size() >= input.size() ? input : result);
 }
 
 // ImageMagick's frame optimiser writes a two-colour animation with a 2-entry global table and
