@@ -7,8 +7,8 @@
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
-#include "editing/UndoHistory.h"
-#include "editing/UndoHost.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
@@ -24,59 +24,17 @@
 
 namespace {
 
-// Just enough of a document for selection: no undo is recorded while the strip only scrolls.
-class TBenchDocument : public IFrameStripDocument, public IUndoHost
-{
-public:
-    explicit TBenchDocument(TGIFImage& image) : m_image(image) {}
-    IUndoHost& undoHost() override { return *this; }
-    void setCurrentFrame(int) override {}
-    void showFrame(int) override {}
-
-    TGIFImage& workingImage() override { return m_image; }
-    TProgressEvent snapshotProgress() override { return {}; }
-    void frameColumnsChanged(int) override {}
-    int currentFrame() const override { return 0; }
-    void selectFrame(int) override {}
-    THistoryList* history() override { return nullptr; }
-    THistoryList& ensureHistory() override { return m_history; }
-    void setUndoPosition(int) override {}
-    QString fileName() const override { return QStringLiteral("bench.gif"); }
-    bool isUntitled() const override { return false; }
-    void setModified(bool) override {}
-    QString workingCopy() const override { return {}; }
-    void deleteWorkingCopy() override {}
-    bool saveWorkingCopy() override { return true; }
-    void setRememberedFrame(int) override {}
-    bool reloadDocument(const QString&) override { return true; }
-    int inspectorRow() const override { return 0; }
-    void setInspectorRow(int) override {}
-    void setUndoAction(bool, const QString&) override {}
-    void refreshSaveState() override {}
-    void repaintFrameStrip() override {}
-    void closeWithoutQuery() override {}
-
-private:
-    TGIFImage& m_image;
-    THistoryList m_history;
-};
-
+// The main window's part is not measured: actions, inspector and drops do nothing.
 class TBenchHost : public IFrameStripHost
 {
 public:
-    TBenchHost(TGIFImage& image) : m_image(image), m_document(image) {}
-    TGIFImage& workingImage() override { return m_image; }
-    IFrameStripDocument* activeDocument() override { return &m_document; }
+    void showFrame(int) override {}
     void setActionEnabled(const char*, bool) override {}
     void enableDocumentCommands(bool) override {}
     bool canPaste() override { return false; }
     void stopPlayback() override {}
     IFrameInspectorView* inspector() override { return nullptr; }
     void moveFramesTo(int) override {}
-
-private:
-    TGIFImage& m_image;
-    TBenchDocument m_document;
 };
 
 int nonEmptyFrames(TGIFImage& image)
@@ -105,14 +63,17 @@ void generate(TGIFImage& image, int frames, int width, int height)
     }
 }
 
-void run(const QString& name, TGIFImage& image)
+// The session's working image holds the animation; one document is active over it.
+void run(const QString& name, TEditSession& session)
 {
+    TGIFImage& image = session.workingImage();
     const int frames = nonEmptyFrames(image);
     if (frames == 0) {
         std::printf("%-36s no frames\n", qPrintable(name));
         return;
     }
-    TBenchHost host(image);
+    session.documents().create();
+    TBenchHost host;
     QWidget window;
     window.resize(1280, 300);
     auto* layout = new QHBoxLayout(&window);
@@ -120,7 +81,7 @@ void run(const QString& name, TGIFImage& image)
     auto* strip = new TFrameStrip(&window);
     layout->addWidget(panels);
     layout->addWidget(strip, 1);
-    TFrameStripController controller(host, *strip, *panels);
+    TFrameStripController controller(session, host, *strip, *panels);
     window.show();
 
     QElapsedTimer clock;
@@ -184,13 +145,13 @@ int main(int argc, char** argv)
         }
     }
     if (!largest.isEmpty()) {
-        TGIFImage image;
-        image.loadFromFile(largest);
-        run(QFileInfo(largest).fileName(), image);
+        TEditSession session;
+        session.workingImage().loadFromFile(largest);
+        run(QFileInfo(largest).fileName(), session);
     }
 
-    TGIFImage generated;
-    generate(generated, 1000, 480, 270);
+    TEditSession generated;
+    generate(generated.workingImage(), 1000, 480, 270);
     run(QStringLiteral("generated 1000 x 480x270"), generated);
     return 0;
 }

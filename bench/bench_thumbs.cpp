@@ -81,7 +81,8 @@ bool writePicture(const QString& path, const QImage& image, const char* type)
         TGIFImage gif;
         TBitmap bitmap;
         bitmap.fromImage(image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither));
-        return importBitmapAsFrame(gif, bitmap) >= 0 && saveGIFFile(gif, path, true, true);
+        TEditSession session;
+        return session.importBitmapAsFrame(gif, bitmap) >= 0 && saveGIFFile(gif, path, true, true);
     }
     return image.save(path, type, qstrcmp(type, "jpg") == 0 ? 85 : (qstrcmp(type, "png") == 0 ? 10 : -1));
 }
@@ -211,6 +212,7 @@ long statusKb(const char* field)
 // One scan in this process; prints "first total count peakKB statusPaints gridPaints".
 int runScan(const QString& folder, const QString& cacheRoot)
 {
+    TEditSession session;
     QWidget statusWindow;
     auto* layout = new QVBoxLayout(&statusWindow);
     auto* status = new QLabel(&statusWindow);
@@ -219,7 +221,7 @@ int runScan(const QString& folder, const QString& cacheRoot)
     layout->addWidget(bar);
     statusWindow.resize(400, 60);
     statusWindow.show();
-    TfrmThumbWin window(nullptr);
+    TfrmThumbWin window(session, nullptr);
     window.setHost(std::make_unique<TBenchHost>(status, bar));
     window.setThumbnailCache(cacheRoot.isEmpty() ? nullptr : std::make_shared<TThumbnailCache>(cacheRoot));
     window.resize(900, 600);
@@ -247,10 +249,11 @@ int runScan(const QString& folder, const QString& cacheRoot)
 // The window as a user sees it after choosing the folder in the tree, saved as a picture.
 int saveScreenshot(const QString& folder, const QString& out)
 {
+    TEditSession session;
     QWidget statusWindow;
     auto* status = new QLabel(&statusWindow);
     auto* bar = new QProgressBar(&statusWindow);
-    TfrmThumbWin window(nullptr);
+    TfrmThumbWin window(session, nullptr);
     window.setHost(std::make_unique<TBenchHost>(status, bar));
     window.resize(760, 340);
     window.show();

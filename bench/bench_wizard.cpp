@@ -10,6 +10,8 @@
 #include "app/Childwin.h"
 #include "app/Main.h"
 #include "app/Program.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "platform/ImagingControl.h"
@@ -149,8 +151,9 @@ bool animationWizard(const QString& folder, TScriptedMessageService& messages)
     const double seconds = secondsSince(finishPressed);
     const double cpu = cpuSeconds() - cpuAtFinish;
     const long peakKb = statusKb("VmHWM:");
-    const int frames = workingImage()->images().count();
-    const bool shown = main.activeDocument() && main.activeDocument()->isVisible();
+    const int frames = program.session().workingImage().images().count();
+    TMDIChild* view = main.viewOf(program.session().documents().active());
+    const bool shown = view && view->isVisible();
     std::printf("animation wizard, %d pictures 640x480 -> %d frames, document shown: %s\n", kPictures, frames,
                 shown ? "yes" : "NO");
     std::printf(
@@ -207,7 +210,8 @@ bool optimizationWizard(const QString& folder, TScriptedMessageService& messages
     TWizardSetup setup;
     setup.mode = TWizardMode::Optimization;
     setup.animation = &image;
-    TWizardResult result = runWizard(std::move(setup));
+    TEditSession session;
+    TWizardResult result = runWizard(session, std::move(setup));
     const qint64 ours = result.image ? gifByteSize(*result.image) : -1;
 
     const QString peer = QDir(folder).filePath(QStringLiteral("gifsicle-O2.gif"));
@@ -283,7 +287,8 @@ void screenshots(const QString& folder, TScriptedMessageService& messages)
         setup.animation = &image;
         setup.recentVisible = true;
         setup.recentCaptions = {QStringLiteral("&0 ") + largestRealFile()};
-        runWizard(std::move(setup));
+        TEditSession session;
+        runWizard(session, std::move(setup));
     }
     std::printf("pictures of the wizard pages in %s\n", qPrintable(folder));
 }

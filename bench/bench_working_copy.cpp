@@ -12,6 +12,9 @@
 #include "app/FramePanels.h"
 #include "app/Main.h"
 #include "app/StartupHooks.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
@@ -164,14 +167,15 @@ bool runOne(const QString& label, const QString& source, const QString& folder)
     // Every message the window would show is recorded instead: a failed write shows one.
     TScriptedMessageService messages;
     TScopedMessageService messageScope(messages);
-    TfrmMain main(defaultStartupHooks(), {});
+    TEditSession session;
+    TfrmMain main(session, defaultStartupHooks(), {});
     const QString scratch = folder + QStringLiteral("/scratch.gif");
-    if (!main.openDocument(source) || !main.activeDocument()) {
+    if (!session.documents().open(source) || !session.documents().active()) {
         std::printf("%-28s could not be opened\n", qPrintable(label));
         return false;
     }
-    TMDIChild& doc = *main.activeDocument();
-    TGIFImage& image = *workingImage();
+    TDocument& doc = *session.documents().active();
+    TGIFImage& image = session.workingImage();
     bool failed = false;
     const int frames = image.images().count();
     int64_t pixels = 0;
@@ -213,7 +217,7 @@ bool runOne(const QString& label, const QString& source, const QString& folder)
                 engineMs, warmMs - engineMs, scratchMs, scratchMs / warmMs, warmMs / kGoalMs,
                 failed ? "WRITE FAILED" : (identical ? "identical" : "DIFFERENT BYTES"));
     doc.setModified(false);
-    main.removeDocument(&doc);
+    session.documents().remove(&doc);
     return !failed && identical;
 }
 

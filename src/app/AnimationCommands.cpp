@@ -18,21 +18,21 @@
 
 namespace {
 
-QImage pictureOf(TGIFSubImage& frame)
+QImage pictureOf(const TEditSession& session, TGIFSubImage& frame)
 {
-    const std::unique_ptr<TBitmap> picture = framePicture(frame);
+    const std::unique_ptr<TBitmap> picture = session.framePicture(frame);
     return picture ? picture->toImage() : QImage();
 }
 
 // Makes the frame's pixels and map the picture, converted under the image's colour settings;
 // the frame keeps its extensions and now covers the picture from 0, 0.
-void replaceFramePicture(TGIFImage& image, TGIFSubImage& frame, TBitmap& picture)
+void replaceFramePicture(const TEditSession& session, TGIFImage& image, TGIFSubImage& frame, TBitmap& picture)
 {
     TGIFImage scratch;
     scratch.setColorReduction(image.colorReduction());
     scratch.setReductionBits(image.reductionBits());
     scratch.setDitherMode(image.ditherMode());
-    const int index = importBitmapAsFrame(scratch, picture);
+    const int index = session.importBitmapAsFrame(scratch, picture);
     TGIFSubImage& made = *scratch.images().subImage(index);
     const uint8_t* data = made.data();
     std::vector<uint8_t> pixels(data, data + made.dataSize());
@@ -43,7 +43,7 @@ void replaceFramePicture(TGIFImage& image, TGIFSubImage& frame, TBitmap& picture
     frame.freeMask();
 }
 
-void resizeFrames(TGIFImage& image, int width, int height)
+void resizeFrames(const TEditSession& session, TGIFImage& image, int width, int height)
 {
     image.stopPainting();
     // The screen is made large enough first, so that no frame "sticks out" while it grows.
@@ -60,11 +60,11 @@ void resizeFrames(TGIFImage& image, int width, int height)
             continue;
         {
             QPainter painter(&composite);
-            painter.drawImage(frame.left(), frame.top(), pictureOf(frame));
+            painter.drawImage(frame.left(), frame.top(), pictureOf(session, frame));
         }
         TBitmap target;
         target.fromImage(composite.scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-        replaceFramePicture(image, frame, target);
+        replaceFramePicture(session, image, frame, target);
     }
     image.setWidth(width);
     image.setHeight(height);
@@ -93,7 +93,7 @@ void resizeAnimation(ICommandHost& host)
     {
         TWaitCursor wait;
         try {
-            resizeFrames(image, clampAnimationDimension(choice.width),
+            resizeFrames(host.session(), image, clampAnimationDimension(choice.width),
                          clampAnimationDimension(choice.height));
         } catch (const Exception& error) {
             // Half-resized frames must not stay: the snapshot just recorded puts the animation back.

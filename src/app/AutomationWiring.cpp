@@ -6,6 +6,10 @@
 #include "app/Program.h"
 #include "automation/AutomationRegistration.h"
 #include "automation/AutomationSession.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
+#include "graphics/Bitmap.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QAction>
@@ -14,6 +18,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -29,13 +34,13 @@ class TMainAutomationHost : public IAutomationHost
 public:
     explicit TMainAutomationHost(TfrmMain& main) : m_main(main) {}
 
-    bool hasActiveDocument() const override { return m_main.activeDocument() != nullptr; }
+    bool hasActiveDocument() const override { return documents().active() != nullptr; }
     QList<TTab> tabs() const override
     {
         QList<TTab> result;
         TDocumentTabs* strip = m_main.documentTabs();
         for (int i = 0; strip && i < strip->count(); ++i) {
-            const TMDIChild* doc = strip->document(i);
+            const TDocument* doc = strip->document(i);
             if (doc)
                 result.append({QFileInfo(doc->fileName()).fileName(), doc->fileName(), doc->isModified()});
             else
@@ -50,20 +55,25 @@ public:
     void selectTab(int index) override { m_main.documentTabs()->setCurrentIndex(index); }
     void bringTabToFront(int index) override
     {
-        if (TMDIChild* doc = m_main.documentTabs()->document(index))
-            m_main.makeActive(doc);
+        if (TDocument* doc = m_main.documentTabs()->document(index))
+            documents().activate(doc);
     }
-    bool openDocument(const QString& fileName) override { return m_main.openDocument(fileName); }
+    bool openDocument(const QString& fileName) override { return documents().open(fileName); }
     void newDocument() override { m_main.action(QStringLiteral("FileNew"))->trigger(); }
-    void nextDocument() override { m_main.nextDocument(); }
-    void previousDocument() override { m_main.previousDocument(); }
-    bool closeAllDocuments() override { return m_main.closeAllDocuments(); }
+    void nextDocument() override { documents().activateNext(); }
+    void previousDocument() override { documents().activatePrevious(); }
+    bool closeAllDocuments() override { return documents().closeAll(); }
     bool saveAllDocuments() override
     {
-        m_main.saveAllDocuments();
-        return !m_main.anyModified();
+        documents().saveAll();
+        return !documents().anyModified();
     }
-    bool anyDocumentModified() const override { return m_main.anyModified(); }
+    bool anyDocumentModified() const override { return documents().anyModified(); }
+    IUndoHost* activeUndoHost() override { return documents().active(); }
+    std::unique_ptr<TBitmap> framePicture(TGIFSubImage& frame) override
+    {
+        return m_main.session().framePicture(frame);
+    }
     void cascade() override { m_main.action(QStringLiteral("WindowCascade"))->trigger(); }
     void tileHorizontal() override { m_main.action(QStringLiteral("WindowTileHorizontal"))->trigger(); }
     void tileVertical() override { m_main.action(QStringLiteral("WindowTileVertical"))->trigger(); }
@@ -90,7 +100,7 @@ public:
     {
         // Automation text is shown as it is, never as markup.
         m_main.statusPanel(2)->setTextFormat(Qt::PlainText);
-        m_main.setStatusText(2, text);
+        m_main.statusPanel(2)->setText(text);
         m_main.statusBar()->repaint();
     }
 
@@ -128,7 +138,8 @@ public:
     }
 
 private:
-    TfrmThumbWin* browser() const { return m_main.findChild<TfrmThumbWin*>(); }
+    TfrmThumbWin* browser() const { return m_main.browser(); }
+    TDocumentManager& documents() const { return m_main.session().documents(); }
 
     TfrmMain& m_main;
 };
@@ -165,6 +176,24 @@ void prepareAutomation(TProgramOptions& options)
     options.arguments = withoutAutomationSwitches(options.arguments);
     options.hooks.createAutomationApplication =
         automationApplicationHook(mode, QDBusConnection::sessionBus());
+}
+
+void loadPlugIns(TfrmMain& main, const QStringList& folders)
+{
+    auto* session = qobject_cast<TAutomationSession*>(main.automationApplication());
+    if (!session)
+        return;
+    TAddInManager::TContext context;
+    context.mainWindow = &main;
+    context.plugInsMenu = main.findChild<QMenu*>(QStringLiteral("mnuPlugins"));
+    context.plugInInfo = main.action(QStringLiteral("mniPluginInfo"));
+    context.updateDocumentDependentItems = [&main] { main.refreshPluginMenus(); };
+    session->loadPlugIns(context, folders);
+}
+
+void loadPlugIns(TfrmMain& main)
+{
+    loadPlugIns(main, plugInFolders());
 }
 
 std::function<std::shared_ptr<QObject>(TfrmMain&)>

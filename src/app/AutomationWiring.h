@@ -23,6 +23,11 @@ std::optional<int> runRegistrationSwitches(int argc, char** argv);
 // publishes the server on the session bus in the selected start mode.
 void prepareAutomation(TProgramOptions& options);
 
+// Loads the plug-ins of the folders (by default the user's and the system's plug-in folders) with
+// the program's own application object; nothing without one.
+void loadPlugIns(TfrmMain& main, const QStringList& folders);
+void loadPlugIns(TfrmMain& main);
+
 // The hook that makes the program's own application object at the end of main-window creation.
 // With a connection the server is published there; without one the objects stay in-process.
 std::function<std::shared_ptr<QObject>(TfrmMain&)>

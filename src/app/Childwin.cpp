@@ -1,16 +1,15 @@
 #include "app/Childwin.h"
 
-#include "app/DocumentTabs.h"
 #include "app/FrameStrip.h"
-#include "app/Main.h"
 #include "app/MainActions.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
-#include "editing/UndoHistory.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
-#include "platform/TempFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -185,47 +184,28 @@ private:
     QLabel* m_panels[3] = {};
 };
 
-TMDIChild::TMDIChild(TfrmMain& main, const QString& fileName, bool untitled)
-    : m_main(main), m_fileName(fileName), m_untitled(untitled)
+TMDIChild::TMDIChild(TEditSession& session, TDocument& document, TDocumentViewOptions options)
+    : m_session(session), m_document(&document), m_options(std::move(options))
 {
     setObjectName(QStringLiteral("MDIChild"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString::fromLatin1(kEmptyCaption));
     buildLayout();
-
-    // Creation steps.
-    if (TMDIChild* previous = m_main.activeDocument())
-        previous->setLoaded(false);
     m_previewBitmap = std::make_unique<TBitmap>();
-    m_history = std::make_unique<THistoryList>(kDefaultUndoCapacity);
-    m_undoCapacity = kDefaultUndoCapacity;
-    m_currentFrame = 0;
-    m_loaded = true;
-    setWindowTitle(displayName()); // the full path is in the tab's hover text and the status bar
-    m_main.documentTabs()->addDocumentTab(this, displayName());
-    m_main.tabPanel()->show();
-    if (QWidget* bevel = m_main.findChild<QWidget*>(QStringLiteral("bvlTop")))
-        bevel->hide();
-    m_view->setCursor(m_main.dragCursor());
-    TGIFImage& image = *::workingImage();
+    setWindowTitle(document.displayName());
+    m_view->setCursor(m_options.cursor);
+    connect(&document, &TDocument::stateChanged, this, [this] {
+        if (m_document)
+            setWindowTitle(m_document->displayName());
+        repaintStatus();
+    });
+    TGIFImage& image = m_session.workingImage();
     if (image.width() != 0)
         resize(image.width() + 70, image.height() + 65);
     else
         resize(kInitialClientWidth, kInitialClientHeight + 20);
 }
 
-TMDIChild::~TMDIChild()
-{
-    // Destruction: the working copy goes with the document; the history's snapshot files go
-    // with the history.
-    deleteTempFile(m_workingCopy);
-    m_workingCopy.clear();
-    if (m_history) {
-        m_history->clear();
-        m_history.reset();
-    }
-    m_previewBitmap.reset();
-}
+TMDIChild::~TMDIChild() = default;
 
 void TMDIChild::buildLayout()
 {
@@ -253,30 +233,36 @@ void TMDIChild::buildLayout()
     for (QWidget* target : {static_cast<QWidget*>(m_framePanel), static_cast<QWidget*>(m_view)}) {
         target->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(target, &QWidget::customContextMenuRequested, this, [this, target](const QPoint& pos) {
-            if (QMenu* popup = m_main.menu(QStringLiteral("pmnFrames")))
-                popup->popup(target->mapToGlobal(pos));
+            if (m_options.framePopup)
+                m_options.framePopup->popup(target->mapToGlobal(pos));
         });
     }
     setWidget(content);
 }
 
+QString TMDIChild::fileName() const
+{
+    return m_document ? m_document->fileName() : QString();
+}
+
 QString TMDIChild::displayName() const
 {
-    return QFileInfo(m_fileName).fileName();
+    return m_document ? m_document->displayName() : QString();
+}
+
+bool TMDIChild::isModified() const
+{
+    return m_document && m_document->isModified();
+}
+
+bool TMDIChild::isClosing() const
+{
+    return !m_document || m_document->isClosing();
 }
 
 TColor TMDIChild::frameBackground() const
 {
-    return m_main.state().frameTransparentColor;
-}
-
-void TMDIChild::setUndoCapacity(int value)
-{
-    if (value < 0 || unsigned(value) == m_undoCapacity)
-        return;
-    m_undoCapacity = unsigned(value);
-    if (m_history)
-        m_history->setCapacity(value);
+    return m_options.frameBackground ? m_options.frameBackground() : TColor(0xFFFFFF);
 }
 
 QLabel* TMDIChild::statusPanel(int index) const
@@ -297,194 +283,21 @@ QWidget* TMDIChild::framePanel() const
 QString TMDIChild::statusHintAt(int x) const
 {
     const int limit = kStatusPanelWidths[0] + kStatusPanelWidths[1];
-    return m_modified && x <= limit ? QStringLiteral("Animation is modified") : QString();
+    return isModified() && x <= limit ? QStringLiteral("Animation is modified") : QString();
 }
 
 void TMDIChild::repaintStatus()
 {
-    m_statusBar->panel(1)->setText(m_modified ? QStringLiteral("Modified") : QString());
+    m_statusBar->panel(1)->setText(isModified() ? QStringLiteral("Modified") : QString());
     m_statusBar->panel(0)->update();
     m_statusBar->update();
-}
-
-// ---- modified state, working copy, saving ----
-
-void TMDIChild::setModified(bool value)
-{
-    if (value) {
-        if (m_workingCopy.isEmpty()) {
-            m_workingCopy = createTempFile(QStringLiteral("~GA"));
-            if (m_workingCopy.isEmpty())
-                messageDlg(QStringLiteral("Error saving file! Unable to save %1 to disk.")
-                               .arg(QDir(QDir::tempPath()).filePath(QStringLiteral("~GA"))),
-                           TMsgType::Warning, TMsgButtons::Ok);
-        }
-        // Every change rewrites the copy, so a document left for another one never loses its
-        // latest state. A failed write has been reported; the document stays open with its
-        // animation in memory and its history, so the user can still save it elsewhere (the
-        // copy is written again on the next change or deactivation).
-        if (!m_workingCopy.isEmpty() && !::workingImage()->empty())
-            saveGIFFile(*::workingImage(), m_workingCopy, false, true);
-    }
-    m_modified = value;
-    repaintStatus();
-    m_main.refreshSaveCommands();
-    m_main.repaintTabs();
-}
-
-void TMDIChild::deleteWorkingCopy()
-{
-    deleteTempFile(m_workingCopy);
-    m_workingCopy.clear();
-    m_undoPosition = 0;
-}
-
-bool TMDIChild::saveWorkingCopy()
-{
-    if (m_workingCopy.isEmpty())
-        return false;
-    return saveGIFFile(*::workingImage(), m_workingCopy, false, false);
-}
-
-bool TMDIChild::saveQuery(bool saveAs, bool force)
-{
-    if (!force && m_modified) {
-        QApplication::beep();
-        const TMsgResult answer =
-            messageDlg(QStringLiteral("Would you like to save changes to %1?").arg(displayName()),
-                       TMsgType::Confirmation, TMsgButtons::YesNoCancel);
-        if (answer == TMsgResult::Cancel)
-            return false;
-        if (answer != TMsgResult::Yes)
-            return true;
-        force = true;
-    }
-    if (!force)
-        return true;
-    if (saveAs || m_untitled) {
-        const QString chosen = m_main.askSaveFileName(saveAs ? QString() : displayName());
-        if (chosen.isEmpty())
-            return false;
-        setFileName(chosen);
-    }
-    return writeToFile();
-}
-
-bool TMDIChild::writeToFile()
-{
-    m_fileName = QFileInfo(m_fileName).absoluteFilePath();
-    if (!saveGIFFile(*::workingImage(), m_fileName, true, true)) {
-        // The animation exists only in memory now when a new name was set on the way here
-        // (which clears the modified flag and the working copy): keep it marked modified, with
-        // a working copy, so neither closing nor switching documents can drop it unasked.
-        if (!m_modified)
-            setModified(true);
-        return false;
-    }
-    m_modified = false;
-    m_untitled = false;
-    if (m_history)
-        m_history->clear();
-    deleteWorkingCopy();
-    refreshUndoState(*this);
-    setWindowTitle(displayName());
-    repaintStatus();
-    m_main.refreshSaveCommands();
-    m_main.repaintTabs();
-    return true;
-}
-
-void TMDIChild::setFileName(const QString& name)
-{
-    m_fileName = QFileInfo(name).absoluteFilePath();
-    m_untitled = false;
-    m_modified = false;
-    setWindowTitle(displayName());
-    deleteWorkingCopy();
-    m_main.documentRenamed(this);
-    refreshUndoState(*this);
-    repaintStatus();
-}
-
-// ---- activation ----
-
-void TMDIChild::activate()
-{
-    m_main.pausePlayback();
-    if (!m_loaded && !m_loadPending) {
-        m_loadPending = true;
-        QCoreApplication::postEvent(this, new QEvent(kMsgLoadActiveDocument));
-    }
-    if (windowTitle() != QLatin1String(kEmptyCaption)) {
-        const int tab = m_main.tabIndex(this);
-        if (tab >= 0 && m_main.documentTabs()->currentIndex() != tab)
-            m_main.documentTabs()->setCurrentIndex(tab);
-        refreshUndoState(*this);
-        m_view->show();
-    }
-}
-
-void TMDIChild::deactivate()
-{
-    if (m_loaded) {
-        const int count = m_history ? m_history->count() : 0;
-        if (count != m_undoPosition && !m_workingCopy.isEmpty() && QFileInfo::exists(m_workingCopy)) {
-            if (saveWorkingCopy())
-                m_undoPosition = count;
-        }
-        m_view->show();
-        m_main.setStatusText(2, QString());
-    }
-    if (m_main.documentCount() > 1)
-        m_loaded = false;
-}
-
-bool TMDIChild::event(QEvent* event)
-{
-    if (event->type() == kMsgLoadActiveDocument) {
-        if (m_loadPending)
-            loadNow();
-        return true;
-    }
-    return QMdiSubWindow::event(event);
-}
-
-bool TMDIChild::loadNow()
-{
-    m_loadPending = false;
-    if (m_closing)
-        return false;
-    const QString source = m_workingCopy.isEmpty() ? m_fileName : m_workingCopy;
-    if (!m_main.reloadActiveDocument(source))
-        return false;
-    m_main.refreshSaveCommands();
-    m_loaded = true;
-    return true;
-}
-
-bool TMDIChild::reloadDocument(const QString& fileName)
-{
-    return m_main.reloadActiveDocument(fileName);
-}
-
-void TMDIChild::markForRefresh()
-{
-    m_loaded = true;
-    m_undoPosition = -1;
-}
-
-void TMDIChild::bringToFront()
-{
-    m_main.mdiArea()->setActiveSubWindow(this);
-    QCoreApplication::removePostedEvents(this, kMsgLoadActiveDocument);
-    m_loadPending = false;
 }
 
 // ---- view ----
 
 void TMDIChild::showFrame(TGIFSubImage& frame)
 {
-    TGIFImage& image = *::workingImage();
+    TGIFImage& image = m_session.workingImage();
     suspendDrawing(*m_scrollBox, true);
     m_framePanel->resize(image.width(), image.height());
     m_statusBar->panel(2)->setText(QStringLiteral("%1 - [Height: %2 x Width: %3]")
@@ -497,7 +310,7 @@ void TMDIChild::showFrame(TGIFSubImage& frame)
         m_transparentColor = control->shownTransparentColor();
     }
     try {
-        std::unique_ptr<TBitmap> picture = framePicture(frame);
+        std::unique_ptr<TBitmap> picture = m_session.framePicture(frame);
         m_previewBitmap = picture ? std::move(picture) : std::make_unique<TBitmap>();
     } catch (const std::exception&) {
         // A frame that cannot be drawn shows as its empty bounds.
@@ -513,7 +326,7 @@ void TMDIChild::showFrame(TGIFSubImage& frame)
 
 void TMDIChild::showFrame(int index)
 {
-    TGIFImage& image = *::workingImage();
+    TGIFImage& image = m_session.workingImage();
     if (index >= 0 && index < image.images().count())
         showFrame(*image.images().subImage(index));
 }
@@ -547,82 +360,22 @@ void TMDIChild::changeEvent(QEvent* event)
 
 void TMDIChild::closeEvent(QCloseEvent* event)
 {
-    if (!m_closing && !saveQuery(false, false)) {
-        event->ignore();
-        return;
+    // The close button and Close of the system menu ask the document manager, which asks the
+    // close question; a document that already went takes the window with it.
+    if (m_document && !m_document->isClosing()) {
+        m_inCloseEvent = true;
+        const bool closed = m_session.documents().close(m_document);
+        m_inCloseEvent = false;
+        if (!closed) {
+            event->ignore();
+            return;
+        }
     }
-    m_main.stopPlayback();
-    m_closing = true;
-    m_main.documentClosing(this);
     QMdiSubWindow::closeEvent(event);
 }
 
-void TMDIChild::closeWithoutQuery()
+void TMDIChild::closeView()
 {
-    m_main.removeDocument(this);
-}
-
-// ---- the undo host ----
-
-TGIFImage& TMDIChild::workingImage()
-{
-    return *::workingImage();
-}
-
-TProgressEvent TMDIChild::snapshotProgress()
-{
-    return m_main.progressHandler();
-}
-
-void TMDIChild::frameColumnsChanged(int delta)
-{
-    m_main.setFrameColumns(std::max(1, m_main.frameColumnCount() + delta));
-}
-
-int TMDIChild::currentFrame() const
-{
-    return m_main.mainCurrentFrame();
-}
-
-void TMDIChild::selectFrame(int index)
-{
-    m_main.selectFrame(index);
-}
-
-THistoryList& TMDIChild::ensureHistory()
-{
-    if (!m_history)
-        m_history = std::make_unique<THistoryList>(int(m_undoCapacity));
-    return *m_history;
-}
-
-void TMDIChild::setUndoAction(bool enabled, const QString& caption)
-{
-    if (QAction* undo = m_main.action(QStringLiteral("EditUndo"))) {
-        undo->setEnabled(enabled);
-        undo->setText(caption);
-    }
-}
-
-void TMDIChild::refreshSaveState()
-{
-    m_main.refreshSaveCommands();
-    repaintStatus();
-    if (m_modified && m_main.tabPanel()->isVisible())
-        m_main.repaintTabs();
-}
-
-void TMDIChild::repaintFrameStrip()
-{
-    m_main.repaintFrameStrip();
-}
-
-void TMDIChild::recordFrameUndo(int action, const QString& caption, int frameIndex)
-{
-    recordUndo(*this, ckFrame, uint8_t(action), 0, 0, frameIndex, caption);
-}
-
-void TMDIChild::recordSnapshotUndo(const QString& caption, int frameIndex)
-{
-    recordUndo(*this, ckActiveAnimation, 8, -1, -1, frameIndex, caption);
+    if (!m_inCloseEvent)
+        close();
 }

@@ -1,11 +1,14 @@
 #pragma once
-// What the main command set needs of the main window, the documents, the frame strip and the
-// dialogs that live elsewhere, as one narrow interface. The main window implements
-// ICommandHost; the active document is reached as the undo host it already is (UndoHost.h).
-// Tests install fakes over the real working image.
+// What the main command set needs of the main window beyond the edit session: the strip's
+// selection range, the actions, the frame clipboard, playback and the dialogs that live
+// elsewhere. The documents, the working image, the current frame and the strip's columns are the
+// session's; the helpers below only forward to it. Tests implement the interface over a real
+// session.
 //
-// Ownership: the commands never own the host, the document or the dialogs. GUI thread only.
-#include "editing/RoutinesHost.h"
+// Ownership: the commands never own the host, the session or the dialogs. GUI thread only.
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "graphics/Colors.h"
 
 #include <QString>
@@ -13,7 +16,6 @@
 
 #include <vector>
 
-class IUndoHost;
 class QMdiArea;
 class TGIFImage;
 
@@ -146,22 +148,26 @@ class ICommandHost
 public:
     virtual ~ICommandHost() = default;
 
-    // The active document, or nullptr in the no-document state.
-    virtual IUndoHost* activeDocument() = 0;
-    virtual int documentCount() const = 0;
-    // Opens a file as a GIF document (document opening with its own messages).
-    virtual void openGIFDocument(const QString& path) = 0;
+    virtual TEditSession& session() = 0;
+    const TEditSession& session() const { return const_cast<ICommandHost*>(this)->session(); }
 
-    // Frame strip.
-    virtual int currentFrame() const = 0;
-    virtual int columnCount() const = 0;
+    // ---- forwarded to the session ----
+    // The active document, or nullptr in the no-document state.
+    TDocument* activeDocument() { return session().documents().active(); }
+    int documentCount() const { return session().documents().count(); }
+    // Opens a file as a GIF document (document opening with its own messages).
+    void openGIFDocument(const QString& path) { session().documents().open(path); }
+    int currentFrame() const { return session().currentFrame(); }
+    int columnCount() const { return const_cast<ICommandHost*>(this)->session().view().frameColumnCount(); }
+    // Shows the frame and everything that depends on the current frame; false when it could not.
+    bool selectFrame(int index) { return session().view().selectFrame(index); }
+    void repaintFrameStrip() { session().view().repaintFrameStrip(); }
+
+    // ---- the main window's own ----
     virtual int selectionLeft() const = 0;
     virtual int selectionRight() const = 0;
     // Selects every column; the "&Current Frame" list shows "Select All".
     virtual void selectAllColumns() = 0;
-    // Shows the frame and everything that depends on the current frame; false when it could not.
-    virtual bool selectFrame(int index) = 0;
-    virtual void repaintFrameStrip() = 0;
 
     virtual void enableAction(const QString& name, bool enabled) = 0;
     // The enable-document-commands switch.

@@ -7,9 +7,12 @@
 #include "app/Main.h"
 #include "app/Warnings.h"
 #include "app/RecentFiles.h"
+#include "automation/AutomationSession.h"
+#include "automation/PlugInExplorerfrm.h"
 #include "editing/Options.h"
 #include "editing/Palette.h"
 #include "editing/Prompts.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "platform/MessageService.h"
@@ -18,9 +21,10 @@
 
 namespace {
 
-TTransparentColorChoice transparentColorFor(QWidget* parent, int frameIndex)
+TTransparentColorChoice transparentColorFor(TfrmMain& main, int frameIndex)
 {
-    TfrmPalette dialog(*workingImage(), TPaletteMode::TransparentColor, frameIndex, parent);
+    QWidget* parent = &main;
+    TfrmPalette dialog(main.session().workingImage(), TPaletteMode::TransparentColor, frameIndex, parent);
     TTransparentColorChoice choice;
     choice.frameIndex = frameIndex;
     // A picked colour that is not in the frame's map names no index: nothing to apply.
@@ -63,7 +67,7 @@ void applyOptions(TfrmMain& main, const TfrmOptions& dialog)
             state.normalStyle = !values.toolbarsFlat;
             main.setToolbarsFlat(values.toolbarsFlat);
         }
-        applyPaletteSettings(*workingImage());
+        applyPaletteSettings(main.session().workingImage());
     }
     if (dialog.outcome().favoritesEdited)
         main.favorites().setFolders(values.favorites);
@@ -73,7 +77,7 @@ TOptionsChoice runOptions(TfrmMain& main, TOptionsMode mode)
 {
     TfrmOptions dialog(mode, valuesInUse(main), &main);
     QObject::connect(&dialog, &TfrmOptions::linkRequested, &dialog,
-                     [](const QString& address) { openDocumentOrLink(address); });
+                     [&main](const QString& address) { main.session().openDocumentOrLink(address); });
     dialog.onWarningsToggled = [&main](bool on) { showEngineWarnings(main, on); };
     TOptionsChoice choice;
     if (!execDialog(dialog))
@@ -96,12 +100,13 @@ public:
     int tips() override { return runTipsFor(m_main); }
     TTransparentColorChoice transparentColor(int frameIndex) override
     {
-        return transparentColorFor(&m_main, frameIndex);
+        return transparentColorFor(m_main, frameIndex);
     }
 
     TGlobalPaletteChoice globalPalette() override
     {
-        TfrmPalette dialog(*workingImage(), TPaletteMode::GlobalPalette, m_main.mainCurrentFrame(), &m_main);
+        TfrmPalette dialog(m_main.session().workingImage(), TPaletteMode::GlobalPalette, m_main.session().currentFrame(),
+                           &m_main);
         TGlobalPaletteChoice choice;
         if (execDialog(dialog)) {
             choice.modalResult = mrOk;
@@ -115,7 +120,8 @@ public:
     {
         TfrmPrompts dialog(TPromptPage::GlobalChange, &m_main);
         dialog.setGlobalChange(request.transparentCaption, request.interlacedCaption,
-                               request.localPaletteCaption, workingImage(), m_main.mainCurrentFrame());
+                               request.localPaletteCaption, &m_main.session().workingImage(),
+                               m_main.session().currentFrame());
         TGlobalChangeChoice choice;
         if (!execDialog(dialog))
             return choice;
@@ -143,7 +149,7 @@ public:
 
     TInformationChoice information() override
     {
-        TGIFImage& image = *workingImage();
+        TGIFImage& image = m_main.session().workingImage();
         TfrmPrompts dialog(TPromptPage::Information, &m_main);
         dialog.setInformation(image.nonEmptyFrameCount(), gifByteSize(image), totalRunningTime(image),
                               getUserLoopCount(image));
@@ -160,34 +166,16 @@ public:
 
     int htmlCode(const QString& fileName) override
     {
-        TGIFImage& image = *workingImage();
+        TGIFImage& image = m_main.session().workingImage();
         TfrmPrompts dialog(TPromptPage::HtmlCode, &m_main);
         dialog.setHtmlSource(fileName, image.width(), image.height());
         return execDialog(dialog) ? mrOk : mrCancel;
     }
 
-private:
-    TfrmMain& m_main;
-};
-
-class TProgramPrompts : public IRoutinesPrompts
-{
-public:
-    explicit TProgramPrompts(TfrmMain& main) : m_main(main) {}
-
-    TFitChoice fitFrame(const QString& text, const TBitmap&) override
+    int pluginExplorer() override
     {
-        TfrmPrompts dialog(TPromptPage::FrameSize, &m_main);
-        dialog.setFrameSizeText(text);
-        TFitChoice choice;
-        if (execDialog(dialog))
-            choice = {mrOk, dialog.trimChosen()};
-        return choice;
-    }
-
-    int palettePage() override
-    {
-        TfrmPrompts dialog(TPromptPage::Palettes, &m_main);
+        const auto* session = qobject_cast<const TAutomationSession*>(m_main.automationApplication());
+        TfrmPlugInExplorer dialog(session ? session->addIns().records() : QList<TAddInRecord>(), &m_main);
         return execDialog(dialog) ? mrOk : mrCancel;
     }
 
@@ -202,14 +190,14 @@ std::unique_ptr<ICommandDialogs> makeProgramDialogs(TfrmMain& main)
     return std::make_unique<TProgramDialogs>(main);
 }
 
-std::unique_ptr<IRoutinesPrompts> makeRoutinesPrompts(TfrmMain& main)
+std::unique_ptr<IEditPrompts> makeRoutinesPrompts(TfrmMain& main)
 {
-    return std::make_unique<TProgramPrompts>(main);
+    return std::make_unique<TDialogPrompts>(&main);
 }
 
-TPaletteChoice chooseAnimationTransparentColor(int frameIndex, int colorIndex, TColor color)
+TPaletteChoice chooseAnimationTransparentColor(TEditSession& session, int frameIndex, int colorIndex, TColor color)
 {
-    TfrmPalette dialog(*workingImage(), TPaletteMode::TransparentColor, frameIndex,
+    TfrmPalette dialog(session.workingImage(), TPaletteMode::TransparentColor, frameIndex,
                        QApplication::activeWindow());
     dialog.presetSelection(colorIndex, color);
     TPaletteChoice choice;

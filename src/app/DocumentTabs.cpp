@@ -1,6 +1,6 @@
 #include "app/DocumentTabs.h"
 
-#include "app/Childwin.h"
+#include "editing/Document.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,18 +30,18 @@ TDocumentTabs::TDocumentTabs(QWidget* parent) : QTabBar(parent)
     setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
-int TDocumentTabs::addDocumentTab(TMDIChild* doc, const QString& text)
+int TDocumentTabs::addDocumentTab(TDocument* doc, const QString& text)
 {
     const int index = addTab(text);
     setTabData(index, QVariant::fromValue(static_cast<QObject*>(doc)));
     return index;
 }
 
-TMDIChild* TDocumentTabs::document(int index) const
+TDocument* TDocumentTabs::document(int index) const
 {
     if (index < 0 || index >= count())
         return nullptr;
-    return qobject_cast<TMDIChild*>(tabData(index).value<QObject*>());
+    return qobject_cast<TDocument*>(tabData(index).value<QObject*>());
 }
 
 QSize TDocumentTabs::tabSizeHint(int index) const
@@ -64,7 +64,7 @@ void TDocumentTabs::paintEvent(QPaintEvent*)
         painter.drawControl(QStyle::CE_TabBarTabShape, option);
         const QRect rect = tabRect(i);
         const bool selected = i == currentIndex();
-        const TMDIChild* doc = document(i);
+        const TDocument* doc = document(i);
         const bool modified = doc && doc->isModified();
         painter.setFont(font());
         const QFontMetrics metrics(font());

@@ -4,7 +4,7 @@
 // colour. The strip remembers the tab under the pointer for the status bar and the pop-up menu.
 #include <QTabBar>
 
-class TMDIChild;
+class TDocument;
 
 class TDocumentTabs : public QTabBar
 {
@@ -12,8 +12,8 @@ class TDocumentTabs : public QTabBar
 public:
     explicit TDocumentTabs(QWidget* parent = nullptr);
 
-    int addDocumentTab(TMDIChild* doc, const QString& text);
-    TMDIChild* document(int index) const;
+    int addDocumentTab(TDocument* doc, const QString& text);
+    TDocument* document(int index) const;
     // The tab under the pointer, -1 when none.
     int hoverIndex() const { return m_hoverIndex; }
 

@@ -6,7 +6,11 @@
 #include "app/ImportExportWiring.h"
 #include "app/Main.h"
 #include "app/ThumbWiring.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
+#include "editing/UndoHost.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
@@ -111,7 +115,7 @@ protected:
         case QEvent::DragLeave:
             // A thumbnail taken away from the workspace without a drop there.
             if (isWorkspace(watched))
-                m_main.setWorkspaceDropFlag(false);
+                m_main.session().setWorkspaceDropFlag(false);
             return false;
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(event);
@@ -140,7 +144,7 @@ private:
     {
         const TDragKind kind = dragKind(data);
         if (TMDIChild* doc = documentOf(watched)) {
-            m_main.setWorkspaceDropFlag(false);
+            m_main.session().setWorkspaceDropFlag(false);
             if (doc->isClosing())
                 return false;
             switch (kind) {
@@ -148,16 +152,15 @@ private:
             case TDragKind::Files:
                 return true;
             case TDragKind::StripFrame:
-                return doc != m_main.activeDocument();
             case TDragKind::View:
-                return doc != m_main.activeDocument();
+                return doc->document() != m_main.session().documents().active();
             default:
                 return false;
             }
         }
         if (isWorkspace(watched)) {
             if (kind == TDragKind::Thumbnail) {
-                m_main.setWorkspaceDropFlag(true);
+                m_main.session().setWorkspaceDropFlag(true);
                 return true;
             }
             return kind == TDragKind::Files;
@@ -190,13 +193,14 @@ private:
                     if (doc) {
                         if (doc->isClosing())
                             break;
-                        if (doc != main->activeDocument())
-                            main->makeActive(doc);
+                        TDocumentManager& documents = main->session().documents();
+                        if (doc->document() != documents.active())
+                            documents.activate(doc->document());
                         insertThumbnailFile(*main, thumbnail);
                     } else if (onWorkspace) {
                         main->removeLogo();
                         routeThumbnail(*main, thumbnail);
-                        main->setWorkspaceDropFlag(false);
+                        main->session().setWorkspaceDropFlag(false);
                     }
                     break;
                 case TDragKind::StripFrame:
@@ -224,8 +228,9 @@ void installDropTargets(TfrmMain& main)
     router->watch(main.mdiArea()->viewport());
     if (QLabel* logo = main.logoPanel())
         router->watch(logo);
-    for (TMDIChild* doc : main.documents())
-        router->watchDocument(doc);
+    for (TDocument* doc : main.session().documents().documents())
+        if (TMDIChild* view = main.viewOf(doc))
+            router->watchDocument(view);
 }
 
 QStringList droppedFiles(const QMimeData& data)
@@ -247,7 +252,7 @@ void openByType(TfrmMain& main, const QString& path)
 {
     const int type = recognizeFileType(path);
     if (type == kFileTypeGif)
-        main.openDocument(path);
+        main.session().documents().open(path);
     else if (type == kFileTypeAvi || isVideoFileName(path))
         importAVIFile(main, path);
     else if (type > kFileTypeGif && type < kFileTypeAvi)
@@ -259,11 +264,12 @@ void openByType(TfrmMain& main, const QString& path)
 int insertImageFile(TfrmMain& main, const QString& path, int type)
 {
     main.removeLogo();
+    TEditSession& session = main.session();
     TBitmap bitmap;
     int result;
     {
         TWaitCursor wait;
-        result = loadImageFileIntoBitmap(path, bitmap, type, false);
+        result = loadImageFileIntoBitmap(session, path, bitmap, type, false);
     }
     if (result == liFailed && type != kFileTypeGif) {
         // The image routines leave a picture that does not load unreported; the user must learn
@@ -273,25 +279,33 @@ int insertImageFile(TfrmMain& main, const QString& path, int type)
     }
     if (result != liLoaded)
         return -1;
-    if (!main.workspaceDropFlag())
-        return addPictureAsFrame(bitmap, 0, QStringLiteral("Add Frame"));
+    if (!session.workspaceDropFlag())
+        return addPictureAsFrame(session, bitmap, 0, QStringLiteral("Add Frame"));
 
     // Dropped on the empty workspace: the picture starts a document of its own.
-    if (TMDIChild* active = main.activeDocument(); active && active->isModified()) {
-        active->setLoaded(true);
-        active->deactivate();
-    }
-    TGIFImage& image = *workingImage();
-    image.clear();
-    main.clearFrameStrip();
-    const int index = insertBitmapAsFrame(image, bitmap, 0);
-    TMDIChild* created = main.activeDocument();
-    if (index < 0 || !created)
+    TDocumentManager& documents = session.documents();
+    const QPointer<TDocument> previous = documents.active();
+    if (previous && previous->isModified())
+        previous->setLoaded(true);
+    if (previous)
+        documents.deactivate(previous);
+    session.workingImage().clear();
+    session.view().clearFrameStrip();
+    const int index = insertBitmapAsFrame(session, session.workingImage(), bitmap, 0);
+    TDocument* created = documents.active();
+    if (index < 0 || !created || created == previous) {
+        // Refused (its palette prompt cancelled, say): the document that was active gets its
+        // animation back from its working copy or file.
+        if (previous && !previous->isClosing() && documents.active() != previous) {
+            previous->setLoaded(false);
+            documents.activate(previous);
+        }
         return -1;
-    created->recordFrameUndo(1, QStringLiteral("Drag and Drop Image"), index);
+    }
+    recordFrameAdded(*created, QStringLiteral("Drag and Drop Image"), index);
     created->setModified(true);
-    created->setCurrentFrame(index);
-    main.selectFrame(index);
+    session.setCurrentFrame(index);
+    session.view().selectFrame(index);
     return index;
 }
 
@@ -301,36 +315,38 @@ void routeThumbnail(TfrmMain& main, const QString& path)
         return;
     TWaitCursor wait;
     const int type = recognizeFileType(path);
-    if (main.activeDocument() || type != kFileTypeGif)
+    if (main.session().documents().active() || type != kFileTypeGif)
         insertImageFile(main, path, type);
     else
-        main.openDocument(path);
+        main.session().documents().open(path);
 }
 
 bool copyCurrentFrameInto(TfrmMain& main, TMDIChild* target)
 {
-    if (!target || target->isClosing())
+    if (!target || target->isClosing() || !target->document())
         return false;
-    TGIFImage& image = *workingImage();
-    const int current = main.mainCurrentFrame();
-    if (!main.activeDocument() || current < 0 || current >= image.images().count() ||
+    TEditSession& session = main.session();
+    TDocumentManager& documents = session.documents();
+    TGIFImage& image = session.workingImage();
+    const int current = session.currentFrame();
+    if (!documents.active() || current < 0 || current >= image.images().count() ||
         image.images().subImage(current)->empty())
         return false;
     std::unique_ptr<TBitmap> picture;
     try {
-        picture = framePicture(*image.images().subImage(current));
+        picture = session.framePicture(*image.images().subImage(current));
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return false;
     }
     if (!picture || picture->empty())
         return false;
-    if (target != main.activeDocument()) {
-        const QPointer<TMDIChild> guard = target;
-        main.makeActive(target);
-        if (!guard || guard->isClosing() || main.activeDocument() != guard)
+    const QPointer<TDocument> doc = target->document();
+    if (doc != documents.active()) {
+        documents.activate(doc);
+        if (!doc || doc->isClosing() || documents.active() != doc)
             return false;
     }
-    return addPictureAsFrame(*picture, insertionPosition(main.commandHost()),
+    return addPictureAsFrame(session, *picture, insertionPosition(main.commandHost()),
                              QStringLiteral("Drag and Drop Image")) >= 0;
 }

@@ -72,7 +72,7 @@ bool readCopiedFrames(ICommandHost& host, const TBitmap& picture, TGIFImage& cop
     }
     if (copied.images().count() == 0 || copied.images().subImage(0)->empty())
         return false;
-    const std::unique_ptr<TBitmap> first = framePicture(*copied.images().subImage(0));
+    const std::unique_ptr<TBitmap> first = host.session().framePicture(*copied.images().subImage(0));
     return first && first->width() == picture.width();
 }
 
@@ -154,7 +154,7 @@ bool copyFrames(ICommandHost& host)
                 TGIFSubImage* added = copy.get();
                 copied.images().add(copy.release()); // the frame list owns it now
                 if (!pictureOnClipboard) {
-                    const std::unique_ptr<TBitmap> picture = framePicture(frame);
+                    const std::unique_ptr<TBitmap> picture = host.session().framePicture(frame);
                     if (QClipboard* board = clipboard(); board && picture)
                         board->setImage(picture->toImage());
                     pictureOnClipboard = true;
@@ -203,21 +203,21 @@ void pasteFrames(ICommandHost& host)
 
     TGIFImage copied;
     if (!readCopiedFrames(host, picture, copied)) {
-        addPictureAsFrame(picture, insertionPosition(host), QStringLiteral("Paste Frame"));
+        addPictureAsFrame(host.session(), picture, insertionPosition(host), QStringLiteral("Paste Frame"));
         return;
     }
-    TGIFImage& image = *workingImage();
+    TGIFImage& image = host.session().workingImage();
     bool changed = false;
     for (int i = 0; i < copied.images().count(); ++i) {
         TGIFSubImage& source = *copied.images().subImage(i);
         if (source.empty())
             continue;
-        const std::unique_ptr<TBitmap> framePictureCopy = framePicture(source);
+        const std::unique_ptr<TBitmap> framePictureCopy = host.session().framePicture(source);
         if (!framePictureCopy)
             continue;
         const int before = image.images().count();
         const int index =
-            addPictureAsFrame(*framePictureCopy, insertionPosition(host), QStringLiteral("Paste Frame"));
+            addPictureAsFrame(host.session(), *framePictureCopy, insertionPosition(host), QStringLiteral("Paste Frame"));
         if (index < 0 || image.images().count() <= before)
             continue;
         try {

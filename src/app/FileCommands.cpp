@@ -133,15 +133,15 @@ void pluginInfo(ICommandHost& host)
     host.dialogs().pluginExplorer();
 }
 
-bool helpContents(const QString& programFolder)
+bool helpContents(const TEditSession& session, const QString& programFolder)
 {
-    return openDocumentOrLink(
+    return session.openDocumentOrLink(
         QUrl::fromLocalFile(QDir(programFolder).filePath(QStringLiteral("help/index.html"))).toString());
 }
 
-bool supportOnline()
+bool supportOnline(const TEditSession& session)
 {
-    return openDocumentOrLink(QString::fromLatin1(kSupportSite) + QStringLiteral("help/"));
+    return session.openDocumentOrLink(QString::fromLatin1(kSupportSite) + QStringLiteral("help/"));
 }
 
 void cascadeWindows(QMdiArea& area)

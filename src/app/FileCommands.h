@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class ICommandHost;
+class TEditSession;
 class QMdiArea;
 struct TOptionsChoice;
 
@@ -35,9 +36,9 @@ void welcomeDialog(ICommandHost& host);
 void pluginInfo(ICommandHost& host);
 
 // HelpContents: the help pages' contents in the default browser.
-bool helpContents(const QString& programFolder);
+bool helpContents(const TEditSession& session, const QString& programFolder);
 // "&Support Online": the maker's help page.
-bool supportOnline();
+bool supportOnline(const TEditSession& session);
 inline constexpr const char* kSupportSite = "https://www.brightwell-software.example/";
 
 // The arrangements of the Window menu; nothing happens without documents.

@@ -75,8 +75,8 @@ void addFramesFromFiles(ICommandHost& host)
             TBitmap bitmap;
             // A GIF may have been opened as a document or had its frames added instead (-2, -3);
             // failures have shown their message already.
-            if (loadImageFileIntoBitmap(path, bitmap, recognizeFileType(path), false) == liLoaded)
-                addPictureAsFrame(bitmap, insertionPosition(host), QStringLiteral("Add Frame"));
+            if (loadImageFileIntoBitmap(host.session(), path, bitmap, recognizeFileType(path), false) == liLoaded)
+                addPictureAsFrame(host.session(), bitmap, insertionPosition(host), QStringLiteral("Add Frame"));
         }
     }
     host.setInitialDir(QFileInfo(files.last()).absolutePath());

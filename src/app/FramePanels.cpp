@@ -3,6 +3,9 @@
 #include "app/AnimationCommands.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
@@ -203,9 +206,9 @@ int TFramePanels::swatchIndex() const
 
 // ---- TFrameStripController ---------------------------------------------------------------
 
-TFrameStripController::TFrameStripController(IFrameStripHost& host, TFrameStrip& strip, TFramePanels& panels,
-                                             QObject* parent)
-    : QObject(parent), m_host(host), m_strip(strip), m_panels(panels)
+TFrameStripController::TFrameStripController(TEditSession& session, IFrameStripHost& host, TFrameStrip& strip,
+                                             TFramePanels& panels, QObject* parent)
+    : QObject(parent), m_session(session), m_host(host), m_strip(strip), m_panels(panels)
 {
     m_inputTimer.setSingleShot(true);
     m_inputTimer.setInterval(kInputDelayMs);
@@ -221,7 +224,7 @@ TFrameStripController::TFrameStripController(IFrameStripHost& host, TFrameStrip&
     m_strip.setFrameSize(
         std::find(std::begin(kFrameSizes), std::end(kFrameSizes), size) != std::end(kFrameSizes) ? size
                                                                                                  : 160);
-    m_strip.setImage(&host.workingImage());
+    m_strip.setImage(&session.workingImage());
 
     connect(&strip, &TFrameStrip::cellSelected, this, [this](int column) { selectFrame(column); });
     connect(&strip, &TFrameStrip::rangeSelected, this, [this] {
@@ -229,7 +232,7 @@ TFrameStripController::TFrameStripController(IFrameStripHost& host, TFrameStrip&
         if (m_strip.allSelected() && m_panels.cbCurrentFrame->count() > 0)
             m_panels.cbCurrentFrame->setCurrentIndex(m_panels.cbCurrentFrame->count() - 1);
         else
-            m_panels.cbCurrentFrame->setCurrentIndex(m_currentFrame);
+            m_panels.cbCurrentFrame->setCurrentIndex(currentFrame());
     });
     connect(&strip, &TFrameStrip::frameDropped, this, &TFrameStripController::dropFrameOn);
     connect(&strip, &TFrameStrip::viewDropped, this, &TFrameStripController::dropViewOn);
@@ -261,6 +264,11 @@ TFrameStripController::TFrameStripController(IFrameStripHost& host, TFrameStrip&
     connect(panels.btnSelect, &QPushButton::clicked, this, &TFrameStripController::selectTransparentColor);
 }
 
+int TFrameStripController::currentFrame() const
+{
+    return m_session.currentFrame();
+}
+
 int TFrameStripController::defaultDelay() const
 {
     return Settings::readInteger(SettingKeys::DefaultDelay);
@@ -270,7 +278,7 @@ int TFrameStripController::defaultDelay() const
 
 void TFrameStripController::clearFrameStrip()
 {
-    m_currentFrame = -1;
+    m_session.setCurrentFrame(-1);
     m_strip.clearStrip();
 }
 
@@ -302,8 +310,8 @@ void TFrameStripController::setMoveActions(int index)
 bool TFrameStripController::selectFrame(int index)
 {
     m_host.stopPlayback();
-    IFrameStripDocument* document = m_host.activeDocument();
-    TGIFImage& image = m_host.workingImage();
+    TDocument* document = m_session.documents().active();
+    TGIFImage& image = m_session.workingImage();
     if (!document || index < 0 || index >= frameColumnCount() || image.images().count() == 0)
         return false;
     if (index >= image.images().count()) {
@@ -316,7 +324,7 @@ bool TFrameStripController::selectFrame(int index)
     if (!frame.graphicControlExtension())
         ensureFrameTiming(frame, defaultDelay());
 
-    document->showFrame(index);
+    m_host.showFrame(index);
 
     for (const char* action : {"FrameDelete", "FrameTransColor", "EditCut", "EditCopy"})
         m_host.setActionEnabled(action, true);
@@ -331,13 +339,13 @@ bool TFrameStripController::selectFrame(int index)
 
 void TFrameStripController::updatePanels(int index)
 {
-    IFrameStripDocument* document = m_host.activeDocument();
+    TDocument* document = m_session.documents().active();
     IFrameInspectorView* inspector = m_host.inspector();
     if (document && inspector)
         inspector->setInspectorCaption(QStringLiteral("%1 - %2").arg(
-            QStringLiteral("Frame Inspector"), QFileInfo(document->undoHost().fileName()).fileName()));
+            QStringLiteral("Frame Inspector"), QFileInfo(document->fileName()).fileName()));
 
-    TGIFImage& image = m_host.workingImage();
+    TGIFImage& image = m_session.workingImage();
     if (index < 0 || index >= image.images().count())
         return;
     TGIFSubImage& frame = *image.images().subImage(index);
@@ -388,8 +396,8 @@ void TFrameStripController::updatePanels(int index)
     m_filling = false;
 
     if (document)
-        document->setCurrentFrame(index);
-    m_currentFrame = index;
+        document->setRememberedFrame(index);
+    m_session.setCurrentFrame(index);
     m_strip.setCurrentFrame(index);
     if (m_strip.singleSelection()) {
         m_strip.selectColumn(index);
@@ -403,7 +411,7 @@ void TFrameStripController::updatePanels(int index)
 
 void TFrameStripController::rebuildFrameLists(int index)
 {
-    TGIFImage& image = m_host.workingImage();
+    TGIFImage& image = m_session.workingImage();
     QStringList items;
     // Item i is frame i: the non-empty frames stand first. The sizes are the frame's own, which
     // its bitmap has; rendering every frame on every selection would cost far more.
@@ -440,7 +448,7 @@ void TFrameStripController::currentFrameChosen(int item)
         return;
     }
     m_strip.selectColumn(item);
-    m_currentFrame = item;
+    m_session.setCurrentFrame(item);
     m_strip.setCurrentFrame(item);
     selectFrame(item);
 }
@@ -522,7 +530,7 @@ void TFrameStripController::onInputTimer()
 void TFrameStripController::applyToSelection(int what)
 {
     if (m_strip.singleSelection()) {
-        applyFrameEdit(m_currentFrame, what);
+        applyFrameEdit(currentFrame(), what);
         return;
     }
     for (int i = m_strip.selectionLeft(); i <= m_strip.selectionRight(); ++i)
@@ -531,8 +539,8 @@ void TFrameStripController::applyToSelection(int what)
 
 void TFrameStripController::applyFrameEdit(int index, int what)
 {
-    IFrameStripDocument* document = m_host.activeDocument();
-    TGIFImage& image = m_host.workingImage();
+    TDocument* document = m_session.documents().active();
+    TGIFImage& image = m_session.workingImage();
     if (!document || index < 0 || index >= image.images().count())
         return;
     TWaitCursor wait;
@@ -542,7 +550,7 @@ void TFrameStripController::applyFrameEdit(int index, int what)
         ensureFrameTiming(frame, 100);
         return;
     }
-    IUndoHost& undo = document->undoHost();
+    IUndoHost& undo = *document;
     if (m_panels.txtDelay->editText().isEmpty()) {
         const QSignalBlocker blocker(m_panels.txtDelay);
         m_panels.txtDelay->setEditText(QString::number(defaultDelay()));
@@ -572,14 +580,14 @@ void TFrameStripController::applyFrameEdit(int index, int what)
 
 void TFrameStripController::applyLoop(bool playForever, int count)
 {
-    if (IFrameStripDocument* document = m_host.activeDocument())
-        applyLoopRules(document->undoHost(), playForever, count);
+    if (TDocument* document = m_session.documents().active())
+        applyLoopRules(*document, playForever, count);
 }
 
 void TFrameStripController::selectTransparentColor()
 {
-    IFrameStripDocument* document = m_host.activeDocument();
-    TGIFImage& image = m_host.workingImage();
+    TDocument* document = m_session.documents().active();
+    TGIFImage& image = m_session.workingImage();
     if (!document || image.images().count() == 0)
         return;
     TWaitCursor wait;
@@ -588,7 +596,7 @@ void TFrameStripController::selectTransparentColor()
     if (!choice.accepted)
         return;
     m_panels.setTransparentSwatch(choice.color, choice.colorIndex);
-    IUndoHost& undo = document->undoHost();
+    IUndoHost& undo = *document;
     if (!record(undo, ckActiveAnimation, 8, 0, 0, QStringLiteral("Make Animation Transparent")))
         return;
     image.header().setBackgroundColor(choice.color);
@@ -603,22 +611,22 @@ void TFrameStripController::selectTransparentColor()
     }
     undo.setModified(true);
     repaintFrameStrip();
-    selectFrame(m_currentFrame);
+    selectFrame(currentFrame());
 }
 
 // ---- Drops -------------------------------------------------------------------------------
 
 void TFrameStripController::dropFrameOn(int column)
 {
-    if (m_host.activeDocument() && column >= 0 && column < frameColumnCount() && column != m_currentFrame &&
-        m_currentFrame != -1)
+    if (m_session.documents().active() && column >= 0 && column < frameColumnCount() && column != currentFrame() &&
+        currentFrame() != -1)
         m_host.moveFramesTo(column);
     repaintFrameStrip();
 }
 
 void TFrameStripController::dropViewOn(int column)
 {
-    if (m_host.activeDocument() && column >= 0 && column < frameColumnCount())
+    if (m_session.documents().active() && column >= 0 && column < frameColumnCount())
         m_host.insertViewPictureAt(column);
     repaintFrameStrip();
 }

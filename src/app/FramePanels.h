@@ -14,6 +14,7 @@
 #include <QTimer>
 
 class IFrameStripHost;
+class TEditSession;
 class QActionGroup;
 class QComboBox;
 class QLabel;
@@ -89,9 +90,9 @@ public:
     static constexpr int kProgressPanelWidth = 225;
     static constexpr int kFrameSizes[6] = {80, 96, 112, 128, 144, 160};
 
-    // None of the three is owned.
-    TFrameStripController(IFrameStripHost& host, TFrameStrip& strip, TFramePanels& panels,
-                          QObject* parent = nullptr);
+    // None of these is owned.
+    TFrameStripController(TEditSession& session, IFrameStripHost& host, TFrameStrip& strip,
+                          TFramePanels& panels, QObject* parent = nullptr);
 
     // ---- What the main window forwards ----
     void clearFrameStrip();
@@ -100,7 +101,8 @@ public:
     bool selectFrame(int index);
     void repaintFrameStrip();
 
-    int currentFrame() const { return m_currentFrame; }
+    // The session's current frame.
+    int currentFrame() const;
     void updatePanels(int index);
     // what: 1 delay, 2 disposal (or both).
     void applyFrameEdit(int index, int what);
@@ -148,13 +150,13 @@ private:
     int defaultDelay() const;
     void setMoveActions(int index);
 
+    TEditSession& m_session;
     IFrameStripHost& m_host;
     TFrameStrip& m_strip;
     TFramePanels& m_panels;
     QTimer m_inputTimer;
     QProgressBar* m_progress = nullptr;
     QActionGroup* m_sizeGroup = nullptr;
-    int m_currentFrame = -1;
     bool m_delayEditing = false;
     bool m_loopEditing = false;
     // Set while the panels are filled from the image, so the controls' change signals are not

@@ -1,29 +1,14 @@
 #pragma once
-// What the frame strip, the frame and animation panels and their controller need of the rest of
-// the program. The main window and the documents implement these; tests provide fakes. Kept
-// here, beside the caller, so the strip never includes the main window or the document classes.
-// Only the GUI thread uses them; nothing here is owned by the controller.
+// What the frame strip, the frame and animation panels and their controller need of the main
+// window beyond the edit session (which holds the working image, the current frame and the
+// active document). The main window implements it; tests provide a fake. Kept here, beside the
+// caller, so the strip never includes the main window or the document windows.
+// Only the GUI thread uses it; nothing here is owned by the controller.
 #include "graphics/Colors.h"
 
 #include <QString>
 
 class IFrameInspectorView;
-class IUndoHost;
-class TGIFImage;
-
-// The active document as the strip sees it.
-class IFrameStripDocument
-{
-public:
-    virtual ~IFrameStripDocument() = default;
-
-    // Records undo commands (recordUndo), marks the document modified, names its file.
-    virtual IUndoHost& undoHost() = 0;
-    virtual void setCurrentFrame(int index) = 0;
-    // Shows the frame in the document's view: panel size, status text "%s - [Height: %d x Width:
-    // %d]", transparency, preview bitmap, view bounds and background, then one full repaint.
-    virtual void showFrame(int index) = 0;
-};
 
 // What the palette dialog hands back for the animation's transparent colour.
 struct TPaletteChoice
@@ -38,9 +23,10 @@ class IFrameStripHost
 public:
     virtual ~IFrameStripHost() = default;
 
-    virtual TGIFImage& workingImage() = 0;
-    // Null in the no-document state.
-    virtual IFrameStripDocument* activeDocument() = 0;
+    // Shows the frame in the active document's window: panel size, status text "%s - [Height:
+    // %d x Width: %d]", transparency, preview bitmap, view bounds and background, then one full
+    // repaint.
+    virtual void showFrame(int index) = 0;
 
     // Enables or disables an action of the main window by its name ("FrameDelete", "EditCut").
     virtual void setActionEnabled(const char* name, bool enabled) = 0;

@@ -3,6 +3,9 @@
 #include "app/Childwin.h"
 #include "app/FileCommands.h"
 #include "app/Main.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "wizards/AVI.h"
@@ -18,27 +21,28 @@ class TMainImportExportHost final : public IAviHost, public IExportHost
 public:
     explicit TMainImportExportHost(TfrmMain& main) : m_main(main) {}
 
-    TGIFImage* activeImage() override { return m_main.activeDocument() ? workingImage() : nullptr; }
+    TGIFImage* activeImage() override { return documents().active() ? &session().workingImage() : nullptr; }
     QString activeFileName() override
     {
-        const TMDIChild* doc = m_main.activeDocument();
+        const TDocument* doc = documents().active();
         return doc ? doc->fileName() : QString();
     }
     TProgressEvent progressHandler() override { return m_main.progressHandler(); }
     void hideLogo() override { m_main.removeLogo(); }
     QWidget* mainWindow() override { return &m_main; }
-    bool saveActiveDocument() override { return m_main.saveActiveDocument(); }
+    bool saveActiveDocument() override { return documents().save(documents().active()); }
+    TEditSession& session() override { return m_main.session(); }
 
     bool openImportedImage(TGIFImage& image) override
     {
         // The document being left keeps its state in its working copy before the working image
         // takes the movie; the new untitled document then writes its own copy.
-        if (TMDIChild* previous = m_main.activeDocument())
-            previous->deactivate();
-        TGIFImage& working = *workingImage();
+        if (TDocument* previous = documents().active())
+            documents().deactivate(previous);
+        TGIFImage& working = session().workingImage();
         working.stopPainting();
         working.assign(&image);
-        TMDIChild* doc = m_main.createNewDocument();
+        TDocument* doc = documents().create();
         if (!doc)
             return false;
         doc->setModified(true);
@@ -46,6 +50,8 @@ public:
     }
 
 private:
+    TDocumentManager& documents() { return m_main.session().documents(); }
+
     TfrmMain& m_main;
 };
 

@@ -7,12 +7,17 @@
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
+#include "app/InspectorWiring.h"
 #include "app/MainActions.h"
 #include "app/Playback.h"
 #include "app/PlaybackWiring.h"
 #include "app/ToolWindows.h"
 #include "app/Warnings.h"
+#include "app/ThumbWiring.h"
 #include "app/RecentFiles.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"
@@ -20,7 +25,6 @@
 #include "platform/ProgramData.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
-#include "app/ThumbWiring.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QActionGroup>
@@ -107,8 +111,8 @@ QCursor drawnCursor(bool picker)
 
 } // namespace
 
-TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
-    : m_hooks(std::move(hooks)), m_arguments(std::move(arguments))
+TfrmMain::TfrmMain(TEditSession& session, TStartupHooks hooks, QStringList arguments)
+    : m_session(session), m_hooks(std::move(hooks)), m_arguments(std::move(arguments))
 {
     setObjectName(QStringLiteral("frmMain"));
     move(kDesignLeft, kDesignTop);
@@ -119,6 +123,8 @@ TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
     createToolbars();
     createFramePopup();
     createStatusBar();
+    m_editView = makeEditView();
+    m_session.setView(m_editView.get());
     m_recentFiles = std::make_unique<TRecentFiles>(m_menus.value(QStringLiteral("mniRecentFiles")));
     m_favorites = std::make_unique<TFavorites>();
     connectDocumentCommands();
@@ -139,7 +145,7 @@ TfrmMain::TfrmMain(TStartupHooks hooks, QStringList arguments)
     setAcceptDrops(true);
     installDropTargets(*this);
     // 6.
-    m_state.untitledCounter = 1;
+    m_session.documents().setUntitledCounter(1);
     // 7. and 8.
     checkFrameSizeItem(m_state.frameSize);
     m_frameStrip->setFrameSize(m_state.frameSize);
@@ -177,11 +183,11 @@ TfrmMain::~TfrmMain()
     m_playback.reset();
     // The controller and the commands reach the working image and this window through the
     // hosts: they go first, before the members they use.
-    workingImage()->onProgress = nullptr;
+    m_session.documents().disconnect(this);
+    m_session.setView(nullptr);
+    m_session.workingImage().onProgress = nullptr;
     delete m_stripController;
     m_stripController = nullptr;
-    for (TMDIChild* doc : std::as_const(m_documents))
-        doc->disconnect(this);
     m_hooks.quitHelp();
     removeLogo();
     if (!m_frameClipboardFile.isEmpty())
@@ -199,6 +205,7 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
             attachToolWindow(*tool, *this);
     if (m_inspector) {
         keepOnScreenWhenFramed(*m_inspector);
+        wireInspector(*this, *m_inspector);
         // A hide for this start only must not stick: the next start shows the inspector again.
         m_inspector->setVisibleSource([this] {
             return action(QStringLiteral("mniFrameInspector"))->isChecked() || m_state.inspectorRestore == 1;
@@ -210,8 +217,8 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
                 action(QStringLiteral("mniFrameInspector"))->setChecked(false);
         });
         // A file named on the command line was opened before the inspector existed.
-        if (activeDocument() && mainCurrentFrame() >= 0)
-            m_stripController->updatePanels(mainCurrentFrame());
+        if (m_session.documents().active() && m_session.currentFrame() >= 0)
+            m_stripController->updatePanels(m_session.currentFrame());
     }
     if (m_browser) {
         connect(m_browser, &TfrmThumbWin::closedByUser, this, [this] {
@@ -278,11 +285,6 @@ void TfrmMain::createActions()
     // The image browser's actions are connected by its wiring (ThumbWiring.cpp).
 }
 
-int TfrmMain::workingImageFrameCount() const
-{
-    return activeDocument() ? workingImage()->images().count() : 0;
-}
-
 QAction* TfrmMain::addMenuItem(QMenu* menu, const QString& objectName, const QString& caption,
                                const QString& hint)
 {
@@ -342,7 +344,8 @@ void TfrmMain::createMenus()
     addMenuItem(exportMenu, QStringLiteral("mniExportHTML"), QStringLiteral("As &HTML Page..."));
     // The export entries need frames; there are none until the documents are in place.
     connect(file, &QMenu::aboutToShow, this, [this] {
-        const bool hasFrames = workingImageFrameCount() > 0;
+        const bool hasFrames =
+            m_session.documents().active() && m_session.workingImage().images().count() > 0;
         for (const char* name : {"mniExportSingle", "mniExportAVI", "mniExportHTML"})
             action(QString::fromLatin1(name))->setEnabled(hasFrames);
     });
@@ -361,7 +364,7 @@ void TfrmMain::createMenus()
                     QStringLiteral("Paste Comments|Adds a new GIF comment from clipboard text"));
     connect(edit, &QMenu::aboutToShow, this, [this, pasteComments] {
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        pasteComments->setEnabled(data && data->hasText() && activeDocument());
+        pasteComments->setEnabled(data && data->hasText() && m_session.documents().active());
     });
     edit->addSeparator();
     add(edit, "FrameDelete");
@@ -597,7 +600,7 @@ void TfrmMain::createCentralArea()
     m_frameStrip->setObjectName(QStringLiteral("grdFrames"));
     m_frameStrip->setFooterIcon(mainImage(imgFrameDelay));
     m_stripHost = makeFrameStripHost();
-    m_stripController = new TFrameStripController(*m_stripHost, *m_frameStrip, *m_panels, this);
+    m_stripController = new TFrameStripController(m_session, *m_stripHost, *m_frameStrip, *m_panels, this);
     connect(m_stripController, &TFrameStripController::frameSizeChanged, this, &TfrmMain::frameSizeChanged);
     connect(m_frameStrip, &TFrameStrip::thumbnailDropped, this, &TfrmMain::dropThumbnailOnStrip);
     frameLayout->addWidget(m_panels);
@@ -959,7 +962,7 @@ void TfrmMain::runDeferredStartup()
         }
         // The logo stands in for an empty workspace: over a document opened from the command
         // line it would only hide it.
-        if (documentCount() > 0) {
+        if (m_session.documents().count() > 0) {
             m_mdiArea->setBackground(palette().brush(QPalette::Dark));
         } else if (s.readInteger(DisplayAnimation) != 0) {
             QGuiApplication::setOverrideCursor(Qt::WaitCursor);

@@ -4,7 +4,6 @@
 // runs the deferred start-up once it is on screen and writes its settings when destroyed.
 #include "app/StartupHooks.h"
 #include "app/StartupState.h"
-#include "editing/RoutinesHost.h"
 #include "graphics/Graphic.h"
 
 #include <QEvent>
@@ -18,7 +17,11 @@
 class QAction;
 class QMdiSubWindow;
 class QTimer;
+class IEditPrompts;
+class IEditView;
+class TDocument;
 class TDocumentTabs;
+class TEditSession;
 class TMDIChild;
 class QActionGroup;
 class QLabel;
@@ -44,9 +47,8 @@ class TPlayback;
 class TfrmFloat;
 class TfrmThumbWin;
 
-// Private messages, posted to the main window.
-inline constexpr QEvent::Type kMsgDeferredStartup = QEvent::Type(QEvent::User + 77);     // 1101
-inline constexpr QEvent::Type kMsgLoadActiveDocument = QEvent::Type(QEvent::User + 120); // 1144
+// The deferred start-up, posted to the main window when it is first shown.
+inline constexpr QEvent::Type kMsgDeferredStartup = QEvent::Type(QEvent::User + 77);
 
 inline constexpr const char* kApplicationTitle = "Brightwell GIF Reelwright 5.0";
 inline constexpr const char* kHelpFile = "Reelwright.hlp";
@@ -63,7 +65,8 @@ public:
     static constexpr int kFramePanelExtra = 112; // frame area height = frame size + 112
 
     // Runs the creation steps: settings load, frame strip set-up, command line, automation object.
-    TfrmMain(TStartupHooks hooks, QStringList arguments);
+    // The session is the program's; the window attaches itself as its view while it exists.
+    TfrmMain(TEditSession& session, TStartupHooks hooks, QStringList arguments);
     // Runs the destruction steps, saving the settings.
     ~TfrmMain() override;
 
@@ -71,6 +74,7 @@ public:
     void attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector);
     TfrmThumbWin* browser() const;
 
+    TEditSession& session() const { return m_session; }
     QAction* action(const QString& name) const { return m_actions.value(name); }
     QMenu* menu(const QString& objectName) const;
     QToolBar* toolbar(int tag) const;
@@ -97,95 +101,34 @@ public:
     // for long work.
     TProgressEvent progressHandler();
     QLabel* statusPanel(int index) const;
+    // Shows or hides the plug-in items that need an open document; the add-in manager asks for
+    // this after loading plug-ins.
+    void refreshPluginMenus();
     QProgressBar* progressBar() const { return m_progressBar; }
     QLabel* logoPanel() const { return m_logoPanel; }
-    QCursor dragCursor() const;   // cursor 5
-    QCursor pickerCursor() const; // cursor 10
+    // Drawn cursors: an arrow carrying a frame (drags), an eyedropper (colour picking).
+    QCursor dragCursor() const;
+    QCursor pickerCursor() const;
     bool deferredStartupDone() const { return m_deferredStartupDone; }
     // True once the window has accepted its close: companions closing after it keep their state.
     bool closingDown() const { return m_closingDown; }
-    int workingImageFrameCount() const;
     TDocumentTabs* documentTabs() const { return m_tabs; }
     QWidget* tabPanel() const { return m_tabPanel; }
-
-    // ---- documents (DocumentOps.cpp) ----
-    // Open documents in creation order; closing ones are already left out.
-    QList<TMDIChild*> documents() const;
-    int documentCount() const { return int(documents().size()); }
-    // The document whose animation the working image holds; null when none.
-    TMDIChild* activeDocument() const;
-    bool anyModified() const;
-    // Opens a GIF file as a document (already open: beep and bring it to the front).
-    // True when a document for the file is active afterwards.
-    bool openDocument(const QString& path);
-    // A new untitled document for what the working image holds now.
-    TMDIChild* createNewDocument();
-    // Deactivates the active document, brings doc to the front and loads it at once.
-    void makeActive(TMDIChild* doc);
-    // Closes a document without asking.
-    void removeDocument(TMDIChild* doc);
-    // Reads a file into the working image for the active document; false when that failed and
-    // the document was removed.
-    bool reloadActiveDocument(const QString& fileName);
-    // Index of the document's tab, -1 when none.
-    int tabIndex(const TMDIChild* doc) const;
-    // The commands; each returns whether it ran to the end.
-    void openFiles();
-    // The active document; without one the three save commands are disabled.
-    TMDIChild* documentToSave();
-    bool saveActiveDocument();
-    bool saveActiveDocumentAs();
-    void saveAllDocuments();
-    void closeActiveDocument();
-    // Closes every document from the last to the first, each with its close question; false
-    // when one of them refused.
-    bool closeAllDocuments();
-    void nextDocument();
-    void previousDocument();
-    void undoActiveDocument();
-    void enterNoDocumentState();
-    // The save dialog of Save, Save As and the close question; empty when cancelled.
-    QString askSaveFileName(const QString& proposedName, bool saveAs = false);
-    // Called by a document window that agreed to close or is removed.
-    void documentClosing(TMDIChild* doc);
-    // Called by a document for its tab text, its bullet and the save commands.
-    void documentRenamed(TMDIChild* doc);
-    void refreshSaveCommands();
-    // "title - [name]" with the modified mark of the active document, or the title alone.
-    void refreshWindowTitle();
-    void repaintTabs();
-    // The strip controller's current frame: -1 when none.
-    int mainCurrentFrame() const;
-    bool workspaceDropFlag() const { return m_workspaceDropFlag; }
-    void setWorkspaceDropFlag(bool value) { m_workspaceDropFlag = value; }
-    QString saveDialogFolder() const { return m_saveDialogFolder; }
-
-    // ---- the frame strip, as documents use it; the strip's own unit may replace these ----
-    void clearFrameStrip();
-    void setFrameColumns(int count);
-    int frameColumnCount() const;
-    // Shows frame index in the active document; false without an active document, for an index
-    // outside the strip or with an empty working image.
-    bool selectFrame(int index);
-    void repaintFrameStrip();
-    void addFrameColumn();
-    void setStatusText(int panel, const QString& text);
-
-    // Preview playback (Playback.h); the pause and stop points stop it with release.
-    TPlayback& playback() { return *m_playback; }
-    void pausePlayback();
-    void stopPlayback();
-    void refreshPluginMenus();
+    // The window showing a document; null when it has none.
+    TMDIChild* viewOf(const TDocument* doc) const;
 
     // Switches every document command and the frame and animation panels together.
     void enableDocumentCommands(bool enabled);
     // Frame size of the strip: cell sizes, panel area height, menu check (the strip's one path).
     void setFrameSize(int size);
-    // The image browser's thumbnails dropped on a strip column. The image routines have no drop
-    // path for thumbnails yet; this is where it hooks in.
+    // The image browser's thumbnails dropped on a strip column: routed as any thumbnail drop.
     void dropThumbnailOnStrip(int column, const QMimeData* data);
     // "&Reverse Frame Order" follows the document and playback state.
     void updateReverseAction();
+    // Preview playback (Playback.h); the pause and stop points stop it with release.
+    TPlayback& playback() { return *m_playback; }
+    void pausePlayback();
+    void stopPlayback();
     // Removes the start-up logo (first document command, resize).
     void removeLogo();
     // The inspector's menu check and its restore flag.
@@ -217,22 +160,36 @@ private:
     void frameSizeChanged(int size);
     void connectCommands();
     std::unique_ptr<IFrameStripHost> makeFrameStripHost();
+    std::unique_ptr<IEditView> makeEditView();
     void fillWindowList();
     void runDeferredStartup();
     void showLogo();
     void toggleToolbar(QAction* item, QToolBar* toolbar);
+    // The window's part in the documents (DocumentOps.cpp): it follows the document manager.
     void connectDocumentCommands();
     void onSubWindowActivated(QMdiSubWindow* window);
-    void addPlayMenuEntry(TMDIChild* doc);
-    void removePlayMenuEntry(TMDIChild* doc);
-    // Puts the previous document back into the working image after an open that failed.
-    void restoreAfterFailedOpen(TMDIChild* previous);
+    void onDocumentAdded(TDocument* doc);
+    void onDocumentActivated(TDocument* doc);
+    void onDocumentRemoved(TDocument* doc);
+    void onDocumentRenamed(TDocument* doc);
+    void addPlayMenuEntry(TDocument* doc);
+    void removePlayMenuEntry(TDocument* doc);
     void updateWindowMenu();
-    // After the active document closed: the workspace's next window takes the working image.
-    void activateAfterClose();
+    void enterNoDocumentState();
+    void refreshSaveCommands();
+    // "title - [name]" with the modified mark of the active document, or the title alone.
+    void refreshWindowTitle();
+    void selectTab(const TDocument* doc);
+    // Index of the document's tab, -1 when none.
+    int tabIndex(const TDocument* doc) const;
+    // The active document for the three save commands; without one they are disabled.
+    TDocument* documentToSave();
+    void undoActiveDocument();
+    void setStatusText(int panel, const QString& text);
     QAction* addMenuItem(QMenu* menu, const QString& objectName, const QString& caption,
                          const QString& hint = {});
 
+    TEditSession& m_session;
     TStartupHooks m_hooks;
     QStringList m_arguments;
     TStartupState m_state;
@@ -251,8 +208,10 @@ private:
     TFrameStrip* m_frameStrip = nullptr;
     TFrameStripController* m_stripController = nullptr;
     std::unique_ptr<IFrameStripHost> m_stripHost;
+    std::unique_ptr<IEditView> m_editView;
     std::unique_ptr<ICommandHost> m_commandHost;
     std::unique_ptr<ICommandDialogs> m_commandDialogs;
+    std::unique_ptr<IEditPrompts> m_prompts;
     QLabel* m_statusPanels[3] = {};
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_logoPanel = nullptr;
@@ -269,13 +228,6 @@ private:
     bool m_closingDown = false;
     bool m_deferredStartupDone = false;
 
-    QList<TMDIChild*> m_documents;
-    QPointer<TMDIChild> m_activeDocument;
-    bool m_workspaceDropFlag = false;
     bool m_syncingTabs = false;
-    QString m_saveDialogFolder;
     QTimer* m_noDocumentTimer = nullptr;
-    std::unique_ptr<IRoutinesPrompts> m_routinesPrompts;
-    std::unique_ptr<IRoutinesHost> m_routinesHost;
-    std::unique_ptr<TScopedRoutinesHost> m_routinesHostScope;
 };

@@ -1,7 +1,7 @@
-// The main window as the frame strip and the main command set see it, and the connections of
-// every action and menu item to its command. The strip's controller and the commands know the
-// window only through IFrameStripHost and ICommandHost; the two adapters here translate those
-// narrow views into the window's own operations. GUI thread only.
+// The main window as the edit session, the frame strip and the main command set see it, and the
+// connections of every action and menu item to its command. The session, the strip's controller
+// and the commands know the window only through IEditView, IFrameStripHost and ICommandHost; the
+// adapters here translate those narrow views into the window's own operations. GUI thread only.
 #include "app/AnimationCommands.h"
 #include "app/Childwin.h"
 #include "app/CommandHost.h"
@@ -17,10 +17,14 @@
 #include "app/Main.h"
 #include "app/Playback.h"
 #include "app/WizardWiring.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
+#include "platform/MessageService.h"
 #include "platform/ProgramData.h"
 #include "wizards/ThumbViewer.h"
 
@@ -29,6 +33,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
@@ -42,8 +47,11 @@ class TFrameStripHostAdapter : public IFrameStripHost
 public:
     explicit TFrameStripHostAdapter(TfrmMain& main) : m_main(main) {}
 
-    TGIFImage& workingImage() override { return *::workingImage(); }
-    IFrameStripDocument* activeDocument() override { return m_main.activeDocument(); }
+    void showFrame(int index) override
+    {
+        if (TMDIChild* view = m_main.viewOf(m_main.session().documents().active()))
+            view->showFrame(index);
+    }
     void setActionEnabled(const char* name, bool enabled) override
     {
         if (QAction* act = m_main.action(QString::fromLatin1(name)))
@@ -66,17 +74,17 @@ public:
     void moveFramesTo(int column) override { dropFramesOnColumn(m_main.commandHost(), column); }
     void insertViewPictureAt(int column) override
     {
-        TMDIChild* doc = m_main.activeDocument();
-        if (!doc || !doc->previewBitmap() || doc->previewBitmap()->empty())
+        TMDIChild* view = m_main.viewOf(m_main.session().documents().active());
+        if (!view || !view->previewBitmap() || view->previewBitmap()->empty())
             return;
         // A copy: inserting converts the bitmap, and the view keeps showing its own.
         TBitmap picture;
-        picture.assign(doc->previewBitmap());
-        addPictureAsFrame(picture, column, QStringLiteral("Add Frame"));
+        picture.assign(view->previewBitmap());
+        addPictureAsFrame(m_main.session(), picture, column, QStringLiteral("Add Frame"));
     }
     TPaletteChoice choosePaletteColor(int frameIndex, int colorIndex, TColor color) override
     {
-        return chooseAnimationTransparentColor(frameIndex, colorIndex, color);
+        return chooseAnimationTransparentColor(m_main.session(), frameIndex, colorIndex, color);
     }
 
 private:
@@ -89,12 +97,7 @@ class TCommandHostAdapter : public ICommandHost
 public:
     explicit TCommandHostAdapter(TfrmMain& main) : m_main(main) {}
 
-    IUndoHost* activeDocument() override { return m_main.activeDocument(); }
-    int documentCount() const override { return m_main.documentCount(); }
-    void openGIFDocument(const QString& path) override { m_main.openDocument(path); }
-
-    int currentFrame() const override { return m_main.mainCurrentFrame(); }
-    int columnCount() const override { return m_main.frameColumnCount(); }
+    TEditSession& session() override { return m_main.session(); }
     int selectionLeft() const override { return m_main.frameStrip()->selectionLeft(); }
     int selectionRight() const override { return m_main.frameStrip()->selectionRight(); }
     void selectAllColumns() override
@@ -106,8 +109,6 @@ public:
             list->setCurrentIndex(list->count() - 1); // "Select All"
         m_main.updateReverseAction();
     }
-    bool selectFrame(int index) override { return m_main.selectFrame(index); }
-    void repaintFrameStrip() override { m_main.repaintFrameStrip(); }
 
     void enableAction(const QString& name, bool enabled) override
     {
@@ -137,7 +138,46 @@ private:
     TfrmMain& m_main;
 };
 
+// The frame strip and the status bar as the edit session sees them.
+class TEditViewAdapter : public IEditView
+{
+public:
+    explicit TEditViewAdapter(TfrmMain& main) : m_main(main) {}
+
+    void clearFrameStrip() override { m_main.stripController()->clearFrameStrip(); }
+    int frameColumnCount() const override { return m_main.stripController()->frameColumnCount(); }
+    void setFrameColumns(int count) override { m_main.stripController()->setFrameColumns(std::max(count, 0)); }
+    bool selectFrame(int index) override
+    {
+        // Showing a frame reads it through the engine; a file it read with complaints may still
+        // refuse some request. That is said to the user and never ends the program.
+        bool shown = false;
+        try {
+            shown = m_main.stripController()->selectFrame(index);
+        } catch (const std::exception& error) {
+            messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
+        }
+        m_main.updateReverseAction();
+        return shown;
+    }
+    void repaintFrameStrip() override { m_main.stripController()->repaintFrameStrip(); }
+    void setStatusText(int panel, const QString& text) override
+    {
+        if (QLabel* label = m_main.statusPanel(panel))
+            label->setText(text);
+    }
+    TProgressEvent progressHandler() override { return m_main.progressHandler(); }
+
+private:
+    TfrmMain& m_main;
+};
+
 } // namespace
+
+std::unique_ptr<IEditView> TfrmMain::makeEditView()
+{
+    return std::make_unique<TEditViewAdapter>(*this);
+}
 
 std::unique_ptr<IFrameStripHost> TfrmMain::makeFrameStripHost()
 {
@@ -175,7 +215,7 @@ void TfrmMain::dropThumbnailOnStrip(int column, const QMimeData* data)
     // A picture goes where the routing puts it (frame 0), not to the drop column.
     (void)column;
     routeThumbnail(*this, thumbnailPathFromMime(data));
-    repaintFrameStrip();
+    m_stripController->repaintFrameStrip();
 }
 
 void TfrmMain::connectCommands()
@@ -183,7 +223,7 @@ void TfrmMain::connectCommands()
     m_commandHost = std::make_unique<TCommandHostAdapter>(*this);
     if (!m_commandDialogs)
         m_commandDialogs = makeProgramDialogs(*this);
-    workingImage()->onProgress = progressHandler();
+    m_session.workingImage().onProgress = progressHandler();
 
     ICommandHost& host = *m_commandHost;
     auto on = [this](const char* name, auto handler) {
@@ -220,8 +260,8 @@ void TfrmMain::connectCommands()
     // The welcome page is the start-up hook's, so the menu and the start show the same one.
     on("mniWelcome", [this] { m_hooks.showWelcomeDialog(*this); });
     on("mniPluginInfo", [&host] { pluginInfo(host); });
-    on("mniSupport", [] { supportOnline(); });
-    on("HelpContents", [] { helpContents(programDataFolder()); });
+    on("mniSupport", [this] { supportOnline(m_session); });
+    on("HelpContents", [this] { helpContents(m_session, programDataFolder()); });
     on("WindowCascade", [this] { cascadeWindows(*m_mdiArea); });
     on("WindowTileHorizontal", [this] { tileWindowsHorizontally(*m_mdiArea); });
     on("WindowTileVertical", [this] { tileWindowsVertically(*m_mdiArea); });
@@ -246,13 +286,13 @@ void TfrmMain::fillWindowList()
     for (QAction* entry : window->actions())
         if (entry->property("windowListEntry").toBool())
             delete entry;
-    const QList<TMDIChild*> docs = documents();
+    const QList<TDocument*> docs = m_session.documents().documents();
     if (docs.isEmpty())
         return;
     window->addSeparator()->setProperty("windowListEntry", true);
-    TMDIChild* active = activeDocument();
+    TDocument* active = m_session.documents().active();
     for (int i = 0; i < docs.size(); ++i) {
-        const QPointer<TMDIChild> doc = docs.at(i);
+        const QPointer<TDocument> doc = docs.at(i);
         const QString caption = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(doc->fileName())
                                       : QStringLiteral("%1 %2").arg(i + 1).arg(doc->fileName());
         QAction* entry = window->addAction(caption);
@@ -262,9 +302,9 @@ void TfrmMain::fillWindowList()
         connect(entry, &QAction::triggered, this, [this, doc] {
             if (!doc || doc->isClosing())
                 return;
-            if (doc->isMinimized())
-                doc->showNormal();
-            makeActive(doc);
+            if (TMDIChild* view = viewOf(doc); view && view->isMinimized())
+                view->showNormal();
+            m_session.documents().activate(doc);
         });
     }
 }

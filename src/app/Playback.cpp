@@ -1,6 +1,7 @@
 #include "app/Playback.h"
 
 #include "app/Childwin.h"
+#include "editing/Document.h"
 #include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFPainter.h"
@@ -91,15 +92,22 @@ QWidget* TPlayback::previewControl() const
     return m_control.data();
 }
 
+TMDIChild* TPlayback::playingView() const
+{
+    return m_document ? m_host.viewOf(m_document) : nullptr;
+}
+
 bool TPlayback::isPlaying() const
 {
-    return m_control && m_document && m_control->parentWidget() == m_document->framePanel();
+    TMDIChild* view = playingView();
+    return m_control && view && m_control->parentWidget() == view->framePanel();
 }
 
 void TPlayback::play()
 {
-    TMDIChild* doc = m_host.activeDocument();
-    if (!doc) {
+    TDocument* doc = m_host.activeDocument();
+    TMDIChild* view = doc ? m_host.viewOf(doc) : nullptr;
+    if (!view) {
         if (QAction* act = m_host.action(QStringLiteral("AnimationPlay")))
             act->setEnabled(false);
         if (QAction* act = m_host.action(QStringLiteral("AnimationPause")))
@@ -114,11 +122,11 @@ void TPlayback::play()
         messageDlg(QString::fromLatin1(kNotAnimationMessage), TMsgType::Information, TMsgButtons::Ok);
         return;
     }
-    if (doc->isMinimized())
-        doc->showNormal();
+    if (view->isMinimized())
+        view->showNormal();
 
-    QWidget* panel = doc->framePanel();
-    doc->view()->hide();
+    QWidget* panel = view->framePanel();
+    view->view()->hide();
     TPreviewControl* preview = control();
     preview->setParent(panel);
     m_preview->clear();
@@ -131,7 +139,7 @@ void TPlayback::play()
     preview->setGeometry(0, 0, copy.width(), copy.height());
     preview->raise();
     preview->show();
-    m_preview->start(TGIFDrawOptions(kPreviewDrawOptions), doc->frameBackground());
+    m_preview->start(TGIFDrawOptions(kPreviewDrawOptions), view->frameBackground());
     panel->update();
     setEditingEnabled(false);
 }
@@ -149,7 +157,7 @@ void TPlayback::stop(bool release)
     }
     // Idle from here on: events the painter still delivers while it is being stopped are
     // recognised as late and ignored.
-    const QPointer<TMDIChild> doc = m_document;
+    const QPointer<TMDIChild> doc = playingView();
     m_document = nullptr;
     m_control->hide();
     m_control->setParent(m_host.mainWindow());
@@ -211,7 +219,8 @@ void TPlayback::frameEvent(int frameIndex)
         stop(false);
         return;
     }
-    if (QLabel* status = m_document->statusPanel(2))
+    TMDIChild* view = playingView();
+    if (QLabel* status = view ? view->statusPanel(2) : nullptr)
         status->setText(QStringLiteral("Playing Frame %1 of %2")
                             .arg(frameIndex)
                             .arg(m_preview->image().images().count() - 1));
@@ -223,7 +232,7 @@ void TPlayback::playMenuAboutToShow(QMenu& menu)
     if (QAction* play = m_host.action(QStringLiteral("AnimationPlay")))
         for (QAction* entry : menu.actions())
             entry->setStatusTip(play->statusTip());
-    TMDIChild* active = m_host.activeDocument();
+    TDocument* active = m_host.activeDocument();
     if (!active)
         return;
     for (QAction* entry : menu.actions()) {
@@ -245,9 +254,9 @@ void TPlayback::playMenuEntry(QAction* entry)
         return;
     // The entry names its document by the full file name, as the tabs do; the entry also keeps
     // the document itself, which is the sure way to find it.
-    TMDIChild* target = nullptr;
+    TDocument* target = nullptr;
     const QObject* named = entry->data().value<QObject*>();
-    for (TMDIChild* doc : m_host.documents())
+    for (TDocument* doc : m_host.documents())
         if (!doc->isClosing() && (doc == named || (!named && doc->fileName() == entry->text()))) {
             target = doc;
             break;

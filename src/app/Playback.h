@@ -21,6 +21,7 @@ class QMenu;
 class QWidget;
 class TGIFImage;
 class TGIFPreview;
+class TDocument;
 class TMDIChild;
 class TPreviewControl;
 
@@ -32,11 +33,13 @@ public:
 
     // Where the idle preview control lives.
     virtual QWidget* mainWindow() = 0;
-    virtual TMDIChild* activeDocument() = 0;
+    virtual TDocument* activeDocument() = 0;
     // The open documents in creation order.
-    virtual QList<TMDIChild*> documents() = 0;
+    virtual QList<TDocument*> documents() = 0;
+    // The window showing the document; null when it has none.
+    virtual TMDIChild* viewOf(TDocument* doc) = 0;
     // Makes the document the active one and loads it into the working image at once.
-    virtual void makeActive(TMDIChild* doc) = 0;
+    virtual void makeActive(TDocument* doc) = 0;
     virtual TGIFImage& workingImage() = 0;
     // Null when there is no such action or menu.
     virtual QAction* action(const QString& name) = 0;
@@ -70,7 +73,7 @@ public:
     void stop(bool release);
     bool isPlaying() const;
     // The document being played, null when idle.
-    TMDIChild* playingDocument() const { return m_document.data(); }
+    TDocument* playingDocument() const { return m_document.data(); }
     // The control that shows the preview (hidden in the main window while idle).
     QWidget* previewControl() const;
     TGIFPreview& preview() { return *m_preview; }
@@ -84,11 +87,13 @@ private:
     TPreviewControl* control();
     void frameEvent(int frameIndex);
     void setEditingEnabled(bool enabled);
+    // The window of the document being played; null when idle or when it has gone.
+    TMDIChild* playingView() const;
 
     std::unique_ptr<IPlaybackHost> m_hostOwner;
     IPlaybackHost& m_host;
     std::unique_ptr<TGIFPreview> m_preview;
     // Parented to a window, so its parent may delete it; it only shows the preview's picture.
     QPointer<TPreviewControl> m_control;
-    QPointer<TMDIChild> m_document;
+    QPointer<TDocument> m_document;
 };

@@ -3,6 +3,8 @@
 #include "app/Childwin.h"
 #include "app/EditCommands.h"
 #include "app/Main.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "app/Playback.h"
 #include "editing/Routines.h"
 
@@ -20,10 +22,11 @@ public:
     explicit TPlaybackHostAdapter(TfrmMain& main) : m_main(main) {}
 
     QWidget* mainWindow() override { return &m_main; }
-    TMDIChild* activeDocument() override { return m_main.activeDocument(); }
-    QList<TMDIChild*> documents() override { return m_main.documents(); }
-    void makeActive(TMDIChild* doc) override { m_main.makeActive(doc); }
-    TGIFImage& workingImage() override { return *::workingImage(); }
+    TDocument* activeDocument() override { return m_main.session().documents().active(); }
+    QList<TDocument*> documents() override { return m_main.session().documents().documents(); }
+    TMDIChild* viewOf(TDocument* doc) override { return m_main.viewOf(doc); }
+    void makeActive(TDocument* doc) override { m_main.session().documents().activate(doc); }
+    TGIFImage& workingImage() override { return m_main.session().workingImage(); }
     QAction* action(const QString& name) override { return m_main.action(name); }
     QMenu* menu(const QString& objectName) override { return m_main.menu(objectName); }
     void enableDocumentCommands(bool enabled) override { m_main.enableDocumentCommands(enabled); }
@@ -32,8 +35,8 @@ public:
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         return ::canPaste(m_main.commandHost()) || (data && (data->hasText() || data->hasImage()));
     }
-    int currentFrame() override { return m_main.mainCurrentFrame(); }
-    int frameCount() override { return m_main.frameColumnCount(); }
+    int currentFrame() override { return m_main.session().currentFrame(); }
+    int frameCount() override { return m_main.session().view().frameColumnCount(); }
     void beep() override { QApplication::beep(); }
 
 private:

@@ -32,8 +32,8 @@ void TProgram::start()
     setFileDialogPreview([](QFileDialog& dialog) { addOpenDialogPreview(dialog); });
 
     // 3. Main window, then the image browser (created hidden), then the frame inspector.
-    m_main = std::make_unique<TfrmMain>(m_options.hooks, m_options.arguments);
-    m_browser = std::make_unique<TfrmThumbWin>(m_main.get());
+    m_main = std::make_unique<TfrmMain>(m_session, m_options.hooks, m_options.arguments);
+    m_browser = std::make_unique<TfrmThumbWin>(m_session, m_main.get());
     m_inspector = std::make_unique<TfrmFloat>(m_main.get());
     m_main->attachCompanions(m_browser.get(), m_inspector.get());
 

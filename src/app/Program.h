@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/Splash.h"
 #include "app/StartupHooks.h"
+#include "editing/EditSession.h"
 
 #include <QStringList>
 
@@ -37,6 +38,9 @@ public:
     // Destroys the inspector, the browser and the main window (which saves the settings).
     void shutDown();
 
+    // The edit session: the working image, the documents and the editing services. It outlives
+    // every window.
+    TEditSession& session() { return m_session; }
     TfrmMain* mainWindow() const { return m_main.get(); }
     TfrmThumbWin* browser() const { return m_browser.get(); }
     TfrmFloat* inspector() const { return m_inspector.get(); }
@@ -45,6 +49,7 @@ public:
 
 private:
     TProgramOptions m_options;
+    TEditSession m_session;
     std::unique_ptr<TfrmMain> m_main;
     std::unique_ptr<TfrmThumbWin> m_browser;
     std::unique_ptr<TfrmFloat> m_inspector;

@@ -1,11 +1,13 @@
 #include "app/StartupHooks.h"
 
+#include "app/AutomationWiring.h"
 #include "app/Drops.h"
 #include "app/ImportExportWiring.h"
-#include "app/AutomationWiring.h"
 #include "app/Main.h"
 #include "app/ThumbWiring.h"
 #include "app/WizardWiring.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "platform/MessageService.h"
 #include "platform/VideoFile.h"
@@ -17,7 +19,7 @@ TStartupHooks defaultStartupHooks()
 {
     TStartupHooks hooks;
     hooks.closeAllDocuments = [](TfrmMain& main) {
-        return main.closeAllDocuments();
+        return main.session().documents().closeAll();
     };
     hooks.openByType = [](TfrmMain& main, const QString& path) {
         openByType(main, path);
@@ -26,13 +28,14 @@ TStartupHooks defaultStartupHooks()
     hooks.scanThumbnailFolder = [](TfrmMain& main, const QString& folder) {
         scanThumbnailFolder(main, folder);
     };
-    hooks.scanPlugins = [](TfrmMain&) {
+    hooks.scanPlugins = [](TfrmMain& main) {
+        loadPlugIns(main);
     };
     hooks.showWelcomeDialog = [](TfrmMain& main) {
         showWelcomePage(main);
     };
-    hooks.applyPaletteSettings = [](TfrmMain&, const TStartupState&) {
-        applyPaletteSettings(*workingImage());
+    hooks.applyPaletteSettings = [](TfrmMain& main, const TStartupState&) {
+        applyPaletteSettings(main.session().workingImage());
     };
     hooks.quitHelp = [] {
     };

@@ -19,7 +19,6 @@ struct TStartupState
     int thumbnailSize = 75;   // "ThumbailSize"
     QString thumbDirectory;   // remembered thumbnail folder; emptied by the deferred start-up scan
     QString initialDir;       // plain open dialog's initial folder
-    int untitledCounter = 1;  // numbers new documents
     int inspectorRestore = 0; // 1 while the inspector is hidden for this start only (HideOnce)
     bool normalStyle = false; // toolbars in regular (not flat) style
     int paletteType = 0;

@@ -6,6 +6,9 @@
 #include "app/FrameCommands.h"
 #include "app/Main.h"
 #include "app/RecentFiles.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
@@ -33,9 +36,10 @@ public:
         QLabel* panel = m_main.statusPanel(2);
         if (panel && panel->text() == text)
             return;
-        m_main.setStatusText(2, text);
-        if (panel)
+        if (panel) {
+            panel->setText(text);
             panel->repaint();
+        }
     }
     void showProgress(int maximum) override
     {
@@ -69,7 +73,7 @@ public:
     void clipboardChanged() override
     {
         if (QAction* paste = m_main.action(QStringLiteral("EditPaste")))
-            paste->setEnabled(m_main.activeDocument() && canPaste(m_main.commandHost()));
+            paste->setEnabled(m_main.session().documents().active() && canPaste(m_main.commandHost()));
     }
     QStringList favoriteFolders() const override { return m_main.favorites().folders(); }
     bool addFavorite(const QString& folder) override { return m_main.favorites().add(folder); }
@@ -127,12 +131,12 @@ int insertThumbnailFile(TfrmMain& main, const QString& path)
     main.pausePlayback();
     TWaitCursor wait;
     TBitmap bitmap;
-    const int result = loadImageFileIntoBitmap(path, bitmap, recognizeFileType(path), false);
+    const int result = loadImageFileIntoBitmap(main.session(), path, bitmap, recognizeFileType(path), false);
     if (result == liFailed)
         reportUnreadablePicture(path);
     if (result != liLoaded)
         return -1;
-    return addPictureAsFrame(bitmap, insertionPosition(main.commandHost()), QStringLiteral("Add Frame"));
+    return addPictureAsFrame(main.session(), bitmap, insertionPosition(main.commandHost()), QStringLiteral("Add Frame"));
 }
 
 void openThumbnailFile(TfrmMain& main, const QString& path)
@@ -141,7 +145,7 @@ void openThumbnailFile(TfrmMain& main, const QString& path)
         return;
     const int type = recognizeFileType(path);
     if (type == kFileTypeGif) {
-        main.openDocument(path);
+        main.session().documents().open(path);
         return;
     }
     // The picture is read before anything is cleared: a picture that does not load must leave
@@ -149,24 +153,25 @@ void openThumbnailFile(TfrmMain& main, const QString& path)
     TBitmap bitmap;
     {
         TWaitCursor wait;
-        if (loadImageFileIntoBitmap(path, bitmap, type, true) != liLoaded) {
+        if (loadImageFileIntoBitmap(main.session(), path, bitmap, type, true) != liLoaded) {
             reportUnreadablePicture(path);
             return;
         }
     }
     main.removeLogo();
-    const QPointer<TMDIChild> previous = main.activeDocument();
+    TEditSession& session = main.session();
+    const QPointer<TDocument> previous = session.documents().active();
     if (previous)
-        previous->deactivate();
-    workingImage()->clear();
-    main.clearFrameStrip();
-    if (addPictureAsFrame(bitmap, 0, QStringLiteral("Add Frame")) >= 0)
+        session.documents().deactivate(previous);
+    session.workingImage().clear();
+    session.view().clearFrameStrip();
+    if (addPictureAsFrame(session, bitmap, 0, QStringLiteral("Add Frame")) >= 0)
         return;
     // The new animation was refused (its palette prompt cancelled, say): the document that was
     // active gets its animation back from its working copy or file.
     if (previous && !previous->isClosing()) {
         previous->setLoaded(false);
-        main.makeActive(previous);
+        session.documents().activate(previous);
     }
 }
 

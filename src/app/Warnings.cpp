@@ -65,7 +65,7 @@ void showEngineWarnings(TfrmMain& main, bool on)
 {
     main.state().warnings = on;
     const QPointer<TfrmMain> guard = &main;
-    setWarningsShown(*workingImage(), on, [guard] {
+    setWarningsShown(main.session().workingImage(), on, [guard] {
         if (guard)
             guard->state().warnings = false;
     });

@@ -5,6 +5,9 @@
 #include "app/FileCommands.h"
 #include "app/Main.h"
 #include "app/RecentFiles.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFImage.h"
@@ -20,9 +23,9 @@
 namespace {
 
 // The working image takes over another animation; its handlers stay the main window's.
-void replaceWorkingImage(TGIFImage& source)
+void replaceWorkingImage(TEditSession& session, TGIFImage& source)
 {
-    TGIFImage& working = *workingImage();
+    TGIFImage& working = session.workingImage();
     const TProgressEvent progress = working.onProgress;
     const TGIFWarning warning = working.onWarning;
     working.clear();
@@ -32,14 +35,15 @@ void replaceWorkingImage(TGIFImage& source)
 }
 
 // The strip shows the working image's frames again, the current frame kept where it still exists.
-void resetDisplay(TfrmMain& main, int frame)
+void resetDisplay(TEditSession& session, int frame)
 {
-    const int columns = workingImage()->nonEmptyFrameCount();
-    main.clearFrameStrip();
-    main.setFrameColumns(columns);
+    const int columns = session.workingImage().nonEmptyFrameCount();
+    IEditView& view = session.view();
+    view.clearFrameStrip();
+    view.setFrameColumns(columns);
     if (columns > 0)
-        main.selectFrame(std::clamp(frame, 0, columns - 1));
-    main.repaintFrameStrip();
+        view.selectFrame(std::clamp(frame, 0, columns - 1));
+    view.repaintFrameStrip();
 }
 
 // A new document window for the animation, as the first document of a new animation is made.
@@ -47,20 +51,22 @@ void openAsNewDocument(TfrmMain& main, TGIFImage& image)
 {
     TWaitCursor wait;
     // The active document is put away first, so the working image is free for the new one.
-    TMDIChild* doc = main.createNewDocument();
-    main.clearFrameStrip();
-    replaceWorkingImage(image);
+    TEditSession& session = main.session();
+    TDocument* doc = session.documents().create();
+    session.view().clearFrameStrip();
+    replaceWorkingImage(session, image);
     doc->setModified(true);
-    TGIFImage& working = *workingImage();
-    if (working.width() != 0)
-        doc->resize(working.width() + 70, working.height() + 65);
-    resetDisplay(main, 0);
+    TGIFImage& working = session.workingImage();
+    if (TMDIChild* view = main.viewOf(doc); view && working.width() != 0)
+        view->resize(working.width() + 70, working.height() + 65);
+    resetDisplay(session, 0);
 }
 
 // The optimised copy becomes the active document's animation, with one undo record.
 bool replaceActiveAnimation(TfrmMain& main, TGIFImage& image)
 {
-    TMDIChild* doc = main.activeDocument();
+    TEditSession& session = main.session();
+    TDocument* doc = session.documents().active();
     if (!doc)
         return false;
     try {
@@ -70,10 +76,10 @@ bool replaceActiveAnimation(TfrmMain& main, TGIFImage& image)
         messageDlg(QString::fromLocal8Bit(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return false;
     }
-    const int frame = main.mainCurrentFrame();
-    replaceWorkingImage(image);
+    const int frame = session.currentFrame();
+    replaceWorkingImage(session, image);
     doc->setModified(true);
-    resetDisplay(main, frame);
+    resetDisplay(session, frame);
     return true;
 }
 
@@ -102,12 +108,12 @@ bool applyAnimation(TfrmMain& main, TWizardResult& result)
 
 int runOptimizationWizard(TfrmMain& main, TOptimizeOffer offer)
 {
-    if (!main.activeDocument())
+    if (!main.session().documents().active())
         return mrCancel;
     TWizardSetup setup = setupFor(main, TWizardMode::Optimization);
-    setup.animation = workingImage();
+    setup.animation = &main.session().workingImage();
     setup.offer = offer;
-    TWizardResult result = runWizard(std::move(setup), &main);
+    TWizardResult result = runWizard(main.session(), std::move(setup), &main);
     if (result.modalResult != mrOk || !result.image)
         return mrCancel;
     if (result.finish == TOptimizeFinish::Replace)
@@ -125,13 +131,13 @@ int runOptimizationWizardFor(TfrmMain& main)
 
 int runAnimationWizardFor(TfrmMain& main)
 {
-    TWizardResult result = runWizard(setupFor(main, TWizardMode::Animation), &main);
+    TWizardResult result = runWizard(main.session(), setupFor(main, TWizardMode::Animation), &main);
     return applyAnimation(main, result) ? mrOk : mrCancel;
 }
 
 TWelcomeChoice runWelcomeFor(TfrmMain& main)
 {
-    TWizardResult result = runWizard(setupFor(main, TWizardMode::Welcome), &main);
+    TWizardResult result = runWizard(main.session(), setupFor(main, TWizardMode::Welcome), &main);
     TWelcomeChoice choice;
     if (result.mode == TWizardMode::Animation) {
         // "New" turned the page into the animation wizard, which has done its work.
@@ -147,12 +153,8 @@ TWelcomeChoice runWelcomeFor(TfrmMain& main)
 
 int runTipsFor(TfrmMain& main)
 {
-    return runWizard(setupFor(main, TWizardMode::Tips), &main).modalResult;
+    return runWizard(main.session(), setupFor(main, TWizardMode::Tips), &main).modalResult;
 }
-
-namespace {
-
-} // namespace
 
 void showWelcomePage(TfrmMain& main)
 {
@@ -164,11 +166,12 @@ void addOptimizeButton(TfrmMain& main, TFileDialogRequest& request, bool saveAs)
     request.extraButtonCaption = QStringLiteral("Optimi&ze");
     const QPointer<TfrmMain> guard(&main);
     request.onExtraButton = [guard, saveAs] {
-        if (!guard || !guard->activeDocument())
+        if (!guard || !guard->session().documents().active())
             return false;
+        TEditSession& session = guard->session();
         {
             TWaitCursor wait;
-            normalizeForWriting(*workingImage(), TNormalizeMode::WorkingCopy);
+            normalizeForWriting(session.workingImage(), TNormalizeMode::WorkingCopy);
         }
         const int answer =
             runOptimizationWizard(*guard, saveAs ? TOptimizeOffer::NewOnly : TOptimizeOffer::ReplaceOnly);
@@ -176,10 +179,10 @@ void addOptimizeButton(TfrmMain& main, TFileDialogRequest& request, bool saveAs)
             return false;
         // The tab of the document the wizard left active: the new one, or the one replaced. (Any
         // other tab would put another animation into the working image while it is being saved.)
-        if (TMDIChild* doc = guard->activeDocument())
-            guard->makeActive(doc);
-        guard->repaintFrameStrip();
-        guard->selectFrame(guard->mainCurrentFrame());
+        if (TDocument* doc = session.documents().active())
+            session.documents().activate(doc);
+        session.view().repaintFrameStrip();
+        session.view().selectFrame(session.currentFrame());
         return true;
     };
 }

@@ -1,5 +1,7 @@
 #include "automation/ActiveDocumentI.h"
 
+#include "automation/FramesI.h"
+
 TActiveDocument::TActiveDocument(IAutomationHost& host, TComServer* server)
     : IActiveDocument(server), m_host(host)
 {
@@ -118,5 +120,7 @@ bool TActiveDocument::SaveDocToTempFile(const QString&)
 }
 TComPtr<IFrames> TActiveDocument::get_Frames()
 {
-    throw ENotImplemented(QStringLiteral("IActiveDocument.Frames"));
+    if (!m_frames)
+        m_frames = makeComObject<TGIFFrames>(m_host, server());
+    return m_frames;
 }

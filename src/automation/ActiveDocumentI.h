@@ -50,4 +50,5 @@ private:
 
     IAutomationHost& m_host;
     QList<IAutomationHost::TTab> m_tabs; // refreshed by activeTab()
+    TComPtr<IFrames> m_frames;           // made on the first Frames read, then kept
 };

@@ -6,8 +6,13 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
+class IUndoHost;
 class QMenuBar;
 class QWidget;
+class TBitmap;
+class TGIFSubImage;
 
 class IAutomationHost
 {
@@ -39,6 +44,11 @@ public:
     // "Sa&ve All"; true when no document is left modified afterwards.
     virtual bool saveAllDocuments() = 0;
     virtual bool anyDocumentModified() const = 0;
+    // The active document as the editing code sees it (its working image, its undo history);
+    // null without one.
+    virtual IUndoHost* activeUndoHost() = 0;
+    // A frame's picture as the program renders it.
+    virtual std::unique_ptr<TBitmap> framePicture(TGIFSubImage& frame) = 0;
     virtual void cascade() = 0;
     virtual void tileHorizontal() = 0;
     virtual void tileVertical() = 0;

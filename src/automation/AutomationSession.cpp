@@ -1,6 +1,11 @@
 #include "automation/AutomationSession.h"
 
 #include "automation/GIFApplicationI.h"
+#include "automation/IntfMenuItem.h"
+#include "platform/MessageService.h"
+
+#include <QDir>
+#include <QProcess>
 
 #include <QTimer>
 #include <QWidget>
@@ -48,8 +53,84 @@ void TAutomationSession::endAutomationMode()
     m_host->closeMainWindow();
 }
 
+void TAutomationSession::loadPlugIns(TAddInManager::TContext context, const QStringList& folders)
+{
+    context.application = m_application.get();
+    if (!context.updateDocumentDependentItems)
+        context.updateDocumentDependentItems = [this] {
+            updateDocumentDependentItems();
+        };
+    if (!context.runScript) {
+        context.runScript = [this](const QStringList& command, const QString& folder) {
+            runScript(command, folder);
+        };
+    }
+    m_addIns.load(context, folders);
+}
+
+void TAutomationSession::updateDocumentDependentItems()
+{
+    ::updateDocumentDependentItems(m_host->mainMenu(), m_host->hasActiveDocument());
+}
+
+void TAutomationSession::runScript(const QStringList& command, const QString& folder)
+{
+    if (!m_server->isPublished())
+        throw EOleError(QStringLiteral("The automation server is not on the session bus."));
+    // Not counted: a script's object must not keep an automation start alive on its own.
+    TDispatchPtr application(makeComObject<TGIFApplication>(*m_host, m_server.get(), false));
+    const QString path = m_server->pathOf(application.get());
+    auto* process = new QProcess(this);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("REELWRIGHT_APPLICATION"), path);
+    env.insert(QStringLiteral("REELWRIGHT_SERVICE"), m_server->connection().baseService());
+    process->setProcessEnvironment(env);
+    process->setWorkingDirectory(folder);
+    process->setProcessChannelMode(QProcess::SeparateChannels);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    QString program = command.front();
+    // A program named relative to the manifest is the plug-in's own.
+    if (program.contains(QLatin1Char('/')) && QDir::isRelativePath(program))
+        program = QDir(folder).absoluteFilePath(program);
+    const QString shown = command.join(QLatin1Char(' '));
+    connect(process, &QProcess::finished, this,
+            [process, application, shown](int exitCode, QProcess::ExitStatus status) mutable {
+                application.reset();
+                process->deleteLater();
+                if (status == QProcess::NormalExit && exitCode == 0)
+                    return;
+                QString output = QString::fromLocal8Bit(process->readAllStandardError()).trimmed();
+                if (output.size() > 2000)
+                    output = QStringLiteral("...") + output.right(2000);
+                messageDlg(QStringLiteral("The plug-in command \"%1\" failed (%2).%3")
+                               .arg(shown,
+                                    status == QProcess::NormalExit
+                                        ? QStringLiteral("exit code %1").arg(exitCode)
+                                        : QStringLiteral("it crashed"),
+                                    output.isEmpty() ? QString() : QStringLiteral("\n\n") + output),
+                           TMsgType::Error, TMsgButtons::Ok);
+            });
+    process->start(program, command.mid(1));
+    if (!process->waitForStarted(30000)) {
+        const QString reason = process->errorString();
+        process->disconnect(this);
+        delete process;
+        throw EOleError(
+            QStringLiteral("The plug-in command \"%1\" could not be started: %2").arg(shown, reason));
+    }
+}
+
 TAutomationSession::~TAutomationSession()
 {
+    // Plug-in handlers hold plug-in objects, which hold the program's application object: let
+    // go of them while everything they may touch is still there.
+    for (TAutomatedMenu* item : m_host->mainWindow().findChildren<TAutomatedMenu*>())
+        item->clearHandler();
+    for (QProcess* process : findChildren<QProcess*>()) {
+        process->disconnect(this);
+        process->kill();
+        process->waitForFinished(5000);
+    }
     m_server->unpublish();
     m_application.reset();
     m_server.reset();

@@ -38,12 +38,6 @@ IDispatch::~IDispatch()
         m_server->objectDestroyed(this);
 }
 
-void IDispatch::release()
-{
-    if (--m_refCount == 0)
-        delete this;
-}
-
 QVariantList IDispatch::invoke(int dispid, TMemberKind kind, const QVariantList& args)
 {
     const TInterfaceInfo& info = interfaceInfo();

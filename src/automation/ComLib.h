@@ -143,8 +143,13 @@ public:
     IDispatch& operator=(const IDispatch&) = delete;
 
     void addRef() { ++m_refCount; }
-    // Deletes the object when the last count goes.
-    void release();
+    // Deletes the object when the last count goes. Inline, so plug-ins holding objects need no
+    // symbol of the program.
+    void release()
+    {
+        if (--m_refCount == 0)
+            delete this;
+    }
     int refCount() const { return m_refCount; }
 
     virtual const TInterfaceInfo& interfaceInfo() const = 0;

@@ -11,6 +11,8 @@
 #include <QDBusVariant>
 #include <QVariantMap>
 
+#include <algorithm>
+
 namespace {
 
 const QString kRoot = QStringLiteral("/Reelwright");
@@ -665,6 +667,18 @@ QVariant TComServer::toWire(const QVariant& value, TVarType type, const QString&
         return QVariant::fromValue(QDBusObjectPath(pathOf(object.get())));
     }
     case TVarType::Variant:
+        // An enumerator's items: the objects' paths, each counted for the client.
+        if (value.metaType().id() == QMetaType::QVariantList) {
+            const QVariantList items = value.toList();
+            if (!items.isEmpty() && std::all_of(items.begin(), items.end(), [](const QVariant& item) {
+                    return item.metaType() == QMetaType::fromType<TDispatchPtr>();
+                })) {
+                QList<QDBusObjectPath> paths;
+                for (const QVariant& item : items)
+                    paths.append(toWire(item, TVarType::Object, client).value<QDBusObjectPath>());
+                return QVariant::fromValue(QDBusVariant(QVariant::fromValue(paths)));
+            }
+        }
         // An empty VARIANT travels as an empty string: D-Bus has no empty variant.
         return QVariant::fromValue(QDBusVariant(value.isValid() ? value : QVariant(QString())));
     case TVarType::Bitmap:

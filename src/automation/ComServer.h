@@ -49,6 +49,10 @@ public:
     // in errorText) when the bus is not there or the name is taken; the program goes on.
     bool publish(const QDBusConnection& connection);
     QString errorText() const { return m_errorText; }
+    bool isPublished() const { return m_published; }
+    // The bus the server is published on (disconnected when it is not): menu clicks call the
+    // clients' handlers there.
+    QDBusConnection connection() const { return m_connection; }
     // Leaves the bus and drops every client reference.
     void unpublish();
 

@@ -16,5 +16,5 @@ TComPtr<IDocumentCache> TDocuments::get_Cache(int Index)
 
 TDispatchPtr TDocuments::get__NewEnum()
 {
-    throw ENotImplemented(QStringLiteral("IDocuments._NewEnum"));
+    return makeComObject<TEnumVariantCollection>(TDispatchPtr(this), this, server());
 }

@@ -1,11 +1,12 @@
 #pragma once
 // The document collection (IDocuments) of one application object, over the program's documents.
-// Cached-document objects and the enumerator arrive with the document objects; until then those
-// members answer "not implemented".
+// Cached-document objects arrive with the document objects; until then reading one answers "not
+// implemented".
 #include "automation/AutomationHost.h"
+#include "automation/EnumVariant.h"
 #include "automation/Reelwright_TLB.h"
 
-class TDocuments : public IDocuments
+class TDocuments : public IDocuments, public IEnumerableCollection
 {
 public:
     TDocuments(IAutomationHost& host, TComServer* server);
@@ -13,6 +14,9 @@ public:
     int get_Count() override;
     TComPtr<IDocumentCache> get_Cache(int Index) override;
     TDispatchPtr get__NewEnum() override;
+
+    int enumCount() override { return get_Count(); }
+    TDispatchPtr enumItem(int index) override { return get_Cache(index); }
 
 private:
     IAutomationHost& m_host;

@@ -368,9 +368,11 @@ bool TGIFApplication::MenuExists(const QString& wsMenuPath)
 
 TComPtr<IIntfMenuItem> TGIFApplication::Menu(const QString& wsMenuPath)
 {
-    if (!findMenuItem(m_host.mainMenu(), wsMenuPath))
+    QWidget* parent = nullptr;
+    QAction* item = findMenuItem(m_host.mainMenu(), wsMenuPath, &parent);
+    if (!item)
         throw EOleError(QStringLiteral("Menu") + wsMenuPath + QStringLiteral("does not exist!"));
-    throw ENotImplemented(QStringLiteral("IGIFReelwrightApplication.Menu"));
+    return makeComObject<TIntfMenuItem>(item, parent, &m_host.mainWindow(), server());
 }
 
 QString TGIFApplication::get_ThumbNailFileName()

@@ -336,7 +336,7 @@ TInterfaceInfo makeEnumVariant()
     // Not a dispatch interface in its own right; the dispids are this server's.
     TInterfaceInfo info{"IEnumVARIANT", "{00020404-0000-0000-C000-000000000046}", "", {}};
     info.members = {
-        {1, "Next", K::Method, {in("celt", V::Long)}, result(V::Variant), CALL(I, return {o.Next(n(a, 0))};)},
+        {1, "Next", K::Method, {in("celt", V::Long)}, result(V::Variant), CALL(I, return {QVariant(o.Next(n(a, 0)))};)},
         {2, "Skip", K::Method, {in("celt", V::Long)}, result(V::Bool), CALL(I, return {o.Skip(n(a, 0))};)},
         {3, "Reset", K::Method, {}, none, CALL(I, o.Reset(); return {};)},
         {4, "Clone", K::Method, {}, result(V::Object, "IEnumVARIANT"), CALL(I, return {objectValue(o.Clone())};)},

@@ -1,9 +1,11 @@
 // reduce IN OUT [--method N] [--dither N] [--bits N]: colour reduction of a picture, written as
-// an 8-bit PNG or BMP (method 0 keeps 24 bits). IN is any picture the program reads: GIF through
+// an 8-bit PNG or BMP (method 0 keeps 24 bits). --quantizer hq [--colors N] [--strength F]
+// uses the high-quality quantizer instead of the reduction methods. IN is any picture the program reads: GIF through
 // the engine (the first frame), BMP through the bitmap class, anything else through the imaging
 // control.
 #include "cli/CliCommon.h"
 #include "gif/BitmapReduction.h"
+#include "gif/KMeansQuantizer.h"
 #include "graphics/Exceptions.h"
 #include "graphics/Streams.h"
 #include "platform/ImagingControl.h"
@@ -27,11 +29,15 @@ struct TReduceOptions
     int method = rmNetscape;
     int dither = dmNearest;
     int bits = 8;
+    TQuantizerKind quantizer = TQuantizerKind::Octree;
+    int colors = 256;
+    double strength = 1.0;
 };
 
 int reduceUsage()
 {
-    std::fprintf(stderr, "usage: reelwright-cli reduce IN OUT [--method 0-9] [--dither 0-6] [--bits 1-8]\n"
+    std::fprintf(stderr, "usage: reelwright-cli reduce IN OUT [--quantizer octree] [--method 0-9] [--dither 0-6] [--bits 1-8]\n"
+                         "       reelwright-cli reduce IN OUT --quantizer hq [--colors 1-256] [--strength 0-1]\n"
                          "       OUT ends in .png or .bmp\n");
     return ExitUsage;
 }
@@ -40,8 +46,37 @@ std::optional<TReduceOptions> parseOptions(const QStringList& args)
 {
     TReduceOptions options;
     QStringList positional;
+    bool octreeOptions = false;
+    bool hqOptions = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
+        if (arg == "--quantizer") {
+            const QString value = i + 1 < args.size() ? args[++i] : QString();
+            if (value == "octree")
+                options.quantizer = TQuantizerKind::Octree;
+            else if (value == "hq")
+                options.quantizer = TQuantizerKind::HighQuality;
+            else
+                return std::nullopt;
+            continue;
+        }
+        if (arg == "--colors") {
+            bool ok = false;
+            options.colors = i + 1 < args.size() ? args[++i].toInt(&ok) : 0;
+            if (!ok || options.colors < 1 || options.colors > 256)
+                return std::nullopt;
+            hqOptions = true;
+            continue;
+        }
+        if (arg == "--strength") {
+            bool ok = false;
+            options.strength = i + 1 < args.size() ? args[++i].toDouble(&ok) : -1;
+            // toDouble accepts "nan" and "inf"; the range test refuses both.
+            if (!ok || !(options.strength >= 0.0 && options.strength <= 1.0))
+                return std::nullopt;
+            hqOptions = true;
+            continue;
+        }
         int* target = arg == "--method"   ? &options.method
                       : arg == "--dither" ? &options.dither
                       : arg == "--bits"   ? &options.bits
@@ -57,7 +92,12 @@ std::optional<TReduceOptions> parseOptions(const QStringList& args)
         // Values outside a byte would wrap into another method; refuse them here.
         if (!ok || *target < 0 || *target > 255)
             return std::nullopt;
+        octreeOptions = true;
     }
+    // Each quantizer's options mean nothing to the other; mixing them is a mistake to point out.
+    if ((options.quantizer == TQuantizerKind::HighQuality && octreeOptions) ||
+        (options.quantizer == TQuantizerKind::Octree && hqOptions))
+        return std::nullopt;
     const QString suffix = positional.size() == 2 ? QFileInfo(positional[1]).suffix().toLower() : QString();
     if (suffix != "png" && suffix != "bmp")
         return std::nullopt;
@@ -146,8 +186,17 @@ int runReduce(const QStringList& args)
     return guarded([&] {
         initializeImaging();
         std::unique_ptr<TBitmap> source = readPicture(options->input);
+        TQuantizeOptions hq;
+        hq.colors = options->colors;
+        hq.ditherStrength = options->strength;
         std::unique_ptr<TBitmap> reduced =
-            reduceColors(*source, uint8_t(options->method), uint8_t(options->dither), options->bits);
+            options->quantizer == TQuantizerKind::HighQuality
+                ? quantizeBitmap(*source, hq)
+                : reduceColors(*source, uint8_t(options->method), uint8_t(options->dither), options->bits);
+        if (reduced->empty() && options->quantizer == TQuantizerKind::HighQuality) {
+            printError(QStringLiteral("No picture in %1").arg(options->input));
+            return ExitFailure;
+        }
         if (reduced->empty()) {
             printError(QStringLiteral("No picture: method %1, dither %2 and bits %3 do not reduce %4")
                            .arg(options->method)

@@ -889,3 +889,21 @@ void TfrmPrompts::done(int result)
         imgPreview->clear();
     QDialog::done(result);
 }
+
+// ---- the prompts the edit session asks ----
+
+TFitChoice TDialogPrompts::fitFrame(const QString& text, const TBitmap&)
+{
+    TfrmPrompts dialog(TPromptPage::FrameSize, m_parent);
+    dialog.setFrameSizeText(text);
+    TFitChoice choice;
+    if (execDialog(dialog))
+        choice = {mrOk, dialog.trimChosen()};
+    return choice;
+}
+
+int TDialogPrompts::palettePage()
+{
+    TfrmPrompts dialog(TPromptPage::Palettes, m_parent);
+    return execDialog(dialog) ? mrOk : mrCancel;
+}

@@ -6,6 +6,7 @@
 //
 // The form never changes an animation; its caller records the undo command and applies the
 // answers. GUI thread only.
+#include "editing/EditSession.h"
 #include "graphics/Colors.h"
 
 #include <QDialog>
@@ -205,6 +206,20 @@ private:
     // page 6
     int m_htmlWidth = 0;
     int m_htmlHeight = 0;
+};
+
+// The editing prompts as the program asks them: the frame-size and palette pages of this form,
+// run through the message service over the given parent window.
+class TDialogPrompts : public IEditPrompts
+{
+public:
+    explicit TDialogPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
+
+    TFitChoice fitFrame(const QString& text, const TBitmap& picture) override;
+    int palettePage() override;
+
+private:
+    QWidget* m_parent;
 };
 
 // Escapes a value for a double-quoted HTML attribute (&, <, >, ").

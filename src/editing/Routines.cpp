@@ -1,6 +1,9 @@
 // Working image, file types, GIF files and loading pictures into bitmaps.
 #include "editing/Routines.h"
 
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Exceptions.h"
@@ -17,15 +20,6 @@
 #include <exception>
 
 namespace {
-
-IRoutinesHost* g_host = nullptr;
-IRoutinesPrompts* g_prompts = nullptr;
-
-std::unique_ptr<TGIFImage>& workingImageSlot()
-{
-    static std::unique_ptr<TGIFImage> image;
-    return image;
-}
 
 void showLoadError(const QString& path)
 {
@@ -76,9 +70,9 @@ int loadThroughImagingControl(const QString& path, TBitmap& bitmap)
 }
 
 // Adds every non-empty frame of gif to the working image after the current frame.
-int includeFrames(TGIFImage& gif, IRoutinesHost& host)
+int includeFrames(TGIFImage& gif, TEditSession& session)
 {
-    int position = host.insertPosition();
+    int position = session.insertPosition();
     if (position < 0)
         return liFailed;
     {
@@ -89,23 +83,25 @@ int includeFrames(TGIFImage& gif, IRoutinesHost& host)
                 continue;
             std::unique_ptr<TBitmap> picture;
             try {
-                picture = framePicture(*frame);
+                picture = session.framePicture(*frame);
             } catch (const std::exception&) {
                 return liFailed;
             }
-            if (!picture || addPictureAsFrame(*picture, position, QStringLiteral("Drag and Drop Image")) < 0)
+            if (!picture ||
+                addPictureAsFrame(session, *picture, position, QStringLiteral("Drag and Drop Image")) < 0)
                 return liFailed;
             ++position;
         }
     }
-    if (IRoutinesDocument* document = host.activeDocument()) {
-        document->markForRefresh();
-        document->runDeactivation();
+    TDocumentManager& documents = session.documents();
+    if (TDocument* document = documents.active()) {
+        documents.markForRefresh(document);
+        documents.deactivate(document);
     }
     return liAddedFrames;
 }
 
-int dropQuestion(TGIFImage& gif, const QString& path, IRoutinesHost& host)
+int dropQuestion(TGIFImage& gif, const QString& path, TEditSession& session)
 {
     const int answer = askWithRememberedAnswer(
         QStringLiteral("Would you like to add this image to the current animation?\n Or, would you like to "
@@ -113,24 +109,25 @@ int dropQuestion(TGIFImage& gif, const QString& path, IRoutinesHost& host)
         QStringLiteral("Make this the &default"), QString::fromLatin1(SettingKeys::DropImageDefault.name),
         TMsgButtons::YesNoCancel, TMsgType::Confirmation);
     if (answer == mrYes)
-        return includeFrames(gif, host);
+        return includeFrames(gif, session);
     if (answer == mrNo) {
-        if (IRoutinesDocument* document = host.activeDocument())
-            document->bringToFront();
-        host.openAsNewDocument(path);
+        TDocumentManager& documents = session.documents();
+        if (TDocument* document = documents.active())
+            documents.bringToFront(document);
+        documents.open(path);
         return liOpenedAsNew;
     }
     return liFailed;
 }
 
-int loadGIFIntoBitmap(const QString& path, TBitmap& bitmap, bool singlePicture)
+int loadGIFIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitmap, bool singlePicture)
 {
     TGIFImage gif;
     if (!loadGIFFile(gif, path))
         return liFailed;
     if (singlePicture) {
         try {
-            std::unique_ptr<TBitmap> picture = imagePicture(gif);
+            std::unique_ptr<TBitmap> picture = session.imagePicture(gif);
             if (!picture)
                 return liFailed;
             bitmap.assign(picture.get());
@@ -139,36 +136,13 @@ int loadGIFIntoBitmap(const QString& path, TBitmap& bitmap, bool singlePicture)
         }
         return liLoaded;
     }
-    IRoutinesHost* host = routinesHost();
-    if (!host)
-        return liFailed;
-    if (host->documentCount() > 0 && !host->workspaceDropFlag())
-        return dropQuestion(gif, path, *host);
-    host->openAsNewDocument(path);
+    if (session.documents().count() > 0 && !session.workspaceDropFlag())
+        return dropQuestion(gif, path, session);
+    session.documents().open(path);
     return liOpenedAsNew;
 }
 
 } // namespace
-
-IRoutinesHost* routinesHost()
-{
-    return g_host;
-}
-
-IRoutinesPrompts* routinesPrompts()
-{
-    return g_prompts;
-}
-
-void installRoutinesHost(IRoutinesHost* host)
-{
-    g_host = host;
-}
-
-void installRoutinesPrompts(IRoutinesPrompts* prompts)
-{
-    g_prompts = prompts;
-}
 
 TWaitCursor::TWaitCursor()
 {
@@ -178,18 +152,6 @@ TWaitCursor::TWaitCursor()
 TWaitCursor::~TWaitCursor()
 {
     QApplication::restoreOverrideCursor();
-}
-
-TGIFImage* workingImage(int freeFlag)
-{
-    std::unique_ptr<TGIFImage>& image = workingImageSlot();
-    if (freeFlag == 1) {
-        image.reset();
-        return nullptr;
-    }
-    if (!image)
-        image = std::make_unique<TGIFImage>();
-    return image.get();
 }
 
 const char* const kDisposalNames[4] = {"None", "Remove", "Background", "Previous"};
@@ -322,7 +284,7 @@ bool isAnimatedGIF(const QString& path)
     return nonEmpty >= 2;
 }
 
-int loadImageFileIntoBitmap(const QString& path, TBitmap& bitmap, int fileType, bool singlePicture)
+int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitmap, int fileType, bool singlePicture)
 {
     if (!QFileInfo(path).isFile()) {
         showLoadError(path);
@@ -337,7 +299,7 @@ int loadImageFileIntoBitmap(const QString& path, TBitmap& bitmap, int fileType, 
         return liLoaded;
     }
     if (fileType == kFileTypeGif)
-        return loadGIFIntoBitmap(path, bitmap, singlePicture);
+        return loadGIFIntoBitmap(session, path, bitmap, singlePicture);
     if (fileType > kFileTypeGif && fileType < kFileTypeUnknown)
         return loadThroughImagingControl(path, bitmap);
     messageDlg(QStringLiteral("%1 is an unrecognized file type!").arg(QFileInfo(path).fileName()),

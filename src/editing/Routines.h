@@ -5,10 +5,11 @@
 // frame helpers, the colour-use checks that guard palette edits, resource pictures, settings and
 // small user-interface helpers.
 //
-// Everything here runs on the GUI thread. Apart from the working image nothing keeps state.
+// Everything here runs on the GUI thread and keeps no state: the working image, the documents,
+// the frame strip and the prompts are the edit session's (EditSession.h), handed in by the caller.
 // Routines that load, save or insert catch engine errors, show their own message and return a
-// failure result. Documents, the frame strip and the prompts are reached through RoutinesHost.h.
-#include "editing/RoutinesHost.h"
+// failure result.
+#include "editing/EditSession.h"
 #include "gif/GIFTypes.h"
 #include "platform/MessageService.h"
 
@@ -33,12 +34,6 @@ class TGIFSubImage;
 class TMemoryStream;
 class TPicture;
 class TResourceLibrary;
-
-// ---- Working image -------------------------------------------------------------------------
-
-// The one image of the program. freeFlag 1 destroys it and returns null; anything else returns
-// it, creating it on first request.
-TGIFImage* workingImage(int freeFlag = 0);
 
 // ---- Shared text tables --------------------------------------------------------------------
 
@@ -78,7 +73,7 @@ enum TLoadImageResult : int
     liOpenedAsNew = -2, // the GIF was opened as a new document instead
     liAddedFrames = -3, // the GIF's frames were added to the current document instead
 };
-int loadImageFileIntoBitmap(const QString& path, TBitmap& bitmap, int fileType, bool singlePicture);
+int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitmap, int fileType, bool singlePicture);
 
 // Asks a question unless "Settings"\name remembers a Yes (6) or No (7). A checked box stores
 // the answer (not Cancel). Returns a TModalResult.
@@ -89,25 +84,13 @@ int askWithRememberedAnswer(const QString& message, const QString& checkCaption,
 
 // Makes a bitmap fit the working image: 0 when nothing had to be asked or the stored choice was
 // applied, else the fit prompt's modal result (2 = cancel, the caller gives up).
-int fitPictureToAnimation(TBitmap& bitmap);
+int fitPictureToAnimation(TEditSession& session, TBitmap& bitmap);
 // New frame from bitmap at position (appended from the last index on); the new index or -1.
-int insertBitmapAsFrame(TGIFImage& image, TBitmap& bitmap, int position);
+int insertBitmapAsFrame(TEditSession& session, TGIFImage& image, TBitmap& bitmap, int position);
 // The add-frame, paste and drop path on the working image; the new index or -1.
-int addPictureAsFrame(TBitmap& bitmap, int position, const QString& caption);
+int addPictureAsFrame(TEditSession& session, TBitmap& bitmap, int position, const QString& caption);
 // For automation: a frame at the main window's current frame with the given delay; index or -1.
-int insertBitmapAtCurrentFrame(TGIFImage& image, TBitmap& bitmap, int delay);
-
-// Where bitmaps become frames and frames become pictures; the defaults use the engine's bitmap
-// conversion and rendering. Replaceable so the routines can be exercised without them.
-using TFrameImporter = std::function<int(TGIFImage& image, TBitmap& bitmap)>;
-using TFramePicture = std::function<std::unique_ptr<TBitmap>(TGIFSubImage& frame)>;
-using TImagePicture = std::function<std::unique_ptr<TBitmap>(TGIFImage& image)>;
-void setFrameImporter(TFrameImporter importer); // empty restores the default
-void setFramePicture(TFramePicture picture);    // empty restores the default
-void setImagePicture(TImagePicture picture);    // empty restores the default
-int importBitmapAsFrame(TGIFImage& image, TBitmap& bitmap);
-std::unique_ptr<TBitmap> framePicture(TGIFSubImage& frame);
-std::unique_ptr<TBitmap> imagePicture(TGIFImage& image);
+int insertBitmapAtCurrentFrame(TEditSession& session, TBitmap& bitmap, int delay);
 
 // Applies PaletteType, MaxColorCount and DitherMethod to the image's colour reduction; true when
 // inserted frames must afterwards be mapped onto the global palette.
@@ -135,14 +118,14 @@ bool setUserLoopCount(TGIFImage& image, int userCount);
 
 void ensureFrameTiming(TGIFSubImage& frame, int delay);
 void newFrameSetup(TGIFSubImage& frame, int userLoopCount, int delay);
-// Delay of a frame of the working image, or the "DefaultDelay" setting.
-int frameDelayOrDefault(int frameIndex);
+// Delay of a frame of the image, or the "DefaultDelay" setting.
+int frameDelayOrDefault(TGIFImage& image, int frameIndex);
 int totalRunningTime(TGIFImage& image);
 TColor cornerColor(TGIFSubImage& frame);
 void addComment(TGIFSubImage& frame, const QString& text);
-// On the working image.
-bool frameUsesColorIndex(int frameIndex, int colorIndex);
-bool colorEntryRemovable(TGIFColorMap& map, int entryIndex, int frameIndex);
+bool frameUsesColorIndex(TGIFImage& image, int frameIndex, int colorIndex);
+// Whether the entry of map (the image's global map, or a frame's local one) may be removed.
+bool colorEntryRemovable(TGIFImage& image, TGIFColorMap& map, int entryIndex, int frameIndex);
 inline constexpr const char* kColorRequiredMessage =
     "This color is required by the image and cannot be removed.";
 
@@ -168,10 +151,6 @@ bool isNumber(const QString& text);
 int findMenuEntry(const QMenu& menu, const QString& text);
 void centerInScrollBox(QScrollArea& box, QWidget& control);
 void suspendDrawing(QWidget& window, bool suspend);
-// Hands the text to the desktop; failure shows "Could not load the client.".
-bool openDocumentOrLink(const QString& text);
-using TUrlOpener = std::function<bool(const QString& text)>;
-void setUrlOpener(TUrlOpener opener); // empty restores QDesktopServices
 QString nameWithoutExtension(const QString& path);
 // tabPaths: the full path of every document tab in tab order.
 int documentTabForFile(const QStringList& tabPaths, const QString& path);

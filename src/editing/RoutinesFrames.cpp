@@ -1,6 +1,10 @@
 // Frames from bitmaps, the palette settings, and normalising an animation before it is written.
 #include "editing/Routines.h"
 
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/UndoHistory.h"
+
 #include "gif/ColorReduction.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
@@ -14,24 +18,17 @@
 
 namespace {
 
-constexpr int kFrameAddedAction = 1;
-
 // Clears the third status panel when the insertion ends, however it ends.
 class TStatusNote
 {
 public:
-    explicit TStatusNote(const QString& text)
-    {
-        if (IRoutinesHost* host = routinesHost())
-            host->setStatusText(2, text);
-    }
-    ~TStatusNote()
-    {
-        if (IRoutinesHost* host = routinesHost())
-            host->setStatusText(2, QString());
-    }
+    TStatusNote(IEditView& view, const QString& text) : m_view(view) { m_view.setStatusText(2, text); }
+    ~TStatusNote() { m_view.setStatusText(2, QString()); }
     TStatusNote(const TStatusNote&) = delete;
     TStatusNote& operator=(const TStatusNote&) = delete;
+
+private:
+    IEditView& m_view;
 };
 
 // Cuts a frame to the part of it that lies inside width x height, keeping its top-left corner.
@@ -61,7 +58,8 @@ void cutFrameTo(TGIFSubImage& frame, int width, int height)
 // gives back the same bytes. document is null when nothing is to be recorded.
 struct TAddUndo
 {
-    IRoutinesDocument* document = nullptr;
+    TEditSession& session;
+    TDocument* document = nullptr;
     QString caption;
     bool snapshotTaken = false;
 
@@ -70,7 +68,7 @@ struct TAddUndo
     {
         if (!document || snapshotTaken)
             return;
-        document->recordSnapshotUndo(caption, frameIndex);
+        recordSnapshot(*document, caption, frameIndex);
         snapshotTaken = true;
     }
 
@@ -82,8 +80,7 @@ struct TAddUndo
         if (!snapshotTaken)
             return;
         document->setModified(true);
-        if (IRoutinesHost* host = routinesHost())
-            host->repaintFrameStrip();
+        session.view().repaintFrameStrip();
     }
 };
 
@@ -169,9 +166,9 @@ void removeFrame(TGIFImage& image, int index)
 
 // Adds the bitmap as a frame and moves it to position when that lies before the last frame
 // (count: frames before the insertion). Returns the frame's index.
-int placeNewFrame(TGIFImage& image, TBitmap& bitmap, int position, int count)
+int placeNewFrame(TEditSession& session, TGIFImage& image, TBitmap& bitmap, int position, int count)
 {
-    const int index = importBitmapAsFrame(image, bitmap);
+    const int index = session.importBitmapAsFrame(image, bitmap);
     if (position >= 0 && position < count - 1 && position != index) {
         try {
             image.images().move(index, position);
@@ -185,21 +182,18 @@ int placeNewFrame(TGIFImage& image, TBitmap& bitmap, int position, int count)
 }
 
 // recordFrame: false when a snapshot taken before the change already covers the new frame.
-void reportNewFrame(int index, const QString& caption, bool addColumn, bool recordFrame)
+void reportNewFrame(TEditSession& session, int index, const QString& caption, bool addColumn, bool recordFrame)
 {
-    IRoutinesHost* host = routinesHost();
-    if (!host)
-        return;
     if (addColumn)
-        host->addFrameColumn();
-    if (IRoutinesDocument* document = host->activeDocument()) {
+        session.addFrameColumn();
+    if (TDocument* document = session.documents().active()) {
         if (recordFrame)
-            document->recordFrameUndo(kFrameAddedAction, caption, index);
+            recordFrameAdded(*document, caption, index);
         document->setModified(true);
-        document->setCurrentFrame(index);
+        document->setRememberedFrame(index);
     }
-    host->selectFrame(index);
-    host->repaintFrameStrip();
+    session.view().selectFrame(index);
+    session.view().repaintFrameStrip();
 }
 
 int bitsForColorCount(int count)
@@ -280,9 +274,9 @@ bool normalizeExtensions(TGIFImage& image, TGIFSubImage& frame, int frameIndex, 
 
 namespace {
 
-int fitPicture(TBitmap& bitmap, const std::function<void()>& beforeResize)
+int fitPicture(TEditSession& session, TBitmap& bitmap, const std::function<void()>& beforeResize)
 {
-    TGIFImage& image = *workingImage();
+    TGIFImage& image = session.workingImage();
     if (image.images().count() == 0)
         return 0;
     if (bitmap.width() <= image.width() + 1 && bitmap.height() <= image.height() + 1)
@@ -291,7 +285,7 @@ int fitPicture(TBitmap& bitmap, const std::function<void()>& beforeResize)
         applyFitChoice(image, bitmap, Settings::readInteger(SettingKeys::ClipFrame) != 0, beforeResize);
         return 0;
     }
-    IRoutinesPrompts* prompts = routinesPrompts();
+    IEditPrompts* prompts = session.prompts();
     if (!prompts)
         return mrCancel;
     const TFitChoice choice = prompts->fitFrame(
@@ -304,7 +298,7 @@ int fitPicture(TBitmap& bitmap, const std::function<void()>& beforeResize)
 
 // insertBitmapAsFrame; with undo, the snapshot is taken once the palette settings are known and
 // before the frame goes in, when the addition reaches beyond the new frame.
-int insertFrame(TGIFImage& image, TBitmap& bitmap, int position, TAddUndo* undo)
+int insertFrame(TEditSession& session, TGIFImage& image, TBitmap& bitmap, int position, TAddUndo* undo)
 {
     const int count = image.images().count();
     bool optimizeAfterwards = Settings::readInteger(SettingKeys::PaletteType) == 0;
@@ -313,19 +307,19 @@ int insertFrame(TGIFImage& image, TBitmap& bitmap, int position, TAddUndo* undo)
             TWaitCursor wait;
             optimizeAfterwards = applyPaletteSettings(image);
         } else {
-            IRoutinesPrompts* prompts = routinesPrompts();
+            IEditPrompts* prompts = session.prompts();
             if (!prompts || prompts->palettePage() != mrOk)
                 return -1;
             TWaitCursor wait;
             optimizeAfterwards = applyPaletteSettings(image);
         }
     }
-    TStatusNote note(QStringLiteral("Inserting new frame..."));
+    TStatusNote note(session.view(), QStringLiteral("Inserting new frame..."));
     if (undo && addTouchesMore(image, landingIndex(position, count), optimizeAfterwards))
         undo->takeSnapshot(landingIndex(position, count));
     int index = -1;
     try {
-        index = placeNewFrame(image, bitmap, position, count);
+        index = placeNewFrame(session, image, bitmap, position, count);
     } catch (const std::exception&) {
         return -1;
     }
@@ -341,59 +335,57 @@ int insertFrame(TGIFImage& image, TBitmap& bitmap, int position, TAddUndo* undo)
         removeFrame(image, index);
         return -1;
     }
-    if (count == 0) {
-        if (IRoutinesHost* host = routinesHost())
-            host->createDocumentForImage();
-    }
+    if (count == 0)
+        session.documents().create();
     return index;
 }
 
 } // namespace
 
-int fitPictureToAnimation(TBitmap& bitmap)
+int fitPictureToAnimation(TEditSession& session, TBitmap& bitmap)
 {
-    return fitPicture(bitmap, {});
+    return fitPicture(session, bitmap, {});
 }
 
-int insertBitmapAsFrame(TGIFImage& image, TBitmap& bitmap, int position)
+int insertBitmapAsFrame(TEditSession& session, TGIFImage& image, TBitmap& bitmap, int position)
 {
-    return insertFrame(image, bitmap, position, nullptr);
+    return insertFrame(session, image, bitmap, position, nullptr);
 }
 
-int addPictureAsFrame(TBitmap& bitmap, int position, const QString& caption)
+int addPictureAsFrame(TEditSession& session, TBitmap& bitmap, int position, const QString& caption)
 {
-    TGIFImage& image = *workingImage();
+    TGIFImage& image = session.workingImage();
     const int count = image.images().count();
     const bool hadFrames = count > 0;
-    IRoutinesHost* host = routinesHost();
-    TAddUndo undo{hadFrames && host ? host->activeDocument() : nullptr, caption};
+    TAddUndo undo{session, hadFrames ? session.documents().active() : nullptr, caption};
     if (hadFrames &&
-        fitPicture(bitmap, [&] { undo.takeSnapshot(landingIndex(position, count)); }) == mrCancel)
+        fitPicture(session, bitmap, [&] { undo.takeSnapshot(landingIndex(position, count)); }) == mrCancel)
         return -1;
-    const int index = insertFrame(image, bitmap, position, &undo);
+    const int index = insertFrame(session, image, bitmap, position, &undo);
     if (index < 0) {
         undo.keepAfterFailure();
         return -1;
     }
-    reportNewFrame(index, caption, hadFrames, !undo.snapshotTaken);
+    reportNewFrame(session, index, caption, hadFrames, !undo.snapshotTaken);
     return index;
 }
 
-int insertBitmapAtCurrentFrame(TGIFImage& image, TBitmap& bitmap, int delay)
+int insertBitmapAtCurrentFrame(TEditSession& session, TBitmap& bitmap, int delay)
 {
-    IRoutinesHost* host = routinesHost();
-    if (!host || !host->activeDocument())
+    TDocument* document = session.documents().active();
+    if (!document)
         return -1;
-    const int position = std::max(host->currentFrame(), 0);
+    TGIFImage& image = session.workingImage();
+    const int position = std::max(session.currentFrame(), 0);
     const int count = image.images().count();
     const int paletteType = Settings::readInteger(SettingKeys::PaletteType);
     const bool mergeMaps = paletteType == 0 || paletteType == 1;
-    TAddUndo undo{host->activeDocument(), QStringLiteral("Add Frame")};
+    TAddUndo undo{session, document, QStringLiteral("Add Frame")};
     if (addTouchesMore(image, landingIndex(position, count), mergeMaps))
         undo.takeSnapshot(landingIndex(position, count));
     int index = -1;
     try {
-        index = placeNewFrame(image, bitmap, position, count);
+        index = placeNewFrame(session, image, bitmap, position, count);
     } catch (const std::exception&) {
         undo.keepAfterFailure();
         return -1;
@@ -408,7 +400,7 @@ int insertBitmapAtCurrentFrame(TGIFImage& image, TBitmap& bitmap, int delay)
         undo.keepAfterFailure();
         return -1;
     }
-    reportNewFrame(index, QStringLiteral("Add Frame"), count > 0, !undo.snapshotTaken);
+    reportNewFrame(session, index, QStringLiteral("Add Frame"), count > 0, !undo.snapshotTaken);
     return index;
 }
 
@@ -549,9 +541,8 @@ void newFrameSetup(TGIFSubImage& frame, int userLoopCount, int delay)
     }
 }
 
-int frameDelayOrDefault(int frameIndex)
+int frameDelayOrDefault(TGIFImage& image, int frameIndex)
 {
-    TGIFImage& image = *workingImage();
     if (frameIndex >= 0 && frameIndex < image.images().count()) {
         if (const TGIFGraphicControlExtension* control =
                 image.images().subImage(frameIndex)->graphicControlExtension())
@@ -593,9 +584,8 @@ void addComment(TGIFSubImage& frame, const QString& text)
     frame.extensions().add(comment);
 }
 
-bool frameUsesColorIndex(int frameIndex, int colorIndex)
+bool frameUsesColorIndex(TGIFImage& image, int frameIndex, int colorIndex)
 {
-    TGIFImage& image = *workingImage();
     if (frameIndex < 0 || frameIndex >= image.images().count())
         return false;
     const TGIFSubImage& frame = *image.images().subImage(frameIndex);
@@ -606,7 +596,7 @@ bool frameUsesColorIndex(int frameIndex, int colorIndex)
     return std::find(pixels, end, colorIndex) != end;
 }
 
-bool colorEntryRemovable(TGIFColorMap& map, int entryIndex, int frameIndex)
+bool colorEntryRemovable(TGIFImage& image, TGIFColorMap& map, int entryIndex, int frameIndex)
 {
     if (entryIndex < 0 || entryIndex >= map.count())
         return false;
@@ -616,14 +606,13 @@ bool colorEntryRemovable(TGIFColorMap& map, int entryIndex, int frameIndex)
             return true;
     }
     if (frameIndex >= 0)
-        return !frameUsesColorIndex(frameIndex, entryIndex);
+        return !frameUsesColorIndex(image, frameIndex, entryIndex);
     // The global map: every frame that shows its pixels through it must leave the entry unused.
     // (Looking at the first such frame alone would let a colour of a later frame be deleted,
     // which shifts that frame's colours.)
-    TGIFImage& image = *workingImage();
     for (int i = 0; i < image.images().count(); ++i) {
         TGIFSubImage& frame = *image.images().subImage(i);
-        if (&frame.activeColorMap() == &map && frameUsesColorIndex(i, entryIndex))
+        if (&frame.activeColorMap() == &map && frameUsesColorIndex(image, i, entryIndex))
             return false;
     }
     return true;

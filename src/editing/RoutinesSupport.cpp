@@ -11,81 +11,16 @@
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QUrl>
 
 #include <algorithm>
 #include <cstring>
 #include <exception>
 #include <vector>
-
-namespace {
-
-TFrameImporter g_importer;
-TFramePicture g_framePicture;
-TImagePicture g_imagePicture;
-TUrlOpener g_urlOpener;
-
-bool desktopOpen(const QString& text)
-{
-    return QDesktopServices::openUrl(QUrl::fromUserInput(text));
-}
-
-} // namespace
-
-// ---- Frames and pictures -------------------------------------------------------------------
-
-void setFrameImporter(TFrameImporter importer)
-{
-    g_importer = std::move(importer);
-}
-
-void setFramePicture(TFramePicture picture)
-{
-    g_framePicture = std::move(picture);
-}
-
-void setImagePicture(TImagePicture picture)
-{
-    g_imagePicture = std::move(picture);
-}
-
-int importBitmapAsFrame(TGIFImage& image, TBitmap& bitmap)
-{
-    if (g_importer)
-        return g_importer(image, bitmap);
-    // The engine converts the picture with the image's colour reduction, bits and dither mode.
-    return image.add(&bitmap);
-}
-
-// By default the engine's renderer: the frame's rendered bitmap, and the image's composed first
-// frame. Copies, so the caller may change them freely.
-std::unique_ptr<TBitmap> framePicture(TGIFSubImage& frame)
-{
-    if (g_framePicture)
-        return g_framePicture(frame);
-    auto bitmap = std::make_unique<TBitmap>();
-    if (TBitmap* rendered = frame.empty() ? nullptr : gifFrameBitmap(frame))
-        bitmap->assign(rendered);
-    return bitmap;
-}
-
-std::unique_ptr<TBitmap> imagePicture(TGIFImage& image)
-{
-    if (g_imagePicture)
-        return g_imagePicture(image);
-    const std::shared_ptr<TBitmap>& composed = image.bitmap();
-    if (!composed)
-        return nullptr;
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->assign(composed.get());
-    return bitmap;
-}
 
 // ---- Resource library ----------------------------------------------------------------------
 
@@ -239,22 +174,6 @@ void suspendDrawing(QWidget& window, bool suspend)
     window.update();
     for (QWidget* child : window.findChildren<QWidget*>())
         child->update();
-}
-
-void setUrlOpener(TUrlOpener opener)
-{
-    g_urlOpener = std::move(opener);
-}
-
-bool openDocumentOrLink(const QString& text)
-{
-    const bool opened = g_urlOpener ? g_urlOpener(text) : desktopOpen(text);
-    if (!opened)
-        // Name what was tried: without a handler for it on this desktop the user can still
-        // open it by hand.
-        messageDlg(QStringLiteral("Could not load the client.") + QStringLiteral("\n\n") + text,
-                   TMsgType::Information, TMsgButtons::Ok);
-    return opened;
 }
 
 QString nameWithoutExtension(const QString& path)

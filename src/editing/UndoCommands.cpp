@@ -82,6 +82,17 @@ TCommandPalette::TCommandPalette(IUndoContext& context, uint8_t actionType, int 
     TGIFImage& image = context.workingImage();
     TGIFColorMap* target = targetMap(image);
     switch (actionType) {
+    case 1:
+        // Making a frame's local map optimises it, which renumbers the frame's pixels and its
+        // transparent index; clearing the map alone would leave them pointing into the global
+        // map in the new order.
+        if (TGIFSubImage* frame = frameIndex >= 0 ? frameAt(image, frameIndex) : nullptr) {
+            if (frame->data())
+                m_savedPixels.assign(frame->data(), frame->data() + frame->dataSize());
+            if (TGIFGraphicControlExtension* gce = frame->graphicControlExtension())
+                m_savedTransparentIndex = gce->transparentColorIndex();
+        }
+        break;
     case 2:
         m_savedMap = std::make_unique<TCmdColorMap>();
         if (target && target->count() > 0) {
@@ -125,6 +136,13 @@ void TCommandPalette::undo(IUndoContext& context)
     switch (m_actionType) {
     case 1:
         target->clear();
+        if (TGIFSubImage* frame = m_frameIndex >= 0 ? frameAt(image, m_frameIndex) : nullptr) {
+            if (!m_savedPixels.empty() && int64_t(m_savedPixels.size()) == frame->dataSize())
+                frame->setData(m_savedPixels);
+            if (TGIFGraphicControlExtension* gce = frame->graphicControlExtension();
+                gce && m_savedTransparentIndex >= 0)
+                gce->setTransparentColorIndex(m_savedTransparentIndex);
+        }
         // Clearing does not notify; the frame's cached rendering depends on the map.
         target->changed();
         break;
@@ -137,10 +155,24 @@ void TCommandPalette::undo(IUndoContext& context)
         if (target->count() > 0)
             target->deleteAt(target->count() - 1);
         break;
-    case 6:
-        // Appended, not put back at its old index: pixels were never remapped for the deletion.
-        target->add(m_colorValue);
+    case 6: {
+        // Back at its old index: the later entries move up again, as they were. Pixels were
+        // never remapped for the deletion, so this gives back exactly the old map. An index
+        // past the end (the map shrank since) appends, the engine's overflow passing out.
+        if (m_colorIndex < 0 || m_colorIndex >= target->count()) {
+            target->add(m_colorValue);
+        } else {
+            if (target->count() >= 256)
+                target->add(m_colorValue); // raises the engine's "Color table overflow"
+            const bool optimized = target->optimized();
+            std::vector<TGIFColor> entries = target->entries();
+            entries.insert(entries.begin() + m_colorIndex, TGIFColor::fromValue(m_colorValue));
+            target->setEntries(entries);
+            target->setOptimized(optimized);
+        }
+        target->changed();
         break;
+    }
     case 7:
         if (m_colorIndex != -1)
             target->setColor(m_colorIndex, m_colorValue);
@@ -244,7 +276,12 @@ void TCommentExt::undo(IUndoContext& context)
             missingFrame();
         auto comment = std::make_unique<TGIFCommentExtension>(frame);
         comment->text() = m_lines;
-        frame->extensions().add(comment.get());
+        // Back at its old position, so the extensions are written in their old order; a
+        // position past the end (the list shrank since) appends.
+        if (m_data >= 0 && m_data < frame->extensions().count())
+            frame->extensions().insert(m_data, comment.get());
+        else
+            frame->extensions().add(comment.get());
         comment.release();
         break;
     }

@@ -5,9 +5,9 @@
 // Action types by class (the recorders choose them):
 //   TActiveAnimation  any     whole animation from a snapshot file
 //   TCommandPalette   1 local map added, 2 map removed, 3 map replaced, 5 entry appended,
-//                     6 entry deleted, 7 entry changed
+//                     6 entry deleted (Undo puts it back at its index), 7 entry changed
 //   TFrame            1 frame added, 2 frame deleted, 3 geometry or interlacing changed, 4 moved
-//   TCommentExt       1 comment added, 2 deleted, 3 changed
+//   TCommentExt       1 comment added, 2 deleted (Undo puts it back at its position), 3 changed
 //   TGCExt            1 graphic control extension added, 2 removed, 3 changed
 //   TNSLoop           1 looping extension added, 2 removed, 3 count changed
 // Unlisted action types undo nothing; action type 0 is an error everywhere but TActiveAnimation.
@@ -60,6 +60,9 @@ private:
     TGIFColorMap* targetMap(TGIFImage& image) const;
 
     std::unique_ptr<TCmdColorMap> m_savedMap;
+    // Action 1 on a frame: its pixels and transparent index before the new map renumbered them.
+    std::vector<uint8_t> m_savedPixels;
+    int m_savedTransparentIndex = -1;
     int m_colorIndex;
     TColor m_colorValue;
 };

@@ -17,6 +17,41 @@ void recordUndo(IUndoHost& host, int kind, uint8_t actionType, int colorIndex, i
     host.setUndoPosition(history.count() + 1);
 }
 
+void recordSnapshot(IUndoHost& host, const QString& caption, int frameIndex)
+{
+    recordUndo(host, ckActiveAnimation, 8, 0, 0, frameIndex, caption);
+}
+
+void recordFrameAdded(IUndoHost& host, const QString& caption, int frameIndex)
+{
+    recordUndo(host, ckFrame, 1, 0, 0, frameIndex, caption);
+}
+
+void recordFrameDeleted(IUndoHost& host, int frameIndex)
+{
+    recordUndo(host, ckFrame, 2, 0, 0, frameIndex, QStringLiteral("Delete Frame"));
+}
+
+void recordFrameMoved(IUndoHost& host, int from, int to)
+{
+    recordUndo(host, ckFrame, 4, 0, to, from, QStringLiteral("Move Frame"));
+}
+
+void recordFrameTiming(IUndoHost& host, int frameIndex, const QString& caption)
+{
+    recordUndo(host, ckGCExt, 3, 0, 0, frameIndex, caption);
+}
+
+void recordCommentAdded(IUndoHost& host, int position)
+{
+    recordUndo(host, ckCommentExt, 1, 0, position, 0, QStringLiteral("Add GIF Comment"));
+}
+
+void recordGlobalPalette(IUndoHost& host)
+{
+    recordUndo(host, ckPalette, 3, 0, 0, -1, QStringLiteral("Change Global Palette"));
+}
+
 bool refreshUndoState(IUndoHost& host)
 {
     const THistoryList* history = host.history();

@@ -73,6 +73,24 @@ public:
 // command's capture pass out and nothing is recorded.
 void recordUndo(IUndoHost& host, int kind, uint8_t actionType, int colorIndex, int data, int frameIndex,
                 const QString& caption);
+// The named recorders every edit uses; each records before the working image changes, so
+// exceptions from the capture pass out with nothing recorded and nothing changed.
+// The whole animation, for an edit a frame command cannot put back; frameIndex is the frame
+// selected again after Undo.
+void recordSnapshot(IUndoHost& host, const QString& caption, int frameIndex);
+// A frame was added at frameIndex (Undo deletes it).
+void recordFrameAdded(IUndoHost& host, const QString& caption, int frameIndex);
+// Frame frameIndex is about to be deleted ("Delete Frame").
+void recordFrameDeleted(IUndoHost& host, int frameIndex);
+// Frame from is about to move to index to ("Move Frame").
+void recordFrameMoved(IUndoHost& host, int from, int to);
+// The graphic control extension of frameIndex (delay, disposal, transparency) is about to change.
+void recordFrameTiming(IUndoHost& host, int frameIndex, const QString& caption);
+// A comment is about to be added to frame 0 at extension position.
+void recordCommentAdded(IUndoHost& host, int position);
+// The global palette is about to change ("Change Global Palette").
+void recordGlobalPalette(IUndoHost& host);
+
 // Enables EditUndo exactly when the history has commands and captions it "&Undo <caption>";
 // returns whether the history has commands.
 bool refreshUndoState(IUndoHost& host);

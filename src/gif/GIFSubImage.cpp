@@ -11,6 +11,7 @@
 #include "graphics/Streams.h"
 
 #include <algorithm>
+#include <atomic>
 
 int64_t gifCheckedPixelCount(int width, int height)
 {
@@ -20,7 +21,15 @@ int64_t gifCheckedPixelCount(int width, int height)
     return count;
 }
 
-TGIFSubImage::TGIFSubImage(TGIFImage* image) : TGIFItem(image), m_colorMap(this), m_extensions(this) {}
+namespace {
+std::atomic<uint64_t> nextSerial{1};
+}
+
+TGIFSubImage::TGIFSubImage(TGIFImage* image)
+    : TGIFItem(image), m_serial(nextSerial.fetch_add(1, std::memory_order_relaxed)), m_colorMap(this),
+      m_extensions(this)
+{
+}
 
 TGIFSubImage::~TGIFSubImage()
 {
@@ -238,7 +247,7 @@ void TGIFSubImage::saveToStream(TStream& stream)
     compress(stream);
 }
 
-void TGIFSubImage::compress(TStream& stream)
+TGIFFrameDataKey TGIFSubImage::encodingParameters() const
 {
     int bits = 0;
     int limit = 0;
@@ -263,9 +272,38 @@ void TGIFSubImage::compress(TStream& stream)
                 ++bits;
         }
     }
-    const int initialCodeSize = std::max(bits, 2);
-    const TGIFCompression compression =
-        (m_image && m_image->compression() == 1) ? TGIFCompression::gcRLE : TGIFCompression::gcLZW;
+    TGIFFrameDataKey key;
+    key.width = m_width;
+    key.height = m_height;
+    key.interlaced = interlaced();
+    key.initialCodeSize = std::max(bits, 2);
+    key.colorLimit = limit;
+    key.compression = uint8_t((m_image && m_image->compression() == 1) ? TGIFCompression::gcRLE
+                                                                       : TGIFCompression::gcLZW);
+    return key;
+}
+
+TGIFFrameDataKey TGIFSubImage::encodingKey() const
+{
+    TGIFFrameDataKey key = encodingParameters();
+    key.pixelHash = gifPixelHash(m_data.data(), m_data.size());
+    return key;
+}
+
+bool TGIFSubImage::adoptEncodedData(std::shared_ptr<const TGIFFrameData> data)
+{
+    if (!data || data->key != encodingKey())
+        return false;
+    m_encoded = std::move(data);
+    return true;
+}
+
+void TGIFSubImage::compress(TStream& stream)
+{
+    TGIFFrameDataKey key = encodingParameters();
+    const int initialCodeSize = key.initialCodeSize;
+    const int limit = key.colorLimit;
+    const TGIFCompression compression = TGIFCompression(key.compression);
 
     if (!gifSettings().reuseEncodedFrames) {
         compressFrameData(stream, initialCodeSize, limit, m_data.data(), m_width, m_height, interlaced(),
@@ -273,14 +311,7 @@ void TGIFSubImage::compress(TStream& stream)
         return;
     }
     // Everything compressFrameData reads goes into the key, so equal keys mean equal output.
-    TGIFFrameDataKey key;
     key.pixelHash = gifPixelHash(m_data.data(), m_data.size());
-    key.width = m_width;
-    key.height = m_height;
-    key.interlaced = interlaced();
-    key.initialCodeSize = initialCodeSize;
-    key.colorLimit = limit;
-    key.compression = uint8_t(compression);
     if (m_encoded && m_encoded->key == key) {
         stream.writeBuffer(m_encoded->bytes.constData(), m_encoded->bytes.size());
         return;

@@ -22,6 +22,9 @@ public:
 
     void clear();
     bool empty() const;
+    // A number no other frame of this process ever had: holders of a frame elsewhere (automation
+    // objects) find it again by this number and never by a pointer that may have been freed.
+    uint64_t serial() const { return m_serial; }
 
     int left() const { return m_left; }
     int top() const { return m_top; }
@@ -109,6 +112,14 @@ public:
     // encoder reads has changed (checked at every write; see GIFFrameData.h). Null before the
     // first write and after clear().
     const std::shared_ptr<const TGIFFrameData>& encodedData() const { return m_encoded; }
+    // The fingerprint the next write will look for: everything the encoder reads, for the
+    // pixels as they are now.
+    TGIFFrameDataKey encodingKey() const;
+    // Takes image data made by another encoder of these pixels (lossy LZW writes codes the
+    // ordinary encoder would not choose) as the frame's kept data, which the next write then
+    // uses while nothing changes. Refused (false) unless its key is encodingKey(): the bytes
+    // must decode to exactly the pixels the frame holds.
+    bool adoptEncodedData(std::shared_ptr<const TGIFFrameData> data);
 
     void assign(const TPersistent* source) override;
     void saveToStream(TStream& stream) override;
@@ -119,7 +130,10 @@ private:
     void allocatePixels(uint8_t fill);
     void readImage(TStream& stream);
     void compress(TStream& stream);
+    // The key's fields other than the pixel hash.
+    TGIFFrameDataKey encodingParameters() const;
 
+    uint64_t m_serial;
     uint16_t m_left = 0;
     uint16_t m_top = 0;
     uint16_t m_width = 0;

@@ -167,8 +167,8 @@ bool writeGraphic(TGraphic& graphic, const QString& path)
 
 } // namespace
 
-TfrmExporter::TfrmExporter(TGIFImage& image, const QStringList& entries, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_image(image)
+TfrmExporter::TfrmExporter(TEditSession& session, TGIFImage& image, const QStringList& entries, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_session(session), m_image(image)
 {
     setObjectName(QStringLiteral("frmExporter"));
     setWindowTitle(QStringLiteral("Export Images"));
@@ -355,7 +355,7 @@ void TfrmExporter::lbExportClick()
         if (row < m_image.images().count()) {
             TGIFSubImage& frame = *m_image.images().subImage(row);
             if (!frame.empty())
-                if (std::unique_ptr<TBitmap> picture = framePicture(frame))
+                if (std::unique_ptr<TBitmap> picture = m_session.framePicture(frame))
                     imgPreview->setPixmap(QPixmap::fromImage(picture->toImage()));
         }
     } catch (const std::exception&) {
@@ -422,7 +422,7 @@ bool TfrmExporter::formCloseQuery()
             TGIFSubImage& frame = *m_image.images().subImage(index);
             if (!frame.empty()) {
                 try {
-                    picture = framePicture(frame);
+                    picture = m_session.framePicture(frame);
                 } catch (const std::exception&) {
                     failed = true;
                     break;
@@ -479,7 +479,7 @@ void exportSingleImagesCommand(IExportHost& host, const QStringList& entries)
     std::unique_ptr<TfrmExporter> form;
     {
         TWaitCursor wait;
-        form = std::make_unique<TfrmExporter>(*image, entries);
+        form = std::make_unique<TfrmExporter>(host.session(), *image, entries);
     }
     execDialog(*form);
 }
@@ -523,5 +523,5 @@ void exportHTMLPageCommand(IExportHost& host)
     }
     if (messageDlg(QStringLiteral("Would you like to view the HTML page in the default brower now?"),
                    TMsgType::Confirmation, TMsgButtons::YesNoCancel) == TMsgResult::Yes)
-        openDocumentOrLink(page);
+        host.session().openDocumentOrLink(page);
 }

@@ -21,6 +21,7 @@ class QScrollArea;
 class QSlider;
 class QWidget;
 class TBitmap;
+class TEditSession;
 class TGIFImage;
 
 // ---- JPEG ------------------------------------------------------------------------------------
@@ -59,6 +60,8 @@ public:
     virtual QString activeFileName() = 0;
     // The Save command on the active document; true when it saved.
     virtual bool saveActiveDocument() = 0;
+    // Renders frame pictures and opens the written page.
+    virtual TEditSession& session() = 0;
 };
 
 class TfrmExporter : public QDialog
@@ -66,7 +69,8 @@ class TfrmExporter : public QDialog
     Q_OBJECT
 public:
     // entries: one line per frame of the strip ("Frame - 0", ...).
-    TfrmExporter(TGIFImage& image, const QStringList& entries, QWidget* parent = nullptr);
+    // The session renders the frame pictures.
+    TfrmExporter(TEditSession& session, TGIFImage& image, const QStringList& entries, QWidget* parent = nullptr);
     ~TfrmExporter() override;
 
     // The remembered GIF palette choice: the tag of the last clicked palette button.
@@ -110,6 +114,7 @@ private:
     // The export on closing with OK; false keeps the form open.
     bool formCloseQuery();
 
+    TEditSession& m_session;
     TGIFImage& m_image;
     QButtonGroup* m_formats;
     QButtonGroup* m_palettes;

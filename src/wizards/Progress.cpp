@@ -1,6 +1,6 @@
 #include "wizards/Progress.h"
 
-#include "editing/RoutinesHost.h"
+#include "editing/EditSession.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -15,7 +15,7 @@ class TfrmProgress : public QDialog
 public:
     explicit TfrmProgress(QWidget* parent = nullptr);
 
-    // mrNone until Cancel is pressed, then mrCancel (RoutinesHost.h's modal results).
+    // mrNone until Cancel is pressed, then mrCancel (the edit session's modal results).
     int modalResult() const { return m_modalResult; }
     void setModalResult(int result) { m_modalResult = result; }
     // Moves the bar one step on.

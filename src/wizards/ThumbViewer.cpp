@@ -74,8 +74,8 @@ QAction* menuAction(QMenu* menu, const char* name, const char* caption, const ch
 
 } // namespace
 
-TfrmThumbWin::TfrmThumbWin(QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Tool), m_browseDialog(std::make_unique<TFolderBrowseDialog>())
+TfrmThumbWin::TfrmThumbWin(TEditSession& session, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Tool), m_session(session), m_browseDialog(std::make_unique<TFolderBrowseDialog>())
 {
     setObjectName(QStringLiteral("frmThumbWin"));
     setWindowTitle(QStringLiteral("Image Browser"));
@@ -533,7 +533,7 @@ void TfrmThumbWin::copySelected()
     int result = liFailed;
     {
         TWaitCursor wait;
-        result = loadImageFileIntoBitmap(path, bitmap, recognizeFileType(path), true);
+        result = loadImageFileIntoBitmap(m_session, path, bitmap, recognizeFileType(path), true);
     }
     if (result != liLoaded) {
         messageDlg(QStringLiteral("Image was not successfully copied to the clipboard."), TMsgType::Warning,
@@ -552,7 +552,7 @@ void TfrmThumbWin::editSelected()
 {
     const QString path = selectedThumbnailPath();
     if (!path.isEmpty())
-        openDocumentOrLink(path);
+        m_session.openDocumentOrLink(path);
 }
 
 void TfrmThumbWin::showSelectedProperties()

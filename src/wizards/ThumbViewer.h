@@ -30,6 +30,7 @@ class TSettingsBatch;
 class TShellFolderTree;
 class TThumbGrid;
 class TThumbnailCache;
+class TEditSession;
 
 // A thumbnail being dragged: the picture's full path as UTF-8. The format is private to the
 // program; the drag also offers text/uri-list so other programs take the file. Drop targets test
@@ -107,7 +108,8 @@ public:
     static constexpr int kDesignExplorerWidth = 170;
     static constexpr int kTreeMinimumWidth = 60;
 
-    explicit TfrmThumbWin(QWidget* mainWindow);
+    // The session turns chosen pictures into bitmaps and opens files with the desktop.
+    TfrmThumbWin(TEditSession& session, QWidget* mainWindow);
     ~TfrmThumbWin() override;
 
     void setHost(std::unique_ptr<IThumbHost> host);
@@ -184,6 +186,7 @@ private:
     void showThroughViewButton();
     int textHeight() const;
 
+    TEditSession& m_session;
     std::unique_ptr<IThumbHost> m_host;
     std::shared_ptr<const TThumbnailCache> m_cache;
     std::unique_ptr<TFolderBrowseDialog> m_browseDialog;

@@ -90,7 +90,8 @@ QImage composeCanvas(const QImage& picture, const QSize& size, TPlacement placem
     return canvas;
 }
 
-std::unique_ptr<TGIFImage> buildAnimation(const TAnimationPlan& plan, const TBuildProgress& progress)
+std::unique_ptr<TGIFImage> buildAnimation(TEditSession& session, const TAnimationPlan& plan,
+                                          const TBuildProgress& progress)
 {
     auto image = std::make_unique<TGIFImage>();
     // 1.
@@ -107,7 +108,7 @@ std::unique_ptr<TGIFImage> buildAnimation(const TAnimationPlan& plan, const TBui
         {
             // One picture in memory at a time: the loaded one lives only until it is placed.
             TBitmap picture;
-            if (loadImageFileIntoBitmap(path, picture, recognizeFileType(path), true) != liLoaded ||
+            if (loadImageFileIntoBitmap(session, path, picture, recognizeFileType(path), true) != liLoaded ||
                 picture.empty())
                 continue;
             if (first) {
@@ -124,7 +125,7 @@ std::unique_ptr<TGIFImage> buildAnimation(const TAnimationPlan& plan, const TBui
             TBitmap frameBitmap;
             frameBitmap.fromImage(canvas);
             canvas = QImage();
-            const int index = importBitmapAsFrame(*image, frameBitmap);
+            const int index = session.importBitmapAsFrame(*image, frameBitmap);
             TGIFSubImage& frame = *image->images().subImage(index);
             if (frame.colorMap().count() > 0)
                 frame.colorMap().optimize();

@@ -11,6 +11,7 @@
 #include <memory>
 
 class TBitmap;
+class TEditSession;
 class TGIFImage;
 
 enum class TPlacement
@@ -42,4 +43,5 @@ using TBuildProgress = std::function<void(int done, int total)>;
 
 // Builds the animation: pictures that fail to load are skipped (the loader has said why); when
 // none loads the result is empty.
-std::unique_ptr<TGIFImage> buildAnimation(const TAnimationPlan& plan, const TBuildProgress& progress = {});
+std::unique_ptr<TGIFImage> buildAnimation(TEditSession& session, const TAnimationPlan& plan,
+                                          const TBuildProgress& progress = {});

@@ -164,8 +164,8 @@ QString TfrmWizards::pageHeading(int page)
     return page >= 0 && page < 9 ? QString::fromLatin1(headings[page]) : QString();
 }
 
-TfrmWizards::TfrmWizards(TWizardSetup setup, QWidget* parent)
-    : QDialog(parent), m_setup(std::move(setup)), m_mode(m_setup.mode), m_initialDir(m_setup.initialDir)
+TfrmWizards::TfrmWizards(TEditSession& session, TWizardSetup setup, QWidget* parent)
+    : QDialog(parent), m_session(session), m_setup(std::move(setup)), m_mode(m_setup.mode), m_initialDir(m_setup.initialDir)
 {
     setObjectName(QStringLiteral("frmWizards"));
     setModal(true);
@@ -703,7 +703,7 @@ void TfrmWizards::help()
         QDir(programFolderOr(m_setup.programFolder)).filePath(QStringLiteral("help/index.html"));
     QUrl url = QUrl::fromLocalFile(page);
     url.setFragment(QStringLiteral("context-%1").arg(300 + int(m_mode)));
-    openDocumentOrLink(url.toString());
+    m_session.openDocumentOrLink(url.toString());
 }
 
 void TfrmWizards::runOptimization()
@@ -765,7 +765,7 @@ void TfrmWizards::finishAnimation()
             button->setEnabled(false);
         pbBuild->setRange(0, int(plan.files.size()));
         pbBuild->show();
-        m_result = buildAnimation(plan, [this](int done, int) {
+        m_result = buildAnimation(m_session, plan, [this](int done, int) {
             pbBuild->setValue(done);
             pbBuild->repaint();
         });
@@ -867,7 +867,7 @@ void TfrmWizards::previewRecent(QListWidgetItem* item)
     m_preview->setDrawOptions(m_preview->drawOptions() & ~(goAnimate | goLoop));
     QPixmap shown;
     if (loadGIFFile(*m_preview, item->text()) && !m_preview->empty())
-        if (std::unique_ptr<TBitmap> picture = imagePicture(*m_preview))
+        if (std::unique_ptr<TBitmap> picture = m_session.imagePicture(*m_preview))
             shown = QPixmap::fromImage(picture->toImage());
     imgPreview->setPixmap(shown);
     suspendDrawing(*m_recentPage, false);
@@ -894,9 +894,9 @@ TWizardResult TfrmWizards::takeResult()
     return result;
 }
 
-TWizardResult runWizard(TWizardSetup setup, QWidget* parent)
+TWizardResult runWizard(TEditSession& session, TWizardSetup setup, QWidget* parent)
 {
-    TfrmWizards dialog(std::move(setup), parent);
+    TfrmWizards dialog(session, std::move(setup), parent);
     execDialog(dialog);
     return dialog.takeResult();
 }

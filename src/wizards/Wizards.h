@@ -7,7 +7,7 @@
 // values (a new animation, an optimised copy with the way to deliver it, a welcome choice), which
 // the caller applies to its documents. The animation handed in for optimising is only read.
 // GUI thread only.
-#include "editing/RoutinesHost.h"
+#include "editing/EditSession.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -91,7 +91,8 @@ public:
     static constexpr int kFirstOptimizationPage = 5;
     static constexpr int kLastOptimizationPage = 8;
 
-    explicit TfrmWizards(TWizardSetup setup, QWidget* parent = nullptr);
+    // The session turns pictures into frames and opens the help pages.
+    TfrmWizards(TEditSession& session, TWizardSetup setup, QWidget* parent = nullptr);
     ~TfrmWizards() override;
 
     TWizardMode mode() const { return m_mode; }
@@ -184,6 +185,7 @@ private:
     bool firstPageOfMode() const;
     bool lastPageOfMode() const;
 
+    TEditSession& m_session;
     TWizardSetup m_setup;
     TWizardMode m_mode;
     int m_page = 0;
@@ -207,7 +209,7 @@ private:
 };
 
 // Runs the wizard dialog modally through the message service (tests script it there).
-TWizardResult runWizard(TWizardSetup setup, QWidget* parent = nullptr);
+TWizardResult runWizard(TEditSession& session, TWizardSetup setup, QWidget* parent = nullptr);
 
 // Tips.txt of the folder as lines, or the missing-file text when it cannot be read.
 struct TTips

@@ -5,6 +5,9 @@
 #include "AppFixture.h"
 
 #include "app/Childwin.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
@@ -26,12 +29,10 @@ protected:
     {
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
-        workingImage(1);
     }
     void TearDown() override
     {
         stopProgram();
-        workingImage(1);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
         AppFixture::TearDown();
     }
@@ -82,10 +83,23 @@ protected:
         file.write(bytes);
         return path;
     }
+    TDocumentManager& docs() { return main().session().documents(); }
+    TGIFImage& working() { return main().session().workingImage(); }
+    // The window of the active document; null without one.
+    TMDIChild* activeView() { return main().viewOf(docs().active()); }
+    // The document windows in the order the documents were opened.
+    QList<TMDIChild*> views()
+    {
+        QList<TMDIChild*> list;
+        for (TDocument* doc : docs().documents())
+            list << main().viewOf(doc);
+        return list;
+    }
+    bool selectFrame(int index) { return main().session().view().selectFrame(index); }
     TMDIChild* open(const QString& path)
     {
-        EXPECT_TRUE(main().openDocument(path)) << path.toStdString();
-        return main().activeDocument();
+        EXPECT_TRUE(docs().open(path)) << path.toStdString();
+        return activeView();
     }
     QAction* action(const char* name) { return main().action(QString::fromLatin1(name)); }
     void trigger(const char* name) { action(name)->trigger(); }

@@ -20,8 +20,8 @@ TEST_F(CommandsAnimationTest, ResizeClampsAndMakesEveryFrameFullSize)
     } cases[] = {{2000, 30, 1000, 30}, {0, 7, 10, 7}, {-5, 1000, 10, 1000}, {20, 24, 20, 24}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.width);
-        workingImage(1);
-        m_window.document.ensureHistory().clear();
+        image().clear();
+        m_window.doc().ensureHistory().clear();
         buildAnimation(2);
         // A smaller second frame at an offset.
         image().images().subImage(1)->setBounds(4, 2, 6, 5);
@@ -34,7 +34,7 @@ TEST_F(CommandsAnimationTest, ResizeClampsAndMakesEveryFrameFullSize)
             EXPECT_EQ(frame->boundsRect(), QRect(0, 0, c.expectedWidth, c.expectedHeight));
         }
         EXPECT_EQ(delays(), (std::vector<int>{10, 20})) << "frames keep their extensions";
-        EXPECT_EQ(m_window.document.captions(), QStringList{QStringLiteral("Change Animation Size")});
+        EXPECT_EQ(m_window.captions(), QStringList{QStringLiteral("Change Animation Size")});
     }
 }
 
@@ -45,7 +45,7 @@ TEST_F(CommandsAnimationTest, ResizeToTheSameSizeOrCancelRecordsNothing)
     resizeAnimation(m_window);
     m_window.fakeDialogs.resizeAnswer = {mrCancel, 30, 30};
     resizeAnimation(m_window);
-    EXPECT_EQ(m_window.document.commandCount(), 0);
+    EXPECT_EQ(m_window.commandCount(), 0);
     EXPECT_EQ(image().width(), 16);
 }
 
@@ -67,8 +67,8 @@ TEST_F(CommandsAnimationTest, LoopChoicesFollowThePanelRules)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        workingImage(1);
-        m_window.document.ensureHistory().clear();
+        image().clear();
+        m_window.doc().ensureHistory().clear();
         buildAnimation(2);
         if (auto* loop = undotest::loopOf(image().images().subImage(0)))
             delete loop;
@@ -77,7 +77,7 @@ TEST_F(CommandsAnimationTest, LoopChoicesFollowThePanelRules)
         m_window.fakeDialogs.informationAnswer = {mrOk, c.playForever, c.count};
         animationInformation(m_window);
         EXPECT_EQ(getUserLoopCount(image()), c.expectedUserCount);
-        EXPECT_EQ(m_window.document.commandCount(), c.commands);
+        EXPECT_EQ(m_window.commandCount(), c.commands);
     }
 }
 
@@ -91,14 +91,19 @@ TEST_F(CommandsAnimationTest, GlobalPaletteIsReplacedAndTheDocumentReloaded)
     undotest::setColors(image().globalColorMap(), {0x000000, 0xFFFFFF});
     m_window.fakeDialogs.paletteAnswer = {mrOk, false, {0x0000FF, 0x00FF00}};
     globalPalette(m_window);
-    EXPECT_EQ(m_window.document.commandCount(), 0) << "an unchanged palette records nothing";
+    EXPECT_EQ(m_window.commandCount(), 0) << "an unchanged palette records nothing";
 
     m_window.fakeDialogs.paletteAnswer = {mrOk, true, {0x0000FF, 0x00FF00}};
     globalPalette(m_window);
     ASSERT_EQ(image().globalColorMap().count(), 2);
     EXPECT_EQ(image().globalColorMap().color(0), TColor(0x0000FF));
-    EXPECT_EQ(m_window.document.captions(), QStringList{QStringLiteral("Change Global Palette")});
-    EXPECT_EQ(m_window.document.reloads, QStringList{m_window.document.copy});
+    EXPECT_EQ(m_window.captions(), QStringList{QStringLiteral("Change Global Palette")});
+    // Everything else sees the global change after the working copy was written and read back.
+    ASSERT_FALSE(m_window.doc().workingCopy().isEmpty());
+    TGIFImage copy;
+    ASSERT_TRUE(loadGIFFile(copy, m_window.doc().workingCopy()));
+    EXPECT_EQ(copy.globalColorMap().color(0), TColor(0x0000FF));
+    EXPECT_EQ(image().globalColorMap().color(0), TColor(0x0000FF));
 }
 
 TEST_F(CommandsAnimationTest, ExportListHasOneEntryPerColumn)

@@ -44,8 +44,8 @@ protected:
     // Another document: the working image now holds a single 40 x 30 frame.
     void switchToOtherDocument()
     {
-        workingImage(1);
-        m_window.document.ensureHistory().clear();
+        image().clear();
+        m_window.doc().ensureHistory().clear();
         image().header().setWidth(40);
         image().header().setHeight(30);
         TGIFSubImage* only = undotest::addFrame(image(), 0, 0, 40, 30, 2, 0);
@@ -60,8 +60,8 @@ TEST_F(CommandsEditTest, CopiedFramesPasteWithTheirTimingOffsetsAndTransparency)
 {
     for (int paletteType : {2, 0}) {
         SCOPED_TRACE(paletteType);
-        workingImage(1);
-        m_window.document.ensureHistory().clear();
+        image().clear();
+        m_window.doc().ensureHistory().clear();
         Settings::writeInteger(SettingKeys::PaletteType, paletteType);
         buildSource();
         m_window.selectRange(0, 1);
@@ -72,6 +72,9 @@ TEST_F(CommandsEditTest, CopiedFramesPasteWithTheirTimingOffsetsAndTransparency)
         EXPECT_TRUE(canPaste(m_window));
 
         switchToOtherDocument();
+        // Each copied frame's picture asks the palette prompt.
+        answerPalettes();
+        answerPalettes();
         pasteFrames(m_window);
         ASSERT_EQ(image().images().count(), 3);
         const struct
@@ -95,7 +98,7 @@ TEST_F(CommandsEditTest, CopiedFramesPasteWithTheirTimingOffsetsAndTransparency)
             EXPECT_EQ(image().images().subImage(1)->graphicControlExtension()->transparentColor(),
                       TColor(0xFF00));
         }
-        EXPECT_EQ(m_window.document.captions(),
+        EXPECT_EQ(m_window.captions(),
                   QStringList({QStringLiteral("Paste Frame"), QStringLiteral("Paste Frame")}));
     }
 }
@@ -110,15 +113,17 @@ TEST_F(CommandsEditTest, AnotherProgramsPicturePastesAsOneFrame)
     QGuiApplication::clipboard()->setImage(other);
 
     switchToOtherDocument();
+    answerPalettes();
     pasteFrames(m_window);
+    EXPECT_EQ(forms(), QStringList{QStringLiteral("Palettes")});
     ASSERT_EQ(image().images().count(), 2);
     EXPECT_EQ(image().images().subImage(1)->width(), 17);
-    EXPECT_EQ(m_window.document.captions(), QStringList{QStringLiteral("Paste Frame")});
+    EXPECT_EQ(m_window.captions(), QStringList{QStringLiteral("Paste Frame")});
 }
 
 TEST_F(CommandsEditTest, CopyNeedsADocumentWithACurrentFrame)
 {
-    m_window.hasDocument = false;
+    m_window.closeDocument();
     EXPECT_FALSE(copyFrames(m_window));
     EXPECT_FALSE(m_window.actions.value(QStringLiteral("EditCopy"), true));
     EXPECT_FALSE(m_window.actions.value(QStringLiteral("EditCut"), true));
@@ -133,7 +138,7 @@ TEST_F(CommandsEditTest, CutCopiesThenDeletes)
     ASSERT_EQ(image().images().count(), 1);
     EXPECT_EQ(delayOf(0), 20);
     EXPECT_TRUE(QFileInfo::exists(m_window.clipboardFile));
-    EXPECT_EQ(m_window.document.captions(), QStringList{QStringLiteral("Delete Frame")});
+    EXPECT_EQ(m_window.captions(), QStringList{QStringLiteral("Delete Frame")});
 }
 
 TEST_F(CommandsEditTest, PastedCommentsKeepTheirFirst255Characters)
@@ -145,8 +150,8 @@ TEST_F(CommandsEditTest, PastedCommentsKeepTheirFirst255Characters)
     } cases[] = {{300, 255}, {256, 255}, {255, 255}, {12, 12}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.length);
-        workingImage(1);
-        m_window.document.ensureHistory().clear();
+        image().clear();
+        m_window.doc().ensureHistory().clear();
         buildSource();
         QString text;
         for (int i = 0; i < c.length; ++i)
@@ -158,7 +163,7 @@ TEST_F(CommandsEditTest, PastedCommentsKeepTheirFirst255Characters)
             first->extensions().extension(first->extensions().count() - 1));
         ASSERT_NE(comment, nullptr);
         EXPECT_EQ(comment->text().join(QString()), text.left(c.kept));
-        EXPECT_EQ(m_window.document.captions(), QStringList{QStringLiteral("Add GIF Comment")});
+        EXPECT_EQ(m_window.captions(), QStringList{QStringLiteral("Add GIF Comment")});
     }
 }
 
@@ -169,7 +174,7 @@ TEST_F(CommandsEditTest, CommentWithoutAFrameWarns)
     ASSERT_EQ(m_messages.recorded().size(), 1u);
     EXPECT_EQ(m_messages.recorded()[0].text, QString::fromLatin1(kCommentFailedMessage));
     EXPECT_EQ(m_messages.recorded()[0].type, TMsgType::Warning);
-    EXPECT_EQ(m_window.document.commandCount(), 0);
+    EXPECT_EQ(m_window.commandCount(), 0);
 }
 
 } // namespace

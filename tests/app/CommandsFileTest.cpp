@@ -3,6 +3,8 @@
 #include "app/CommandsFixture.h"
 #include "app/FileCommands.h"
 
+#include <QDir>
+
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -20,15 +22,39 @@ public:
 
 class CommandsFileTest : public CommandsFixture
 {
+protected:
+    // A one-frame GIF file in the test's folder.
+    QString gifFile(const QString& name)
+    {
+        TGIFImage gif;
+        gif.header().setWidth(4);
+        gif.header().setHeight(3);
+        TGIFSubImage* frame = undotest::addFrame(gif, 0, 0, 4, 3, 2, 0);
+        undotest::setColors(frame->colorMap(), {0x000000, 0xFFFFFF});
+        const QString path = QDir(m_environment.path()).filePath(name);
+        EXPECT_TRUE(saveGIFFile(gif, path, true, true));
+        return path;
+    }
+    // The files of the open documents other than the untitled one every test starts with.
+    static QStringList openedFiles(ICommandHost& host)
+    {
+        QStringList files;
+        for (TDocument* doc : host.session().documents().documents())
+            if (!doc->isUntitled())
+                files << doc->fileName();
+        return files;
+    }
 };
 
 TEST_F(CommandsFileTest, OpenOpensEveryChosenFileInOrderAndRemembersTheFolder)
 {
+    const QStringList files = {gifFile(QStringLiteral("one.gif")), gifFile(QStringLiteral("two.gif"))};
     m_window.folder = QStringLiteral("/start");
-    m_messages.pushFiles({QStringLiteral("/a/one.gif"), QStringLiteral("/a/two.gif")});
+    m_messages.pushFiles(files);
     openFiles(m_window);
-    EXPECT_EQ(m_window.opened, QStringList({QStringLiteral("/a/one.gif"), QStringLiteral("/a/two.gif")}));
-    EXPECT_EQ(m_window.folder, QStringLiteral("/a"));
+    EXPECT_EQ(openedFiles(m_window), files);
+    EXPECT_EQ(m_window.session().documents().active()->fileName(), files.last());
+    EXPECT_EQ(m_window.folder, m_environment.path());
     const TFileDialogRequest& request = m_messages.recorded().back().request;
     EXPECT_EQ(request.filter, QStringLiteral("GIF Images (*.gif)|*.gif"));
     EXPECT_EQ(request.filterIndex, 1);
@@ -37,8 +63,8 @@ TEST_F(CommandsFileTest, OpenOpensEveryChosenFileInOrderAndRemembersTheFolder)
 
     m_messages.pushFiles({});
     openFiles(m_window);
-    EXPECT_EQ(m_window.opened.size(), 2) << "cancel opens nothing";
-    EXPECT_EQ(m_window.folder, QStringLiteral("/a"));
+    EXPECT_EQ(openedFiles(m_window).size(), 2) << "cancel opens nothing";
+    EXPECT_EQ(m_window.folder, m_environment.path());
 }
 
 TEST_F(CommandsFileTest, WelcomeChoicesOpenOrReopen)
@@ -49,23 +75,25 @@ TEST_F(CommandsFileTest, WelcomeChoicesOpenOrReopen)
         ICommandDialogs* welcomeDialogs = nullptr;
         ICommandDialogs& dialogs() override { return *welcomeDialogs; }
     };
+    const QString picked = gifFile(QStringLiteral("picked.gif"));
+    const QString recent = gifFile(QStringLiteral("recent.gif"));
     const struct
     {
         int result, choice;
         QStringList opened;
     } cases[] = {
-        {mrOk, 1, {QStringLiteral("/w/picked.gif")}},
-        {mrOk, 2, {QStringLiteral("/w/recent.gif")}},
+        {mrOk, 1, {picked}},
+        {mrOk, 2, {recent}},
         {mrCancel, 2, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.choice);
         TDialogsHost host;
         host.welcomeDialogs = &dialogs;
-        dialogs.answer = {c.result, c.choice, QStringLiteral("/w/recent.gif")};
-        m_messages.pushFiles({QStringLiteral("/w/picked.gif")});
+        dialogs.answer = {c.result, c.choice, recent};
+        m_messages.pushFiles({picked});
         welcomeDialog(host);
-        EXPECT_EQ(host.opened, c.opened);
+        EXPECT_EQ(openedFiles(host), c.opened);
         m_messages.clear();
     }
 }

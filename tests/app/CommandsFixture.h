@@ -1,10 +1,11 @@
 #pragma once
 // Shared set-up for the main command tests: a temporary folder and settings store of the test's
-// own, a scripted message service, and a fake main window and document over the real working
-// image and a real undo history. The fakes keep the frame strip as plain numbers (current frame,
-// selection) and record what the commands asked of the window.
+// own, a scripted message service, and a fake main window over a real edit session with one
+// real document.
 #include "app/CommandHost.h"
+#include "editing/Prompts.h"
 #include "editing/Routines.h"
+#include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "editing/UndoTestSupport.h"
 #include "gif/GIFImage.h"
@@ -13,10 +14,10 @@
 #include "platform/Settings.h"
 #include "support/QtFrameImporter.h"
 
-#include <QDir>
 #include <QApplication>
 #include <QClipboard>
 #include <QMap>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -25,8 +26,6 @@
 #include <vector>
 
 namespace commandstest {
-
-class TFakeMainWindow;
 
 // The dialogs answer what the test queued; unset answers cancel.
 class TFakeDialogs : public ICommandDialogs
@@ -55,140 +54,34 @@ public:
     int askedFrame = -2;
 };
 
-// The active document: the undo host and the routines' document in one.
-class TFakeCommandDocument : public IUndoHost, public IRoutinesDocument
+// The main window over a real edit session with one real document. The frame strip is kept as
+// plain numbers (columns from the working image, current frame, selection) and what the commands
+// asked of the window is recorded.
+class TFakeMainWindow : public ICommandHost, public IEditView
 {
 public:
-    explicit TFakeCommandDocument(TFakeMainWindow& window) : m_window(window) {}
-
-    TGIFImage& workingImage() override { return *::workingImage(); }
-    TProgressEvent snapshotProgress() override { return {}; }
-    void frameColumnsChanged(int) override {}
-    int currentFrame() const override;
-    void selectFrame(int index) override;
-
-    THistoryList* history() override { return m_history.get(); }
-    THistoryList& ensureHistory() override
+    TFakeMainWindow()
     {
-        if (!m_history)
-            m_history = std::make_unique<THistoryList>();
-        return *m_history;
+        m_session.setView(this);
+        // The program's own prompts: the tests answer them through the scripted message service.
+        m_session.setPrompts(&m_prompts);
+        // Pictures become frames through Qt's own colour reduction, as in the routine tests:
+        // the commands are what is under test here, not the engine's conversion.
+        m_session.setFrameImporter(&importThroughQt);
+        m_session.documents().create();
     }
-    void setUndoPosition(int) override {}
-    QString fileName() const override { return file; }
-    bool isUntitled() const override { return true; }
-    void setModified(bool value) override
-    {
-        modified = value;
-        if (value)
-            ++modifications;
-    }
-    QString workingCopy() const override { return copy; }
-    void deleteWorkingCopy() override { copy.clear(); }
-    bool saveWorkingCopy() override { return true; }
-    void setRememberedFrame(int) override {}
-    bool reloadDocument(const QString& name) override
-    {
-        reloads.append(name);
-        return true;
-    }
-    int inspectorRow() const override { return 0; }
-    void setInspectorRow(int) override {}
-    void setUndoAction(bool, const QString&) override {}
-    void refreshSaveState() override {}
-    void repaintFrameStrip() override {}
-    void closeWithoutQuery() override {}
+    ~TFakeMainWindow() override { m_session.setView(nullptr); }
 
-    void recordFrameUndo(int action, const QString& caption, int frameIndex) override
-    {
-        recordUndo(*this, ckFrame, uint8_t(action), 0, 0, frameIndex, caption);
-    }
-    void recordSnapshotUndo(const QString& caption, int frameIndex) override
-    {
-        recordUndo(*this, ckActiveAnimation, 8, -1, -1, frameIndex, caption);
-    }
-    void setCurrentFrame(int index) override;
-    void markForRefresh() override {}
-    void runDeactivation() override {}
-    void bringToFront() override {}
-
-    int commandCount() const { return m_history ? m_history->count() : 0; }
-    QStringList captions() const
-    {
-        QStringList result;
-        for (int i = 0; i < commandCount(); ++i)
-            result << m_history->command(i)->caption();
-        return result;
-    }
-
-    QString file = QDir::tempPath() + QStringLiteral("/animations/anim.gif");
-    QString copy = QStringLiteral("/tmp/~GAcopy.gif");
-    bool modified = false;
-    int modifications = 0;
-    QStringList reloads;
-
-private:
-    TFakeMainWindow& m_window;
-    std::unique_ptr<THistoryList> m_history;
-};
-
-// The routines reach the same window through their own narrow interface.
-class TRoutinesBridge : public IRoutinesHost
-{
-public:
-    explicit TRoutinesBridge(TFakeMainWindow& window) : m_window(window) {}
-    int documentCount() const override;
-    IRoutinesDocument* activeDocument() override;
-    bool workspaceDropFlag() const override { return false; }
-    void openAsNewDocument(const QString&) override {}
-    void createDocumentForImage() override;
-    int currentFrame() const override;
-    int insertPosition() const override;
-    void addFrameColumn() override {}
-    void selectFrame(int index) override;
-    void repaintFrameStrip() override {}
-    void setStatusText(int, const QString&) override {}
-
-private:
-    TFakeMainWindow& m_window;
-};
-
-class TFakeMainWindow : public ICommandHost
-{
-public:
-    TFakeMainWindow() : document(*this) {}
-
-    IUndoHost* activeDocument() override { return hasDocument ? &document : nullptr; }
-    int documentCount() const override { return hasDocument ? 1 : 0; }
-    void openGIFDocument(const QString& path) override { opened.append(path); }
-
-    int currentFrame() const override { return current; }
-    int columnCount() const override
-    {
-        int columns = 0;
-        TGIFImage& image = *::workingImage();
-        for (int i = 0; i < image.images().count(); ++i)
-            if (!image.images().subImage(i)->empty())
-                ++columns;
-        return std::max(columns, 1);
-    }
+    // ---- ICommandHost ----
+    TEditSession& session() override { return m_session; }
     int selectionLeft() const override { return left; }
     int selectionRight() const override { return right; }
     void selectAllColumns() override
     {
         left = 0;
-        right = columnCount() - 1;
+        right = frameColumnCount() - 1;
         selectAllShown = true;
     }
-    bool selectFrame(int index) override
-    {
-        if (!hasDocument || index < 0 || index >= columnCount() || ::workingImage()->empty())
-            return false;
-        current = index;
-        left = right = index;
-        return true;
-    }
-    void repaintFrameStrip() override { ++repaints; }
     void enableAction(const QString& name, bool enabled) override { actions[name] = enabled; }
     void enableDocumentCommands(bool enabled) override { documentCommands = enabled; }
     void beep() override { ++beeps; }
@@ -202,18 +95,53 @@ public:
     ICommandDialogs& dialogs() override { return fakeDialogs; }
     QMdiArea* mdiArea() override { return nullptr; }
 
+    // ---- IEditView: one column per non-empty frame ----
+    void clearFrameStrip() override { m_session.setCurrentFrame(-1); }
+    int frameColumnCount() const override
+    {
+        int columns = 0;
+        TGIFImage& image = const_cast<TEditSession&>(m_session).workingImage();
+        for (int i = 0; i < image.images().count(); ++i)
+            if (!image.images().subImage(i)->empty())
+                ++columns;
+        return std::max(columns, 1);
+    }
+    void setFrameColumns(int) override {}
+    bool selectFrame(int index) override
+    {
+        if (!m_session.documents().active() || index < 0 || index >= frameColumnCount() ||
+            m_session.workingImage().empty())
+            return false;
+        m_session.setCurrentFrame(index);
+        left = right = index;
+        return true;
+    }
+    void repaintFrameStrip() override { ++repaints; }
+    void setStatusText(int, const QString&) override {}
+    TProgressEvent progressHandler() override { return {}; }
+
     // Selects a column range as a Ctrl-click would.
     void selectRange(int from, int to)
     {
-        current = from;
+        m_session.setCurrentFrame(from);
         left = from;
         right = to;
     }
+    void setCurrent(int index) { m_session.setCurrentFrame(index); }
 
-    TFakeCommandDocument document;
+    // The active document (there is one unless a test closed it).
+    TDocument& doc() { return *m_session.documents().active(); }
+    int commandCount() { return doc().history() ? doc().history()->count() : 0; }
+    QStringList captions()
+    {
+        QStringList result;
+        for (int i = 0; i < commandCount(); ++i)
+            result << doc().history()->command(i)->caption();
+        return result;
+    }
+    void closeDocument() { m_session.documents().remove(&doc()); }
+
     TFakeDialogs fakeDialogs;
-    bool hasDocument = true;
-    int current = 0;
     int left = 0;
     int right = 0;
     bool selectAllShown = false;
@@ -225,66 +153,44 @@ public:
     bool commentPage = false;
     bool playing = false;
     QString folder;
-    QStringList opened;
-};
 
-inline int TFakeCommandDocument::currentFrame() const
-{
-    return m_window.current;
-}
-inline void TFakeCommandDocument::selectFrame(int index)
-{
-    m_window.selectFrame(index);
-}
-inline void TFakeCommandDocument::setCurrentFrame(int index)
-{
-    m_window.current = index;
-}
-inline int TRoutinesBridge::documentCount() const
-{
-    return m_window.documentCount();
-}
-inline IRoutinesDocument* TRoutinesBridge::activeDocument()
-{
-    return m_window.hasDocument ? &m_window.document : nullptr;
-}
-inline void TRoutinesBridge::createDocumentForImage()
-{
-    m_window.hasDocument = true;
-}
-inline int TRoutinesBridge::currentFrame() const
-{
-    return m_window.current;
-}
-inline int TRoutinesBridge::insertPosition() const
-{
-    return std::min(m_window.current + 1, m_window.columnCount() - 1);
-}
-inline void TRoutinesBridge::selectFrame(int index)
-{
-    m_window.selectFrame(index);
-}
+private:
+    TEditSession m_session;
+    TDialogPrompts m_prompts;
+};
 
 class CommandsFixture : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        workingImage(1);
-        // Pictures become frames through Qt's own colour reduction, as in the routine tests:
-        // the commands are what is under test here, not the engine's conversion.
-        setFrameImporter(&importThroughQt);
-        Settings::writeInteger(SettingKeys::PaletteDefaults, 1);
         Settings::writeInteger(SettingKeys::ClipDefault, 1);
     }
     void TearDown() override
     {
-        workingImage(1);
-        setFrameImporter({});
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
     }
 
-    TGIFImage& image() { return *workingImage(); }
+    TGIFImage& image() { return m_window.session().workingImage(); }
+
+    // Answers the next palette prompt (a picture of 256 colours or more becoming a frame) with OK.
+    void answerPalettes()
+    {
+        m_messages.pushForm([](QDialog& form) {
+            auto& prompt = dynamic_cast<TfrmPrompts&>(form);
+            ASSERT_EQ(prompt.page(), TPromptPage::Palettes);
+            prompt.btnOK->click();
+        });
+    }
+    // The titles of the forms the commands opened, in order.
+    QStringList forms() const
+    {
+        QStringList titles;
+        for (const auto& entry : m_messages.recorded())
+            if (entry.kind == TDialogKind::Form)
+                titles << entry.text;
+        return titles;
+    }
 
     // A screen of width x height with frames of the given sizes, each with a local map of four
     // colours, a graphic control extension with delay 10 * (i + 1) and distinct pixels; then
@@ -329,8 +235,6 @@ protected:
     TScriptedMessageService m_messages;
     TScopedMessageService m_messageScope{m_messages};
     TFakeMainWindow m_window;
-    TRoutinesBridge m_bridge{m_window};
-    TScopedRoutinesHost m_hostScope{&m_bridge, nullptr};
 };
 
 } // namespace commandstest

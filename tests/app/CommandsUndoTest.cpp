@@ -48,6 +48,7 @@ TEST_F(CommandsUndoTest, EveryCommandUndoesToTheSameBytes)
          [&](TFakeMainWindow& w) {
              selectOne(w, 1);
              m_messages.pushFiles({picture});
+             answerPalettes();
              addFramesFromFiles(w);
          }},
         {"delete frame",
@@ -110,11 +111,12 @@ TEST_F(CommandsUndoTest, EveryCommandUndoesToTheSameBytes)
              globalFrameProperties(w);
          }},
         {"paste picture",
-         [](TFakeMainWindow& w) {
+         [this](TFakeMainWindow& w) {
              selectOne(w, 2);
              QImage other(9, 7, QImage::Format_RGB32);
              other.fill(Qt::blue);
              QGuiApplication::clipboard()->setImage(other);
+             answerPalettes();
              pasteFrames(w);
          }},
         {"paste comment",
@@ -149,8 +151,8 @@ TEST_F(CommandsUndoTest, EveryCommandUndoesToTheSameBytes)
         for (const TUndoCase& c : cases) {
             SCOPED_TRACE(c.name);
             SCOPED_TRACE(paletteType);
-            workingImage(1);
-            m_window.document.ensureHistory().clear();
+            image().clear();
+            m_window.doc().ensureHistory().clear();
             m_window.fakeDialogs = TFakeDialogs();
             Settings::writeInteger(SettingKeys::PaletteType, paletteType);
             buildAnimation(5);
@@ -158,10 +160,10 @@ TEST_F(CommandsUndoTest, EveryCommandUndoesToTheSameBytes)
             const QByteArray before = undotest::gifBytes(image());
 
             c.run(m_window);
-            ASSERT_EQ(m_window.document.commandCount(), 1) << "one command per edit";
+            ASSERT_EQ(m_window.commandCount(), 1) << "one command per edit";
             EXPECT_NE(undotest::gifBytes(image()), before) << "the command changed nothing";
-            undoActiveDocument(m_window.document);
-            EXPECT_EQ(m_window.document.commandCount(), 0);
+            undoActiveDocument(m_window.doc());
+            EXPECT_EQ(m_window.commandCount(), 0);
             EXPECT_EQ(undotest::gifBytes(image()), before);
         }
     }
@@ -179,8 +181,8 @@ TEST_F(CommandsUndoTest, AddedFrameUndoesWhatElseItChanged)
     } cases[] = {{"maps merged", 0, true}, {"loop added", 2, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        workingImage(1);
-        m_window.document.ensureHistory().clear();
+        image().clear();
+        m_window.doc().ensureHistory().clear();
         Settings::writeInteger(SettingKeys::PaletteType, c.paletteType);
         buildAnimation(3);
         if (c.loop)
@@ -189,8 +191,10 @@ TEST_F(CommandsUndoTest, AddedFrameUndoesWhatElseItChanged)
         QImage other(9, 7, QImage::Format_RGB32);
         other.fill(Qt::blue);
         QGuiApplication::clipboard()->setImage(other);
+        answerPalettes();
         pasteFrames(m_window);
-        undoActiveDocument(m_window.document);
+        ASSERT_EQ(m_window.commandCount(), 1);
+        undoActiveDocument(m_window.doc());
         EXPECT_EQ(undotest::gifBytes(image()), before);
     }
 }
@@ -205,11 +209,13 @@ TEST_F(CommandsUndoTest, PastingCopiedFramesUndoesFrameByFrame)
     ASSERT_TRUE(copyFrames(m_window));
     m_window.selectFrame(3);
     const QByteArray before = undotest::gifBytes(image());
+    answerPalettes();
+    answerPalettes();
     pasteFrames(m_window);
-    ASSERT_EQ(m_window.document.commandCount(), 2);
+    ASSERT_EQ(m_window.commandCount(), 2);
     EXPECT_EQ(image().images().count(), 7);
-    undoActiveDocument(m_window.document);
-    undoActiveDocument(m_window.document);
+    undoActiveDocument(m_window.doc());
+    undoActiveDocument(m_window.doc());
     EXPECT_EQ(undotest::gifBytes(image()), before);
 }
 

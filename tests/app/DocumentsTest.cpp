@@ -7,7 +7,11 @@
 
 #include "app/Childwin.h"
 #include "app/DocumentTabs.h"
+#include "app/FramePanels.h"
 #include "app/RecentFiles.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFExtensions.h"
@@ -42,23 +46,31 @@ protected:
     {
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
-        workingImage(1);
-        setFrameImporter(&importThroughQt);
         // New frames take the stored palette settings instead of asking.
         Settings::writeInteger(SettingKeys::PaletteDefaults, 1);
     }
     void TearDown() override
     {
         stopProgram();
-        workingImage(1);
-        setFrameImporter({});
         for (const QString& path : m_cleanUp)
             QFile::remove(path);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
         AppFixture::TearDown();
     }
 
-    TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
+    TfrmMain& main()
+    {
+        if (!m_program) {
+            startProgram();
+            // Pictures become frames through Qt's own colour reduction.
+            m_program->session().setFrameImporter(&importThroughQt);
+        }
+        return *m_program->mainWindow();
+    }
+    TDocumentManager& docs() { return main().session().documents(); }
+    TGIFImage& image() { return main().session().workingImage(); }
+    TMDIChild* view(TDocument* doc) { return main().viewOf(doc); }
+    int columns() { return main().stripController()->frameColumnCount(); }
 
     // A GIF whose frames have the given sizes; an empty size stands for an empty frame (one
     // that carries only a comment).
@@ -94,22 +106,19 @@ protected:
         return path;
     }
 
-    TMDIChild* open(const QString& path)
+    TDocument* open(const QString& path)
     {
-        EXPECT_TRUE(main().openDocument(path)) << path.toStdString();
-        return main().activeDocument();
+        EXPECT_TRUE(docs().open(path)) << path.toStdString();
+        return docs().active();
     }
     // The edit order of every command: record, change the working image, mark modified.
-    static void editDelay(TMDIChild& doc, int delay)
+    void editDelay(TDocument& doc, int delay)
     {
-        recordUndo(doc, ckGCExt, 3, 0, 0, 0, QStringLiteral("Delay"));
-        workingImage()->images().subImage(0)->graphicControlExtension()->setDelay(uint16_t(delay));
+        recordFrameTiming(doc, 0, QStringLiteral("Delay"));
+        image().images().subImage(0)->graphicControlExtension()->setDelay(uint16_t(delay));
         doc.setModified(true);
     }
-    static int delayOfFirstFrame()
-    {
-        return workingImage()->images().subImage(0)->graphicControlExtension()->delay();
-    }
+    int delayOfFirstFrame() { return image().images().subImage(0)->graphicControlExtension()->delay(); }
     static int delayInFile(const QString& path)
     {
         TGIFImage image;
@@ -134,19 +143,19 @@ protected:
 TEST_F(DocumentsTest, OpeningShowsTheFirstFrameInATabAndTheStatusBar)
 {
     const QString path = makeGif(QStringLiteral("two.gif"), {QSize(5, 4), QSize(6, 3)});
-    TMDIChild* doc = open(path);
+    TDocument* doc = open(path);
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->fileName(), path);
-    EXPECT_EQ(doc->windowTitle(), QStringLiteral("two.gif")); // the path is in the tab hover text
+    EXPECT_EQ(view(doc)->windowTitle(), QStringLiteral("two.gif")); // the path is in the tab hover text
     EXPECT_FALSE(doc->isUntitled());
     EXPECT_FALSE(doc->isModified());
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("two.gif")});
     EXPECT_TRUE(main().tabPanel()->isVisibleTo(&main()));
-    EXPECT_EQ(main().frameColumnCount(), 2);
-    EXPECT_EQ(main().mainCurrentFrame(), 0);
-    EXPECT_EQ(doc->statusPanel(2)->text(), QStringLiteral("two.gif - [Height: 12 x Width: 16]"));
-    EXPECT_EQ(doc->framePanel()->size(), QSize(16, 12));
-    EXPECT_EQ(doc->view()->geometry(), QRect(0, 0, 5, 4));
+    EXPECT_EQ(columns(), 2);
+    EXPECT_EQ(main().session().currentFrame(), 0);
+    EXPECT_EQ(view(doc)->statusPanel(2)->text(), QStringLiteral("two.gif - [Height: 12 x Width: 16]"));
+    EXPECT_EQ(view(doc)->framePanel()->size(), QSize(16, 12));
+    EXPECT_EQ(view(doc)->view()->geometry(), QRect(0, 0, 5, 4));
     EXPECT_EQ(main().recentFiles().paths().value(0), path);
     EXPECT_TRUE(main().action(QStringLiteral("FileClose"))->isEnabled());
     EXPECT_FALSE(main().action(QStringLiteral("FileSave"))->isEnabled());
@@ -157,16 +166,16 @@ TEST_F(DocumentsTest, OpeningTheSameFileTwiceActivatesTheOpenDocument)
 {
     const QString a = makeGif(QStringLiteral("a.gif"), {QSize(5, 4)});
     const QString b = makeGif(QStringLiteral("b.gif"), {QSize(7, 7), QSize(7, 7), QSize(7, 7)});
-    TMDIChild* docA = open(a);
+    TDocument* docA = open(a);
     open(b);
     const QStringList recentBefore = main().recentFiles().paths();
-    EXPECT_EQ(main().activeDocument()->displayName(), QStringLiteral("b.gif"));
+    EXPECT_EQ(docs().active()->displayName(), QStringLiteral("b.gif"));
 
-    EXPECT_TRUE(main().openDocument(a));
-    EXPECT_EQ(main().documentCount(), 2);
-    EXPECT_EQ(main().activeDocument(), docA);
-    EXPECT_EQ(main().documentTabs()->currentIndex(), main().tabIndex(docA));
-    EXPECT_EQ(workingImage()->images().count(), 1) << "a.gif is the working image again";
+    EXPECT_TRUE(docs().open(a));
+    EXPECT_EQ(docs().count(), 2);
+    EXPECT_EQ(docs().active(), docA);
+    EXPECT_EQ(main().documentTabs()->currentIndex(), tabTexts().indexOf(docA->displayName()));
+    EXPECT_EQ(image().images().count(), 1) << "a.gif is the working image again";
     EXPECT_EQ(main().recentFiles().paths(), recentBefore);
 }
 
@@ -200,8 +209,8 @@ TEST_F(DocumentsTest, UndecodableFilesCreateNoDocument)
     for (const auto& c : cases) {
         main().recentFiles().add(c.path);
         m_messages.clear();
-        EXPECT_FALSE(main().openDocument(c.path)) << c.path.toStdString();
-        EXPECT_EQ(main().documentCount(), 0);
+        EXPECT_FALSE(docs().open(c.path)) << c.path.toStdString();
+        EXPECT_EQ(docs().count(), 0);
         EXPECT_EQ(m_messages.texts(), QStringList{c.message});
         EXPECT_EQ(main().recentFiles().paths().contains(c.path), !c.leavesRecentFiles)
             << c.path.toStdString();
@@ -211,11 +220,11 @@ TEST_F(DocumentsTest, UndecodableFilesCreateNoDocument)
 
 TEST_F(DocumentsTest, AFailedOpenGivesTheOpenDocumentItsAnimationBack)
 {
-    TMDIChild* doc = open(makeGif(QStringLiteral("keep.gif"), {QSize(5, 4), QSize(5, 4)}));
+    TDocument* doc = open(makeGif(QStringLiteral("keep.gif"), {QSize(5, 4), QSize(5, 4)}));
     editDelay(*doc, 33);
-    EXPECT_FALSE(main().openDocument(makeGif(QStringLiteral("emptyfirst.gif"), {QSize()})));
-    ASSERT_EQ(main().activeDocument(), doc);
-    EXPECT_EQ(workingImage()->images().count(), 2);
+    EXPECT_FALSE(docs().open(makeGif(QStringLiteral("emptyfirst.gif"), {QSize()})));
+    ASSERT_EQ(docs().active(), doc);
+    EXPECT_EQ(image().images().count(), 2);
     EXPECT_EQ(delayOfFirstFrame(), 33);
     EXPECT_TRUE(doc->isModified());
 }
@@ -242,13 +251,13 @@ TEST_F(DocumentsTest, EmptyFramesInTheMiddleMoveBehindTheOthers)
     pixel(3);
     bytes += ';';
     open(writeFile(QStringLiteral("gaps.gif"), bytes));
-    TGIFImage& image = *workingImage();
+    TGIFImage& image = this->image();
     ASSERT_EQ(image.images().count(), 5);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(image.images().subImage(i)->left(), i + 1) << i;
     EXPECT_TRUE(image.images().subImage(3)->empty());
     EXPECT_TRUE(image.images().subImage(4)->empty());
-    EXPECT_EQ(main().frameColumnCount(), 3);
+    EXPECT_EQ(columns(), 3);
     EXPECT_FALSE(main().progressBar()->isVisibleTo(&main()));
 }
 
@@ -259,23 +268,23 @@ TEST_F(DocumentsTest, UntitledDocumentsAreNumberedWithoutReuse)
     QImage pixels(6, 5, QImage::Format_RGB888);
     pixels.fill(qRgb(10, 200, 30));
     picture.fromImage(pixels);
-    ASSERT_EQ(addPictureAsFrame(picture, 0, QStringLiteral("Add Frame")), 0);
-    ASSERT_EQ(main().documentCount(), 1);
-    TMDIChild* first = main().activeDocument();
+    ASSERT_EQ(addPictureAsFrame(main().session(), picture, 0, QStringLiteral("Add Frame")), 0);
+    ASSERT_EQ(docs().count(), 1);
+    TDocument* first = docs().active();
     EXPECT_EQ(first->fileName(), QStringLiteral("Untitled1.gif"));
     EXPECT_TRUE(first->isUntitled());
     EXPECT_TRUE(first->isModified()) << "the added frame is an edit";
 
-    routinesHost()->createDocumentForImage();
-    EXPECT_EQ(main().activeDocument()->fileName(), QStringLiteral("Untitled2.gif"));
+    docs().create();
+    EXPECT_EQ(docs().active()->fileName(), QStringLiteral("Untitled2.gif"));
     m_messages.pushAnswer(TMsgResult::No);
     trigger("FileClose");
     m_messages.pushAnswer(TMsgResult::No);
     trigger("FileClose");
-    EXPECT_EQ(main().documentCount(), 0);
+    EXPECT_EQ(docs().count(), 0);
 
-    ASSERT_EQ(addPictureAsFrame(picture, 0, QStringLiteral("Add Frame")), 0);
-    EXPECT_EQ(main().activeDocument()->fileName(), QStringLiteral("Untitled3.gif"));
+    ASSERT_EQ(addPictureAsFrame(main().session(), picture, 0, QStringLiteral("Add Frame")), 0);
+    EXPECT_EQ(docs().active()->fileName(), QStringLiteral("Untitled3.gif"));
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("Untitled3.gif")});
 }
 
@@ -286,14 +295,14 @@ TEST_F(DocumentsTest, SavingAnUntitledDocumentAsksForANameAndClearsItsHistory)
     QImage pixels(6, 5, QImage::Format_RGB888);
     pixels.fill(qRgb(10, 200, 30));
     picture.fromImage(pixels);
-    ASSERT_EQ(addPictureAsFrame(picture, 0, QStringLiteral("Add Frame")), 0);
-    TMDIChild* doc = main().activeDocument();
+    ASSERT_EQ(addPictureAsFrame(main().session(), picture, 0, QStringLiteral("Add Frame")), 0);
+    TDocument* doc = docs().active();
     const QString workingCopy = doc->workingCopy();
     ASSERT_FALSE(workingCopy.isEmpty());
     EXPECT_TRUE(QFileInfo(workingCopy).fileName().startsWith(QStringLiteral("~GA")));
     EXPECT_TRUE(main().action(QStringLiteral("FileSave"))->isEnabled());
-    EXPECT_EQ(doc->statusPanel(1)->text(), QStringLiteral("Modified"));
-    EXPECT_EQ(doc->statusHintAt(30), QStringLiteral("Animation is modified"));
+    EXPECT_EQ(view(doc)->statusPanel(1)->text(), QStringLiteral("Modified"));
+    EXPECT_EQ(view(doc)->statusHintAt(30), QStringLiteral("Animation is modified"));
     EXPECT_TRUE(main().action(QStringLiteral("EditUndo"))->isEnabled());
 
     // Cancelled: nothing changes.
@@ -321,8 +330,8 @@ TEST_F(DocumentsTest, SavingAnUntitledDocumentAsksForANameAndClearsItsHistory)
     EXPECT_FALSE(QFileInfo::exists(workingCopy));
     EXPECT_FALSE(main().action(QStringLiteral("EditUndo"))->isEnabled());
     EXPECT_FALSE(main().action(QStringLiteral("FileSave"))->isEnabled());
-    EXPECT_EQ(doc->statusPanel(1)->text(), QString());
-    EXPECT_EQ(doc->statusHintAt(30), QString());
+    EXPECT_EQ(view(doc)->statusPanel(1)->text(), QString());
+    EXPECT_EQ(view(doc)->statusHintAt(30), QString());
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("saved.gif")});
     EXPECT_EQ(main().recentFiles().paths().value(0), target);
 
@@ -347,7 +356,7 @@ TEST_F(DocumentsTest, SampleImagesAreSavedIntoTheWorkingFolder)
         m_cleanUp << QDir(working).filePath(QStringLiteral("docs-test-sample%1.gif").arg(n));
     QFile::remove(QDir(working).filePath(name));
 
-    TMDIChild* doc = open(sample);
+    TDocument* doc = open(sample);
     editDelay(*doc, 51);
     trigger("FileSave");
     EXPECT_EQ(doc->fileName(), QDir(working).filePath(name));
@@ -372,23 +381,23 @@ TEST_F(DocumentsTest, EditsComeBackFromTheWorkingCopyAfterSwitching)
 {
     const QString a = makeGif(QStringLiteral("a.gif"), {QSize(5, 4), QSize(5, 4)});
     const QString b = makeGif(QStringLiteral("b.gif"), {QSize(7, 7), QSize(7, 7), QSize(7, 7)});
-    TMDIChild* docA = open(a);
-    TMDIChild* docB = open(b);
+    TDocument* docA = open(a);
+    TDocument* docB = open(b);
     selectTab(QStringLiteral("a.gif"));
-    ASSERT_EQ(main().activeDocument(), docA);
-    EXPECT_EQ(workingImage()->images().count(), 2);
+    ASSERT_EQ(docs().active(), docA);
+    EXPECT_EQ(image().images().count(), 2);
     editDelay(*docA, 77);
     editDelay(*docA, 78);
 
     selectTab(QStringLiteral("b.gif"));
-    EXPECT_EQ(main().activeDocument(), docB);
+    EXPECT_EQ(docs().active(), docB);
     EXPECT_FALSE(docA->isLoaded());
-    EXPECT_EQ(workingImage()->images().count(), 3);
+    EXPECT_EQ(image().images().count(), 3);
     EXPECT_EQ(delayOfFirstFrame(), 10);
 
     trigger("WindowNextDoc");
-    EXPECT_EQ(main().activeDocument(), docA);
-    EXPECT_EQ(workingImage()->images().count(), 2);
+    EXPECT_EQ(docs().active(), docA);
+    EXPECT_EQ(image().images().count(), 2);
     EXPECT_EQ(delayOfFirstFrame(), 78);
     EXPECT_TRUE(docA->isModified());
     EXPECT_EQ(delayInFile(a), 10) << "the file itself is not touched";
@@ -405,7 +414,7 @@ TEST_F(DocumentsTest, EditsComeBackFromTheWorkingCopyAfterSwitching)
 TEST_F(DocumentsTest, CloseQuestionNoDiscardsAndCancelKeeps)
 {
     const QString path = makeGif(QStringLiteral("c.gif"), {QSize(5, 4)});
-    TMDIChild* doc = open(path);
+    TDocument* doc = open(path);
     editDelay(*doc, 60);
     const QString workingCopy = doc->workingCopy();
     ASSERT_TRUE(QFileInfo::exists(workingCopy));
@@ -414,17 +423,17 @@ TEST_F(DocumentsTest, CloseQuestionNoDiscardsAndCancelKeeps)
     trigger("FileClose");
     EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Would you like to save changes to c.gif?")});
     EXPECT_EQ(m_messages.recorded().back().buttons, TMsgButtons::YesNoCancel);
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(docs().count(), 1);
     EXPECT_TRUE(doc->isModified());
 
     // Shutting down asks the same question; Cancel stops the shut-down.
     m_messages.pushAnswer(TMsgResult::Cancel);
     EXPECT_FALSE(main().close());
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(docs().count(), 1);
 
     m_messages.pushAnswer(TMsgResult::No);
     trigger("FileClose");
-    EXPECT_EQ(main().documentCount(), 0);
+    EXPECT_EQ(docs().count(), 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(QFileInfo::exists(workingCopy));
     EXPECT_EQ(delayInFile(path), 10);
@@ -436,36 +445,36 @@ TEST_F(DocumentsTest, CloseQuestionYesSaves)
     editDelay(*open(path), 61);
     m_messages.pushAnswer(TMsgResult::Yes);
     trigger("FileClose");
-    EXPECT_EQ(main().documentCount(), 0);
+    EXPECT_EQ(docs().count(), 0);
     EXPECT_EQ(delayInFile(path), 61);
 }
 
 TEST_F(DocumentsTest, ClosingTheLastDocumentEntersTheNoDocumentState)
 {
-    TMDIChild* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    TDocument* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
     open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7), QSize(7, 7)}));
     trigger("FileClose");
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("a.gif")});
     EXPECT_TRUE(main().tabPanel()->isVisibleTo(&main()));
-    EXPECT_EQ(main().activeDocument(), docA);
-    EXPECT_EQ(workingImage()->images().count(), 1) << "a.gif is read back";
+    EXPECT_EQ(docs().active(), docA);
+    EXPECT_EQ(image().images().count(), 1) << "a.gif is read back";
 
     trigger("FileClose");
-    EXPECT_EQ(main().documentCount(), 0);
+    EXPECT_EQ(docs().count(), 0);
     EXPECT_FALSE(main().tabPanel()->isVisibleTo(&main()));
     EXPECT_EQ(main().documentTabs()->count(), 0);
-    EXPECT_TRUE(workingImage()->empty());
+    EXPECT_TRUE(image().empty());
     for (const char* name :
          {"FileClose", "FileCloseAll", "FileSaveAs", "FrameDelete", "FrameMoveUp", "EditUndo"})
         EXPECT_FALSE(main().action(QString::fromLatin1(name))->isEnabled()) << name;
-    EXPECT_FALSE(main().selectFrame(0));
+    EXPECT_FALSE(main().session().view().selectFrame(0));
 }
 
 TEST_F(DocumentsTest, CloseAllAsksEachModifiedDocumentAndStopsAtCancel)
 {
-    TMDIChild* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    TDocument* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
     editDelay(*docA, 20);
-    TMDIChild* docB = open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7)}));
+    TDocument* docB = open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7)}));
     editDelay(*docB, 21);
     open(makeGif(QStringLiteral("c.gif"), {QSize(3, 3)}));
 
@@ -475,15 +484,15 @@ TEST_F(DocumentsTest, CloseAllAsksEachModifiedDocumentAndStopsAtCancel)
     EXPECT_EQ(m_messages.texts(), (QStringList{QStringLiteral("Would you like to save changes to b.gif?"),
                                                QStringLiteral("Would you like to save changes to a.gif?")}));
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("a.gif")});
-    EXPECT_EQ(main().activeDocument(), docA);
+    EXPECT_EQ(docs().active(), docA);
     EXPECT_EQ(delayOfFirstFrame(), 20);
 }
 
 TEST_F(DocumentsTest, AWorkingCopyDeletedFromOutsideRemovesTheDocumentOnActivation)
 {
-    TMDIChild* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    TDocument* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
     editDelay(*docA, 30);
-    TMDIChild* docB = open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7), QSize(7, 7)}));
+    TDocument* docB = open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7), QSize(7, 7)}));
     const QString workingCopy = docA->workingCopy();
     ASSERT_TRUE(QFile::remove(workingCopy));
     m_messages.clear();
@@ -497,15 +506,15 @@ TEST_F(DocumentsTest, AWorkingCopyDeletedFromOutsideRemovesTheDocumentOnActivati
                   QStringLiteral("The file %1 has either moved or cannot be opened. Existing changes will be "
                                  "lost. GIF Empty: Yes, Load Error: Yes.")
                       .arg(workingCopy)}));
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(docs().count(), 1);
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("b.gif")});
-    EXPECT_EQ(main().activeDocument(), docB);
-    EXPECT_EQ(workingImage()->images().count(), 2);
+    EXPECT_EQ(docs().active(), docB);
+    EXPECT_EQ(image().images().count(), 2);
 }
 
 TEST_F(DocumentsTest, AFailedWorkingCopyWriteKeepsTheDocumentAndItsChanges)
 {
-    TMDIChild* doc = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    TDocument* doc = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
     editDelay(*doc, 40);
     const QString workingCopy = doc->workingCopy();
     // A folder in the copy's place: the next write cannot replace it.
@@ -517,8 +526,8 @@ TEST_F(DocumentsTest, AFailedWorkingCopyWriteKeepsTheDocumentAndItsChanges)
     QDir().rmdir(workingCopy);
     EXPECT_EQ(m_messages.texts(),
               QStringList{QStringLiteral("Error saving file! Unable to save %1 to disk.").arg(workingCopy)});
-    ASSERT_EQ(main().documentCount(), 1);
-    EXPECT_EQ(main().activeDocument(), doc);
+    ASSERT_EQ(docs().count(), 1);
+    EXPECT_EQ(docs().active(), doc);
     EXPECT_TRUE(doc->isModified());
     EXPECT_EQ(delayOfFirstFrame(), 41);
     EXPECT_EQ(doc->history()->count(), 2);
@@ -534,7 +543,7 @@ TEST_F(DocumentsTest, AFailedWorkingCopyWriteKeepsTheDocumentAndItsChanges)
 TEST_F(DocumentsTest, AFailedSaveAsKeepsTheChangesMarkedModified)
 {
     const QString path = makeGif(QStringLiteral("a.gif"), {QSize(5, 4)});
-    TMDIChild* doc = open(path);
+    TDocument* doc = open(path);
     editDelay(*doc, 42);
     m_messages.pushFiles({m_files.filePath(QStringLiteral("no/such/folder/x.gif"))});
     trigger("FileSaveAs");
@@ -547,7 +556,7 @@ TEST_F(DocumentsTest, AFailedSaveAsKeepsTheChangesMarkedModified)
     m_messages.pushAnswer(TMsgResult::Cancel);
     trigger("FileClose");
     EXPECT_EQ(m_messages.texts().size(), 1);
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(docs().count(), 1);
 }
 
 TEST_F(DocumentsTest, SaveAllSavesEveryModifiedDocumentAndReturnsToTheActiveOne)
@@ -557,15 +566,15 @@ TEST_F(DocumentsTest, SaveAllSavesEveryModifiedDocumentAndReturnsToTheActiveOne)
     const QString c = makeGif(QStringLiteral("c.gif"), {QSize(3, 3)});
     editDelay(*open(a), 11);
     editDelay(*open(b), 12);
-    TMDIChild* docC = open(c);
+    TDocument* docC = open(c);
     EXPECT_TRUE(main().action(QStringLiteral("FileSaveAll"))->isEnabled());
     trigger("FileSaveAll");
     EXPECT_EQ(delayInFile(a), 11);
     EXPECT_EQ(delayInFile(b), 12);
     EXPECT_EQ(delayInFile(c), 10);
-    EXPECT_FALSE(main().anyModified());
-    EXPECT_EQ(main().activeDocument(), docC);
-    EXPECT_EQ(workingImage()->images().subImage(0)->width(), 3);
+    EXPECT_FALSE(docs().anyModified());
+    EXPECT_EQ(docs().active(), docC);
+    EXPECT_EQ(image().images().subImage(0)->width(), 3);
     EXPECT_FALSE(main().action(QStringLiteral("FileSaveAll"))->isEnabled());
     EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
 }
@@ -580,23 +589,23 @@ TEST_F(DocumentsTest, FileOpenOpensEveryChosenFileInOrder)
     EXPECT_EQ(request.filter, QStringLiteral("GIF Images (*.gif)|*.gif"));
     EXPECT_TRUE(request.multiSelect);
     EXPECT_EQ(tabTexts(), (QStringList{QStringLiteral("a.gif"), QStringLiteral("b.gif")}));
-    EXPECT_EQ(main().activeDocument()->displayName(), QStringLiteral("b.gif"));
+    EXPECT_EQ(docs().active()->displayName(), QStringLiteral("b.gif"));
     EXPECT_EQ(main().state().initialDir, m_files.path());
 }
 
 TEST_F(DocumentsTest, NextAndPreviousDocumentCycleThroughTheWindows)
 {
-    TMDIChild* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
-    TMDIChild* docB = open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7)}));
-    TMDIChild* docC = open(makeGif(QStringLiteral("c.gif"), {QSize(3, 3)}));
+    TDocument* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    TDocument* docB = open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7)}));
+    TDocument* docC = open(makeGif(QStringLiteral("c.gif"), {QSize(3, 3)}));
     trigger("WindowNextDoc");
-    EXPECT_EQ(main().activeDocument(), docA);
+    EXPECT_EQ(docs().active(), docA);
     trigger("WindowPrevDoc");
-    EXPECT_EQ(main().activeDocument(), docC);
+    EXPECT_EQ(docs().active(), docC);
     trigger("WindowPrevDoc");
-    EXPECT_EQ(main().activeDocument(), docB);
-    EXPECT_EQ(workingImage()->images().subImage(0)->width(), 7);
-    EXPECT_EQ(main().documentTabs()->currentIndex(), main().tabIndex(docB));
+    EXPECT_EQ(docs().active(), docB);
+    EXPECT_EQ(image().images().subImage(0)->width(), 7);
+    EXPECT_EQ(main().documentTabs()->currentIndex(), tabTexts().indexOf(docB->displayName()));
 }
 
 TEST_F(DocumentsTest, TabHoverNamesTheDocumentInTheMainStatusBar)
@@ -615,7 +624,7 @@ TEST_F(DocumentsTest, TabHoverNamesTheDocumentInTheMainStatusBar)
 
 TEST_F(DocumentsTest, TheTabPopupClosesTheDocumentUnderThePointer)
 {
-    TMDIChild* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    TDocument* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
     editDelay(*docA, 25);
     open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7)}));
     TDocumentTabs* tabs = main().documentTabs();
@@ -630,12 +639,12 @@ TEST_F(DocumentsTest, TheTabPopupClosesTheDocumentUnderThePointer)
     close->trigger();
     EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Would you like to save changes to a.gif?")});
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("b.gif")});
-    EXPECT_EQ(workingImage()->images().subImage(0)->width(), 7);
+    EXPECT_EQ(image().images().subImage(0)->width(), 7);
 }
 
 TEST_F(DocumentsTest, AModifiedDocumentsTabIsDrawnInTheHighlightColour)
 {
-    TMDIChild* doc = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    TDocument* doc = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
     TDocumentTabs* tabs = main().documentTabs();
     const QColor highlight = tabs->palette().color(QPalette::Highlight);
     auto highlighted = [&] {
@@ -658,13 +667,13 @@ TEST_F(DocumentsTest, AModifiedDocumentsTabIsDrawnInTheHighlightColour)
 
 TEST_F(DocumentsTest, AnUndoThatFailsShowsWhyAndKeepsTheCommand)
 {
-    TMDIChild* doc = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
-    recordUndo(*doc, ckGCExt, 3, 0, 0, 5, QStringLiteral("Delay"));
+    TDocument* doc = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
+    recordFrameTiming(*doc, 5, QStringLiteral("Delay"));
     doc->setModified(true);
     trigger("EditUndo");
     EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("SubImage is nil, TGCExt")});
     EXPECT_EQ(doc->history()->count(), 1);
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(docs().count(), 1);
 }
 
 TEST_F(DocumentsTest, AGifNamedOnTheCommandLineOpensBeforeTheWindowShows)
@@ -678,10 +687,10 @@ TEST_F(DocumentsTest, AGifNamedOnTheCommandLineOpensBeforeTheWindowShows)
     m_program = std::make_unique<TProgram>(std::move(options));
     m_program->start();
     QCoreApplication::sendPostedEvents(m_program->mainWindow(), kMsgDeferredStartup);
-    ASSERT_EQ(main().documentCount(), 1);
-    EXPECT_EQ(main().activeDocument()->fileName(), a);
-    EXPECT_EQ(workingImage()->images().count(), 2);
-    EXPECT_EQ(main().frameColumnCount(), 2);
+    ASSERT_EQ(docs().count(), 1);
+    EXPECT_EQ(docs().active()->fileName(), a);
+    EXPECT_EQ(image().images().count(), 2);
+    EXPECT_EQ(columns(), 2);
     EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
 }
 
@@ -706,11 +715,11 @@ TEST_F(DocumentsTest, TheViewPaintsTransparentPixelsInTheFrameBackground)
         TMemoryStream stream;
         image.saveToStream(stream);
         const QString name = transparent ? QStringLiteral("clear.gif") : QStringLiteral("solid.gif");
-        TMDIChild* doc = open(writeFile(name, stream.data()));
+        TDocument* doc = open(writeFile(name, stream.data()));
         ASSERT_NE(doc, nullptr);
-        EXPECT_EQ(doc->view()->geometry(), QRect(1, 2, 5, 4));
-        EXPECT_EQ(doc->frameTransparent(), transparent);
-        const QImage picture = doc->view()->grab().toImage();
+        EXPECT_EQ(view(doc)->view()->geometry(), QRect(1, 2, 5, 4));
+        EXPECT_EQ(view(doc)->frameTransparent(), transparent);
+        const QImage picture = view(doc)->view()->grab().toImage();
         EXPECT_EQ(picture.pixelColor(2, 2), transparent ? QColor(255, 255, 255) : QColor(200, 0, 0))
             << name.toStdString();
     }
@@ -720,7 +729,7 @@ TEST_F(DocumentsTest, TheCommandLineRoutesGifFilesToDocuments)
 {
     const QString a = makeGif(QStringLiteral("a.gif"), {QSize(5, 4)});
     openByType(main(), a);
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(docs().count(), 1);
     openByType(main(), m_files.filePath(QStringLiteral("notes.xyz")));
     EXPECT_EQ(m_messages.texts(),
               QStringList{QStringLiteral("Error loading notes.xyz! GIF Reelwright does not support "

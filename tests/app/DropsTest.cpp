@@ -79,11 +79,11 @@ protected:
         return texts;
     }
     QWidget* workspace() { return main().mdiArea()->viewport(); }
-    int frames() { return workingImage()->images().count(); }
+    int frames() { return working().images().count(); }
     // The colour of frame index's top-left pixel.
     TColor firstPixel(int index)
     {
-        TGIFSubImage& frame = *workingImage()->images().subImage(index);
+        TGIFSubImage& frame = *working().images().subImage(index);
         TGIFColorMap& map = frame.activeColorMap();
         return map.color(frame.scanLine(0)[0]);
     }
@@ -100,13 +100,13 @@ TEST_F(DropsTest, FilesFromTheFileManagerOpenInOrderAndAnUnsupportedOneIsSkipped
 
     EXPECT_EQ(boxes(), QStringList{QString::fromLatin1(kUnsupported).arg("notes.txt")});
     EXPECT_EQ(m_messages.recorded().front().type, TMsgType::Warning);
-    ASSERT_EQ(main().documentCount(), 2);
-    EXPECT_EQ(main().documents().value(0)->fileName(), a);
-    EXPECT_EQ(main().activeDocument()->fileName(), b);
+    ASSERT_EQ(docs().count(), 2);
+    EXPECT_EQ(views().value(0)->fileName(), a);
+    EXPECT_EQ(activeView()->fileName(), b);
     EXPECT_EQ(frames(), 4) << "the picture joined b.gif";
     EXPECT_EQ(firstPixel(0), TColor(0x0000FF)) << "as its frame 0 (red)";
-    EXPECT_TRUE(main().activeDocument()->isModified());
-    EXPECT_EQ(main().activeDocument()->history()->count(), 1);
+    EXPECT_TRUE(activeView()->isModified());
+    EXPECT_EQ(activeView()->document()->history()->count(), 1);
     EXPECT_EQ(main().recentFiles().paths().mid(0, 2), (QStringList{b, a}));
 }
 
@@ -115,9 +115,9 @@ TEST_F(DropsTest, APictureDroppedWithNoDocumentStartsAnUntitledOne)
     answerPalettes();
     ASSERT_TRUE(drop(main().logoPanel() && main().logoPanel()->isVisible() ? main().logoPanel() : workspace(),
                      *files({makePicture(QStringLiteral("only.png"))})));
-    ASSERT_NE(main().activeDocument(), nullptr);
-    EXPECT_EQ(main().activeDocument()->displayName(), QStringLiteral("Untitled1.gif"));
-    EXPECT_TRUE(main().activeDocument()->isUntitled());
+    ASSERT_NE(activeView(), nullptr);
+    EXPECT_EQ(activeView()->displayName(), QStringLiteral("Untitled1.gif"));
+    EXPECT_TRUE(activeView()->document()->isUntitled());
     EXPECT_EQ(frames(), 1);
     EXPECT_TRUE(boxes().isEmpty()) << boxes().join('\n').toStdString();
 }
@@ -143,8 +143,8 @@ TEST_F(DropsTest, APathLongerThan255CharactersOpensTheRightFile)
     ASSERT_TRUE(QFile::copy(source, deep));
     ASSERT_GT(deep.size(), 255);
     ASSERT_TRUE(drop(&main(), *files({deep})));
-    ASSERT_NE(main().activeDocument(), nullptr);
-    EXPECT_EQ(main().activeDocument()->fileName(), deep);
+    ASSERT_NE(activeView(), nullptr);
+    EXPECT_EQ(activeView()->fileName(), deep);
     EXPECT_TRUE(boxes().isEmpty());
 }
 
@@ -152,7 +152,7 @@ TEST_F(DropsTest, OpenByTypeRoutesEachKindOfFile)
 {
     const QString gif = makeGif(QStringLiteral("anim.gif"), 3);
     openByType(main(), gif);
-    EXPECT_EQ(main().activeDocument()->fileName(), gif);
+    EXPECT_EQ(activeView()->fileName(), gif);
     answerPalettes();
     openByType(main(), makePicture(QStringLiteral("pic.bmp"), QSize(8, 8), Qt::green));
     EXPECT_EQ(frames(), 4);
@@ -169,13 +169,13 @@ TEST_F(DropsTest, AThumbnailOnADocumentWindowActivatesItAndAddsAfterTheCurrentFr
 {
     TMDIChild* first = open(makeGif(QStringLiteral("first.gif"), 3));
     TMDIChild* second = open(makeGif(QStringLiteral("second.gif"), 2));
-    ASSERT_EQ(main().activeDocument(), second);
+    ASSERT_EQ(activeView(), second);
     answerPalettes();
     ASSERT_TRUE(drop(first->view(), *thumbnail(makePicture(QStringLiteral("thumb.png")))));
-    EXPECT_EQ(main().activeDocument(), first);
+    EXPECT_EQ(activeView(), first);
     EXPECT_EQ(frames(), 4);
     EXPECT_EQ(firstPixel(1), TColor(0x0000FF)) << "after frame 0, the current one";
-    EXPECT_EQ(main().workspaceDropFlag(), false);
+    EXPECT_EQ(main().session().workspaceDropFlag(), false);
 }
 
 TEST_F(DropsTest, AGifThumbnailOnADocumentAsksWhetherToAddIt)
@@ -187,7 +187,7 @@ TEST_F(DropsTest, AGifThumbnailOnADocumentAsksWhetherToAddIt)
     ASSERT_EQ(m_messages.recorded().size(), 1u);
     EXPECT_TRUE(boxes().value(0).startsWith(
         QStringLiteral("Would you like to add this image to the current animation?")));
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(docs().count(), 1);
     EXPECT_EQ(frames(), 2);
 }
 
@@ -197,9 +197,9 @@ TEST_F(DropsTest, AGifThumbnailOnTheEmptyWorkspaceOpensAsItsOwnDocument)
     const QString other = makeGif(QStringLiteral("other.gif"), 3);
     ASSERT_TRUE(drop(workspace(), *thumbnail(other)));
     EXPECT_TRUE(boxes().isEmpty()) << boxes().join('\n').toStdString();
-    EXPECT_EQ(main().documentCount(), 2);
-    EXPECT_EQ(main().activeDocument()->fileName(), other);
-    EXPECT_FALSE(main().workspaceDropFlag());
+    EXPECT_EQ(docs().count(), 2);
+    EXPECT_EQ(activeView()->fileName(), other);
+    EXPECT_FALSE(main().session().workspaceDropFlag());
 }
 
 TEST_F(DropsTest, APictureThumbnailOnTheEmptyWorkspaceStartsANewDocument)
@@ -207,18 +207,18 @@ TEST_F(DropsTest, APictureThumbnailOnTheEmptyWorkspaceStartsANewDocument)
     TMDIChild* doc = open(makeGif(QStringLiteral("open.gif"), 2));
     answerPalettes();
     ASSERT_TRUE(drop(workspace(), *thumbnail(makePicture(QStringLiteral("new.png")))));
-    EXPECT_EQ(main().documentCount(), 2);
-    TMDIChild* created = main().activeDocument();
+    EXPECT_EQ(docs().count(), 2);
+    TMDIChild* created = activeView();
     ASSERT_NE(created, doc);
-    EXPECT_TRUE(created->isUntitled());
+    EXPECT_TRUE(created->document()->isUntitled());
     EXPECT_EQ(frames(), 1);
     EXPECT_TRUE(created->isModified());
-    ASSERT_NE(created->history(), nullptr);
-    EXPECT_EQ(created->history()->count(), 1);
-    EXPECT_EQ(main().mainCurrentFrame(), 0);
-    EXPECT_FALSE(main().workspaceDropFlag());
+    ASSERT_NE(created->document()->history(), nullptr);
+    EXPECT_EQ(created->document()->history()->count(), 1);
+    EXPECT_EQ(main().session().currentFrame(), 0);
+    EXPECT_FALSE(main().session().workspaceDropFlag());
     // The first document still has its own animation.
-    main().makeActive(doc);
+    docs().activate(doc->document());
     EXPECT_EQ(frames(), 2);
 }
 
@@ -236,18 +236,18 @@ TEST_F(DropsTest, AViewOrStripFrameDroppedOnAnotherDocumentCopiesTheCurrentFrame
 {
     for (const char* format : {TFrameStrip::kViewMime, TFrameStrip::kFrameMime}) {
         SCOPED_TRACE(format);
-        const QString tag = QString::number(main().documentCount());
+        const QString tag = QString::number(docs().count());
         TMDIChild* target = open(makeGif(QStringLiteral("target-%1.gif").arg(tag), 3));
         open(makeGif(QStringLiteral("source-%1.gif").arg(tag), 3));
-        ASSERT_TRUE(main().selectFrame(2)); // colour 2 (blue)
+        ASSERT_TRUE(selectFrame(2)); // colour 2 (blue)
         answerPalettes();
         // The active document does not take its own frame.
-        EXPECT_FALSE(drop(main().activeDocument()->view(), *withFormat(format)));
+        EXPECT_FALSE(drop(activeView()->view(), *withFormat(format)));
         ASSERT_TRUE(drop(target->view(), *withFormat(format)));
-        EXPECT_EQ(main().activeDocument(), target);
+        EXPECT_EQ(activeView(), target);
         EXPECT_EQ(frames(), 4);
         EXPECT_EQ(firstPixel(1), TColor(0xFF0000)) << "after the target's current frame";
-        EXPECT_EQ(target->history()->count(), 1);
+        EXPECT_EQ(target->document()->history()->count(), 1);
         EXPECT_TRUE(boxes().isEmpty()) << boxes().join('\n').toStdString();
     }
 }

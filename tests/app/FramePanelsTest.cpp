@@ -56,13 +56,13 @@ TEST_F(PanelsFixture, SelectingAFrameWithoutTimingGivesItTheDefault)
 {
     Settings::writeInteger(SettingKeys::DefaultDelay, 70);
     openFrames({{40, 30}, {40, 30}}, false);
-    document.modified = false;
+    document->setModified(false);
     ASSERT_TRUE(controller->selectFrame(1));
     TGIFGraphicControlExtension* control = frame(1)->graphicControlExtension();
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(control->delay(), 70);
     EXPECT_EQ(control->disposal(), 2);
-    EXPECT_FALSE(document.modified);
+    EXPECT_FALSE(document->isModified());
     EXPECT_EQ(recorded(), 0);
     EXPECT_EQ(panels->txtDelay->value(), 70);
     EXPECT_EQ(panels->cbDisposal->currentText(), "Background");
@@ -74,24 +74,24 @@ TEST_F(PanelsFixture, SelectFrameRefusesWhatItCannotShow)
     openFrames({{40, 30}, {40, 30}});
     EXPECT_FALSE(controller->selectFrame(-1));
     EXPECT_FALSE(controller->selectFrame(2));
-    host.hasDocument = false;
+    setHasDocument(false);
     EXPECT_FALSE(controller->selectFrame(0));
-    host.hasDocument = true;
+    setHasDocument(true);
 
     // A strip with more columns than the image has frames: the frame list's error, nothing else.
     controller->setFrameColumns(3);
-    document.shown.clear();
+    host.shown.clear();
     EXPECT_FALSE(controller->selectFrame(2));
     EXPECT_EQ(messages.texts(), QStringList({"EListError getting SubImages[2] in DrawPreviewImage"}));
-    EXPECT_TRUE(document.shown.isEmpty());
+    EXPECT_TRUE(host.shown.isEmpty());
     EXPECT_EQ(controller->currentFrame(), 0);
 }
 
 TEST_F(PanelsFixture, DelayIsCommittedHalfASecondAfterTheLastKeyAsOneRecord)
 {
     openFrames({{40, 30}, {40, 30}});
-    const QByteArray before = undotest::gifBytes(document.image);
-    document.modified = false;
+    const QByteArray before = undotest::gifBytes(image());
+    document->setModified(false);
     enter(panels->txtDelay);
     typeInto(panels->txtDelay, "25");
     EXPECT_TRUE(controller->inputTimerActive());
@@ -102,11 +102,11 @@ TEST_F(PanelsFixture, DelayIsCommittedHalfASecondAfterTheLastKeyAsOneRecord)
     EXPECT_EQ(frame(1)->graphicControlExtension()->delay(), 20);
     EXPECT_EQ(recorded(), 1);
     EXPECT_EQ(lastCaption(), "Change Delay");
-    EXPECT_TRUE(document.modified);
+    EXPECT_TRUE(document->isModified());
     EXPECT_FALSE(controller->delayEditing());
 
-    undoActiveDocument(document);
-    EXPECT_SAME_BYTES(before, undotest::gifBytes(document.image));
+    undoActiveDocument(*document);
+    EXPECT_SAME_BYTES(before, undotest::gifBytes(image()));
 }
 
 TEST_F(PanelsFixture, LeavingTheDelayBeforeTheTimerDropsTheChange)
@@ -158,7 +158,7 @@ TEST_F(PanelsFixture, DisposalChangesEverySelectedFrameWithOneRecordEach)
     EXPECT_EQ(frame(3)->graphicControlExtension()->disposal(), 0);
     ASSERT_EQ(recorded(), 3);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(document.historyList->command(i)->caption(), "Change Disposal");
+        EXPECT_EQ(document->history()->command(i)->caption(), "Change Disposal");
 }
 
 TEST_F(PanelsFixture, LoopRulesAndTheirRecords)
@@ -179,13 +179,13 @@ TEST_F(PanelsFixture, LoopRulesAndTheirRecords)
         {1, false, 1, false, 0, 0}, {0, true, 1, true, 0, 0},
     };
     for (const Case& c : cases) {
-        document.image.clear();
-        document.historyList.reset();
+        image().clear();
+        document->history()->clear();
         openFrames({{40, 30}, {40, 30}});
         if (c.start != 1)
-            addLoopExtension(document.image, *frame(0), c.start);
-        const QByteArray before = undotest::gifBytes(document.image);
-        document.modified = false;
+            addLoopExtension(image(), *frame(0), c.start);
+        const QByteArray before = undotest::gifBytes(image());
+        document->setModified(false);
 
         controller->applyLoop(c.playForever, c.count);
         SCOPED_TRACE(testing::Message()
@@ -196,12 +196,12 @@ TEST_F(PanelsFixture, LoopRulesAndTheirRecords)
             EXPECT_EQ(loop->loops(), c.stored);
         }
         EXPECT_EQ(recorded(), c.action ? 1 : 0);
-        EXPECT_EQ(document.modified, c.action != 0);
+        EXPECT_EQ(document->isModified(), c.action != 0);
         if (c.action) {
-            EXPECT_EQ(document.historyList->command(0)->actionType(), c.action);
+            EXPECT_EQ(document->history()->command(0)->actionType(), c.action);
             EXPECT_EQ(lastCaption(), "Change Animation Loop");
-            undoActiveDocument(document);
-            EXPECT_SAME_BYTES(before, undotest::gifBytes(document.image));
+            undoActiveDocument(*document);
+            EXPECT_SAME_BYTES(before, undotest::gifBytes(image()));
         }
     }
 }
@@ -209,7 +209,7 @@ TEST_F(PanelsFixture, LoopRulesAndTheirRecords)
 TEST_F(PanelsFixture, LoopControlsShowAndEditTheUserCount)
 {
     openFrames({{40, 30}, {40, 30}});
-    addLoopExtension(document.image, *frame(0), 3); // stored 2
+    addLoopExtension(image(), *frame(0), 3); // stored 2
     ASSERT_EQ(undotest::loopOf(frame(0))->loops(), 2);
     controller->selectFrame(1);
     EXPECT_TRUE(panels->optPlay->isChecked());
@@ -239,10 +239,10 @@ TEST_F(PanelsFixture, SelectMakesEveryFrameWithTimingTransparent)
 {
     openFrames({{40, 30}, {40, 30}}, true);
     // A third frame without timing, never selected.
-    undotest::addFrame(document.image, 0, 0, 40, 30, 4, 2);
+    undotest::addFrame(image(), 0, 0, 40, 30, 4, 2);
     controller->setFrameColumns(3);
     frame(1)->setPixel(0, 29, 2); // bottom-left corner of frame 1: blue
-    const QByteArray before = undotest::gifBytes(document.image);
+    const QByteArray before = undotest::gifBytes(image());
 
     QTest::mouseClick(panels->btnSelect, Qt::LeftButton); // the dialog is cancelled
     EXPECT_EQ(host.paletteAsks, 1);
@@ -251,7 +251,7 @@ TEST_F(PanelsFixture, SelectMakesEveryFrameWithTimingTransparent)
     host.paletteAnswer = {true, 1, rgbColor(0, 255, 0)};
     QTest::mouseClick(panels->btnSelect, Qt::LeftButton);
     EXPECT_EQ(lastCaption(), "Make Animation Transparent");
-    EXPECT_EQ(document.image.header().backgroundColor(), rgbColor(0, 255, 0));
+    EXPECT_EQ(image().header().backgroundColor(), rgbColor(0, 255, 0));
     for (int i = 0; i < 2; ++i) {
         TGIFGraphicControlExtension* control = frame(i)->graphicControlExtension();
         EXPECT_TRUE(control->transparent()) << i;
@@ -259,13 +259,16 @@ TEST_F(PanelsFixture, SelectMakesEveryFrameWithTimingTransparent)
     }
     EXPECT_EQ(frame(0)->graphicControlExtension()->transparentColor(), rgbColor(0, 255, 0));
     EXPECT_EQ(frame(1)->graphicControlExtension()->transparentColor(), rgbColor(0, 0, 255));
-    EXPECT_EQ(frame(2)->graphicControlExtension(), nullptr);
+    // Frame 2 had no timing when the command ran, so it stays opaque; writing the working copy
+    // afterwards gives it the default timing.
     EXPECT_FALSE(frame(2)->transparent());
+    if (TGIFGraphicControlExtension* control = frame(2)->graphicControlExtension())
+        EXPECT_FALSE(control->transparent());
     EXPECT_EQ(panels->swatchIndex(), 1);
-    EXPECT_TRUE(document.modified);
+    EXPECT_TRUE(document->isModified());
 
-    undoActiveDocument(document);
-    EXPECT_SAME_BYTES(before, undotest::gifBytes(document.image));
+    undoActiveDocument(*document);
+    EXPECT_SAME_BYTES(before, undotest::gifBytes(image()));
 }
 
 TEST_F(PanelsFixture, SelectAllInTheCurrentFrameListSelectsEveryCell)

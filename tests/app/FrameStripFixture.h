@@ -1,13 +1,17 @@
 #pragma once
 // Shared set-up for the frame strip and panel tests: the real strip, panels and controller in an
-// offscreen window, driven through a fake main window and document over a real working image and
-// a real undo history. Frame pictures are plain colour fills of the frame's size, so the strip's
+// offscreen window, driven through a fake main window over a real edit session with one real
+// document. Frame pictures are plain colour fills of the frame's size, so the strip's
 // drawing can be measured without the renderer.
 #include "../editing/UndoTestSupport.h"
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
+#include "editing/UndoHistory.h"
 #include "editing/float.h"
 #include "graphics/Bitmap.h"
 #include "platform/ScriptedMessageService.h"
@@ -40,43 +44,10 @@ public:
     }
 };
 
-// The active document: undo host over its own image, frame selection forwarded to the
-// controller as the main window does.
-class TFakeStripDocument : public undotest::TFakeDocument, public IFrameStripDocument
-{
-public:
-    TFrameStripController* controller = nullptr;
-    QList<int> shown;
-    int documentFrame = -1;
-
-    IUndoHost& undoHost() override { return *this; }
-    void setCurrentFrame(int index) override { documentFrame = index; }
-    void showFrame(int index) override { shown.append(index); }
-
-    void selectFrame(int index) override
-    {
-        current = index;
-        if (controller)
-            controller->selectFrame(index);
-    }
-    int currentFrame() const override { return controller ? controller->currentFrame() : current; }
-    void frameColumnsChanged(int delta) override
-    {
-        if (controller)
-            controller->setFrameColumns(controller->frameColumnCount() + delta);
-    }
-    void repaintFrameStrip() override
-    {
-        if (controller)
-            controller->repaintFrameStrip();
-    }
-};
-
+// The window showing the active document, and the main window's part the strip leaves to it.
 class TFakeStripHost : public IFrameStripHost
 {
 public:
-    TFakeStripDocument& document;
-    bool hasDocument = true;
     std::map<std::string, bool> actions;
     int documentCommands = -1;
     int playbackStops = 0;
@@ -85,11 +56,9 @@ public:
     int paletteAsks = 0;
     QList<int> viewDrops;
     QList<int> frameDrops;
+    QList<int> shown;
 
-    explicit TFakeStripHost(TFakeStripDocument& doc) : document(doc) {}
-
-    TGIFImage& workingImage() override { return document.image; }
-    IFrameStripDocument* activeDocument() override { return hasDocument ? &document : nullptr; }
+    void showFrame(int index) override { shown.append(index); }
     void setActionEnabled(const char* name, bool enabled) override { actions[name] = enabled; }
     void enableDocumentCommands(bool enabled) override { documentCommands = enabled ? 1 : 0; }
     bool canPaste() override { return false; }
@@ -104,6 +73,21 @@ public:
     }
 };
 
+// The session's view is the controller, as in the main window.
+class TControllerView : public IEditView
+{
+public:
+    TFrameStripController* controller = nullptr;
+
+    void clearFrameStrip() override { controller->clearFrameStrip(); }
+    int frameColumnCount() const override { return controller->frameColumnCount(); }
+    void setFrameColumns(int count) override { controller->setFrameColumns(count); }
+    bool selectFrame(int index) override { return controller->selectFrame(index); }
+    void repaintFrameStrip() override { controller->repaintFrameStrip(); }
+    void setStatusText(int, const QString&) override {}
+    TProgressEvent progressHandler() override { return {}; }
+};
+
 class StripFixture : public ::testing::Test
 {
 protected:
@@ -111,7 +95,7 @@ protected:
     {
         Settings::writeInteger(SettingKeys::DefaultDelay, 100);
         Settings::writeInteger(SettingKeys::FrameSize, 160);
-        setFramePicture([](TGIFSubImage& frame) {
+        session.setFramePicture([](TGIFSubImage& frame) {
             QImage picture(frame.width(), frame.height(), QImage::Format_RGB32);
             picture.fill(QColor(255, 0, 0));
             auto bitmap = std::make_unique<TBitmap>();
@@ -124,16 +108,29 @@ protected:
         strip = new TFrameStrip(&window);
         layout->addWidget(panels);
         layout->addWidget(strip, 1);
-        controller = std::make_unique<TFrameStripController>(host, *strip, *panels);
-        document.controller = controller.get();
+        controller = std::make_unique<TFrameStripController>(session, host, *strip, *panels);
+        view.controller = controller.get();
+        session.setView(&view);
+        document = session.documents().create();
         window.show();
     }
     void TearDown() override
     {
-        document.controller = nullptr;
+        session.setView(nullptr);
         controller.reset();
-        setFramePicture({});
     }
+
+    // Without an active document, and back with a new one over the same animation.
+    void setHasDocument(bool has)
+    {
+        if (!has && document) {
+            session.documents().remove(document);
+            document = nullptr;
+        } else if (has && !document) {
+            document = session.documents().create();
+        }
+    }
+    TGIFImage& image() { return session.workingImage(); }
 
     // Frames of the given sizes, each with a delay of 10 * (index + 1); the strip is rebuilt as
     // opening a document does and frame 0 selected.
@@ -141,30 +138,32 @@ protected:
     {
         for (size_t i = 0; i < sizes.size(); ++i) {
             TGIFSubImage* frame =
-                undotest::addFrame(document.image, 0, 0, sizes[i].width(), sizes[i].height(), 4, int(i));
+                undotest::addFrame(image(), 0, 0, sizes[i].width(), sizes[i].height(), 4, int(i));
             if (withControl) {
                 auto* control = undotest::addGCE(frame, 10 * int(i + 1));
                 frame->setGraphicControlExtension(control);
             }
         }
-        undotest::setColors(document.image.globalColorMap(), {rgbColor(255, 0, 0), rgbColor(0, 255, 0),
+        undotest::setColors(image().globalColorMap(), {rgbColor(255, 0, 0), rgbColor(0, 255, 0),
                                                               rgbColor(0, 0, 255), rgbColor(9, 9, 9)});
         controller->setFrameColumns(int(sizes.size()));
         controller->selectFrame(0);
     }
 
-    TGIFSubImage* frame(int index) { return document.image.images().subImage(index); }
-    int recorded() const { return document.count(); }
+    TGIFSubImage* frame(int index) { return image().images().subImage(index); }
+    int recorded() const { return document && document->history() ? document->history()->count() : 0; }
     QString lastCaption() const
     {
-        return document.historyList ? document.historyList->lastCaption() : QString();
+        return document && document->history() ? document->history()->lastCaption() : QString();
     }
 
     undotest::TUndoEnvironment environment;
     TScriptedMessageService messages;
     TScopedMessageService messageScope{messages};
-    TFakeStripDocument document;
-    TFakeStripHost host{document};
+    TEditSession session;
+    TControllerView view;
+    TFakeStripHost host;
+    TDocument* document = nullptr;
     QWidget window;
     TFramePanels* panels = nullptr;
     TFrameStrip* strip = nullptr;

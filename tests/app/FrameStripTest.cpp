@@ -110,8 +110,8 @@ TEST_F(StripFixture, ClickSelectsTheFrameAndFillsTheLists)
     openFrames({{40, 30}, {50, 20}, {60, 10}});
     pressAt(strip->viewport(), cellCentre(*strip, 2));
     EXPECT_EQ(controller->currentFrame(), 2);
-    EXPECT_EQ(document.documentFrame, 2);
-    EXPECT_EQ(document.shown.last(), 2);
+    EXPECT_EQ(document->rememberedFrame(), 2);
+    EXPECT_EQ(host.shown.last(), 2);
     EXPECT_TRUE(strip->singleSelection());
     EXPECT_EQ(strip->selectionLeft(), 2);
 
@@ -156,13 +156,13 @@ TEST_F(StripFixture, ClearedStripIgnoresSelectionUntilThePointerIsPressed)
     EXPECT_EQ(controller->currentFrame(), -1);
     EXPECT_EQ(controller->frameColumnCount(), 1);
     EXPECT_FALSE(strip->selectionAttached());
-    document.shown.clear();
+    host.shown.clear();
     QTest::keyClick(strip, Qt::Key_End); // a rebuilt strip moving its cursor selects nothing
-    EXPECT_TRUE(document.shown.isEmpty());
+    EXPECT_TRUE(host.shown.isEmpty());
 
     controller->setFrameColumns(2);
     pressAt(strip->viewport(), cellCentre(*strip, 1));
-    EXPECT_EQ(document.shown, QList<int>({1}));
+    EXPECT_EQ(host.shown, QList<int>({1}));
 }
 
 // The move itself is the command set's (tested through the main window); the strip only hands
@@ -178,13 +178,13 @@ TEST_F(StripFixture, DropsOnTheCurrentFrameOrWithoutADocumentChangeNothing)
 {
     openFrames({{40, 30}, {50, 30}});
     dropOn(*strip, 0, TFrameStrip::kFrameMime); // onto itself
-    host.hasDocument = false;
+    setHasDocument(false);
     dropOn(*strip, 1, TFrameStrip::kFrameMime);
     EXPECT_TRUE(host.frameDrops.isEmpty());
     EXPECT_EQ(recorded(), 0);
     EXPECT_EQ(frame(0)->width(), 40);
 
-    host.hasDocument = true;
+    setHasDocument(true);
     dropOn(*strip, 1, TFrameStrip::kViewMime);
     EXPECT_EQ(host.viewDrops, QList<int>({1}));
 }

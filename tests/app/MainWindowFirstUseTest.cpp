@@ -2,6 +2,9 @@
 // on every button, thumbnails that show transparency as the document view does, titles that name
 // the document, tool windows that stay in sight, help that opens, and dialogs that start in the
 // right place.
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "AppFixture.h"
 
 #include "app/Childwin.h"
@@ -47,7 +50,7 @@ protected:
     void TearDown() override
     {
         stopProgram();
-        setUrlOpener({});
+        main().session().setUrlOpener({});
         AppFixture::TearDown();
     }
 
@@ -139,7 +142,7 @@ TEST_F(MainWindowFirstUseTest, EveryCommandPictureComesFromTheIconSet)
 TEST_F(MainWindowFirstUseTest, StripShowsTransparentPixelsAsTheDocumentViewDoes)
 {
     // Frame 0 is transparent everywhere, frame 1 is the same navy without transparency.
-    ASSERT_TRUE(main().openDocument(makeGif(QStringLiteral("see-through.gif"), {true, false})));
+    ASSERT_TRUE(main().session().documents().open(makeGif(QStringLiteral("see-through.gif"), {true, false})));
     QApplication::processEvents();
     EXPECT_EQ(thumbnailCentre(0), qRgb(255, 255, 255)) << "the frame background of a fresh store";
     EXPECT_EQ(thumbnailCentre(1), qRgb(0, 0, 128));
@@ -150,13 +153,13 @@ TEST_F(MainWindowFirstUseTest, TitleNamesTheActiveDocumentAndItsModifiedMark)
     const QString title = QStringLiteral("Brightwell GIF Reelwright 5.0");
     EXPECT_EQ(main().windowTitle(), title);
     const QString path = makeGif(QStringLiteral("named.gif"), {false, false});
-    ASSERT_TRUE(main().openDocument(path));
-    TMDIChild* doc = main().activeDocument();
+    ASSERT_TRUE(main().session().documents().open(path));
+    TDocument* doc = main().session().documents().active();
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(main().windowTitle(), title + QStringLiteral(" - [named.gif][*]"));
     EXPECT_FALSE(main().isWindowModified());
     // A small document window shows the file name; the path stays in the tab's hover text.
-    EXPECT_EQ(doc->windowTitle(), QStringLiteral("named.gif"));
+    EXPECT_EQ(main().viewOf(doc)->windowTitle(), QStringLiteral("named.gif"));
 
     doc->setModified(true);
     EXPECT_TRUE(main().isWindowModified());
@@ -229,7 +232,7 @@ TEST_F(MainWindowFirstUseTest, ToolWindowsComeBackAsTheyWereWhenTheProgramClosed
 TEST_F(MainWindowFirstUseTest, HelpOpensTheInstalledPageAndNamesWhatItTriedWhenNothingCan)
 {
     QStringList tried;
-    setUrlOpener([&](const QString& text) {
+    main().session().setUrlOpener([&](const QString& text) {
         tried << text;
         return false; // a desktop without a browser
     });
@@ -255,8 +258,8 @@ TEST_F(MainWindowFirstUseTest, SaveAsStartsInTheFolderOfTheDocument)
     const QString b = QDir(second.path()).filePath(QStringLiteral("b.gif"));
     QFile::copy(makeGif(QStringLiteral("a.gif"), {false}), a);
     QFile::copy(makeGif(QStringLiteral("b.gif"), {false}), b);
-    ASSERT_TRUE(main().openDocument(a));
-    ASSERT_TRUE(main().openDocument(b));
+    ASSERT_TRUE(main().session().documents().open(a));
+    ASSERT_TRUE(main().session().documents().open(b));
     main().action(QStringLiteral("FileSaveAs"))->trigger(); // the scripted dialog answers Cancel
     ASSERT_FALSE(m_messages.recorded().empty());
     EXPECT_EQ(QDir(m_messages.recorded().back().request.initialDir), QDir(second.path()));
@@ -264,14 +267,14 @@ TEST_F(MainWindowFirstUseTest, SaveAsStartsInTheFolderOfTheDocument)
 
 TEST_F(MainWindowFirstUseTest, RightClickSelectsTheFrameBeforeThePopUp)
 {
-    ASSERT_TRUE(main().openDocument(makeGif(QStringLiteral("three.gif"), {false, false, false})));
+    ASSERT_TRUE(main().session().documents().open(makeGif(QStringLiteral("three.gif"), {false, false, false})));
     TFrameStrip* strip = main().frameStrip();
     strip->resize(800, strip->height());
-    ASSERT_EQ(main().mainCurrentFrame(), 0);
+    ASSERT_EQ(main().session().currentFrame(), 0);
     const QPoint at = strip->cellRect(2).center();
     QContextMenuEvent click(QContextMenuEvent::Mouse, at, strip->viewport()->mapToGlobal(at));
     QApplication::sendEvent(strip->viewport(), &click);
-    EXPECT_EQ(main().mainCurrentFrame(), 2);
+    EXPECT_EQ(main().session().currentFrame(), 2);
     for (QMenu* popup : main().findChildren<QMenu*>())
         popup->hide();
 }
@@ -302,18 +305,18 @@ TEST_F(MainWindowFirstUseTest, CutThenPasteInsertsTheFrameThatWasCut)
     // From a fresh settings store, as a new user: Ctrl+X on frame 2, then Ctrl+V on frame 1.
     const QString path = m_files.filePath(QStringLiteral("walker.gif"));
     ASSERT_TRUE(QFile::copy(testsupport::localTestData(QStringLiteral("gif/walker.gif")), path));
-    ASSERT_TRUE(main().openDocument(path));
-    TGIFImage& image = *workingImage();
+    ASSERT_TRUE(main().session().documents().open(path));
+    TGIFImage& image = main().session().workingImage();
     const int count = image.images().count();
     ASSERT_GT(count, 2);
     const QStringList cut = frameContent(*image.images().subImage(1));
 
-    ASSERT_TRUE(main().selectFrame(1));
+    ASSERT_TRUE(main().session().view().selectFrame(1));
     main().action(QStringLiteral("EditCut"))->trigger();
     ASSERT_EQ(image.images().count(), count - 1);
     EXPECT_TRUE(main().action(QStringLiteral("EditPaste"))->isEnabled());
 
-    ASSERT_TRUE(main().selectFrame(0));
+    ASSERT_TRUE(main().session().view().selectFrame(0));
     // A fresh settings store asks how to map the picture's colours; the user takes the default.
     m_messages.pushForm([](QDialog& form) {
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Palettes"));
@@ -323,7 +326,7 @@ TEST_F(MainWindowFirstUseTest, CutThenPasteInsertsTheFrameThatWasCut)
     EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Palettes")});
     ASSERT_EQ(image.images().count(), count);
     EXPECT_EQ(frameContent(*image.images().subImage(1)), cut);
-    EXPECT_EQ(main().frameColumnCount(), count);
+    EXPECT_EQ(main().session().view().frameColumnCount(), count);
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "AppFixture.h"
 
 #include "app/FrameStrip.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -95,12 +97,12 @@ protected:
     // inspector. False when the program refused the file.
     bool openAndBrowse(TfrmMain& main, const QString& path)
     {
-        const bool opened = main.openDocument(path);
+        const bool opened = main.session().documents().open(path);
         QApplication::processEvents();
         if (!opened)
             return false;
-        for (int i = 0; i < main.frameColumnCount(); ++i) {
-            main.selectFrame(i);
+        for (int i = 0; i < main.session().view().frameColumnCount(); ++i) {
+            main.session().view().selectFrame(i);
             main.frameStrip()->viewport()->repaint();
         }
         QApplication::processEvents();

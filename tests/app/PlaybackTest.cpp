@@ -162,11 +162,11 @@ TEST_F(PlaybackTest, SelectingAFrameStopsThePreviewAndShowsThatFrame)
     TMDIChild* doc = open(makeGif(QStringLiteral("three.gif"), 3, 0));
     trigger("AnimationPlay");
     ASSERT_TRUE(m_clock->waitForWaits(1));
-    ASSERT_TRUE(main().selectFrame(2));
+    ASSERT_TRUE(selectFrame(2));
     EXPECT_FALSE(playback().isPlaying());
     EXPECT_FALSE(playback().preview().isPainting());
     EXPECT_FALSE(doc->view()->isHidden());
-    EXPECT_EQ(main().mainCurrentFrame(), 2);
+    EXPECT_EQ(main().session().currentFrame(), 2);
     EXPECT_TRUE(action("FrameMoveBegin")->isEnabled());
     EXPECT_FALSE(action("FrameMoveEnd")->isEnabled());
 }
@@ -177,14 +177,14 @@ TEST_F(PlaybackTest, SwitchingDocumentsStopsThePreviewOfTheFirst)
     TMDIChild* second = open(makeGif(QStringLiteral("second.gif"), 4, 0));
     trigger("AnimationPlay");
     ASSERT_TRUE(m_clock->waitForWaits(1));
-    EXPECT_EQ(playback().playingDocument(), second);
+    EXPECT_EQ(playback().playingDocument(), second->document());
 
-    main().documentTabs()->setCurrentIndex(main().tabIndex(first));
-    EXPECT_EQ(main().activeDocument(), first);
+    main().documentTabs()->setCurrentIndex(int(docs().documents().indexOf(first->document())));
+    EXPECT_EQ(activeView(), first);
     EXPECT_FALSE(playback().isPlaying());
     EXPECT_FALSE(second->view()->isHidden());
     EXPECT_EQ(playback().previewControl()->parentWidget(), &main());
-    EXPECT_EQ(workingImage()->images().count(), 3);
+    EXPECT_EQ(working().images().count(), 3);
     EXPECT_TRUE(menuEnabled("mnuFile"));
 }
 
@@ -211,8 +211,8 @@ TEST_F(PlaybackTest, ThePlayMenuListsDocumentsActiveFirstAndPlaysTheChosenOne)
     trigger("AnimationPlay");
     ASSERT_TRUE(m_clock->waitForWaits(1));
     menu->actions().value(1)->trigger(); // first.gif
-    EXPECT_EQ(main().activeDocument(), first);
-    EXPECT_EQ(playback().playingDocument(), first);
+    EXPECT_EQ(activeView(), first);
+    EXPECT_EQ(playback().playingDocument(), first->document());
     EXPECT_FALSE(second->view()->isHidden());
     EXPECT_TRUE(first->view()->isHidden());
     ASSERT_TRUE(m_clock->waitForWaits(2));
@@ -233,8 +233,8 @@ TEST_F(PlaybackTest, ClosingThePlayingDocumentStopsFirst)
     EXPECT_FALSE(playback().preview().isPainting());
     ASSERT_NE(playback().previewControl(), nullptr) << "the control went back to the main window";
     EXPECT_EQ(playback().previewControl()->parentWidget(), &main());
-    EXPECT_EQ(main().documentCount(), 1);
-    EXPECT_NE(main().activeDocument(), doc);
+    EXPECT_EQ(docs().count(), 1);
+    EXPECT_NE(activeView(), doc);
     EXPECT_TRUE(menuEnabled("mnuFile"));
 }
 

@@ -61,11 +61,11 @@ TEST_F(RecentFilesWindowTest, ElevenFilesLeaveTenEntriesReopeningMovesToTheTop)
 
     // Closed and opened again: its entry moves to "&0", nothing is duplicated.
     TMDIChild* five = nullptr;
-    for (TMDIChild* doc : main().documents())
+    for (TMDIChild* doc : views())
         if (doc->fileName() == paths[5])
             five = doc;
     ASSERT_NE(five, nullptr);
-    main().removeDocument(five);
+    docs().remove(five->document());
     QCoreApplication::processEvents();
     open(paths[5]);
     captions = recentCaptions();
@@ -94,7 +94,7 @@ TEST_F(RecentFilesWindowTest, AMovedFileIsReportedAndItsEntryGoes)
     const QString moved = makeGif(QStringLiteral("moved.gif"), 2);
     open(kept);
     open(moved);
-    main().removeDocument(main().activeDocument());
+    docs().remove(activeView()->document());
     QCoreApplication::processEvents();
     ASSERT_TRUE(QFile::remove(moved));
     ASSERT_EQ(recentCaptions(), (QStringList{QStringLiteral("&0 %1").arg(moved), QStringLiteral("&1 %1").arg(kept)}));
@@ -104,14 +104,14 @@ TEST_F(RecentFilesWindowTest, AMovedFileIsReportedAndItsEntryGoes)
     EXPECT_EQ(m_messages.recorded().back().type, TMsgType::Warning);
     QCoreApplication::processEvents();
     EXPECT_EQ(recentCaptions(), QStringList{QStringLiteral("&0 %1").arg(kept)});
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(docs().count(), 1);
 
     // An entry whose file is there opens it.
-    main().removeDocument(main().activeDocument());
+    docs().remove(activeView()->document());
     QCoreApplication::processEvents();
     main().menu(QStringLiteral("mniRecentFiles"))->actions().first()->trigger();
-    ASSERT_NE(main().activeDocument(), nullptr);
-    EXPECT_EQ(main().activeDocument()->fileName(), kept);
+    ASSERT_NE(activeView(), nullptr);
+    EXPECT_EQ(activeView()->fileName(), kept);
 }
 
 TEST_F(RecentFilesWindowTest, StatusBarShowsHintsAndEmptiesOnDeactivation)
@@ -120,8 +120,8 @@ TEST_F(RecentFilesWindowTest, StatusBarShowsHintsAndEmptiesOnDeactivation)
     EXPECT_EQ(status(), QStringLiteral("Open a file"));
     TMDIChild* first = open(makeGif(QStringLiteral("first.gif"), 2));
     open(makeGif(QStringLiteral("second.gif"), 2));
-    main().setStatusText(2, QStringLiteral("something"));
-    main().makeActive(first);
+    main().session().view().setStatusText(2, QStringLiteral("something"));
+    docs().activate(first->document());
     EXPECT_EQ(status(), QString());
 }
 
@@ -146,27 +146,27 @@ TEST_F(RecentFilesWindowTest, WarningAnswersIgnoreAllAndAbort)
     ASSERT_EQ(warningBoxes().size(), 2);
     EXPECT_EQ(warningBoxes().value(0), first);
     EXPECT_EQ(m_messages.recorded().front().type, TMsgType::Warning);
-    main().removeDocument(main().activeDocument());
+    docs().remove(activeView()->document());
     QCoreApplication::processEvents();
 
     // Abort: the read stops with the user's reason and no document.
     m_messages.clear();
     m_messages.pushAnswer(TMsgResult::Abort);
-    EXPECT_FALSE(main().openDocument(path));
+    EXPECT_FALSE(docs().open(path));
     EXPECT_EQ(m_messages.texts(), (QStringList{first, QStringLiteral("This process has been aborted.")}));
-    EXPECT_EQ(main().documentCount(), 0);
+    EXPECT_EQ(docs().count(), 0);
 
     // All: no more warnings in this run, and none at the next start.
     m_messages.clear();
     m_messages.pushAnswer(TMsgResult::All);
-    ASSERT_TRUE(main().openDocument(path));
+    ASSERT_TRUE(docs().open(path));
     EXPECT_EQ(m_messages.texts(), QStringList{first});
     EXPECT_EQ(Settings::readInteger(SettingKeys::Warnings), 0);
     EXPECT_FALSE(main().state().warnings);
-    main().removeDocument(main().activeDocument());
+    docs().remove(activeView()->document());
     QCoreApplication::processEvents();
     m_messages.clear();
-    ASSERT_TRUE(main().openDocument(path));
+    ASSERT_TRUE(docs().open(path));
     EXPECT_TRUE(m_messages.texts().isEmpty());
 }
 

@@ -2,6 +2,9 @@
 // and write, and the edge cases of a first start, a broken store and a missing resource library.
 #include "AppFixture.h"
 
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
+
 #include "app/Splash.h"
 #include "editing/float.h"
 #include "platform/ResourceLibrary.h"
@@ -48,7 +51,7 @@ TEST_F(StartupTest, FirstStartWithoutSettingsUsesDesignValuesAndRunsEveryStep)
     EXPECT_EQ(main->frameStrip()->columnWidth(), 198);
     EXPECT_TRUE(main->action(QStringLiteral("mniFrameSize160"))->isChecked());
     EXPECT_EQ(main->state().defaultDelay, 100);
-    EXPECT_EQ(main->state().untitledCounter, 1);
+    EXPECT_EQ(main->session().documents().untitledCounter(), 1);
 
     // The logo animation shows, in a white workspace.
     ASSERT_TRUE(main->logoPanel()->isVisible());

@@ -3,6 +3,10 @@
 // selecting, listing and switching documents keep the strip and the panels in step.
 #include "AppFixture.h"
 
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
+
 #include "app/Childwin.h"
 #include "app/CommandHost.h"
 #include "app/DocumentTabs.h"
@@ -11,12 +15,14 @@
 #include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoTestSupport.h"
+#include "editing/Prompts.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -61,34 +67,42 @@ public:
     {
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
-        workingImage(1);
-        Settings::writeInteger(SettingKeys::PaletteDefaults, 1);
         Settings::writeInteger(SettingKeys::WelcomeDialog, 1);
     }
     void TearDown() override
     {
         stopProgram();
-        workingImage(1);
         QApplication::clipboard()->clear();
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
         AppFixture::TearDown();
     }
 
     TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
+    TDocumentManager& docs() { return main().session().documents(); }
+    TGIFImage& image() { return main().session().workingImage(); }
     TFrameStrip& strip() { return *main().frameStrip(); }
     TFramePanels& panels() { return *main().framePanels(); }
     TQueuedDialogs& dialogs() { return static_cast<TQueuedDialogs&>(main().commandDialogs()); }
 
     // A copy of a corpus file, opened as the active document with the dialogs queued by the test.
-    TMDIChild* openCorpus(const QString& name)
+    TDocument* openCorpus(const QString& name)
     {
         const QString path = m_files.filePath(name);
         if (!QFileInfo::exists(path)) {
             EXPECT_TRUE(QFile::copy(testsupport::sharedTestData(QStringLiteral("gif/real/") + name), path));
         }
         main().setCommandDialogs(std::make_unique<TQueuedDialogs>());
-        EXPECT_TRUE(main().openDocument(path));
-        return main().activeDocument();
+        EXPECT_TRUE(docs().open(path));
+        return docs().active();
+    }
+    // Answers the next palette prompt (a picture becoming a frame) with OK, as a user would.
+    void answerPalettes()
+    {
+        m_messages.pushForm([](QDialog& form) {
+            auto& prompt = dynamic_cast<TfrmPrompts&>(form);
+            ASSERT_EQ(prompt.page(), TPromptPage::Palettes);
+            prompt.btnOK->click();
+        });
     }
     void trigger(const char* name)
     {
@@ -125,10 +139,10 @@ public:
         ASSERT_TRUE(main().stripController()->inputTimerActive());
         ASSERT_TRUE(QTest::qWaitFor([this] { return !main().stripController()->inputTimerActive(); }, 2000));
     }
-    static QByteArray imageBytes() { return undotest::gifBytes(*workingImage()); }
+    QByteArray imageBytes() { return undotest::gifBytes(image()); }
     int historyCount()
     {
-        THistoryList* history = main().activeDocument()->history();
+        THistoryList* history = docs().active()->history();
         return history ? history->count() : 0;
     }
 
@@ -160,6 +174,7 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
         {"drop on the strip", [](WiringTest& t) { t.dropFrameOn(3); }, 1},
         {"drop the view on the strip",
          [](WiringTest& t) {
+             t.answerPalettes();
              t.dropFrameOn(3, TFrameStrip::kViewMime);
              EXPECT_EQ(t.strip().columnCount(), 11);
          },
@@ -193,18 +208,19 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
         {"cut and paste",
          [](WiringTest& t) {
              t.trigger("EditCut");
+             t.answerPalettes();
              t.trigger("EditPaste");
          },
          2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TMDIChild* doc = openCorpus(QStringLiteral("dispose_bgnd_transparency.gif"));
+        TDocument* doc = openCorpus(QStringLiteral("dispose_bgnd_transparency.gif"));
         ASSERT_NE(doc, nullptr);
         clickColumn(1);
-        ASSERT_EQ(main().mainCurrentFrame(), 1);
+        ASSERT_EQ(main().session().currentFrame(), 1);
         const QByteArray before = imageBytes();
-        const int frames = workingImage()->images().count();
+        const int frames = image().images().count();
 
         c.edit(*this);
         EXPECT_EQ(historyCount(), c.undoSteps);
@@ -212,11 +228,11 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
         EXPECT_NE(imageBytes(), before) << "the edit changed nothing";
         for (int i = 0; i < c.undoSteps; ++i)
             trigger("EditUndo");
-        EXPECT_EQ(workingImage()->images().count(), frames);
+        EXPECT_EQ(image().images().count(), frames);
         EXPECT_SAME_BYTES(before, imageBytes());
         EXPECT_EQ(strip().columnCount(), frames);
         doc->setModified(false);
-        main().removeDocument(doc);
+        docs().remove(doc);
     }
 }
 
@@ -225,13 +241,13 @@ TEST_F(WiringTest, SelectingACellFillsThePanelsTheListAndTheInspector)
     REQUIRE_SHARED_TESTDATA();
     openCorpus(QStringLiteral("dispose_bgnd_transparency.gif"));
     ASSERT_EQ(strip().columnCount(), 10);
-    EXPECT_EQ(main().mainCurrentFrame(), 0);
+    EXPECT_EQ(main().session().currentFrame(), 0);
     EXPECT_EQ(panels().txtDelay->value(), 200);
 
     clickColumn(2);
-    TGIFSubImage& frame = *workingImage()->images().subImage(2);
-    EXPECT_EQ(main().mainCurrentFrame(), 2);
-    EXPECT_EQ(main().activeDocument()->rememberedFrame(), 2);
+    TGIFSubImage& frame = *image().images().subImage(2);
+    EXPECT_EQ(main().session().currentFrame(), 2);
+    EXPECT_EQ(docs().active()->rememberedFrame(), 2);
     EXPECT_EQ(panels().txtDelay->value(), frame.graphicControlExtension()->delay());
     EXPECT_EQ(panels().cbDisposal->currentText(), QStringLiteral("Background"));
     EXPECT_TRUE(panels().optForever->isChecked());
@@ -251,17 +267,17 @@ TEST_F(WiringTest, SelectingACellFillsThePanelsTheListAndTheInspector)
 TEST_F(WiringTest, SwitchingDocumentsRebuildsTheStripAndTheNoDocumentStateClearsIt)
 {
     REQUIRE_SHARED_TESTDATA();
-    TMDIChild* first = openCorpus(QStringLiteral("dispose_bgnd_transparency.gif"));
-    TMDIChild* second = openCorpus(QStringLiteral("pbar-ani-invalid-XMP.gif"));
+    TDocument* first = openCorpus(QStringLiteral("dispose_bgnd_transparency.gif"));
+    TDocument* second = openCorpus(QStringLiteral("pbar-ani-invalid-XMP.gif"));
     ASSERT_NE(first, second);
-    EXPECT_EQ(strip().columnCount(), workingImage()->images().count());
+    EXPECT_EQ(strip().columnCount(), image().images().count());
     const int secondColumns = strip().columnCount();
     EXPECT_NE(secondColumns, 10);
 
-    main().makeActive(first);
+    docs().activate(first);
     EXPECT_EQ(strip().columnCount(), 10);
     EXPECT_EQ(panels().cbCurrentFrame->count(), 11);
-    main().makeActive(second);
+    docs().activate(second);
     EXPECT_EQ(strip().columnCount(), secondColumns);
     EXPECT_TRUE(main().action(QStringLiteral("FrameReverse"))->isEnabled());
 
@@ -277,19 +293,22 @@ TEST_F(WiringTest, SwitchingDocumentsRebuildsTheStripAndTheNoDocumentStateClears
 
     // The arrangements act on the real workspace: side by side, then one above the other.
     main().show();
+    TMDIChild* firstView = main().viewOf(first);
+    TMDIChild* secondView = main().viewOf(second);
+    ASSERT_TRUE(firstView && secondView);
     trigger("WindowTileVertical");
-    EXPECT_EQ(first->y(), second->y());
-    EXPECT_NE(first->x(), second->x());
+    EXPECT_EQ(firstView->y(), secondView->y());
+    EXPECT_NE(firstView->x(), secondView->x());
     trigger("WindowTileHorizontal");
-    EXPECT_EQ(first->x(), second->x());
-    EXPECT_NE(first->y(), second->y());
+    EXPECT_EQ(firstView->x(), secondView->x());
+    EXPECT_NE(firstView->y(), secondView->y());
     trigger("WindowMinimizeAll");
-    EXPECT_TRUE(first->isMinimized() && second->isMinimized());
+    EXPECT_TRUE(firstView->isMinimized() && secondView->isMinimized());
 
     trigger("FileCloseAll");
-    EXPECT_EQ(main().documentCount(), 0);
+    EXPECT_EQ(docs().count(), 0);
     EXPECT_EQ(strip().columnCount(), 1);
-    EXPECT_EQ(main().mainCurrentFrame(), -1);
+    EXPECT_EQ(main().session().currentFrame(), -1);
     EXPECT_FALSE(main().action(QStringLiteral("FrameReverse"))->isEnabled());
     EXPECT_FALSE(panels().txtDelay->isEnabled());
 }

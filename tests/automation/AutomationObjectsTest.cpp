@@ -1,6 +1,7 @@
 // The object layer without a bus: the dispid tables as a contract, late-bound argument
 // conversion, start switches, menu paths, the tab search, and the server's life rules.
 #include "automation/AutomationRegistration.h"
+#include "graphics/Bitmap.h"
 #include "automation/AutomationSession.h"
 #include "automation/GIFApplicationI.h"
 #include "automation/IntfMenuItem.h"
@@ -203,6 +204,8 @@ public:
     bool closeAllDocuments() override { return true; }
     bool saveAllDocuments() override { return true; }
     bool anyDocumentModified() const override { return modified; }
+    IUndoHost* activeUndoHost() override { return nullptr; }
+    std::unique_ptr<TBitmap> framePicture(TGIFSubImage&) override { return {}; }
     void cascade() override {}
     void tileHorizontal() override {}
     void tileVertical() override {}

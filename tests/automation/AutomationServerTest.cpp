@@ -1,6 +1,9 @@
 // The automation server inside a real main window, driven over a private session bus by gdbus and
 // busctl. A connection of the test's own plays the client that holds objects between tool calls
 // (each gdbus call is a client of its own, whose references go when it exits).
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "app/AppFixture.h"
 #include "app/AutomationWiring.h"
 #include "app/Childwin.h"
@@ -155,7 +158,7 @@ protected:
 TEST_F(AutomationServerTest, IntrospectionOfEveryServedInterfaceIsTheRegisteredTypeLibrary)
 {
     ASSERT_TRUE(writeRegistration(QStringLiteral("/opt/reelwright/bin/reelwright")));
-    ASSERT_TRUE(main().openDocument(sampleGif()));
+    ASSERT_TRUE(main().session().documents().open(sampleGif()));
     const QString app = createInstance();
     const QString documents = clientProperty(app, kAppInterface, QStringLiteral("DocumentCache"));
     const QString active = clientProperty(app, kAppInterface, QStringLiteral("ActiveDocument"));
@@ -376,8 +379,8 @@ TEST_F(AutomationServerTest, TabSearchAndIsFileOpenTellSameNamedFilesApart)
         QDir().mkpath(QFileInfo(path).absolutePath());
         ASSERT_TRUE(QFile::copy(sampleGif(), path));
     }
-    ASSERT_TRUE(main().openDocument(a));
-    ASSERT_TRUE(main().openDocument(b));
+    ASSERT_TRUE(main().session().documents().open(a));
+    ASSERT_TRUE(main().session().documents().open(b));
     const QString app = createInstance();
     const QString call = kAppInterface + QStringLiteral(".");
 
@@ -389,34 +392,34 @@ TEST_F(AutomationServerTest, TabSearchAndIsFileOpenTellSameNamedFilesApart)
             << qPrintable(path);
     }
     // b is active; asking for a brings it to the front.
-    EXPECT_EQ(main().activeDocument()->fileName(), b);
+    EXPECT_EQ(main().session().documents().active()->fileName(), b);
     EXPECT_EQ(
         gdbusCall(*m_bus, app, call + QStringLiteral("IsFileOpen"), {QStringLiteral("<'%1'>").arg(a)}).out,
         QStringLiteral("(true,)"));
-    EXPECT_EQ(main().activeDocument()->fileName(), a);
+    EXPECT_EQ(main().session().documents().active()->fileName(), a);
     EXPECT_EQ(
         gdbusCall(*m_bus, app, call + QStringLiteral("IsFileOpen"), {QStringLiteral("<'%1'>").arg(c)}).out,
         QStringLiteral("(false,)"));
-    EXPECT_EQ(main().activeDocument()->fileName(), a);
+    EXPECT_EQ(main().session().documents().active()->fileName(), a);
 
     // DocumentIndex follows and selects the tab.
     busctl(*m_bus, QStringLiteral("set-property"), app,
            {kAppInterface, QStringLiteral("DocumentIndex"), QStringLiteral("i"), QStringLiteral("1")});
-    EXPECT_EQ(main().activeDocument()->fileName(), b);
+    EXPECT_EQ(main().session().documents().active()->fileName(), b);
     EXPECT_EQ(
         busctl(*m_bus, QStringLiteral("get-property"), app, {kAppInterface, QStringLiteral("DocumentIndex")})
             .out,
         QStringLiteral("i 1"));
     // CloseAll answers what happened: a modified document whose question is cancelled stays.
-    main().activeDocument()->setModified(true);
+    main().session().documents().active()->setModified(true);
     m_messages.pushAnswer(TMsgResult::Cancel);
     EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("CloseAll"), {QStringLiteral("true")}).out,
               QStringLiteral("(false,)"));
-    EXPECT_GE(main().documentCount(), 1);
+    EXPECT_GE(main().session().documents().count(), 1);
     m_messages.pushAnswer(TMsgResult::No);
     EXPECT_EQ(gdbusCall(*m_bus, app, call + QStringLiteral("CloseAll"), {QStringLiteral("true")}).out,
               QStringLiteral("(true,)"));
-    EXPECT_EQ(main().documentCount(), 0);
+    EXPECT_EQ(main().session().documents().count(), 0);
 }
 
 TEST_F(AutomationServerTest, LateBindingByDispid)

@@ -1,6 +1,9 @@
 // The editing dialogs inside the real program, started from an empty settings store: every
 // path that adds a picture asks its prompts and adds the frame, every dialog edit is undone to
 // the same bytes, and the options reach the main window and later documents.
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "DialogTestSupport.h"
 
 #include "app/AppFixture.h"
@@ -53,12 +56,10 @@ public:
     {
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
-        workingImage(1);
     }
     void TearDown() override
     {
         stopProgram();
-        workingImage(1);
         QApplication::clipboard()->clear();
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
         AppFixture::TearDown();
@@ -78,15 +79,15 @@ public:
         }
         return *m_program->mainWindow();
     }
-    TMDIChild* openGif()
+    TDocument* openGif()
     {
         const QString path = m_files.filePath(QStringLiteral("anim.gif"));
         if (!QFileInfo::exists(path)) {
             EXPECT_TRUE(QFile::copy(corpusGif(), path));
             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         }
-        EXPECT_TRUE(main().openDocument(path));
-        return main().activeDocument();
+        EXPECT_TRUE(main().session().documents().open(path));
+        return main().session().documents().active();
     }
     QString picture(const char* name, QSize size)
     {
@@ -105,10 +106,10 @@ public:
         ASSERT_TRUE(act->isEnabled()) << name;
         act->trigger();
     }
-    int frames() { return workingImage()->images().count(); }
+    int frames() { return main().session().workingImage().images().count(); }
     int historyCount()
     {
-        TMDIChild* doc = main().activeDocument();
+        TDocument* doc = main().session().documents().active();
         return doc && doc->history() ? doc->history()->count() : 0;
     }
     void undo(int steps)
@@ -116,7 +117,7 @@ public:
         for (int i = 0; i < steps; ++i)
             trigger("EditUndo");
     }
-    static QByteArray bytes() { return undotest::gifBytes(*workingImage()); }
+    QByteArray bytes() { return undotest::gifBytes(main().session().workingImage()); }
     QStringList forms() const
     {
         QStringList titles;
@@ -168,7 +169,7 @@ TEST_F(DialogsEndToEndTest, AddFrameAsksThePromptsForEachPictureType)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        TMDIChild* doc = openGif();
+        TDocument* doc = openGif();
         ASSERT_NE(doc, nullptr);
         const QByteArray before = bytes();
         const int count = frames();
@@ -190,20 +191,20 @@ TEST_F(DialogsEndToEndTest, AddFrameAsksThePromptsForEachPictureType)
         EXPECT_TRUE(boxes().isEmpty()) << boxes().join(QLatin1Char('\n')).toStdString();
         ASSERT_EQ(frames(), count + 1);
         EXPECT_TRUE(doc->isModified());
-        EXPECT_EQ(workingImage()->width(), c.trim ? 38 : 60);
-        EXPECT_EQ(workingImage()->height(), c.trim ? 32 : 40);
+        EXPECT_EQ(main().session().workingImage().width(), c.trim ? 38 : 60);
+        EXPECT_EQ(main().session().workingImage().height(), c.trim ? 32 : 40);
         EXPECT_EQ(main().frameStrip()->columnCount(), count + 1);
         undo(historyCount());
         EXPECT_EQ(frames(), count);
         EXPECT_EQ(bytes(), before);
         doc->setModified(false);
-        main().removeDocument(doc);
+        main().session().documents().remove(doc);
     }
 }
 
 TEST_F(DialogsEndToEndTest, CancelledPalettePromptAddsNothing)
 {
-    TMDIChild* doc = openGif();
+    TDocument* doc = openGif();
     const QByteArray before = bytes();
     m_messages.pushFiles({picture("shot.png", {20, 20})});
     m_messages.pushForm([](QDialog& form) { QTest::keyClick(&form, Qt::Key_Escape); });
@@ -216,7 +217,7 @@ TEST_F(DialogsEndToEndTest, CancelledPalettePromptAddsNothing)
 
 TEST_F(DialogsEndToEndTest, AddFramesOfAGifWithInclude)
 {
-    TMDIChild* doc = openGif();
+    TDocument* doc = openGif();
     const QByteArray before = bytes();
     const int count = frames();
     const QString other = m_files.filePath(QStringLiteral("other.gif"));
@@ -243,16 +244,16 @@ TEST_F(DialogsEndToEndTest, AddFramesOfAGifWithInclude)
 
 TEST_F(DialogsEndToEndTest, AddFrameWithNoDocumentOpenStartsAnUntitledOne)
 {
-    ASSERT_EQ(main().documentCount(), 0);
+    ASSERT_EQ(main().session().documents().count(), 0);
     m_messages.pushFiles({picture("shot.png", {24, 16})});
     answerPalettes();
     trigger("FrameAdd");
-    ASSERT_EQ(main().documentCount(), 1);
-    TMDIChild* doc = main().activeDocument();
+    ASSERT_EQ(main().session().documents().count(), 1);
+    TDocument* doc = main().session().documents().active();
     ASSERT_NE(doc, nullptr);
     EXPECT_TRUE(doc->isUntitled());
     EXPECT_EQ(frames(), 1);
-    EXPECT_EQ(workingImage()->width(), 24);
+    EXPECT_EQ(main().session().workingImage().width(), 24);
     EXPECT_EQ(forms(), QStringList{QStringLiteral("Palettes")});
     doc->setModified(false);
 }
@@ -284,7 +285,7 @@ TEST_F(DialogsEndToEndTest, PasteAndDropOfAPictureAskThePalettePrompt)
     QApplication::clipboard()->setImage(copied);
     for (const auto& [name, path] : paths) {
         SCOPED_TRACE(name);
-        TMDIChild* doc = openGif();
+        TDocument* doc = openGif();
         const QByteArray before = bytes();
         const int count = frames();
         m_messages.clear();
@@ -295,7 +296,7 @@ TEST_F(DialogsEndToEndTest, PasteAndDropOfAPictureAskThePalettePrompt)
         undo(historyCount());
         EXPECT_EQ(bytes(), before);
         doc->setModified(false);
-        main().removeDocument(doc);
+        main().session().documents().remove(doc);
     }
 }
 
@@ -362,8 +363,8 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
                  prompt.btnOK->click();
              });
              t.trigger("AnimationResize");
-             EXPECT_EQ(workingImage()->width(), 19);
-             EXPECT_EQ(workingImage()->height(), 16);
+             EXPECT_EQ(t.main().session().workingImage().width(), 19);
+             EXPECT_EQ(t.main().session().workingImage().height(), 16);
          }},
         {"loop on the information page",
          [](DialogsEndToEndTest& t) {
@@ -374,12 +375,12 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
                  QTest::keyClick(prompt.txtPlayed, Qt::Key_Return);
              });
              t.trigger("AnimationInfo");
-             EXPECT_EQ(getUserLoopCount(*workingImage()), 3);
+             EXPECT_EQ(getUserLoopCount(t.main().session().workingImage()), 3);
          }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TMDIChild* doc = openGif();
+        TDocument* doc = openGif();
         ASSERT_NE(doc, nullptr);
         const QByteArray before = bytes();
         m_messages.clear();
@@ -391,13 +392,13 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
         undo(1);
         EXPECT_EQ(bytes(), before);
         doc->setModified(false);
-        main().removeDocument(doc);
+        main().session().documents().remove(doc);
     }
 }
 
 TEST_F(DialogsEndToEndTest, DialogsThatChangeNothingRecordNothing)
 {
-    TMDIChild* doc = openGif();
+    TDocument* doc = openGif();
     const QByteArray before = bytes();
     // Global change closed with OK and nothing chosen.
     m_messages.pushForm([](QDialog& form) { dynamic_cast<TfrmPrompts&>(form).btnOK->click(); });
@@ -444,7 +445,7 @@ TEST_F(DialogsEndToEndTest, HtmlCodeAndAboutOpenTheirPages)
     EXPECT_EQ(QApplication::clipboard()->text(),
               QStringLiteral("<img src=\"anim.gif\" height=\"32\" width=\"38\" border=\"0\">"));
     QStringList opened;
-    setUrlOpener([&opened](const QString& text) {
+    main().session().setUrlOpener([&opened](const QString& text) {
         opened << text;
         return true;
     });
@@ -455,15 +456,15 @@ TEST_F(DialogsEndToEndTest, HtmlCodeAndAboutOpenTheirPages)
         about.btnOK->click();
     });
     trigger("mniAbout");
-    setUrlOpener({});
+    main().session().setUrlOpener({});
     EXPECT_EQ(opened, QStringList{QString::fromLatin1(TfrmOptions::kProductsPage)});
     EXPECT_EQ(forms(), (QStringList{QStringLiteral("HTML Tag"), QStringLiteral("About GIF Reelwright")}));
 }
 
 TEST_F(DialogsEndToEndTest, OptionsReachTheWindowTheWorkingImageAndLaterDocuments)
 {
-    TMDIChild* open = openGif();
-    ASSERT_EQ(workingImage()->colorReduction(), rmQuantize)
+    TDocument* open = openGif();
+    ASSERT_EQ(main().session().workingImage().colorReduction(), rmQuantize)
         << "start-up applied the default palette settings";
     QToolButton* button = main().toolbar(0)->findChildren<QToolButton*>().value(0);
     ASSERT_NE(button, nullptr);
@@ -483,20 +484,20 @@ TEST_F(DialogsEndToEndTest, OptionsReachTheWindowTheWorkingImageAndLaterDocument
     EXPECT_EQ(main().toolbar(0)->height(), 28);
     EXPECT_TRUE(main().state().normalStyle);
     EXPECT_EQ(main().state().defaultDelay, 40);
-    EXPECT_EQ(workingImage()->colorReduction(), rmNetscape);
+    EXPECT_EQ(main().session().workingImage().colorReduction(), rmNetscape);
 
     // The open document keeps its capacity; a new one takes the new "MaxUndo".
-    TMDIChild* doc = main().activeDocument();
+    TDocument* doc = main().session().documents().active();
     EXPECT_EQ(doc->ensureHistory().capacity(), 50);
     doc->setModified(false);
-    main().removeDocument(doc);
+    main().session().documents().remove(doc);
     m_messages.clear();
     m_messages.pushFiles({picture("new.png", {10, 10})});
     answerPalettes();
     trigger("FrameAdd");
-    ASSERT_NE(main().activeDocument(), nullptr);
-    EXPECT_EQ(main().activeDocument()->ensureHistory().capacity(), 5);
-    main().activeDocument()->setModified(false);
+    ASSERT_NE(main().session().documents().active(), nullptr);
+    EXPECT_EQ(main().session().documents().active()->ensureHistory().capacity(), 5);
+    main().session().documents().active()->setModified(false);
 }
 
 TEST_F(DialogsEndToEndTest, StartUpAppliesTheStoredPaletteSettings)
@@ -505,9 +506,9 @@ TEST_F(DialogsEndToEndTest, StartUpAppliesTheStoredPaletteSettings)
     Settings::writeInteger(SettingKeys::MaxColorCount, 16);
     Settings::writeInteger(SettingKeys::DitherMethod, 1);
     main();
-    EXPECT_EQ(workingImage()->colorReduction(), rmQuantize);
-    EXPECT_EQ(workingImage()->reductionBits(), 4);
-    EXPECT_EQ(workingImage()->ditherMode(), dmFloydSteinberg);
+    EXPECT_EQ(main().session().workingImage().colorReduction(), rmQuantize);
+    EXPECT_EQ(main().session().workingImage().reductionBits(), 4);
+    EXPECT_EQ(main().session().workingImage().ditherMode(), dmFloydSteinberg);
 }
 
 } // namespace

@@ -68,7 +68,7 @@ TEST_F(RoutinesFilesTest, EveryPictureTypeLoadsIntoABitmap)
     for (const char* name : fixtures) {
         const QString path = localTestData(QStringLiteral("imaging/") + QLatin1String(name));
         TBitmap bitmap;
-        ASSERT_EQ(loadImageFileIntoBitmap(path, bitmap, recognizeFileType(path), true), liLoaded) << name;
+        ASSERT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, recognizeFileType(path), true), liLoaded) << name;
         EXPECT_EQ(bitmap.width(), 16) << name;
         EXPECT_EQ(bitmap.height(), 12) << name;
         // Top-left quarter red, bottom-right white: rows are not flipped.
@@ -80,7 +80,7 @@ TEST_F(RoutinesFilesTest, EveryPictureTypeLoadsIntoABitmap)
     for (const char* name : {"diag.pbm", "ramp.pgm", "quad.wmf"}) {
         const QString path = localTestData(QStringLiteral("imaging/") + QLatin1String(name));
         TBitmap bitmap;
-        EXPECT_EQ(loadImageFileIntoBitmap(path, bitmap, recognizeFileType(path), false), liLoaded) << name;
+        EXPECT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, recognizeFileType(path), false), liLoaded) << name;
         EXPECT_FALSE(bitmap.empty()) << name;
     }
     EXPECT_TRUE(m_messages.texts().isEmpty());
@@ -95,7 +95,7 @@ TEST_F(RoutinesFilesTest, DamagedPicturesFailQuietlyForTheCallersMessage)
         const QString garbage = write(QStringLiteral("junk-") + QLatin1String(name), QByteArray(300, '\x5a'));
         for (const QString& path : {truncated, garbage}) {
             TBitmap bitmap;
-            EXPECT_EQ(loadImageFileIntoBitmap(path, bitmap, recognizeFileType(path), false), liFailed)
+            EXPECT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, recognizeFileType(path), false), liFailed)
                 << path.toStdString();
         }
     }
@@ -106,11 +106,11 @@ TEST_F(RoutinesFilesTest, MissingUnknownAndBrokenGifFilesNameTheFile)
 {
     TBitmap bitmap;
     const QString missing = m_files.filePath(QStringLiteral("gone.png"));
-    EXPECT_EQ(loadImageFileIntoBitmap(missing, bitmap, 11, false), liFailed);
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), missing, bitmap, 11, false), liFailed);
     const QString unknown = write(QStringLiteral("notes.xyz"), "text");
-    EXPECT_EQ(loadImageFileIntoBitmap(unknown, bitmap, recognizeFileType(unknown), false), liFailed);
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), unknown, bitmap, recognizeFileType(unknown), false), liFailed);
     const QString broken = write(QStringLiteral("broken.gif"), "GIF89a\x10");
-    EXPECT_EQ(loadImageFileIntoBitmap(broken, bitmap, 0, true), liFailed);
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), broken, bitmap, 0, true), liFailed);
     EXPECT_EQ(m_messages.texts(),
               QStringList({kLoadError.arg(missing), QStringLiteral("notes.xyz is an unrecognized file type!"),
                            kLoadError.arg(broken)}));
@@ -120,23 +120,28 @@ TEST_F(RoutinesFilesTest, SinglePictureGifGivesItsFirstFrame)
 {
     const QString path = twoFrameGif(QStringLiteral("two.gif"));
     TBitmap bitmap;
-    ASSERT_EQ(loadImageFileIntoBitmap(path, bitmap, 0, true), liLoaded);
+    ASSERT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, 0, true), liLoaded);
     EXPECT_EQ(bitmap.width(), 4);
     EXPECT_EQ(bitmap.height(), 3);
     EXPECT_EQ(bitmap.pixelRgb(0, 0) & 0xFFFFFF, qRgb(255, 0, 0) & 0xFFFFFF);
-    EXPECT_TRUE(m_host.log.empty());
+    EXPECT_TRUE(m_view.log.empty());
 }
 
 TEST_F(RoutinesFilesTest, GifWithoutDocumentsOrOverTheEmptyWorkspaceOpensAsNewDocument)
 {
     const QString path = twoFrameGif(QStringLiteral("two.gif"));
     TBitmap bitmap;
-    EXPECT_EQ(loadImageFileIntoBitmap(path, bitmap, 0, false), liOpenedAsNew);
-    m_host.documents = 1;
-    m_host.dropFlag = true;
-    EXPECT_EQ(loadImageFileIntoBitmap(path, bitmap, 0, false), liOpenedAsNew);
-    const std::string open = "open " + path.toStdString();
-    EXPECT_EQ(m_host.log, (std::vector<std::string>{open, open}));
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, 0, false), liOpenedAsNew);
+    ASSERT_EQ(session().documents().count(), 1);
+    EXPECT_EQ(activeDocument()->fileName(), QFileInfo(path).absoluteFilePath());
+    EXPECT_EQ(workingImage().images().count(), 2);
+
+    resetSession();
+    openDocument();
+    session().setWorkspaceDropFlag(true);
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, 0, false), liOpenedAsNew);
+    EXPECT_EQ(session().documents().count(), 2);
+    EXPECT_EQ(activeDocument()->fileName(), QFileInfo(path).absoluteFilePath());
     EXPECT_TRUE(m_messages.recorded().empty());
 }
 
@@ -144,7 +149,7 @@ TEST_F(RoutinesFilesTest, RememberedIncludeAddsEveryFrameWithoutAsking)
 {
     setSetting(SettingKeys::DropImageDefault, 6);
     setSetting(SettingKeys::PaletteDefaults, 1);
-    TGIFImage& working = *workingImage();
+    TGIFImage& working = workingImage();
     working.setWidth(4);
     working.setHeight(3);
     addFrame(working, 4, 3, {rgbColor(0, 0, 0)}, 0);
@@ -152,29 +157,34 @@ TEST_F(RoutinesFilesTest, RememberedIncludeAddsEveryFrameWithoutAsking)
     setSetting(SettingKeys::PaletteType, 2);
     working.globalColorMap().add(rgbColor(0, 0, 0));
     addLoopExtension(working, *working.images().subImage(0), 0);
-    m_host.documents = 1;
-    m_host.insertAt = 0;
+    openDocument();
+    session().setCurrentFrame(0);
 
     const QString path = twoFrameGif(QStringLiteral("two.gif"));
     TBitmap bitmap;
-    EXPECT_EQ(loadImageFileIntoBitmap(path, bitmap, 0, false), liAddedFrames);
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, 0, false), liAddedFrames);
     EXPECT_TRUE(m_messages.recorded().empty());
     EXPECT_EQ(working.images().count(), 3);
-    EXPECT_EQ(m_host.document.log,
-              (std::vector<std::string>{"undo 1 Drag and Drop Image 1", "undo 1 Drag and Drop Image 2",
-                                        "refresh", "deactivate"}));
-    EXPECT_EQ(m_host.document.currentFrame, 2);
+    TDocument& doc = *activeDocument();
+    EXPECT_EQ(recorded(), (std::vector<std::string>{"frame Drag and Drop Image 1", "frame Drag and Drop Image 2"}));
+    EXPECT_EQ(doc.rememberedFrame(), 2);
+    // The document was deactivated at once, so its working copy holds the added frames.
+    EXPECT_TRUE(doc.isLoaded());
+    EXPECT_EQ(doc.undoPosition(), 2);
+    TGIFImage copy;
+    ASSERT_TRUE(loadGIFFile(copy, doc.workingCopy()));
+    EXPECT_EQ(copy.images().count(), 3);
 }
 
 TEST_F(RoutinesFilesTest, DropQuestionAnswers)
 {
     const QString path = twoFrameGif(QStringLiteral("two.gif"));
-    m_host.documents = 1;
+    openDocument();
     TBitmap bitmap;
 
     m_messages.pushAnswer(TMsgResult::Cancel);
     m_messages.pushMakeDefault(true);
-    EXPECT_EQ(loadImageFileIntoBitmap(path, bitmap, 0, false), liFailed);
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, 0, false), liFailed);
     EXPECT_EQ(Settings::readInteger(SettingKeys::DropImageDefault), 0) << "Cancel is never remembered";
     ASSERT_EQ(m_messages.recorded().size(), 1u);
     EXPECT_EQ(
@@ -185,41 +195,41 @@ TEST_F(RoutinesFilesTest, DropQuestionAnswers)
 
     m_messages.pushAnswer(TMsgResult::No);
     m_messages.pushMakeDefault(true);
-    EXPECT_EQ(loadImageFileIntoBitmap(path, bitmap, 0, false), liOpenedAsNew);
-    EXPECT_EQ(m_host.document.log, std::vector<std::string>{"front"});
-    EXPECT_TRUE(m_host.logged("open " + path.toStdString()));
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, 0, false), liOpenedAsNew);
+    ASSERT_EQ(session().documents().count(), 2);
+    EXPECT_EQ(activeDocument()->fileName(), QFileInfo(path).absoluteFilePath());
     EXPECT_EQ(Settings::readInteger(SettingKeys::DropImageDefault), 7);
 
     // Remembered now: no further question.
-    EXPECT_EQ(loadImageFileIntoBitmap(path, bitmap, 0, false), liOpenedAsNew);
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), path, bitmap, 0, false), liOpenedAsNew);
     EXPECT_EQ(m_messages.recorded().size(), 2u);
 }
 
 TEST_F(RoutinesFilesTest, IncludeStopsAtTheFirstFrameThatIsNotAdded)
 {
     setSetting(SettingKeys::DropImageDefault, 6);
-    TGIFImage& working = *workingImage();
+    TGIFImage& working = workingImage();
     working.setWidth(4);
     working.setHeight(3);
     addFrame(working, 4, 3, {rgbColor(0, 0, 0)}, 0);
-    m_host.documents = 1;
-    m_host.insertAt = 0;
+    openDocument();
+    session().setCurrentFrame(0);
     m_prompts.paletteAnswer = mrCancel;
     TBitmap bitmap;
-    EXPECT_EQ(loadImageFileIntoBitmap(twoFrameGif(QStringLiteral("two.gif")), bitmap, 0, false), liFailed);
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), twoFrameGif(QStringLiteral("two.gif")), bitmap, 0, false), liFailed);
     EXPECT_EQ(m_prompts.paletteShown, 1) << "the first refusal ends the drop";
     EXPECT_EQ(working.images().count(), 1);
-    EXPECT_TRUE(m_host.document.log.empty());
+    EXPECT_TRUE(recorded().empty());
 }
 
 TEST_F(RoutinesFilesTest, IncludeWithoutInsertPositionFails)
 {
     setSetting(SettingKeys::DropImageDefault, 6);
-    m_host.documents = 1;
-    m_host.insertAt = -1;
+    openDocument();
+    session().setCurrentFrame(-1);
     TBitmap bitmap;
-    EXPECT_EQ(loadImageFileIntoBitmap(twoFrameGif(QStringLiteral("two.gif")), bitmap, 0, false), liFailed);
-    EXPECT_EQ(workingImage()->images().count(), 0);
+    EXPECT_EQ(loadImageFileIntoBitmap(session(), twoFrameGif(QStringLiteral("two.gif")), bitmap, 0, false), liFailed);
+    EXPECT_EQ(workingImage().images().count(), 0);
 }
 
 TEST_F(RoutinesFilesTest, AnimatedMeansAGifWithTwoNonEmptyFrames)

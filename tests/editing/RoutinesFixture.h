@@ -2,7 +2,11 @@
 // Shared set-up for the image routine tests: a settings store in a folder of the test's own, a
 // scripted message service, a recording host and prompts, a working image emptied before and
 // after each test, and frames built directly through the model.
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "editing/Routines.h"
+#include "editing/UndoHistory.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/ScriptedMessageService.h"
@@ -21,69 +25,39 @@
 #include <string>
 #include <vector>
 
-class TFakeDocument : public IRoutinesDocument
+// Records what the routines asked of the frame strip and the status bar.
+class TRecordingView : public IEditView
 {
 public:
-    void recordFrameUndo(int action, const QString& caption, int frameIndex) override
+    void clearFrameStrip() override { log.push_back("clear"); }
+    int frameColumnCount() const override { return columns; }
+    void setFrameColumns(int count) override
     {
-        log.push_back("undo " + std::to_string(action) + " " + caption.toStdString() + " " +
-                      std::to_string(frameIndex));
+        columns = count;
+        log.push_back("columns " + std::to_string(count));
     }
-    void recordSnapshotUndo(const QString& caption, int frameIndex) override
+    bool selectFrame(int index) override
     {
-        // What the snapshot would hold: it must be taken before the animation changes.
-        TGIFImage& image = *workingImage();
-        log.push_back("snapshot " + caption.toStdString() + " " + std::to_string(frameIndex) + " of " +
-                      std::to_string(image.images().count()) + " " + std::to_string(image.width()) + "x" +
-                      std::to_string(image.height()));
+        log.push_back("select " + std::to_string(index));
+        return true;
     }
-    void setModified(bool value) override { modified = value; }
-    void setCurrentFrame(int index) override { currentFrame = index; }
-    void markForRefresh() override { log.push_back("refresh"); }
-    void runDeactivation() override { log.push_back("deactivate"); }
-    void bringToFront() override { log.push_back("front"); }
-
-    std::vector<std::string> log;
-    bool modified = false;
-    int currentFrame = -1;
-};
-
-class TFakeHost : public IRoutinesHost
-{
-public:
-    int documentCount() const override { return documents; }
-    IRoutinesDocument* activeDocument() override { return documents > 0 ? &document : nullptr; }
-    bool workspaceDropFlag() const override { return dropFlag; }
-    void openAsNewDocument(const QString& path) override { log.push_back("open " + path.toStdString()); }
-    void createDocumentForImage() override
-    {
-        log.push_back("new document");
-        documents = std::max(documents, 1);
-    }
-    int currentFrame() const override { return current; }
-    int insertPosition() const override { return insertAt; }
-    void addFrameColumn() override { log.push_back("column"); }
-    void selectFrame(int index) override { log.push_back("select " + std::to_string(index)); }
     void repaintFrameStrip() override { log.push_back("repaint"); }
     void setStatusText(int panel, const QString& text) override
     {
         log.push_back("status " + std::to_string(panel) + " " + text.toStdString());
     }
+    TProgressEvent progressHandler() override { return {}; }
 
     bool logged(const std::string& entry) const
     {
         return std::find(log.begin(), log.end(), entry) != log.end();
     }
 
-    TFakeDocument document;
     std::vector<std::string> log;
-    int documents = 0;
-    bool dropFlag = false;
-    int current = -1;
-    int insertAt = -1;
+    int columns = 1;
 };
 
-class TFakePrompts : public IRoutinesPrompts
+class TFakePrompts : public IEditPrompts
 {
 public:
     TFitChoice fitFrame(const QString& text, const TBitmap&) override
@@ -110,15 +84,11 @@ protected:
     {
         ASSERT_TRUE(m_settingsDir.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
-        workingImage(1);
-        // Until the engine's bitmap conversion is linked in, pictures become frames through Qt's
-        // own colour reduction: enough for what these tests look at (sizes, maps, extensions).
-        setFrameImporter(&importThroughQt);
+        resetSession();
     }
     void TearDown() override
     {
-        workingImage(1);
-        setFrameImporter({});
+        m_session.reset();
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
@@ -148,10 +118,43 @@ protected:
 
     void setSetting(const TSettingKey& key, int value) { Settings::writeInteger(key, value); }
 
+    // A fresh session: empty working image, no documents, nothing recorded.
+    void resetSession()
+    {
+        m_session.reset();
+        m_view.log.clear();
+        m_view.columns = 1;
+        m_session = std::make_unique<TEditSession>();
+        m_session->setView(&m_view);
+        m_session->setPrompts(&m_prompts);
+        // Pictures become frames through Qt's own colour reduction: enough for what these tests
+        // look at (sizes, maps, extensions), and independent of the engine's conversion.
+        m_session->setFrameImporter(&importThroughQt);
+    }
+    TEditSession& session() { return *m_session; }
+    TGIFImage& workingImage() { return m_session->workingImage(); }
+    // A document for what the working image holds, as the first inserted frame creates one.
+    TDocument& openDocument() { return *m_session->documents().create(); }
+    TDocument* activeDocument() { return m_session->documents().active(); }
+    // The active document's history as "frame <caption> <frame>" (a frame command: Undo deletes
+    // the added frame) or "snapshot <caption> <frame>" (the whole animation).
+    std::vector<std::string> recorded()
+    {
+        std::vector<std::string> result;
+        TDocument* doc = activeDocument();
+        THistoryList* history = doc ? doc->history() : nullptr;
+        for (int i = 0; history && i < history->count(); ++i) {
+            const TCommand* command = history->command(i);
+            const char* kind = command->actionType() == 8 ? "snapshot " : "frame ";
+            result.push_back(kind + command->caption().toStdString() + " " + std::to_string(command->frameIndex()));
+        }
+        return result;
+    }
+
     QTemporaryDir m_settingsDir;
     TScriptedMessageService m_messages;
     TScopedMessageService m_messageScope{m_messages};
-    TFakeHost m_host;
+    TRecordingView m_view;
     TFakePrompts m_prompts;
-    TScopedRoutinesHost m_hostScope{&m_host, &m_prompts};
+    std::unique_ptr<TEditSession> m_session;
 };

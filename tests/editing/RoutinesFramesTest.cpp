@@ -12,7 +12,7 @@ protected:
     // The working image with one w x h frame at the origin (local map of two colours).
     TGIFImage& animation(int width, int height)
     {
-        TGIFImage& image = *workingImage();
+        TGIFImage& image = workingImage();
         image.setWidth(width);
         image.setHeight(height);
         addFrame(image, width, height, {rgbColor(0, 0, 0), rgbColor(255, 255, 255)}, 1);
@@ -65,7 +65,7 @@ TEST_F(RoutinesFramesTest, OnePixelLargerFitsTwoPixelsAsks)
         m_prompts.fitTexts.clear();
         m_prompts.fitAnswer = {mrCancel, true};
         TBitmap bitmap(c.width, c.height, pf8bit);
-        EXPECT_EQ(fitPictureToAnimation(bitmap), c.asks ? mrCancel : 0) << c.width << "x" << c.height;
+        EXPECT_EQ(fitPictureToAnimation(session(), bitmap), c.asks ? mrCancel : 0) << c.width << "x" << c.height;
         EXPECT_EQ(m_prompts.fitTexts.size(), c.asks ? 1u : 0u);
         EXPECT_EQ(bitmap.width(), c.width) << "cancel changes nothing";
     }
@@ -78,7 +78,7 @@ TEST_F(RoutinesFramesTest, TrimCutsThePictureToTheAnimation)
     TGIFImage& image = animation(200, 100);
     TBitmap bitmap(300, 50, pf8bit);
     m_prompts.fitAnswer = {mrOk, true};
-    EXPECT_EQ(fitPictureToAnimation(bitmap), mrOk);
+    EXPECT_EQ(fitPictureToAnimation(session(), bitmap), mrOk);
     EXPECT_EQ(bitmap.width(), 200);
     EXPECT_EQ(bitmap.height(), 50);
     EXPECT_EQ(image.width(), 200);
@@ -94,7 +94,7 @@ TEST_F(RoutinesFramesTest, ChangingTheAnimationCropsFramesThatStickOut)
     TGIFSubImage& small = *addFrame(image, 20, 20, {rgbColor(1, 1, 1)}, 0, 0, 0); // fits
     m_prompts.fitAnswer = {mrOk, false};
     TBitmap bitmap(300, 50, pf8bit);
-    EXPECT_EQ(fitPictureToAnimation(bitmap), mrOk);
+    EXPECT_EQ(fitPictureToAnimation(session(), bitmap), mrOk);
     EXPECT_EQ(image.width(), 300);
     EXPECT_EQ(image.height(), 50);
     EXPECT_EQ(tall.height(), 50);
@@ -111,12 +111,12 @@ TEST_F(RoutinesFramesTest, StoredClipChoiceIsAppliedWithoutAsking)
     TGIFImage& image = animation(200, 100);
     setSetting(SettingKeys::ClipDefault, 1);
     TBitmap trimmed(300, 50, pf8bit);
-    EXPECT_EQ(fitPictureToAnimation(trimmed), 0);
+    EXPECT_EQ(fitPictureToAnimation(session(), trimmed), 0);
     EXPECT_EQ(trimmed.width(), 200) << "ClipFrame defaults to trim";
 
     setSetting(SettingKeys::ClipFrame, 0);
     TBitmap grown(300, 50, pf8bit);
-    EXPECT_EQ(fitPictureToAnimation(grown), 0);
+    EXPECT_EQ(fitPictureToAnimation(session(), grown), 0);
     EXPECT_EQ(image.width(), 300);
     EXPECT_TRUE(m_prompts.fitTexts.empty());
 }
@@ -124,10 +124,10 @@ TEST_F(RoutinesFramesTest, StoredClipChoiceIsAppliedWithoutAsking)
 TEST_F(RoutinesFramesTest, FirstFrameGetsTheCommentTheLoopAndADocument)
 {
     setSetting(SettingKeys::PaletteDefaults, 1);
-    TGIFImage& image = *workingImage();
+    TGIFImage& image = workingImage();
     TBitmap bitmap;
     paintTrueColor(bitmap, 6, 4);
-    EXPECT_EQ(insertBitmapAsFrame(image, bitmap, 0), 0);
+    EXPECT_EQ(insertBitmapAsFrame(session(), image, bitmap, 0), 0);
     ASSERT_EQ(image.images().count(), 1);
     TGIFSubImage& frame = *image.images().subImage(0);
     TGIFAppExtNSLoop* loop = loopOf(frame);
@@ -143,13 +143,13 @@ TEST_F(RoutinesFramesTest, FirstFrameGetsTheCommentTheLoopAndADocument)
     EXPECT_EQ(frame.graphicControlExtension()->delay(), 100);
     EXPECT_EQ(frame.graphicControlExtension()->disposal(), 2);
     EXPECT_GT(image.globalColorMap().count(), 0);
-    EXPECT_TRUE(m_host.logged("new document"));
-    EXPECT_TRUE(m_host.logged("status 2 Inserting new frame..."));
-    EXPECT_EQ(m_host.log.back(), "status 2 ") << "the status panel is cleared at the end";
+    EXPECT_EQ(session().documents().count(), 1) << "the first frame opens a document";
+    EXPECT_TRUE(m_view.logged("status 2 Inserting new frame..."));
+    EXPECT_EQ(m_view.log.back(), "status 2 ") << "the status panel is cleared at the end";
 
     TBitmap second;
     paintTrueColor(second, 6, 4);
-    EXPECT_EQ(insertBitmapAsFrame(image, second, 0), 1);
+    EXPECT_EQ(insertBitmapAsFrame(session(), image, second, 0), 1);
     EXPECT_EQ(countOf(*image.images().subImage(1), bsCommentExtension), 0);
     EXPECT_EQ(countOf(*image.images().subImage(1), bsApplicationExtension), 0);
 }
@@ -162,17 +162,17 @@ TEST_F(RoutinesFramesTest, ColourMapsAreMergedOnlyForTheGlobalPaletteFromTheSeco
         bool merged;
     } cases[] = {{0, true}, {1, true}, {2, false}};
     for (const auto& c : cases) {
-        workingImage(1);
+        resetSession();
         setSetting(SettingKeys::PaletteDefaults, 1);
         setSetting(SettingKeys::PaletteType, c.paletteType);
-        TGIFImage& image = *workingImage();
+        TGIFImage& image = workingImage();
         TBitmap first;
         paintTrueColor(first, 4, 4, qRgb(10, 200, 10));
-        ASSERT_EQ(insertBitmapAsFrame(image, first, 0), 0);
+        ASSERT_EQ(insertBitmapAsFrame(session(), image, first, 0), 0);
         EXPECT_GT(image.images().subImage(0)->colorMap().count(), 0) << "no merge for a single frame";
         TBitmap second;
         paintTrueColor(second, 4, 4, qRgb(10, 10, 200));
-        ASSERT_EQ(insertBitmapAsFrame(image, second, 1), 1);
+        ASSERT_EQ(insertBitmapAsFrame(session(), image, second, 1), 1);
         const bool localMapsLeft = image.images().subImage(0)->colorMap().count() > 0 ||
                                    image.images().subImage(1)->colorMap().count() > 0;
         EXPECT_EQ(localMapsLeft, !c.merged) << "PaletteType " << c.paletteType;
@@ -210,17 +210,17 @@ TEST_F(RoutinesFramesTest, PaletteSettingsMapOntoTheImage)
 
 TEST_F(RoutinesFramesTest, OnlyPicturesOfEightBitsOrMoreAskForThePalette)
 {
-    TGIFImage& image = *workingImage();
+    TGIFImage& image = workingImage();
     TBitmap mono(8, 8, pf1bit);
     TBitmap nibble(8, 8, pf4bit);
-    EXPECT_EQ(insertBitmapAsFrame(image, mono, 0), 0);
-    EXPECT_EQ(insertBitmapAsFrame(image, nibble, 1), 1);
+    EXPECT_EQ(insertBitmapAsFrame(session(), image, mono, 0), 0);
+    EXPECT_EQ(insertBitmapAsFrame(session(), image, nibble, 1), 1);
     EXPECT_EQ(m_prompts.paletteShown, 0);
 
     m_prompts.paletteAnswer = mrCancel;
     TBitmap colour;
     paintTrueColor(colour, 8, 8);
-    EXPECT_EQ(insertBitmapAsFrame(image, colour, 2), -1);
+    EXPECT_EQ(insertBitmapAsFrame(session(), image, colour, 2), -1);
     EXPECT_EQ(m_prompts.paletteShown, 1);
     EXPECT_EQ(image.images().count(), 2);
 }
@@ -232,57 +232,57 @@ TEST_F(RoutinesFramesTest, FramesGoBeforeTheLastIndexOrAreAppended)
     addFrame(image, 4, 4, {rgbColor(0, 0, 0)});
     TGIFSubImage* old1 = image.images().subImage(1);
     TBitmap a(4, 4, pf8bit);
-    EXPECT_EQ(insertBitmapAsFrame(image, a, 1), 1);
+    EXPECT_EQ(insertBitmapAsFrame(session(), image, a, 1), 1);
     EXPECT_EQ(image.images().subImage(2), old1);
     TBitmap b(4, 4, pf1bit);
-    EXPECT_EQ(insertBitmapAsFrame(image, b, 3), 4) << "the last index appends";
+    EXPECT_EQ(insertBitmapAsFrame(session(), image, b, 3), 4) << "the last index appends";
     TBitmap c(4, 4, pf1bit);
-    EXPECT_EQ(insertBitmapAsFrame(image, c, 99), 5);
+    EXPECT_EQ(insertBitmapAsFrame(session(), image, c, 99), 5);
 }
 
 TEST_F(RoutinesFramesTest, AFailedConversionLeavesTheAnimationAsItWas)
 {
     TGIFImage& image = animation(4, 4);
-    setFrameImporter(
+    session().setFrameImporter(
         [](TGIFImage&, TBitmap&) -> int { throw GIFException(QStringLiteral("Color table overflow")); });
     TBitmap bitmap(4, 4, pf1bit);
-    EXPECT_EQ(insertBitmapAsFrame(image, bitmap, 0), -1);
+    EXPECT_EQ(insertBitmapAsFrame(session(), image, bitmap, 0), -1);
     EXPECT_EQ(image.images().count(), 1);
-    EXPECT_EQ(m_host.log.back(), "status 2 ");
-    EXPECT_EQ(addPictureAsFrame(bitmap, 0, QStringLiteral("Paste Frame")), -1);
-    EXPECT_TRUE(m_host.document.log.empty()) << "nothing recorded for a frame that was not added";
-    EXPECT_FALSE(m_host.logged("column"));
+    EXPECT_EQ(m_view.log.back(), "status 2 ");
+    EXPECT_EQ(addPictureAsFrame(session(), bitmap, 0, QStringLiteral("Paste Frame")), -1);
+    EXPECT_TRUE(recorded().empty()) << "nothing recorded for a frame that was not added";
+    EXPECT_FALSE(m_view.logged("columns 2"));
 }
 
 TEST_F(RoutinesFramesTest, AddPictureRecordsUndoAndSelectsTheFrame)
 {
     settledAnimation(1, 4, 4);
-    m_host.documents = 1;
+    openDocument();
     TBitmap bitmap(4, 4, pf1bit);
-    EXPECT_EQ(addPictureAsFrame(bitmap, 0, QStringLiteral("Paste Frame")), 1);
-    EXPECT_EQ(m_host.document.log, std::vector<std::string>{"undo 1 Paste Frame 1"});
-    EXPECT_TRUE(m_host.document.modified);
-    EXPECT_EQ(m_host.document.currentFrame, 1);
-    EXPECT_TRUE(m_host.logged("column"));
-    EXPECT_TRUE(m_host.logged("select 1"));
-    EXPECT_EQ(m_host.log.back(), "repaint");
+    EXPECT_EQ(addPictureAsFrame(session(), bitmap, 0, QStringLiteral("Paste Frame")), 1);
+    EXPECT_EQ(recorded(), std::vector<std::string>{"frame Paste Frame 1"});
+    EXPECT_TRUE(activeDocument()->isModified());
+    EXPECT_EQ(activeDocument()->rememberedFrame(), 1);
+    EXPECT_TRUE(m_view.logged("columns 2"));
+    EXPECT_TRUE(m_view.logged("select 1"));
+    EXPECT_EQ(m_view.log.back(), "repaint");
 
     m_prompts.fitAnswer = {mrCancel, true};
     TBitmap large(10, 10, pf1bit);
-    EXPECT_EQ(addPictureAsFrame(large, 0, QStringLiteral("Paste Frame")), -1);
-    EXPECT_EQ(workingImage()->images().count(), 2);
+    EXPECT_EQ(addPictureAsFrame(session(), large, 0, QStringLiteral("Paste Frame")), -1);
+    EXPECT_EQ(workingImage().images().count(), 2);
 }
 
 TEST_F(RoutinesFramesTest, InsertAtCurrentFrameUsesTheGivenDelay)
 {
     TGIFImage& image = settledAnimation(1, 4, 4);
     TBitmap bitmap(4, 4, pf8bit);
-    EXPECT_EQ(insertBitmapAtCurrentFrame(image, bitmap, 7), -1) << "needs an active document";
-    m_host.documents = 1;
-    m_host.current = -1;
-    EXPECT_EQ(insertBitmapAtCurrentFrame(image, bitmap, 7), 1) << "position 0 is the last index: appended";
+    EXPECT_EQ(insertBitmapAtCurrentFrame(session(), bitmap, 7), -1) << "needs an active document";
+    openDocument();
+    session().setCurrentFrame(-1);
+    EXPECT_EQ(insertBitmapAtCurrentFrame(session(), bitmap, 7), 1) << "position 0 is the last index: appended";
     EXPECT_EQ(image.images().subImage(1)->graphicControlExtension()->delay(), 7);
-    EXPECT_EQ(m_host.document.log, std::vector<std::string>{"undo 1 Add Frame 1"});
+    EXPECT_EQ(recorded(), std::vector<std::string>{"frame Add Frame 1"});
     EXPECT_EQ(m_prompts.paletteShown, 0);
 }
 
@@ -300,48 +300,56 @@ TEST_F(RoutinesFramesTest, AddedFrameIsUndoneByAFrameCommandOnlyWhenNothingElseC
         int clipFrame; // -1: the picture fits; 0: the animation grows; 1: the picture is trimmed
         std::string recorded;
     } cases[] = {
-        {"nothing else", 2, true, true, 0, 1, -1, "undo 1 Paste Frame 1"},
-        {"maps merged", 0, true, true, 0, 1, -1, "snapshot Paste Frame 1 of 3 4x4"},
-        {"web palette, picture below 8 bits", 1, true, true, 0, 1, -1, "undo 1 Paste Frame 1"},
-        {"loop added to frame 0", 2, false, true, 0, 1, -1, "snapshot Paste Frame 1 of 3 4x4"},
-        {"play once adds no loop", 2, false, true, 1, 1, -1, "undo 1 Paste Frame 1"},
-        {"the new frame 0 carries the loop", 2, false, true, 0, 0, -1, "undo 1 Paste Frame 0"},
-        {"global map filled", 2, true, false, 0, 1, -1, "snapshot Paste Frame 1 of 3 4x4"},
-        {"appended", 2, true, true, 0, 9, -1, "undo 1 Paste Frame 3"},
-        {"animation grown", 2, true, true, 0, 9, 0, "snapshot Paste Frame 3 of 3 4x4"},
-        {"picture trimmed", 2, true, true, 0, 9, 1, "undo 1 Paste Frame 3"},
+        {"nothing else", 2, true, true, 0, 1, -1, "frame Paste Frame 1"},
+        {"maps merged", 0, true, true, 0, 1, -1, "snapshot Paste Frame 1"},
+        {"web palette, picture below 8 bits", 1, true, true, 0, 1, -1, "frame Paste Frame 1"},
+        {"loop added to frame 0", 2, false, true, 0, 1, -1, "snapshot Paste Frame 1"},
+        {"play once adds no loop", 2, false, true, 1, 1, -1, "frame Paste Frame 1"},
+        {"the new frame 0 carries the loop", 2, false, true, 0, 0, -1, "frame Paste Frame 0"},
+        {"global map filled", 2, true, false, 0, 1, -1, "snapshot Paste Frame 1"},
+        {"appended", 2, true, true, 0, 9, -1, "frame Paste Frame 3"},
+        {"animation grown", 2, true, true, 0, 9, 0, "snapshot Paste Frame 3"},
+        {"picture trimmed", 2, true, true, 0, 9, 1, "frame Paste Frame 3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        workingImage(1);
-        m_host.document.log.clear();
+        resetSession();
+        
         settledAnimation(3, 4, 4, c.loop, c.globalMap);
         setSetting(SettingKeys::PaletteType, c.paletteType);
         setSetting(SettingKeys::DefaultNSLoop, c.defaultLoop);
         setSetting(SettingKeys::ClipDefault, 1);
         setSetting(SettingKeys::ClipFrame, std::max(c.clipFrame, 0));
-        m_host.documents = 1;
+        openDocument();
         const int side = c.clipFrame < 0 ? 4 : 10;
         TBitmap bitmap(side, side, pf1bit);
-        EXPECT_GE(addPictureAsFrame(bitmap, c.position, QStringLiteral("Paste Frame")), 0);
-        EXPECT_EQ(m_host.document.log, std::vector<std::string>{c.recorded});
-        EXPECT_TRUE(m_host.document.modified);
+        EXPECT_GE(addPictureAsFrame(session(), bitmap, c.position, QStringLiteral("Paste Frame")), 0);
+        EXPECT_EQ(recorded(), std::vector<std::string>{c.recorded});
+        EXPECT_TRUE(activeDocument()->isModified());
+        // A snapshot holds the animation from before the addition: Undo gives it back.
+        undoActiveDocument(*activeDocument());
+        EXPECT_EQ(workingImage().images().count(), 3);
+        EXPECT_EQ(workingImage().width(), 4);
+        EXPECT_EQ(workingImage().height(), 4);
     }
 }
 
 TEST_F(RoutinesFramesTest, GrownAnimationStaysUndoableWhenThePalettePromptIsCancelled)
 {
     TGIFImage& image = settledAnimation(2, 4, 4);
-    m_host.documents = 1;
+    openDocument();
     setSetting(SettingKeys::ClipDefault, 1);
     setSetting(SettingKeys::ClipFrame, 0);
     m_prompts.paletteAnswer = mrCancel;
     TBitmap bitmap;
     paintTrueColor(bitmap, 10, 10);
-    EXPECT_EQ(addPictureAsFrame(bitmap, 1, QStringLiteral("Add Frame")), -1);
+    EXPECT_EQ(addPictureAsFrame(session(), bitmap, 1, QStringLiteral("Add Frame")), -1);
     EXPECT_EQ(image.width(), 10) << "the animation was grown before the palette prompt";
-    EXPECT_EQ(m_host.document.log, std::vector<std::string>{"snapshot Add Frame 2 of 2 4x4"});
-    EXPECT_TRUE(m_host.document.modified);
+    EXPECT_EQ(recorded(), std::vector<std::string>{"snapshot Add Frame 2"});
+    EXPECT_TRUE(activeDocument()->isModified());
+    undoActiveDocument(*activeDocument());
+    EXPECT_EQ(image.images().count(), 2);
+    EXPECT_EQ(image.width(), 4) << "the snapshot was taken before the animation grew";
 }
 
 TEST_F(RoutinesFramesTest, InsertAtCurrentFrameTakesASnapshotWhenMapsAreMerged)
@@ -350,20 +358,20 @@ TEST_F(RoutinesFramesTest, InsertAtCurrentFrameTakesASnapshotWhenMapsAreMerged)
     {
         int paletteType;
         std::string recorded;
-    } cases[] = {{0, "snapshot Add Frame 1 of 3 4x4"},
-                 {1, "snapshot Add Frame 1 of 3 4x4"},
-                 {2, "undo 1 Add Frame 1"}};
+    } cases[] = {{0, "snapshot Add Frame 1"},
+                 {1, "snapshot Add Frame 1"},
+                 {2, "frame Add Frame 1"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.paletteType);
-        workingImage(1);
-        m_host.document.log.clear();
+        resetSession();
+        
         TGIFImage& image = settledAnimation(3, 4, 4);
         setSetting(SettingKeys::PaletteType, c.paletteType);
-        m_host.documents = 1;
-        m_host.current = 1;
+        openDocument();
+        session().setCurrentFrame(1);
         TBitmap bitmap(4, 4, pf8bit);
-        EXPECT_EQ(insertBitmapAtCurrentFrame(image, bitmap, 5), 1);
-        EXPECT_EQ(m_host.document.log, std::vector<std::string>{c.recorded});
+        EXPECT_EQ(insertBitmapAtCurrentFrame(session(), bitmap, 5), 1);
+        EXPECT_EQ(recorded(), std::vector<std::string>{c.recorded});
     }
 }
 
@@ -430,9 +438,9 @@ TEST_F(RoutinesFramesTest, FrameDelaysAndRunningTime)
     EXPECT_EQ(countOf(*image.images().subImage(2), bsGraphicControlExtension), 1);
     EXPECT_EQ(totalRunningTime(image), 80);
     setSetting(SettingKeys::DefaultDelay, 25);
-    EXPECT_EQ(frameDelayOrDefault(0), 30);
-    EXPECT_EQ(frameDelayOrDefault(1), 25);
-    EXPECT_EQ(frameDelayOrDefault(9), 25);
+    EXPECT_EQ(frameDelayOrDefault(image, 0), 30);
+    EXPECT_EQ(frameDelayOrDefault(image, 1), 25);
+    EXPECT_EQ(frameDelayOrDefault(image, 9), 25);
 }
 
 TEST_F(RoutinesFramesTest, CornerColourIsTheBottomLeftPixel)
@@ -459,7 +467,7 @@ TEST_F(RoutinesFramesTest, CommentLinesAreSplit)
 
 TEST_F(RoutinesFramesTest, ColourEntriesInUseCannotBeRemoved)
 {
-    TGIFImage& image = *workingImage();
+    TGIFImage& image = workingImage();
     image.setWidth(2);
     image.setHeight(1);
     for (TColor color : {rgbColor(0, 0, 0), rgbColor(9, 9, 9), rgbColor(0, 0, 0), rgbColor(7, 7, 7)})
@@ -470,14 +478,14 @@ TEST_F(RoutinesFramesTest, ColourEntriesInUseCannotBeRemoved)
     second.setPixel(1, 0, 3);
     (void)first;
 
-    EXPECT_FALSE(colorEntryRemovable(local.colorMap(), 0, 0));
-    EXPECT_TRUE(colorEntryRemovable(local.colorMap(), 1, 0));
-    EXPECT_TRUE(colorEntryRemovable(image.globalColorMap(), 0, -1)) << "entry 2 holds the same colour";
-    EXPECT_FALSE(colorEntryRemovable(image.globalColorMap(), 1, -1));
-    EXPECT_FALSE(colorEntryRemovable(image.globalColorMap(), 3, -1)) << "used by a later frame only";
-    EXPECT_TRUE(frameUsesColorIndex(2, 3));
-    EXPECT_FALSE(frameUsesColorIndex(1, 3));
-    EXPECT_FALSE(frameUsesColorIndex(7, 0));
+    EXPECT_FALSE(colorEntryRemovable(image, local.colorMap(), 0, 0));
+    EXPECT_TRUE(colorEntryRemovable(image, local.colorMap(), 1, 0));
+    EXPECT_TRUE(colorEntryRemovable(image, image.globalColorMap(), 0, -1)) << "entry 2 holds the same colour";
+    EXPECT_FALSE(colorEntryRemovable(image, image.globalColorMap(), 1, -1));
+    EXPECT_FALSE(colorEntryRemovable(image, image.globalColorMap(), 3, -1)) << "used by a later frame only";
+    EXPECT_TRUE(frameUsesColorIndex(image, 2, 3));
+    EXPECT_FALSE(frameUsesColorIndex(image, 1, 3));
+    EXPECT_FALSE(frameUsesColorIndex(image, 7, 0));
 }
 
 TEST_F(RoutinesFramesTest, NormalisingGivesTimingAndReplacesZeroDelays)

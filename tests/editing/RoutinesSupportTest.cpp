@@ -113,13 +113,12 @@ TEST_F(RoutinesSupportTest, ControlsAreCentredWhenSmallerThanTheBox)
 TEST_F(RoutinesSupportTest, OpeningALinkThatNobodyTakesTellsTheUser)
 {
     QStringList opened;
-    setUrlOpener([&](const QString& text) {
+    session().setUrlOpener([&](const QString& text) {
         opened << text;
         return text.startsWith(QLatin1String("http"));
     });
-    EXPECT_TRUE(openDocumentOrLink(QStringLiteral("https://example.org/")));
-    EXPECT_FALSE(openDocumentOrLink(QStringLiteral("/no/such/file.html")));
-    setUrlOpener({});
+    EXPECT_TRUE(session().openDocumentOrLink(QStringLiteral("https://example.org/")));
+    EXPECT_FALSE(session().openDocumentOrLink(QStringLiteral("/no/such/file.html")));
     EXPECT_EQ(opened.size(), 2);
     // The message names what could not be opened, so the user can open it by hand.
     EXPECT_EQ(m_messages.texts(), QStringList(QStringLiteral("Could not load the client.\n\n/no/such/file.html")));
@@ -178,15 +177,6 @@ TEST_F(RoutinesSupportTest, ResourcesOfTheBuiltLibraryLoadIntoPictures)
     TPicture missing;
     EXPECT_FALSE(loadBitmapResource(library, QStringLiteral("NO_SUCH"), missing));
     EXPECT_EQ(m_messages.texts(), QStringList(QStringLiteral("Could not load Spoolkit.rcc library file.")));
-}
-
-TEST_F(RoutinesSupportTest, TheWorkingImageIsOneObjectUntilFreed)
-{
-    TGIFImage* first = workingImage();
-    EXPECT_EQ(workingImage(0), first);
-    EXPECT_EQ(workingImage(2), first);
-    EXPECT_EQ(workingImage(1), nullptr);
-    EXPECT_NE(workingImage(), nullptr);
 }
 
 TEST_F(RoutinesSupportTest, SettingsHelpersRoundTripThroughTheStore)

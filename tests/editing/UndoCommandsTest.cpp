@@ -95,12 +95,20 @@ TEST_F(UndoCommandsTest, MoveKeepsTheLoopingExtensionOnTheFirstFrame)
 TEST_F(UndoCommandsTest, PaletteEntryEditsUndo)
 {
     TGIFColorMap& map = doc.image.globalColorMap();
-    // Deleted entries come back at the end of the map, not at their old index.
+    // A deleted entry comes back at its old index, the later ones moving up again; one past the
+    // end of a map that shrank since is appended.
+    const std::vector<TGIFColor> original = map.entries();
     recordUndo(doc, ckPalette, 6, 1, 0, -1, QStringLiteral("Delete Color Palette Entry"));
     map.deleteAt(1);
     undoActiveDocument(doc);
-    EXPECT_EQ(map.entries(),
-              (std::vector<TGIFColor>{{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}}));
+    EXPECT_EQ(map.entries(), original);
+    recordUndo(doc, ckPalette, 6, 4, 0, -1, QStringLiteral("Delete Color Palette Entry"));
+    map.deleteAt(4);
+    map.deleteAt(3);
+    undoActiveDocument(doc);
+    EXPECT_EQ(map.count(), 4);
+    EXPECT_EQ(map.entries().back(), original[4]);
+    map.setEntries(original);
 
     recordUndo(doc, ckPalette, 5, 5, 0x00ABCDEF, -1, QStringLiteral("Add Color Palette Entry"));
     map.add(0x00ABCDEF);
@@ -224,6 +232,16 @@ TEST_F(UndoCommandsTest, CommentEditsUndo)
         dynamic_cast<TGIFCommentExtension*>(first->extensions().extension(first->extensions().count() - 1));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->text(), (QStringList{QStringLiteral("a"), QString(), QStringLiteral("c")}));
+
+    // A comment ahead of other extensions comes back at its place: the file is the same again.
+    TGIFCommentExtension* early = addComment(first, {QStringLiteral("early")});
+    first->extensions().remove(early);
+    first->extensions().insert(0, early);
+    const QByteArray before = gifBytes(doc.image);
+    recordUndo(doc, ckCommentExt, 2, -1, 0, 0, QStringLiteral("Delete GIF Comment"));
+    delete early;
+    undoActiveDocument(doc);
+    EXPECT_SAME_BYTES(before, gifBytes(doc.image));
 }
 
 TEST_F(UndoCommandsTest, GeometryUndoShrinksTheScreenAgain)

@@ -6,9 +6,9 @@
 // strays there), since moving frames relies on that.
 //
 // The generator only makes edits whose undo is defined to restore the animation exactly: undo
-// appends a deleted palette entry, comment or graphic control extension at the end of its list
-// and puts a looping extension back at the front, so those edits pick the last entry (or the
-// front) when they delete.
+// appends a deleted graphic control extension at the end of its list and puts a looping
+// extension back at the front, so those edits pick the last entry (or the front) when they
+// delete. Deleted palette entries and comments go back at their old places.
 #include "UndoTestSupport.h"
 
 #include "editing/FrameSteps.h"

@@ -3,6 +3,9 @@
 // normalisation for writing. Two shapes that used to fail on every edit: a two-colour animation
 // whose transparent index lies past its table (ImageMagick's frame optimiser), and an animation
 // with a full 256-colour global map whose first frame leaves the screen partly uncovered.
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "app/AppFixture.h"
 
 #include "app/Childwin.h"
@@ -82,12 +85,10 @@ protected:
     {
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
-        workingImage(1);
     }
     void TearDown() override
     {
         stopProgram();
-        workingImage(1);
         AppFixture::TearDown();
     }
     TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
@@ -98,14 +99,14 @@ protected:
     {
         const QList<QImage> before = shownPictures(path);
         ASSERT_FALSE(before.isEmpty());
-        ASSERT_TRUE(main().openDocument(path));
-        TMDIChild* doc = main().activeDocument();
+        ASSERT_TRUE(main().session().documents().open(path));
+        TDocument* doc = main().session().documents().active();
         ASSERT_NE(doc, nullptr);
         recordUndo(*doc, ckGCExt, 3, 0, 0, 0, QStringLiteral("Delay"));
-        workingImage()->images().subImage(0)->graphicControlExtension()->setDelay(33);
+        main().session().workingImage().images().subImage(0)->graphicControlExtension()->setDelay(33);
         doc->setModified(true);
         // The working copy was written: the document is still open, modified, with its copy.
-        ASSERT_EQ(main().activeDocument(), doc);
+        ASSERT_EQ(main().session().documents().active(), doc);
         EXPECT_TRUE(doc->isModified());
         EXPECT_FALSE(doc->workingCopy().isEmpty());
         EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();

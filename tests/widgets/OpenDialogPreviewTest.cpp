@@ -107,9 +107,9 @@ TEST_F(OpenDialogPreviewTest, OpenAndAddFrameAskForThePreviewAndKeepTheChosenOrd
     EXPECT_TRUE(open.picturePreview);
     EXPECT_TRUE(open.multiSelect);
     EXPECT_EQ(open.filter, QStringLiteral("GIF Images (*.gif)|*.gif"));
-    ASSERT_EQ(main().documentCount(), 2);
-    EXPECT_EQ(main().documents().value(0)->fileName(), b);
-    EXPECT_EQ(main().documents().value(1)->fileName(), a);
+    ASSERT_EQ(docs().count(), 2);
+    EXPECT_EQ(docs().documents().value(0)->fileName(), b);
+    EXPECT_EQ(docs().documents().value(1)->fileName(), a);
     EXPECT_EQ(main().state().initialDir, m_files.path()) << "the folder is remembered";
 
     m_messages.pushFiles({});

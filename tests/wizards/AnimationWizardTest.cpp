@@ -48,7 +48,7 @@ protected:
         m_messages.pushFiles(files);
         TWizardSetup setup;
         setup.mode = TWizardMode::Animation;
-        return runScripted(m_messages, setup, [&](TfrmWizards& wizard) {
+        return runScripted(m_session, m_messages, setup, [&](TfrmWizards& wizard) {
             if (answers.customSize) {
                 wizard.optCustomSize->setChecked(true);
                 wizard.txtHeight->setText(answers.height);
@@ -85,6 +85,7 @@ protected:
     }
 
     QTemporaryDir m_files;
+    TEditSession m_session;
 };
 
 } // namespace
@@ -283,7 +284,7 @@ TEST_F(AnimationWizardTest, NumberFieldsRestoreValuesOutsideTheirRange)
     };
     TWizardSetup setup;
     setup.mode = TWizardMode::Animation;
-    runScripted(m_messages, setup, [&](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setup, [&](TfrmWizards& wizard) {
         wizard.optCustomSize->setChecked(true);
         wizard.optPlayCount->setChecked(true);
         for (const Row& row : rows) {
@@ -313,7 +314,7 @@ TEST_F(AnimationWizardTest, SizeAndCountFieldsFollowTheirOptions)
 {
     TWizardSetup setup;
     setup.mode = TWizardMode::Animation;
-    runScripted(m_messages, setup, [](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setup, [](TfrmWizards& wizard) {
         EXPECT_FALSE(wizard.txtHeight->isEnabled());
         wizard.optCustomSize->setChecked(true);
         EXPECT_TRUE(wizard.txtHeight->isEnabled());
@@ -337,7 +338,7 @@ TEST_F(AnimationWizardTest, PictureListButtonsAndNext)
     const QString c = png("c.png", blockPicture(10, 10, 2));
     TWizardSetup setup;
     setup.mode = TWizardMode::Animation;
-    runScripted(m_messages, setup, [&](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setup, [&](TfrmWizards& wizard) {
         for (int i = 0; i < 3; ++i)
             press(wizard.btnNext);
         ASSERT_EQ(wizard.page(), 3);

@@ -79,7 +79,9 @@ public:
         }
         return !saveTo.isEmpty();
     }
+    TEditSession& session() override { return editSession; }
 
+    TEditSession editSession;
     TGIFImage* image = nullptr;
     QString fileName;
     QString saveTo;
@@ -155,12 +157,13 @@ TEST(ExporterTest, ChosenFramesAreWrittenInTheChosenFormat)
     TScriptedMessageService messages;
     TScopedMessageService scope(messages);
     QTemporaryDir dir;
+    TEditSession session;
     TGIFImage image;
     makeImage(image, true);
     const QStringList entries{"Frame - 0", "Frame - 1", "Frame - 2", "Frame - 3"};
 
     {
-        TfrmExporter form(image, entries);
+        TfrmExporter form(session, image, entries);
         form.trackbar->setValue(1);
         form.optJpeg->click();
         form.chkJProgress->click();
@@ -178,7 +181,7 @@ TEST(ExporterTest, ChosenFramesAreWrittenInTheChosenFormat)
     }
     {
         // GIF in grey shades; the empty last frame is written as the placeholder without a message.
-        TfrmExporter form(image, entries);
+        TfrmExporter form(session, image, entries);
         form.optGIFGray->click();
         messages.pushFiles({dir.filePath(QStringLiteral("g.gif"))});
         exportRows(form, {1, 3}, form.optGIF);
@@ -189,7 +192,7 @@ TEST(ExporterTest, ChosenFramesAreWrittenInTheChosenFormat)
     }
     {
         // A line past the frames: the placeholder, then the closing message.
-        TfrmExporter form(image, entries + QStringList{"Frame - 4"});
+        TfrmExporter form(session, image, entries + QStringList{"Frame - 4"});
         form.chkBMono->setChecked(true);
         messages.pushFiles({dir.filePath(QStringLiteral("b.bmp"))});
         exportRows(form, {0, 4}, form.optBitmap);
@@ -202,7 +205,7 @@ TEST(ExporterTest, ChosenFramesAreWrittenInTheChosenFormat)
     }
     {
         // A file that cannot be written is reported too.
-        TfrmExporter form(image, entries);
+        TfrmExporter form(session, image, entries);
         messages.pushFiles({dir.filePath(QStringLiteral("missing/c.gif"))});
         exportRows(form, {0}, form.optGIF);
         ASSERT_EQ(messages.recorded().size(), 6u);
@@ -210,7 +213,7 @@ TEST(ExporterTest, ChosenFramesAreWrittenInTheChosenFormat)
     }
     {
         // Cancelling the save dialog keeps the form open with its settings; nothing selected closes.
-        TfrmExporter form(image, entries);
+        TfrmExporter form(session, image, entries);
         messages.pushFiles({});
         exportRows(form, {1}, form.optBitmap);
         EXPECT_TRUE(form.isVisible());
@@ -224,9 +227,10 @@ TEST(ExporterTest, ChosenFramesAreWrittenInTheChosenFormat)
 
 TEST(ExporterTest, SmoothingFollowsProgressiveDisplay)
 {
+    TEditSession session;
     TGIFImage image;
     makeImage(image);
-    TfrmExporter form(image, {"Frame - 0"});
+    TfrmExporter form(session, image, {"Frame - 0"});
     EXPECT_FALSE(form.chkJSmooth->isEnabled());
     form.chkJProgress->setChecked(true);
     EXPECT_TRUE(form.chkJSmooth->isEnabled());
@@ -247,14 +251,14 @@ TEST(ExporterTest, HtmlPageBesideTheSavedAnimation)
     TScriptedMessageService messages;
     TScopedMessageService scope(messages);
     QStringList opened;
-    setUrlOpener([&](const QString& text) {
-        opened.append(text);
-        return true;
-    });
     QTemporaryDir dir;
     TGIFImage image;
     makeImage(image);
     TFakeExportHost host;
+    host.editSession.setUrlOpener([&](const QString& text) {
+        opened.append(text);
+        return true;
+    });
     host.image = &image;
     host.fileName = dir.filePath(QStringLiteral("Untitled1.gif"));
 
@@ -289,5 +293,4 @@ TEST(ExporterTest, HtmlPageBesideTheSavedAnimation)
     ASSERT_EQ(messages.recorded().size(), 6u);
     EXPECT_EQ(messages.recorded()[5].type, TMsgType::Error);
     EXPECT_TRUE(messages.recorded()[5].text.contains(QStringLiteral("page.html")));
-    setUrlOpener({});
 }

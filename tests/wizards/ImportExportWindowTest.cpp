@@ -1,6 +1,9 @@
 // The import and export commands as a user meets them: the File menu of the real main window on
 // the offscreen platform, an empty settings store and the scripted message service answering the
 // dialogs.
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "app/AppFixture.h"
 
 #include "app/Childwin.h"
@@ -27,7 +30,6 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        workingImage(1);
         ASSERT_TRUE(m_dir.isValid());
         // A saved animation of three 12 x 8 frames in red, green and blue.
         TGIFImage image;
@@ -47,7 +49,6 @@ protected:
     void TearDown() override
     {
         stopProgram();
-        workingImage(1);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "hourglass cursor left on";
         AppFixture::TearDown();
     }
@@ -55,7 +56,7 @@ protected:
     TfrmMain& openWalk()
     {
         TfrmMain& main = *startProgram().mainWindow();
-        EXPECT_TRUE(main.openDocument(m_gif));
+        EXPECT_TRUE(main.session().documents().open(m_gif));
         return main;
     }
 
@@ -78,31 +79,31 @@ TEST_F(ImportExportWindowTest, AviExportThenImportThroughTheFileMenu)
     EXPECT_TRUE(main.isEnabled());
     if (haveTool(QStringLiteral("ffprobe")))
         EXPECT_EQ(probe(movie, QStringLiteral("nb_read_frames")), "3");
-    EXPECT_EQ(main.documentCount(), 1);
-    EXPECT_FALSE(main.activeDocument()->isModified()) << "exporting works on a copy";
+    EXPECT_EQ(main.session().documents().count(), 1);
+    EXPECT_FALSE(main.session().documents().active()->isModified()) << "exporting works on a copy";
 
     m_messages.pushFiles({movie});
     main.action(QStringLiteral("mniImportAVI"))->trigger();
     EXPECT_TRUE(m_messages.recorded().back().request.filter.startsWith("AVI Animations (*.avi)|*.avi|"));
-    ASSERT_EQ(main.documentCount(), 2);
-    TMDIChild* imported = main.activeDocument();
+    ASSERT_EQ(main.session().documents().count(), 2);
+    TDocument* imported = main.session().documents().active();
     ASSERT_NE(imported, nullptr);
     EXPECT_TRUE(imported->isModified());
     EXPECT_TRUE(imported->isUntitled());
-    EXPECT_EQ(workingImage()->images().count(), 3);
+    EXPECT_EQ(main.session().workingImage().images().count(), 3);
     const StreamHeader strh = streamHeader(readAll(movie));
     EXPECT_EQ(strh.rate, 65u);
-    EXPECT_EQ(workingImage()->images().subImage(0)->graphicControlExtension()->delay(),
+    EXPECT_EQ(main.session().workingImage().images().subImage(0)->graphicControlExtension()->delay(),
               int((strh.scale * 100 + 32) / 65));
 
     // The first document kept its animation.
-    main.makeActive(main.documents().first());
-    EXPECT_EQ(workingImage()->images().count(), 3);
-    EXPECT_EQ(workingImage()->width(), 12);
+    main.session().documents().activate(main.session().documents().documents().first());
+    EXPECT_EQ(main.session().workingImage().images().count(), 3);
+    EXPECT_EQ(main.session().workingImage().width(), 12);
 
     // A movie named on the command line or dropped goes the same way.
     openByType(main, movie);
-    EXPECT_EQ(main.documentCount(), 3);
+    EXPECT_EQ(main.session().documents().count(), 3);
 
     // The same command writes an MP4 video when that is the name chosen.
     const QString video = m_dir.filePath(QStringLiteral("walk.mp4"));

@@ -30,6 +30,7 @@ protected:
         setup.offer = offer;
         return setup;
     }
+    TEditSession m_session;
 };
 
 struct TBoxes
@@ -80,7 +81,7 @@ TEST_F(OptimizationWizardTest, PagesHeadingsAndButtonsFollowNextAndBack)
 {
     TGIFImage image;
     makeRichAnimation(image);
-    runScripted(m_messages, setupFor(image), [](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setupFor(image), [](TfrmWizards& wizard) {
         EXPECT_EQ(wizard.windowTitle(), "Optimization Wizard");
         const char* headings[] = {"Animation Output ", "Palettes", "Frames", "Finish Wizard"};
         for (int page = 5; page <= 8; ++page) {
@@ -117,7 +118,7 @@ TEST_F(OptimizationWizardTest, FinishOptionsDependOnWhereTheWizardWasOpened)
          {Row{TOptimizeOffer::Both, true, true, false}, Row{TOptimizeOffer::ReplaceOnly, true, false, true},
           Row{TOptimizeOffer::NewOnly, false, true, false}}) {
         const TWizardResult result =
-            runScripted(m_messages, setupFor(image, row.offer), [&](TfrmWizards& wizard) {
+            runScripted(m_session, m_messages, setupFor(image, row.offer), [&](TfrmWizards& wizard) {
                 EXPECT_EQ(wizard.optReplace->isVisible(), row.replaceVisible);
                 EXPECT_EQ(wizard.optCreateNew->isVisible(), row.newVisible);
                 EXPECT_EQ(wizard.optReplace->isChecked(), row.replaceChecked);
@@ -135,7 +136,7 @@ TEST_F(OptimizationWizardTest, NothingCheckedWritesTheCopyUnchangedAndSavesNone)
     TGIFImage image;
     makeAnimationOfSize(image, 7200);
     const QByteArray before = gifBytes(image);
-    const TWizardResult result = runScripted(m_messages, setupFor(image), [](TfrmWizards& wizard) {
+    const TWizardResult result = runScripted(m_session, m_messages, setupFor(image), [](TfrmWizards& wizard) {
         EXPECT_FALSE(wizard.chkRemoveLocal->isEnabled()) << "no local palettes";
         toResults(wizard, {false, false, false, false, false, false});
         EXPECT_EQ(wizard.lblCurrentSize->text(), "7,200 bytes");
@@ -152,7 +153,7 @@ TEST_F(OptimizationWizardTest, DownloadEstimateFollowsTheSpeedList)
 {
     TGIFImage image;
     makeAnimationOfSize(image, 7200);
-    runScripted(m_messages, setupFor(image), [](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setupFor(image), [](TfrmWizards& wizard) {
         toResults(wizard, {true, false, true, true, true, false});
         EXPECT_EQ(wizard.cbSpeed->currentText(), "56.6");
         const std::pair<int, const char*> expected[] = {{0, "2.00000 secs with a"},
@@ -182,7 +183,7 @@ TEST_F(OptimizationWizardTest, WithoutLocalPalettesTheMergeIsSkippedEvenWhenChec
     makeRichAnimation(image);
     image.images().subImage(2)->colorMap().clear(); // the frame falls back to the global map
     const QByteArray before = gifBytes(image);
-    const TWizardResult result = runScripted(m_messages, setupFor(image), [](TfrmWizards& wizard) {
+    const TWizardResult result = runScripted(m_session, m_messages, setupFor(image), [](TfrmWizards& wizard) {
         EXPECT_FALSE(wizard.chkRemoveLocal->isEnabled());
         // Checked while disabled (as an earlier state would leave it): still skipped.
         wizard.chkRemoveLocal->setChecked(true);
@@ -208,7 +209,7 @@ TEST_F(OptimizationWizardTest, PaletteBoxesAreEnabledByWhatTheAnimationHas)
         bool optimizeEnabled, removeLocalEnabled;
     };
     for (const Row& row : {Row{&rich, true, true}, Row{&noGlobal, false, true}, Row{&empty, false, false}}) {
-        runScripted(m_messages, setupFor(*row.image), [&](TfrmWizards& wizard) {
+        runScripted(m_session, m_messages, setupFor(*row.image), [&](TfrmWizards& wizard) {
             EXPECT_EQ(wizard.chkOptimizePalettes->isEnabled(), row.optimizeEnabled);
             EXPECT_EQ(wizard.chkRemoveLocal->isEnabled(), row.removeLocalEnabled);
             EXPECT_TRUE(wizard.chkOptimizePalettes->isChecked());
@@ -223,7 +224,7 @@ TEST_F(OptimizationWizardTest, GoingBackAndForwardRebuildsTheResults)
 {
     TGIFImage image;
     makeRichAnimation(image);
-    runScripted(m_messages, setupFor(image), [](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setupFor(image), [](TfrmWizards& wizard) {
         toResults(wizard, {false, false, false, false, false, false});
         EXPECT_EQ(wizard.lblSavings->text(), "None");
         press(wizard.btnBack);
@@ -268,7 +269,7 @@ TEST_F(OptimizationWizardTest, TheOptimisedCopyShowsExactlyWhatTheOriginalShows)
             SCOPED_TRACE(testing::Message()
                          << "animation " << a << " boxes " << boxes.optimizePalettes << boxes.removeLocal
                          << boxes.sortPalettes << boxes.trim << boxes.duplicates << boxes.nonVisible);
-            const TWizardResult result = runScripted(m_messages, setupFor(image), [&](TfrmWizards& wizard) {
+            const TWizardResult result = runScripted(m_session, m_messages, setupFor(image), [&](TfrmWizards& wizard) {
                 toResults(wizard, boxes);
                 press(wizard.btnNext);
             });
@@ -306,7 +307,7 @@ TEST_F(OptimizationWizardTest, MergingMapsIsSkippedWhenTheColoursWouldNotFit)
     }
     EXPECT_FALSE(mergeKeepsEveryColor(image));
     const std::vector<TShown> before = shownByImageMagick(gifBytes(image));
-    const TWizardResult result = runScripted(m_messages, setupFor(image), [](TfrmWizards& wizard) {
+    const TWizardResult result = runScripted(m_session, m_messages, setupFor(image), [](TfrmWizards& wizard) {
         toResults(wizard, {true, true, true, true, true, false});
         press(wizard.btnNext);
     });
@@ -338,7 +339,7 @@ TEST_F(OptimizationWizardTest, ARepeatedFrameGivesItsTimeToTheFrameBefore)
         gce->setDisposal(1);
     }
     addLoopExtension(image, *image.images().subImage(0), 0);
-    const TWizardResult result = runScripted(m_messages, setupFor(image), [](TfrmWizards& wizard) {
+    const TWizardResult result = runScripted(m_session, m_messages, setupFor(image), [](TfrmWizards& wizard) {
         toResults(wizard, {true, false, true, true, true, true});
         press(wizard.btnNext);
     });

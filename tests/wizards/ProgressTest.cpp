@@ -1,7 +1,7 @@
 // The progress form: a small box without a title bar whose Cancel button and Escape key only note
 // the wish to stop, for the work in progress to see at its next check.
 #include "wizards/Progress.h"
-#include "editing/RoutinesHost.h"
+#include "editing/EditSession.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -1,10 +1,13 @@
 #pragma once
 // The image browser through the real program: default start-up hooks, an empty settings store,
 // the scripted message service, and folders of pictures generated for each test.
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "app/Main.h"
 #include "app/Program.h"
 #include "editing/Routines.h"
-#include "editing/RoutinesHost.h"
+#include "editing/EditSession.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/ScriptedMessageService.h"
@@ -24,7 +27,7 @@
 #include <gtest/gtest.h>
 
 // Answers the routines' prompts as a user pressing OK (or Cancel) would.
-class TAnsweringPrompts : public IRoutinesPrompts
+class TAnsweringPrompts : public IEditPrompts
 {
 public:
     TFitChoice fitFrame(const QString&, const TBitmap&) override { return {m_answer, true}; }
@@ -49,9 +52,6 @@ protected:
     void TearDown() override
     {
         m_program.reset();
-        installRoutinesPrompts(m_previousPrompts);
-        workingImage(1);
-        setUrlOpener({});
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     }
@@ -71,8 +71,7 @@ protected:
         m_messages.clear();
         // Repaints during a scan reach only a window on screen.
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_program->mainWindow()));
-        m_previousPrompts = routinesPrompts();
-        installRoutinesPrompts(&m_prompts);
+        main().session().setPrompts(&m_prompts);
         return *m_program->browser();
     }
     TfrmMain& main() { return *m_program->mainWindow(); }
@@ -102,7 +101,8 @@ protected:
         TGIFImage gif;
         TBitmap bitmap;
         bitmap.fromImage(picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither));
-        ASSERT_GE(importBitmapAsFrame(gif, bitmap), 0);
+        TEditSession session;
+        ASSERT_GE(session.importBitmapAsFrame(gif, bitmap), 0);
         ASSERT_TRUE(saveGIFFile(gif, target, true, true));
     }
     QString writeBytes(const QString& name, const QByteArray& bytes)
@@ -146,7 +146,6 @@ protected:
     TScriptedMessageService m_messages;
     TScopedMessageService m_messageScope{m_messages};
     TAnsweringPrompts m_prompts;
-    IRoutinesPrompts* m_previousPrompts = nullptr;
     std::unique_ptr<TProgram> m_program;
     qint64 m_now = 0;
 };

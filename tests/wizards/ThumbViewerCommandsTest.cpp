@@ -25,7 +25,7 @@ protected:
     QByteArray workingBytes()
     {
         TMemoryStream stream;
-        workingImage()->saveToStream(stream);
+        main().session().workingImage().saveToStream(stream);
         return stream.data();
     }
     // Loads the folder and selects the thumbnail of the file.
@@ -51,15 +51,15 @@ TEST_F(ThumbCommandsTest, InsertThumbnailAddsTheFileAfterTheCurrentFrame)
     select(QStringLiteral("p.png"));
     // Without a document the first picture makes one.
     menuItem("mniThumbsInsert")->trigger();
-    ASSERT_EQ(main().documentCount(), 1);
-    EXPECT_EQ(workingImage()->images().count(), 1);
-    EXPECT_EQ(workingImage()->width(), 30);
+    ASSERT_EQ(main().session().documents().count(), 1);
+    EXPECT_EQ(main().session().workingImage().images().count(), 1);
+    EXPECT_EQ(main().session().workingImage().width(), 30);
     select(QStringLiteral("q.png"));
     // Enter runs the default entry.
     QTest::keyClick(browser().grid(), Qt::Key_Return);
-    EXPECT_EQ(workingImage()->images().count(), 2);
-    EXPECT_EQ(main().mainCurrentFrame(), 1);
-    EXPECT_TRUE(main().activeDocument()->isModified());
+    EXPECT_EQ(main().session().workingImage().images().count(), 2);
+    EXPECT_EQ(main().session().currentFrame(), 1);
+    EXPECT_TRUE(main().session().documents().active()->isModified());
     EXPECT_EQ(m_prompts.m_paletteAsked, 2);
 }
 
@@ -70,8 +70,8 @@ TEST_F(ThumbCommandsTest, OpenInReelwrightOpensGifsAndMakesPicturesNewAnimations
     start();
     select(QStringLiteral("anim.gif"));
     menuItem("mniThumbOpen")->trigger();
-    ASSERT_EQ(main().documentCount(), 1);
-    TMDIChild* gif = main().activeDocument();
+    ASSERT_EQ(main().session().documents().count(), 1);
+    TDocument* gif = main().session().documents().active();
     EXPECT_EQ(gif->fileName(), path(QStringLiteral("anim.gif")));
     const QByteArray gifBytes = workingBytes();
 
@@ -79,13 +79,13 @@ TEST_F(ThumbCommandsTest, OpenInReelwrightOpensGifsAndMakesPicturesNewAnimations
     // Double-clicking a thumbnail opens it as well.
     const QRect cell = browser().grid()->cellRect(1, 0);
     QTest::mouseDClick(browser().grid()->viewport(), Qt::LeftButton, {}, cell.center());
-    ASSERT_EQ(main().documentCount(), 2);
-    EXPECT_TRUE(main().activeDocument()->isUntitled());
-    EXPECT_EQ(workingImage()->images().count(), 1);
-    EXPECT_EQ(workingImage()->width(), 24);
+    ASSERT_EQ(main().session().documents().count(), 2);
+    EXPECT_TRUE(main().session().documents().active()->isUntitled());
+    EXPECT_EQ(main().session().workingImage().images().count(), 1);
+    EXPECT_EQ(main().session().workingImage().width(), 24);
 
     // The GIF's document is untouched.
-    main().makeActive(gif);
+    main().session().documents().activate(gif);
     EXPECT_EQ(workingBytes(), gifBytes);
 }
 
@@ -94,16 +94,16 @@ TEST_F(ThumbCommandsTest, OpenOfAPictureThatNoLongerLoadsLeavesTheDocumentAsItWa
     writePicture(QStringLiteral("anim.gif"), 16, 8);
     writePicture(QStringLiteral("pic.png"), 24, 12);
     start();
-    ASSERT_TRUE(main().openDocument(path(QStringLiteral("anim.gif"))));
+    ASSERT_TRUE(main().session().documents().open(path(QStringLiteral("anim.gif"))));
     const QByteArray before = workingBytes();
     select(QStringLiteral("pic.png"));
     writeBytes(QStringLiteral("pic.png"), "damaged since the scan");
 
     menuItem("mniThumbOpen")->trigger();
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(main().session().documents().count(), 1);
     EXPECT_EQ(workingBytes(), before);
-    EXPECT_EQ(main().frameColumnCount(), 1);
-    EXPECT_FALSE(main().activeDocument()->isModified());
+    EXPECT_EQ(main().session().view().frameColumnCount(), 1);
+    EXPECT_FALSE(main().session().documents().active()->isModified());
     EXPECT_EQ(m_messages.texts(),
               QStringList{QStringLiteral("Error loading pic.png! GIF Reelwright does not support "
                                          "the file type or it is a corrupted file.")});
@@ -114,14 +114,14 @@ TEST_F(ThumbCommandsTest, OpenRefusedAtThePalettePromptGivesTheDocumentItsAnimat
     writePicture(QStringLiteral("anim.gif"), 16, 8);
     writePicture(QStringLiteral("pic.png"), 24, 12);
     start();
-    ASSERT_TRUE(main().openDocument(path(QStringLiteral("anim.gif"))));
+    ASSERT_TRUE(main().session().documents().open(path(QStringLiteral("anim.gif"))));
     const QByteArray before = workingBytes();
     select(QStringLiteral("pic.png"));
     m_prompts.m_answer = mrCancel;
     menuItem("mniThumbOpen")->trigger();
-    EXPECT_EQ(main().documentCount(), 1);
+    EXPECT_EQ(main().session().documents().count(), 1);
     EXPECT_EQ(workingBytes(), before);
-    EXPECT_EQ(main().frameColumnCount(), 1);
+    EXPECT_EQ(main().session().view().frameColumnCount(), 1);
 }
 
 TEST_F(ThumbCommandsTest, CopyToClipboardReportsBothWays)
@@ -139,7 +139,7 @@ TEST_F(ThumbCommandsTest, CopyToClipboardReportsBothWays)
     select(QStringLiteral("anim.gif"));
     menuItem("mniThumbsCopy")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(16, 8));
-    EXPECT_EQ(main().documentCount(), 0);
+    EXPECT_EQ(main().session().documents().count(), 0);
 
     m_messages.clear();
     select(QStringLiteral("pic.png"));
@@ -155,7 +155,7 @@ TEST_F(ThumbCommandsTest, EditHandsTheFileToTheDesktop)
     writePicture(QStringLiteral("pic.png"), 24, 12);
     start();
     QStringList opened;
-    setUrlOpener([&opened](const QString& text) {
+    main().session().setUrlOpener([&opened](const QString& text) {
         opened << text;
         return true;
     });

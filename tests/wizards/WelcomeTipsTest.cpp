@@ -1,4 +1,7 @@
 // The welcome page, its recent-files page, the tip of the day and the side picture.
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "WizardsTestSupport.h"
 
 #include "editing/Routines.h"
@@ -37,6 +40,7 @@ protected:
         return result;
     }
     QTemporaryDir m_folder;
+    TEditSession m_session;
 };
 
 } // namespace
@@ -44,7 +48,7 @@ protected:
 TEST_F(WelcomeTipsTest, TipsWrapCountEmptyLinesAndReportAMissingFile)
 {
     writeTips("First tip\n\nThird tip\n");
-    runScripted(m_messages, setup(TWizardMode::Tips), [](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setup(TWizardMode::Tips), [](TfrmWizards& wizard) {
         EXPECT_EQ(wizard.windowTitle(), "Tip of the Day");
         EXPECT_EQ(wizard.lblTipHeading->text(), "Did you know...");
         EXPECT_TRUE(wizard.lblTip->isVisible());
@@ -58,7 +62,7 @@ TEST_F(WelcomeTipsTest, TipsWrapCountEmptyLinesAndReportAMissingFile)
         press(wizard.btnOK);
     });
     QFile::remove(m_folder.filePath(QStringLiteral("Tips.txt")));
-    runScripted(m_messages, setup(TWizardMode::Tips), [this](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setup(TWizardMode::Tips), [this](TfrmWizards& wizard) {
         EXPECT_EQ(wizard.lblTip->text(),
                   "Could not load tips file! Please make sure Tips.txt is in the application folder of " +
                       m_folder.path() + ".");
@@ -73,7 +77,7 @@ TEST_F(WelcomeTipsTest, WelcomePageShowsItsButtonsAndWritesTheSettingOnlyInItsOw
     writeTips("Only tip\n");
     TWizardSetup welcome = setup(TWizardMode::Welcome);
     welcome.recentVisible = false;
-    runScripted(m_messages, welcome, [](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, welcome, [](TfrmWizards& wizard) {
         EXPECT_EQ(wizard.windowTitle(), "Welcome to GIF Reelwright");
         EXPECT_EQ(wizard.lblHeading->text(), "Welcome to Brightwell GIF Reelwright!");
         EXPECT_FALSE(wizard.btnOK->isVisible());
@@ -87,7 +91,7 @@ TEST_F(WelcomeTipsTest, WelcomePageShowsItsButtonsAndWritesTheSettingOnlyInItsOw
     EXPECT_EQ(Settings::readInteger(SettingKeys::WelcomeDialog), 1);
 
     // After "New" the dialog is the animation wizard, and closing it leaves the setting alone.
-    const TWizardResult result = runScripted(m_messages, welcome, [](TfrmWizards& wizard) {
+    const TWizardResult result = runScripted(m_session, m_messages, welcome, [](TfrmWizards& wizard) {
         EXPECT_TRUE(wizard.chkDontShow->isChecked());
         wizard.chkDontShow->setChecked(false);
         press(wizard.btnNew);
@@ -108,7 +112,7 @@ TEST_F(WelcomeTipsTest, OpenAndRecentChoices)
 {
     TWizardSetup welcome = setup(TWizardMode::Welcome);
     const TWizardResult open =
-        runScripted(m_messages, welcome, [](TfrmWizards& wizard) { press(wizard.btnOpen); });
+        runScripted(m_session, m_messages, welcome, [](TfrmWizards& wizard) { press(wizard.btnOpen); });
     EXPECT_EQ(open.modalResult, mrOk);
     EXPECT_EQ(open.welcomeChoice, 1);
 
@@ -118,7 +122,7 @@ TEST_F(WelcomeTipsTest, OpenAndRecentChoices)
     ASSERT_TRUE(writeFile(file, gifBytes(image)));
     welcome.recentVisible = true;
     welcome.recentCaptions = {"&0 " + file, QStringLiteral("&1 /nowhere/two.gif")};
-    const TWizardResult recent = runScripted(m_messages, welcome, [&](TfrmWizards& wizard) {
+    const TWizardResult recent = runScripted(m_session, m_messages, welcome, [&](TfrmWizards& wizard) {
         EXPECT_TRUE(wizard.btnRecent->isEnabled());
         press(wizard.btnRecent);
         EXPECT_EQ(wizard.windowTitle(), "Recent Files");
@@ -139,13 +143,13 @@ TEST_F(WelcomeTipsTest, OpenAndRecentChoices)
 
 TEST_F(WelcomeTipsTest, SidePictureComesFromTheResourceLibrary)
 {
-    runScripted(m_messages, setup(TWizardMode::Optimization), [](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setup(TWizardMode::Optimization), [](TfrmWizards& wizard) {
         EXPECT_EQ(wizard.imgSide->pixmap().size(), QSize(160, 300));
         press(wizard.btnCancel);
     });
     EXPECT_TRUE(m_messages.texts().filter("library").isEmpty());
     TResourceLibrary::setDefaultFolder(m_folder.path());
-    runScripted(m_messages, setup(TWizardMode::Animation), [](TfrmWizards& wizard) {
+    runScripted(m_session, m_messages, setup(TWizardMode::Animation), [](TfrmWizards& wizard) {
         EXPECT_TRUE(wizard.imgSide->pixmap().isNull());
         EXPECT_EQ(wizard.lblHeading->text(), "Animation Dimensions") << "the wizard works on";
         press(wizard.btnCancel);
@@ -157,16 +161,16 @@ TEST_F(WelcomeTipsTest, SidePictureComesFromTheResourceLibrary)
 TEST_F(WelcomeTipsTest, HelpOpensTheContextOfTheMode)
 {
     QStringList opened;
-    setUrlOpener([&opened](const QString& text) {
+    m_session.setUrlOpener([&opened](const QString& text) {
         opened.append(text);
         return true;
     });
     for (TWizardMode mode : {TWizardMode::Welcome, TWizardMode::Animation, TWizardMode::Optimization})
-        runScripted(m_messages, setup(mode), [](TfrmWizards& wizard) {
+        runScripted(m_session, m_messages, setup(mode), [](TfrmWizards& wizard) {
             press(wizard.btnHelp);
             wizard.reject();
         });
-    setUrlOpener({});
+    m_session.setUrlOpener({});
     ASSERT_EQ(opened.size(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(opened[i].endsWith(QStringLiteral("help/index.html#context-%1").arg(300 + i)))

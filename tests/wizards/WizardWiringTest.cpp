@@ -2,6 +2,9 @@
 // answered through the scripted service: "&New" to a saved file that gifsicle and ImageMagick
 // read, the optimization wizard's replace (one undo record that restores the exact animation) and
 // new-document finishes, the save dialog's "Optimi&ze" button, and the welcome page at start-up.
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
 #include "WizardsTestSupport.h"
 
 #include "app/Childwin.h"
@@ -27,12 +30,10 @@ protected:
     {
         AppFixture::SetUp();
         ASSERT_TRUE(m_files.isValid());
-        workingImage(1);
     }
     void TearDown() override
     {
         stopProgram();
-        workingImage(1);
         AppFixture::TearDown();
     }
     TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
@@ -103,15 +104,14 @@ TEST_F(WizardWiringTest, NewBuildsADocumentThatPeersReadWithFramesDelaysAndLoops
          {Row{0, "loop forever", "Iterations: 0"}, Row{3, "loop count 2", "Iterations: 3"}}) {
         SCOPED_TRACE(row.playTimes);
         stopProgram();
-        workingImage(1);
         scriptNewAnimation({png("one.png", 0), png("two.png", 1), png("three.png", 2)}, row.playTimes);
         trigger("FileNew");
-        ASSERT_EQ(main().documentCount(), 1);
-        TMDIChild* doc = main().activeDocument();
+        ASSERT_EQ(main().session().documents().count(), 1);
+        TDocument* doc = main().session().documents().active();
         ASSERT_NE(doc, nullptr);
         EXPECT_TRUE(doc->isUntitled());
         EXPECT_TRUE(doc->isModified());
-        EXPECT_EQ(main().frameColumnCount(), 3);
+        EXPECT_EQ(main().session().view().frameColumnCount(), 3);
         EXPECT_TRUE(main().action(QStringLiteral("FileSaveAs"))->isEnabled()) << "document commands are on";
 
         const QString out = m_files.filePath(QStringLiteral("made-%1.gif").arg(row.playTimes));
@@ -142,55 +142,55 @@ TEST_F(WizardWiringTest, CancelledNewChangesNothing)
 {
     pushWizardScript(m_messages, [](TfrmWizards& wizard) { press(wizard.btnCancel); });
     trigger("FileNew");
-    EXPECT_EQ(main().documentCount(), 0);
+    EXPECT_EQ(main().session().documents().count(), 0);
     EXPECT_FALSE(main().action(QStringLiteral("FileSaveAs"))->isEnabled());
 }
 
 TEST_F(WizardWiringTest, ReplaceThenUndoRestoresTheExactAnimation)
 {
     const QString path = richFile(QStringLiteral("rich.gif"));
-    ASSERT_TRUE(main().openDocument(path));
+    ASSERT_TRUE(main().session().documents().open(path));
     QByteArray before;
-    scriptOptimization(true, [&before](TfrmWizards&) { before = gifBytes(*workingImage()); });
+    scriptOptimization(true, [this, &before](TfrmWizards&) { before = gifBytes(main().session().workingImage()); });
     trigger("AnimationOptimize");
     ASSERT_FALSE(before.isEmpty());
-    EXPECT_EQ(main().documentCount(), 1);
-    TMDIChild* doc = main().activeDocument();
+    EXPECT_EQ(main().session().documents().count(), 1);
+    TDocument* doc = main().session().documents().active();
     EXPECT_TRUE(doc->isModified());
-    const QByteArray after = gifBytes(*workingImage());
+    const QByteArray after = gifBytes(main().session().workingImage());
     EXPECT_LT(after.size(), before.size());
     EXPECT_EQ(shownByImageMagick(after), shownByImageMagick(before));
     EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), "&Undo GIF Optimization");
-    EXPECT_EQ(main().frameColumnCount(), workingImage()->nonEmptyFrameCount());
+    EXPECT_EQ(main().session().view().frameColumnCount(), main().session().workingImage().nonEmptyFrameCount());
 
     trigger("EditUndo");
-    EXPECT_EQ(gifBytes(*workingImage()), before) << "local palettes, comments and all";
-    EXPECT_EQ(main().frameColumnCount(), 3);
+    EXPECT_EQ(gifBytes(main().session().workingImage()), before) << "local palettes, comments and all";
+    EXPECT_EQ(main().session().view().frameColumnCount(), 3);
 }
 
 TEST_F(WizardWiringTest, NewDocumentFinishLeavesTheFirstDocumentAlone)
 {
     const QString path = richFile(QStringLiteral("first.gif"));
     const QByteArray onDisk = fileBytes(path);
-    ASSERT_TRUE(main().openDocument(path));
-    TMDIChild* first = main().activeDocument();
+    ASSERT_TRUE(main().session().documents().open(path));
+    TDocument* first = main().session().documents().active();
     const std::vector<TShown> shown = shownByImageMagick(onDisk);
     scriptOptimization(std::nullopt,
                        [](TfrmWizards& wizard) { EXPECT_TRUE(wizard.optCreateNew->isChecked()); });
     trigger("AnimationOptimize");
-    ASSERT_EQ(main().documentCount(), 2);
-    TMDIChild* second = main().activeDocument();
+    ASSERT_EQ(main().session().documents().count(), 2);
+    TDocument* second = main().session().documents().active();
     ASSERT_NE(second, first);
     EXPECT_TRUE(second->isUntitled());
     EXPECT_TRUE(second->isModified());
-    EXPECT_EQ(shownByImageMagick(gifBytes(*workingImage())), shown);
+    EXPECT_EQ(shownByImageMagick(gifBytes(main().session().workingImage())), shown);
     EXPECT_FALSE(first->isModified());
     EXPECT_EQ(fileBytes(path), onDisk);
 
-    main().makeActive(first);
+    main().session().documents().activate(first);
     TGIFImage reread;
     ASSERT_TRUE(loadGIFFile(reread, path));
-    EXPECT_EQ(gifBytes(*workingImage()), gifBytes(reread));
+    EXPECT_EQ(gifBytes(main().session().workingImage()), gifBytes(reread));
     EXPECT_FALSE(first->isModified());
 }
 
@@ -198,8 +198,8 @@ TEST_F(WizardWiringTest, SaveAsOptimizeSavesTheOptimisedNewDocument)
 {
     const QString path = richFile(QStringLiteral("source.gif"));
     const QByteArray onDisk = fileBytes(path);
-    ASSERT_TRUE(main().openDocument(path));
-    TMDIChild* first = main().activeDocument();
+    ASSERT_TRUE(main().session().documents().open(path));
+    TDocument* first = main().session().documents().active();
     const QString out = m_files.filePath(QStringLiteral("optimised.gif"));
     m_messages.pushExtraButtonPresses(2); // the second press finds the button disabled
     scriptOptimization(std::nullopt, [](TfrmWizards& wizard) {
@@ -219,8 +219,8 @@ TEST_F(WizardWiringTest, SaveAsOptimizeSavesTheOptimisedNewDocument)
                             [](const TRecordedDialog& d) { return d.kind == TDialogKind::Form; }),
               1);
 
-    ASSERT_EQ(main().documentCount(), 2);
-    TMDIChild* second = main().activeDocument();
+    ASSERT_EQ(main().session().documents().count(), 2);
+    TDocument* second = main().session().documents().active();
     EXPECT_EQ(QFileInfo(second->fileName()).fileName(), "optimised.gif");
     EXPECT_FALSE(second->isModified());
     EXPECT_EQ(first->fileName(), QFileInfo(path).absoluteFilePath()) << "the first document keeps its name";
@@ -236,11 +236,10 @@ TEST_F(WizardWiringTest, SaveOptimizeReplacesBeforeWriting)
     for (const bool anotherAfterIt : {false, true}) {
         SCOPED_TRACE(anotherAfterIt);
         stopProgram();
-        workingImage(1);
         m_messages.clear();
         // An untitled copy of a rich animation (the wizard with every box cleared), so that Save
         // asks for a name.
-        ASSERT_TRUE(main().openDocument(richFile(QStringLiteral("rich.gif"))));
+        ASSERT_TRUE(main().session().documents().open(richFile(QStringLiteral("rich.gif"))));
         pushWizardScript(m_messages, [](TfrmWizards& wizard) {
             press(wizard.btnNext);
             for (QCheckBox* box : {wizard.chkOptimizePalettes, wizard.chkRemoveLocal, wizard.chkSortPalettes})
@@ -252,10 +251,10 @@ TEST_F(WizardWiringTest, SaveOptimizeReplacesBeforeWriting)
             press(wizard.btnNext);
         });
         trigger("AnimationOptimize");
-        ASSERT_EQ(main().documentCount(), 2);
-        TMDIChild* untitled = main().activeDocument();
+        ASSERT_EQ(main().session().documents().count(), 2);
+        TDocument* untitled = main().session().documents().active();
         ASSERT_TRUE(untitled->isUntitled());
-        const QByteArray copy = gifBytes(*workingImage());
+        const QByteArray copy = gifBytes(main().session().workingImage());
         const QString other = m_files.filePath(QStringLiteral("other.gif"));
         if (anotherAfterIt) {
             scriptNewAnimation({png("x.png", 5)});
@@ -263,7 +262,7 @@ TEST_F(WizardWiringTest, SaveOptimizeReplacesBeforeWriting)
             m_messages.pushFiles({other});
             trigger("FileSaveAs");
             ASSERT_TRUE(QFileInfo::exists(other));
-            main().makeActive(untitled);
+            main().session().documents().activate(untitled);
         }
         const QByteArray otherBefore = fileBytes(other);
 
@@ -275,7 +274,7 @@ TEST_F(WizardWiringTest, SaveOptimizeReplacesBeforeWriting)
         const QString out = m_files.filePath(QStringLiteral("saved.gif"));
         m_messages.pushFiles({out});
         trigger("FileSave");
-        EXPECT_EQ(main().activeDocument(), untitled);
+        EXPECT_EQ(main().session().documents().active(), untitled);
         EXPECT_EQ(QFileInfo(untitled->fileName()).fileName(), "saved.gif");
         const QByteArray saved = fileBytes(out);
         ASSERT_FALSE(saved.isEmpty());
@@ -307,8 +306,8 @@ TEST_F(WizardWiringTest, WelcomePageAtStartUpLeadsToANewAnimation)
     m_program = std::make_unique<TProgram>(std::move(options));
     m_program->start();
     QCoreApplication::sendPostedEvents(m_program->mainWindow(), kMsgDeferredStartup);
-    EXPECT_EQ(main().documentCount(), 1);
-    EXPECT_EQ(workingImage()->images().count(), 1);
+    EXPECT_EQ(main().session().documents().count(), 1);
+    EXPECT_EQ(main().session().workingImage().images().count(), 1);
     EXPECT_TRUE(main().action(QStringLiteral("FileSaveAs"))->isEnabled());
     EXPECT_EQ(Settings::readInteger(SettingKeys::WelcomeDialog), 0) << "not written after leaving the page";
 

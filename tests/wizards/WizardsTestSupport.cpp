@@ -200,11 +200,11 @@ void pushWizardScript(TScriptedMessageService& messages, std::function<void(Tfrm
     });
 }
 
-TWizardResult runScripted(TScriptedMessageService& messages, TWizardSetup setup,
+TWizardResult runScripted(TEditSession& session, TScriptedMessageService& messages, TWizardSetup setup,
                           std::function<void(TfrmWizards&)> script)
 {
     pushWizardScript(messages, std::move(script));
-    return runWizard(std::move(setup));
+    return runWizard(session, std::move(setup));
 }
 
 QString runTool(const QString& program, const QStringList& arguments)

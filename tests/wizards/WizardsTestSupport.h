@@ -52,7 +52,7 @@ std::vector<TShown> shownByImageMagick(const QByteArray& gif);
 // Presses a button the way a user does (nothing happens when it is disabled or hidden).
 void press(QAbstractButton* button);
 // Runs a wizard through the message service with a script that works its controls.
-TWizardResult runScripted(TScriptedMessageService& messages, TWizardSetup setup,
+TWizardResult runScripted(TEditSession& session, TScriptedMessageService& messages, TWizardSetup setup,
                           std::function<void(TfrmWizards&)> script);
 // A form script for the next wizard the program opens.
 void pushWizardScript(TScriptedMessageService& messages, std::function<void(TfrmWizards&)> script);

@@ -1,0 +1,205 @@
+#include "automation/GIFFrameI.h"
+
+#include "editing/UndoHistory.h"
+#include "editing/UndoHost.h"
+#include "gif/GIFExtensions.h"
+#include "gif/GIFImage.h"
+#include "gif/GIFSubImage.h"
+#include "graphics/Bitmap.h"
+#include "graphics/Streams.h"
+
+namespace {
+
+// Offsets are 16-bit fields of the image descriptor.
+void checkOffset(int value, const QString& word)
+{
+    if (value < 0 || value > 65535)
+        throw EOleError(QStringLiteral("The %1 must be between 0 and 65535.").arg(word));
+}
+
+} // namespace
+
+TGIFFrame::TGIFFrame(IAutomationHost& host, uint64_t serial, TComServer* server)
+    : IFrame(server), m_host(host), m_serial(serial)
+{
+}
+
+TGIFFrame::TBound TGIFFrame::bound()
+{
+    TBound found;
+    found.document = m_host.activeUndoHost();
+    if (found.document) {
+        TGIFImage& image = found.document->workingImage();
+        for (int i = 0; i < image.images().count(); ++i) {
+            TGIFSubImage* frame = image.images().subImage(i);
+            if (frame->serial() == m_serial) {
+                found.frame = frame;
+                found.index = i;
+                return found;
+            }
+        }
+    }
+    throw EOleError(QStringLiteral("The frame no longer exists."));
+}
+
+void TGIFFrame::change(int kind, const QString& word, const std::function<void(TGIFSubImage&)>& apply)
+{
+    const TBound frame = bound();
+    // Recorded for this frame: Undo must take back the client's change, whichever frame the
+    // strip shows. A record that cannot be taken refuses the change.
+    recordUndo(*frame.document, kind, 3, 0, 0, frame.index, QStringLiteral("Change ") + word);
+    apply(*frame.frame);
+    frame.document->setModified(true);
+    frame.document->repaintFrameStrip();
+}
+
+QByteArray TGIFFrame::get_Bitmap()
+{
+    const std::unique_ptr<TBitmap> picture = m_host.framePicture(*bound().frame);
+    if (!picture || picture->empty())
+        return {};
+    TMemoryStream stream;
+    picture->saveToStream(stream);
+    return stream.data();
+}
+
+QString TGIFFrame::get_Comments()
+{
+    TGIFSubImage& frame = *bound().frame;
+    QString text;
+    for (int i = 0; i < frame.extensions().count(); ++i) {
+        auto* comment = dynamic_cast<TGIFCommentExtension*>(frame.extensions().extension(i));
+        if (!comment)
+            continue;
+        for (const QString& line : comment->text())
+            text += line + QStringLiteral("\r\n");
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+bool TGIFFrame::get_Empty()
+{
+    return bound().frame->empty();
+}
+
+int TGIFFrame::get_Extensions()
+{
+    return bound().frame->extensions().count();
+}
+
+int TGIFFrame::get_Left()
+{
+    return bound().frame->left();
+}
+
+void TGIFFrame::put_Left(int nLeft)
+{
+    checkOffset(nLeft, QStringLiteral("X-Offset"));
+    if (bound().frame->left() != nLeft)
+        change(ckFrame, QStringLiteral("X-Offset"), [nLeft](TGIFSubImage& frame) { frame.setLeft(nLeft); });
+}
+
+int TGIFFrame::get_Top()
+{
+    return bound().frame->top();
+}
+
+void TGIFFrame::put_Top(int nTop)
+{
+    checkOffset(nTop, QStringLiteral("Y-Offset"));
+    if (bound().frame->top() != nTop)
+        change(ckFrame, QStringLiteral("Y-Offset"), [nTop](TGIFSubImage& frame) { frame.setTop(nTop); });
+}
+
+bool TGIFFrame::get_Interlaced()
+{
+    return bound().frame->interlaced();
+}
+
+void TGIFFrame::put_Interlaced(bool wbInterlaced)
+{
+    if (bound().frame->interlaced() == wbInterlaced)
+        return;
+    change(ckFrame, wbInterlaced ? QStringLiteral("Interlaced") : QStringLiteral("Non-Interlaced"),
+           [wbInterlaced](TGIFSubImage& frame) { frame.setInterlaced(wbInterlaced); });
+}
+
+bool TGIFFrame::get_LocalPalette()
+{
+    return bound().frame->colorMap().count() > 0;
+}
+
+int TGIFFrame::get_Height()
+{
+    return bound().frame->height();
+}
+
+void TGIFFrame::put_Height(int)
+{
+    bound();
+}
+
+int TGIFFrame::get_Width()
+{
+    return bound().frame->width();
+}
+
+void TGIFFrame::put_Width(int)
+{
+    bound();
+}
+
+bool TGIFFrame::get_Transparent()
+{
+    return bound().frame->transparent();
+}
+
+void TGIFFrame::put_Transparent(bool wbTransparent)
+{
+    TGIFGraphicControlExtension* control = bound().frame->graphicControlExtension();
+    if (!control || control->transparent() == wbTransparent)
+        return;
+    change(ckGCExt, QStringLiteral("Transparent"), [wbTransparent](TGIFSubImage& frame) {
+        frame.graphicControlExtension()->setTransparent(wbTransparent);
+    });
+}
+
+int TGIFFrame::get_Delay()
+{
+    TGIFGraphicControlExtension* control = bound().frame->graphicControlExtension();
+    return control ? control->delay() : -1;
+}
+
+void TGIFFrame::put_Delay(int nDelay)
+{
+    TGIFGraphicControlExtension* control = bound().frame->graphicControlExtension();
+    if (!control || nDelay < 1 || nDelay > 65535 || control->delay() == nDelay)
+        return;
+    change(ckGCExt, QStringLiteral("Delay"),
+           [nDelay](TGIFSubImage& frame) { frame.graphicControlExtension()->setDelay(uint16_t(nDelay)); });
+}
+
+TIDisposalMethod TGIFFrame::get_Disposal()
+{
+    TGIFGraphicControlExtension* control = bound().frame->graphicControlExtension();
+    return control ? TIDisposalMethod(control->disposal()) : idmNone;
+}
+
+void TGIFFrame::put_Disposal(TIDisposalMethod idmDisposal)
+{
+    const int value = int(idmDisposal);
+    if (value < idmNone || value > idmPrevious)
+        throw EOleError(QStringLiteral("The disposal method must be between 0 and 3."));
+    TGIFGraphicControlExtension* control = bound().frame->graphicControlExtension();
+    if (!control || control->disposal() == value)
+        return;
+    change(ckGCExt, QStringLiteral("Disposal"),
+           [value](TGIFSubImage& frame) { frame.graphicControlExtension()->setDisposal(value); });
+}
+
+bool TGIFFrame::SetBitmap(const QByteArray&)
+{
+    bound();
+    throw ENotImplemented(QStringLiteral("IFrame.SetBitmap"));
+}
