@@ -7,7 +7,7 @@
 #include "app/AppFixture.h"
 
 #include "app/Childwin.h"
-#include "app/StartupHooks.h"
+#include "app/DefaultHooks.h"
 #include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "platform/AviTestSupport.h"
