@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cstring>
@@ -570,6 +571,30 @@ TEST_F(DocumentObjectsTest, CachedDocumentsStayWithTheirDocument)
     cached->MakeActive();
     EXPECT_EQ(docs().active()->fileName(), second);
     EXPECT_EQ(list->get_Count(), 1);
+}
+
+TEST_F(DocumentObjectsTest, PlayAndStopRunTheMainWindowsCommands)
+{
+    QAction* play = main().action(QStringLiteral("AnimationPlay"));
+    QAction* pause = main().action(QStringLiteral("AnimationPause"));
+    QSignalSpy played(play, &QAction::triggered);
+    QSignalSpy paused(pause, &QAction::triggered);
+    ASSERT_TRUE(docs().open(makeGif(QStringLiteral("play.gif"), 3)));
+    TComPtr<IActiveDocument> doc = active();
+    ASSERT_TRUE(play->isEnabled());
+    doc->PlayAnimation();
+    EXPECT_EQ(played.count(), 1);
+    // Pause is offered while an animation plays.
+    pause->setEnabled(true);
+    doc->StopAnimation();
+    EXPECT_EQ(paused.count(), 1);
+    // Without a document neither command runs.
+    ASSERT_TRUE(docs().closeAll());
+    play->setEnabled(true);
+    doc->PlayAnimation();
+    doc->StopAnimation();
+    EXPECT_EQ(played.count(), 1);
+    EXPECT_EQ(paused.count(), 1);
 }
 
 } // namespace
