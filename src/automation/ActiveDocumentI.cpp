@@ -1,7 +1,6 @@
 #include "automation/ActiveDocumentI.h"
 
 #include "automation/FramesI.h"
-#include "automation/GIFFrameI.h"
 #include "editing/Document.h"
 #include "editing/HtmlCode.h"
 #include "editing/Routines.h"
