@@ -36,6 +36,30 @@ void TShellFolderTree::ensureModel()
     sortByColumn(0, Qt::AscendingOrder);
     for (int column = 1; column < m_model->columnCount(); ++column)
         hideColumn(column);
+    // The model reads folders in the background and sorts them when they arrive, which moves the
+    // rows under the selection: bring the held folder back into view as each folder on its path
+    // is read.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+        const QString loaded = normalizedFolder(path);
+        if (m_folder == loaded || m_folder.startsWith(loaded.endsWith(QLatin1Char('/')) ? loaded : loaded + QLatin1Char('/')))
+            showHeldFolder();
+    });
+}
+
+void TShellFolderTree::showHeldFolder()
+{
+    if (m_folder.isEmpty() || !QDir(m_folder).exists())
+        return;
+    ensureModel();
+    const QModelIndex index = m_model->index(m_folder);
+    if (!index.isValid())
+        return;
+    m_selecting = true;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        expand(parent);
+    setCurrentIndex(index);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_selecting = false;
 }
 
 void TShellFolderTree::setFolder(const QString& folder)
@@ -43,18 +67,7 @@ void TShellFolderTree::setFolder(const QString& folder)
     const QString normalized = normalizedFolder(folder);
     const bool changed = normalized != m_folder;
     m_folder = normalized;
-    if (!normalized.isEmpty() && QDir(normalized).exists()) {
-        ensureModel();
-        const QModelIndex index = m_model->index(normalized);
-        if (index.isValid()) {
-            m_selecting = true;
-            for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
-                expand(parent);
-            setCurrentIndex(index);
-            scrollTo(index);
-            m_selecting = false;
-        }
-    }
+    showHeldFolder();
     if (changed)
         emit folderChanged(m_folder);
 }

@@ -31,6 +31,8 @@ protected:
 
 private:
     void ensureModel();
+    // Selects, expands to and centres the held folder as far as the model has read it.
+    void showHeldFolder();
 
     QFileSystemModel* m_model = nullptr;
     QString m_folder;
