@@ -2,6 +2,7 @@
 // outcomes that depend on the user's answers, values refused with a message, bitmap bytes from
 // outside, and objects that outlive their document or frame.
 #include "app/AppFixture.h"
+#include "app/CommandHost.h"
 #include "automation/AddInClassesIntf.h"
 #include "automation/AutomationSession.h"
 #include "automation/AutomationTestSupport.h"
@@ -581,16 +582,16 @@ TEST_F(DocumentObjectsTest, PlayAndStopRunTheMainWindowsCommands)
     QSignalSpy paused(pause, &QAction::triggered);
     ASSERT_TRUE(docs().open(makeGif(QStringLiteral("play.gif"), 3)));
     TComPtr<IActiveDocument> doc = active();
-    ASSERT_TRUE(play->isEnabled());
     doc->PlayAnimation();
     EXPECT_EQ(played.count(), 1);
-    // Pause is offered while an animation plays.
-    pause->setEnabled(true);
+    EXPECT_TRUE(main().commandHost().isPlaying());
     doc->StopAnimation();
     EXPECT_EQ(paused.count(), 1);
+    EXPECT_FALSE(main().commandHost().isPlaying());
     // Without a document neither command runs.
     ASSERT_TRUE(docs().closeAll());
     play->setEnabled(true);
+    pause->setEnabled(true);
     doc->PlayAnimation();
     doc->StopAnimation();
     EXPECT_EQ(played.count(), 1);
