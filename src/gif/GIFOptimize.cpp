@@ -4,6 +4,7 @@
 // that go beyond the obvious exist because a disposal method would otherwise expose the change.
 #include "gif/GIFException.h"
 #include "gif/GIFImage.h"
+#include "gif/LZWFullTable.h"
 #include "graphics/Streams.h"
 
 #include <algorithm>
@@ -348,6 +349,14 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                     m_images.deleteAt(i);
             }
             step(0);
+        }
+
+        // Last, when nothing else changes the pixels: the smallest LZW data (a smaller code size,
+        // a full table kept). Only the kept data differs; the pixels and what any decoder shows
+        // stay the same.
+        if (options & (ooMerge | ooCrop)) {
+            for (int i = 0; i < m_images.count(); ++i)
+                keepSmallestEncoding(*m_images.subImage(i));
         }
 
         if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == 9)
