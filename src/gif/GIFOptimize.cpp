@@ -239,6 +239,10 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
     reportProgress(psStarting, 0, false, message);
     try {
         if (options & ooColorMap) {
+            // A local map that repeats colours of the global map costs its own bytes. First, while
+            // the global map still holds every colour (sorting drops its unused entries).
+            for (int i = 0; i < m_images.count(); ++i)
+                m_images.subImage(i)->useGlobalMapIfSmaller();
             if (globalColorMap().count() > 0)
                 globalColorMap().optimize();
             for (int i = 0; i < m_images.count(); ++i) {
@@ -247,6 +251,7 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                     frame->colorMap().optimize();
                 step(1);
             }
+
         } else {
             done += frameCount;
         }

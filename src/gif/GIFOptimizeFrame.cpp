@@ -341,3 +341,72 @@ void TGIFSubImage::mergeIfSmaller(const TGIFScreenPicture& screen)
         removeNewEntry();
     setForm(best.rect, best.pixels, best.usesNewKey);
 }
+
+bool TGIFSubImage::useGlobalMapIfSmaller()
+{
+    if (empty() || m_colorMap.count() == 0 || !m_image || m_image->globalColorMap().count() == 0)
+        return false;
+    TGIFColorMap& global = m_image->globalColorMap();
+    const int key = transparentIndex();
+    if (key >= m_colorMap.count())
+        return false;
+    std::array<bool, 256> used{};
+    for (const uint8_t value : m_data)
+        used[value] = true;
+    // Every colour the frame shows must be in the global map; a value past the local map shows
+    // what the viewer pleases, which no global entry can promise.
+    std::array<int, 256> toGlobal{};
+    toGlobal.fill(-1);
+    std::array<bool, 256> globalUsed{};
+    for (int v = 0; v < 256; ++v) {
+        if (!used[size_t(v)] || v == key)
+            continue;
+        if (v >= m_colorMap.count())
+            return false;
+        for (int g = 0; g < global.count(); ++g)
+            if (global.entry(g) == m_colorMap.entry(v)) {
+                toGlobal[size_t(v)] = g;
+                globalUsed[size_t(g)] = true;
+                break;
+            }
+        if (toGlobal[size_t(v)] < 0)
+            return false;
+    }
+    int newKey = -1;
+    if (key >= 0) {
+        for (int g = 0; g < global.count() && newKey < 0; ++g)
+            if (!globalUsed[size_t(g)])
+                newKey = g;
+        if (newKey < 0)
+            return false;
+        toGlobal[size_t(key)] = newKey;
+    }
+    // Measured over the whole file: the local map may have set the code size every frame on the
+    // global map is written with.
+    auto fileSize = [this] {
+        int64_t total = 0;
+        for (int i = 0; i < m_image->images().count(); ++i)
+            total += m_image->images().subImage(i)->writtenSize();
+        return total;
+    };
+    const int64_t before = fileSize();
+    const std::vector<uint8_t> pixels = m_data;
+    std::vector<TGIFColor> localEntries(m_colorMap.entries().begin(), m_colorMap.entries().begin() + m_colorMap.count());
+    const bool localSorted = m_colorMap.optimized();
+    for (uint8_t& value : m_data)
+        value = uint8_t(toGlobal[value]);
+    m_colorMap.clear();
+    if (key >= 0)
+        m_gce->setTransparentColorIndex(newKey);
+    if (fileSize() < before) {
+        freeBitmap();
+        freeMask();
+        return true;
+    }
+    m_data = pixels;
+    m_colorMap.setEntries(localEntries);
+    m_colorMap.setOptimized(localSorted);
+    if (key >= 0)
+        m_gce->setTransparentColorIndex(key);
+    return false;
+}

@@ -125,6 +125,10 @@ public:
     // long, each with the border of repeats left out or kept, the form that writes fewest bytes
     // is kept. The picture shown never changes, and the frame never grows.
     void mergeIfSmaller(const TGIFScreenPicture& screen);
+    // Moves a frame whose local map only holds colours of the global map onto the global map
+    // (pixels and transparent index renumbered), kept when the file then writes fewer bytes.
+    // Returns true when it did.
+    bool useGlobalMapIfSmaller();
     // Crop, kept when the frame then writes no more.
     void cropIfSmaller();
     // True when every pixel is the transparent index, so the frame shows nothing.

@@ -201,3 +201,40 @@ TEST(GIFOptimizeForm, RestoreToBackgroundFrameKeepsItsRectangle)
     image.optimize(ooMerge, 0, 0, 8);
     EXPECT_EQ(image.images().subImage(1)->boundsRect(), QRect(0, 0, 48, 36));
 }
+
+// A local map that only repeats colours of the global map (as video converters write the first
+// frame) goes, its pixels and transparent index renumbered; one with a colour of its own stays.
+TEST(GIFOptimizeForm, LocalMapOfGlobalColoursIsDropped)
+{
+    for (const bool ownColour : {false, true}) {
+        SCOPED_TRACE(ownColour ? "local map with a colour of its own" : "local map of global colours");
+        TGIFImage image;
+        makeDisc(image, 48, 36, 3, 7);
+        TGIFSubImage* first = image.images().subImage(0);
+        // The same colours in reverse order, index 0 transparent and unused.
+        std::vector<TColor> reversed;
+        for (int i = 255; i >= 0; --i)
+            reversed.push_back(image.globalColorMap().entry(i).value());
+        if (ownColour)
+            reversed[1] = rgbColor(1, 2, 3);
+        setColors(first->colorMap(), reversed);
+        std::vector<uint8_t> pixels(first->data(), first->data() + first->dataSize());
+        for (uint8_t& value : pixels)
+            value = uint8_t(255 - value);
+        for (int x = 0; x < 48; ++x)
+            pixels[size_t(x)] = ownColour ? 1 : 0;
+        first->setData(pixels);
+        gce(first)->setTransparentColorIndex(0);
+        gce(first)->setTransparent(true);
+        load(image, save(image));
+        const std::vector<Shown> before = composeTimeline(image);
+        const int64_t sizeBefore = save(image).size();
+
+        image.optimize(ooColorMap, 0, 0, 8);
+
+        EXPECT_EQ(image.images().subImage(0)->colorMap().count() > 0, ownColour);
+        EXPECT_TRUE(composeTimeline(image) == before);
+        if (!ownColour)
+            EXPECT_LT(save(image).size(), sizeBefore - 700);
+    }
+}
