@@ -88,6 +88,8 @@ const Fixture fixtures[] = {
          load(image, twoColourOptimizedGif(40, 30, 12, seed));
      }},
     {"256-colour disc", [](TGIFImage& image, unsigned seed) { makeDisc(image, 48, 36, 10, seed); }},
+    // Frames large enough for the LZW table to fill, so the final choice of image data runs.
+    {"256-colour disc, large frames", [](TGIFImage& image, unsigned seed) { makeDisc(image, 120, 80, 4, seed); }},
 };
 
 const TGIFOptimizeOptions optionSets[] = {ooMerge, ooMerge | ooCrop, ooCrop | ooMerge | ooCleanup | ooColorMap};
