@@ -5,6 +5,7 @@
 #include "app/WizardWiring.h"
 
 #include "app/Main.h"
+#include "app/Warnings.h"
 #include "app/RecentFiles.h"
 #include "automation/AutomationSession.h"
 #include "automation/PlugInExplorerfrm.h"
@@ -77,11 +78,7 @@ TOptionsChoice runOptions(TfrmMain& main, TOptionsMode mode)
     TfrmOptions dialog(mode, valuesInUse(main), &main);
     QObject::connect(&dialog, &TfrmOptions::linkRequested, &dialog,
                      [&main](const QString& address) { main.session().openDocumentOrLink(address); });
-    dialog.onWarningsToggled = [&main](bool on) {
-        main.state().warnings = on;
-        if (!on)
-            main.session().workingImage().onWarning = nullptr;
-    };
+    dialog.onWarningsToggled = [&main](bool on) { showEngineWarnings(main, on); };
     TOptionsChoice choice;
     if (!execDialog(dialog))
         return choice;

@@ -4,6 +4,7 @@
 // documents themselves, opening, activation through working copies, saving and closing are the
 // manager's (editing/DocumentManager.h). Everything runs on the GUI thread.
 #include "app/Childwin.h"
+#include "app/Playback.h"
 #include "app/DialogWiring.h"
 #include "app/DocumentTabs.h"
 #include "app/FileCommands.h"
@@ -359,14 +360,18 @@ void TfrmMain::removePlayMenuEntry(TDocument* doc)
                 delete entry;
 }
 
-// Playback and the plug-in menus are other subsystems' work; the documents reach these through
-// the manager's signals at the points where those subsystems hook in.
+// The documents, the strip and the commands stop the preview at these points (the manager's
+// signals and the hosts).
 void TfrmMain::pausePlayback()
 {
+    if (m_playback)
+        m_playback->stop(true);
     updateReverseAction();
 }
 void TfrmMain::stopPlayback()
 {
+    if (m_playback)
+        m_playback->stop(true);
     updateReverseAction();
 }
 void TfrmMain::refreshPluginMenus()

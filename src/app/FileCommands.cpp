@@ -55,6 +55,7 @@ QStringList askFilesToOpen(ICommandHost& host, const QString& title, const char*
     request.filterIndex = 1;
     request.initialDir = host.initialDir();
     request.multiSelect = true;
+    request.picturePreview = true;
     const TFileDialogResult chosen = messageService().openFile(request);
     return chosen.accepted ? chosen.files : QStringList();
 }

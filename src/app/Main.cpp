@@ -3,12 +3,16 @@
 #include "app/Childwin.h"
 #include "app/CommandHost.h"
 #include "app/DocumentTabs.h"
+#include "app/Drops.h"
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
 #include "app/InspectorWiring.h"
 #include "app/MainActions.h"
+#include "app/Playback.h"
+#include "app/PlaybackWiring.h"
 #include "app/ToolWindows.h"
+#include "app/Warnings.h"
 #include "app/ThumbWiring.h"
 #include "app/RecentFiles.h"
 #include "editing/Document.h"
@@ -125,6 +129,7 @@ TfrmMain::TfrmMain(TEditSession& session, TStartupHooks hooks, QStringList argum
     m_favorites = std::make_unique<TFavorites>();
     connectDocumentCommands();
     connectCommands();
+    m_playback = createPlayback(*this);
 
     // 1. Thumbnail data and the scratch bitmap come with the image browser; filter and colour
     //    start at their defaults in the start-up state.
@@ -135,8 +140,10 @@ TfrmMain::TfrmMain(TEditSession& session, TStartupHooks hooks, QStringList argum
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
     // 4.
     loadSettings();
+    showEngineWarnings(*this, m_state.warnings);
     // 5.
     setAcceptDrops(true);
+    installDropTargets(*this);
     // 6.
     m_session.documents().setUntitledCounter(1);
     // 7. and 8.
@@ -172,6 +179,8 @@ TfrmMain::~TfrmMain()
     // destroy the children: nothing they signal may reach the document handling any more.
     disconnect(m_mdiArea, nullptr, this, nullptr);
     disconnect(m_tabs, nullptr, this, nullptr);
+    // The preview's painter stops (and is waited for) while the windows it shows in still exist.
+    m_playback.reset();
     // The controller and the commands reach the working image and this window through the
     // hosts: they go first, before the members they use.
     m_session.documents().disconnect(this);

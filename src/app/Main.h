@@ -43,6 +43,7 @@ class QToolBar;
 class TFavorites;
 class TRecentFiles;
 class TSettingsBatch;
+class TPlayback;
 class TfrmFloat;
 class TfrmThumbWin;
 
@@ -120,12 +121,12 @@ public:
     void enableDocumentCommands(bool enabled);
     // Frame size of the strip: cell sizes, panel area height, menu check (the strip's one path).
     void setFrameSize(int size);
-    // The image browser's thumbnails dropped on a strip column. The image routines have no drop
-    // path for thumbnails; the strip is repainted and nothing else changes.
+    // The image browser's thumbnails dropped on a strip column: routed as any thumbnail drop.
     void dropThumbnailOnStrip(int column, const QMimeData* data);
     // "&Reverse Frame Order" follows the document and playback state.
     void updateReverseAction();
-    // Playback is another subsystem's; the documents and the commands pause or stop it here.
+    // Preview playback (Playback.h); the pause and stop points stop it with release.
+    TPlayback& playback() { return *m_playback; }
     void pausePlayback();
     void stopPlayback();
     // Removes the start-up logo (first document command, resize).
@@ -218,6 +219,7 @@ private:
     QSize m_logoWindowSize;
     std::unique_ptr<TRecentFiles> m_recentFiles;
     std::unique_ptr<TFavorites> m_favorites;
+    std::unique_ptr<TPlayback> m_playback;
     std::shared_ptr<QObject> m_automation;
     QPointer<TfrmThumbWin> m_browser;
     QPointer<TfrmFloat> m_inspector;

@@ -6,6 +6,7 @@
 #include "app/Childwin.h"
 #include "app/CommandHost.h"
 #include "app/DialogWiring.h"
+#include "app/Drops.h"
 #include "app/EditCommands.h"
 #include "app/FileCommands.h"
 #include "app/FrameCommands.h"
@@ -14,6 +15,7 @@
 #include "app/FrameStripHost.h"
 #include "app/ImportExportWiring.h"
 #include "app/Main.h"
+#include "app/Playback.h"
 #include "app/WizardWiring.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
@@ -123,8 +125,7 @@ public:
         return m_main.inspectorWindow() && m_main.inspectorWindow()->showsComments();
     }
 
-    // Preview playback hands over through the main window's pause and stop points.
-    bool isPlaying() const override { return false; }
+    bool isPlaying() const override { return m_main.playback().isPlaying(); }
     void stopPlayback() override { m_main.stopPlayback(); }
 
     QString initialDir() const override { return m_main.state().initialDir; }
@@ -211,10 +212,9 @@ void TfrmMain::updateReverseAction()
 
 void TfrmMain::dropThumbnailOnStrip(int column, const QMimeData* data)
 {
-    // The image browser's drop of pictures onto the strip belongs to the image routines, which
-    // have no path for it yet; until then the drop changes nothing.
+    // A picture goes where the routing puts it (frame 0), not to the drop column.
     (void)column;
-    (void)data;
+    routeThumbnail(*this, thumbnailPathFromMime(data));
     m_stripController->repaintFrameStrip();
 }
 

@@ -3,6 +3,8 @@
 #include "app/Main.h"
 #include "editing/float.h"
 #include "platform/ResourceLibrary.h"
+#include "platform/MessageService.h"
+#include "widgets/OpenDialogPreview.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QApplication>
@@ -26,6 +28,8 @@ void TProgram::start()
 
     // 2. The title lives with the main window; the help file name with the help hooks.
     QCoreApplication::setApplicationVersion(QStringLiteral("5.0"));
+    // The open dialogs of pictures show the preview pane.
+    setFileDialogPreview([](QFileDialog& dialog) { addOpenDialogPreview(dialog); });
 
     // 3. Main window, then the image browser (created hidden), then the frame inspector.
     m_main = std::make_unique<TfrmMain>(m_session, m_options.hooks, m_options.arguments);

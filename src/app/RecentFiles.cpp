@@ -1,8 +1,10 @@
 #include "app/RecentFiles.h"
 
+#include "platform/MessageService.h"
 #include "platform/Settings.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 
 namespace {
@@ -12,10 +14,17 @@ QString valueName(int n)
     return QString::fromLatin1(SettingKeys::ListValueFormat).arg(n);
 }
 
-// Captions are "&<n> <path>": the path starts at the fourth character.
+// Each entry keeps its full path in its data; the caption "&<n> <path>" is for display only, with
+// "&" doubled so that a path holding one shows as it is. Entries are found by the whole path:
+// matching captions by "contains" took /tmp/a.gif for /home/u/tmp/a.gif.
 QString pathOf(const QAction* entry)
 {
-    return entry->text().mid(3);
+    return entry->data().toString();
+}
+
+QString caption(int position, const QString& path)
+{
+    return QStringLiteral("&%1 %2").arg(position).arg(QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
 
 } // namespace
@@ -28,9 +37,10 @@ TRecentFiles::TRecentFiles(QMenu* submenu, QObject* parent) : QObject(parent), m
 QAction* TRecentFiles::makeEntry(const QString& path)
 {
     auto* entry = new QAction(m_menu);
-    entry->setText(path);
+    entry->setData(path);
+    entry->setText(caption(0, path));
     entry->setStatusTip(QStringLiteral("Opens this file"));
-    connect(entry, &QAction::triggered, this, [this, entry] { emit openRequested(pathOf(entry)); });
+    connect(entry, &QAction::triggered, this, [this, entry] { open(entry); });
     return entry;
 }
 
@@ -43,7 +53,7 @@ void TRecentFiles::load(TSettingsBatch& settings)
         if (path.isEmpty())
             continue;
         QAction* entry = makeEntry(path);
-        entry->setText(QStringLiteral("&%1 %2").arg(n).arg(path));
+        entry->setText(caption(n, path));
         m_menu->addAction(entry);
     }
     updateVisibility();
@@ -62,13 +72,12 @@ void TRecentFiles::add(const QString& path)
     QList<QAction*> entries = m_menu->actions();
     QAction* found = nullptr;
     for (QAction* entry : entries)
-        if (entry->text().contains(path)) {
+        if (pathOf(entry) == path) {
             found = entry;
             break;
         }
     if (!found) {
         found = makeEntry(path);
-        found->setText(QStringLiteral("&0 %1").arg(path));
     } else {
         m_menu->removeAction(found);
     }
@@ -79,7 +88,7 @@ void TRecentFiles::add(const QString& path)
 void TRecentFiles::remove(const QString& path)
 {
     for (QAction* entry : m_menu->actions())
-        if (entry->text().contains(path)) {
+        if (pathOf(entry) == path) {
             m_menu->removeAction(entry);
             entry->deleteLater();
             break;
@@ -104,9 +113,23 @@ void TRecentFiles::renumber()
             entries[i]->deleteLater();
             continue;
         }
-        entries[i]->setText(QStringLiteral("&%1 %2").arg(i).arg(pathOf(entries[i])));
+        entries[i]->setText(caption(i, pathOf(entries[i])));
     }
     updateVisibility();
+}
+
+void TRecentFiles::open(QAction* entry)
+{
+    const QString path = pathOf(entry);
+    if (QFileInfo::exists(path)) {
+        emit openRequested(path);
+        return;
+    }
+    messageDlg(QStringLiteral("Could not open %1. The file may have moved.").arg(path), TMsgType::Warning,
+               TMsgButtons::Ok);
+    m_menu->removeAction(entry);
+    entry->deleteLater();
+    renumber();
 }
 
 void TRecentFiles::updateVisibility()
@@ -137,9 +160,9 @@ void TFavorites::save(TSettingsBatch& settings) const
 
 bool TFavorites::add(const QString& folder)
 {
-    for (const QString& existing : m_folders)
-        if (existing.contains(folder))
-            return false;
+    // The whole folder is compared: "contains" refused /tmp while /home/u/tmp was listed.
+    if (m_folders.contains(folder))
+        return false;
     m_folders << folder;
     return true;
 }

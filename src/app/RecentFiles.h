@@ -27,10 +27,13 @@ public:
     QMenu* menu() const { return m_menu; }
 
 signals:
+    // An entry was chosen and its file exists.
     void openRequested(const QString& path);
 
 private:
     QAction* makeEntry(const QString& path);
+    // Opens the entry's file, or reports it moved and drops the entry.
+    void open(QAction* entry);
     void renumber();
     void updateVisibility();
 
@@ -44,7 +47,7 @@ public:
     // Only a non-empty list replaces the stored one: emptying the list in a dialog keeps the
     // stored favourites for the next start.
     void save(TSettingsBatch& settings) const;
-    // Adds the folder unless an entry already contains it.
+    // Adds the folder unless it is listed already.
     bool add(const QString& folder);
     void setFolders(QStringList folders) { m_folders = std::move(folders); }
     const QStringList& folders() const { return m_folders; }

@@ -1,6 +1,7 @@
 #include "app/StartupHooks.h"
 
 #include "app/AutomationWiring.h"
+#include "app/Drops.h"
 #include "app/ImportExportWiring.h"
 #include "app/Main.h"
 #include "app/ThumbWiring.h"
@@ -13,22 +14,6 @@
 
 #include <QFileInfo>
 #include <QObject>
-
-void openByType(TfrmMain& main, const QString& path)
-{
-    const int type = recognizeFileType(path);
-    if (type == kFileTypeGif) {
-        main.session().documents().open(path);
-    } else if (type == kFileTypeAvi || isVideoFileName(path)) {
-        importAVIFile(main, path);
-    } else if (type == kFileTypeUnknown) {
-        messageDlg(
-            QStringLiteral("Error loading %1! GIF Reelwright does not support the file type or it is a "
-                           "corrupted file.")
-                .arg(QFileInfo(path).fileName()),
-            TMsgType::Warning, TMsgButtons::Ok);
-    }
-}
 
 TStartupHooks defaultStartupHooks()
 {

@@ -33,9 +33,7 @@ struct TStartupHooks
     std::function<void()> quitHelp;
 };
 
-// Routes a file from the command line or the shell by its type: a GIF opens as a document, an
-// unrecognised type gets the load error. Other pictures and AVI files go to the frame import
-// and the AVI import, which hook in here when they exist.
+// Routes a file from the command line or the shell by its type (Drops.h).
 void openByType(TfrmMain& main, const QString& path);
 
 // The program's own hooks. Parts not yet in place do nothing visible.

@@ -80,12 +80,8 @@ public:
     void removeFavorite(const QString& folder) override
     {
         QStringList folders = m_main.favorites().folders();
-        for (int i = 0; i < folders.size(); ++i) {
-            if (folders[i].contains(folder)) {
-                folders.removeAt(i);
-                break;
-            }
-        }
+        // The missing folder itself, not the first one whose path contains it.
+        folders.removeOne(folder);
         m_main.favorites().setFolders(folders);
     }
     void organizeFavorites() override

@@ -187,6 +187,10 @@ bool loadGIFFile(TGIFImage& image, const QString& path)
         TFileStream stream(path, TFileStream::OpenRead);
         image.loadFromStream(stream);
         return true;
+    } catch (const EProcessAborted& aborted) {
+        // The user stopped the read from a warning: the reason is theirs, not the file's.
+        messageDlg(aborted.message(), TMsgType::Error, TMsgButtons::Ok);
+        return false;
     } catch (const std::exception&) {
         QApplication::beep();
         showLoadError(path);

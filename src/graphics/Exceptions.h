@@ -40,5 +40,8 @@ REELWRIGHT_EXCEPTION(EListError, Exception)
 REELWRIGHT_EXCEPTION(EOutOfMemory, Exception)
 // Raised by a progress handler to abort the operation quietly.
 REELWRIGHT_EXCEPTION(EAbort, Exception)
+// The user ended a process (the Abort answer to an engine warning); unlike EAbort it is reported,
+// with its own message.
+REELWRIGHT_EXCEPTION(EProcessAborted, Exception)
 
 #undef REELWRIGHT_EXCEPTION

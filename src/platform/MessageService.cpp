@@ -116,6 +116,12 @@ QFileDialog* makeFileDialog(const TFileDialogRequest& request, QFileDialog::Acce
     return dialog;
 }
 
+TFileDialogPreview& fileDialogPreview()
+{
+    static TFileDialogPreview preview;
+    return preview;
+}
+
 TFileDialogResult runFileDialog(const TFileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
     TFileDialogResult result;
@@ -126,6 +132,8 @@ TFileDialogResult runFileDialog(const TFileDialogRequest& request, QFileDialog::
         return result;
     }
     std::unique_ptr<QFileDialog> dialog(makeFileDialog(request, mode));
+    if (request.picturePreview && mode == QFileDialog::AcceptOpen && fileDialogPreview())
+        fileDialogPreview()(*dialog);
     result.accepted = dialog->exec() == QDialog::Accepted;
     result.folder = dialog->directory().absolutePath();
     result.filterIndex = int(qtNameFilters(request.filter).indexOf(dialog->selectedNameFilter())) + 1;
@@ -135,6 +143,11 @@ TFileDialogResult runFileDialog(const TFileDialogRequest& request, QFileDialog::
 }
 
 } // namespace
+
+void setFileDialogPreview(TFileDialogPreview preview)
+{
+    fileDialogPreview() = std::move(preview);
+}
 
 int IMessageService::execDialog(QDialog&)
 {

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 enum class TMsgType
@@ -56,6 +57,9 @@ struct TFileDialogRequest
     // button is disabled from then on. Every showing of the dialog starts with it enabled.
     QString extraButtonCaption;
     std::function<bool()> onExtraButton;
+    // Open dialogs of pictures get the program's preview pane beside the file list (see
+    // setFileDialogPreview).
+    bool picturePreview = false;
 };
 
 struct TFileDialogResult
@@ -104,6 +108,11 @@ public:
 };
 
 inline constexpr const char* kMakeDefaultCaption = "Make this the &Default";
+
+// What the Qt service adds to a file dialog that asks for a picture preview, just before it is
+// shown; installed by the program (the pane is a widget of a higher layer). Empty: none.
+using TFileDialogPreview = std::function<void(QFileDialog& dialog)>;
+void setFileDialogPreview(TFileDialogPreview preview);
 
 // The service in use. Never null: the Qt service until another is installed.
 IMessageService& messageService();

@@ -6,6 +6,7 @@
 #include <QTreeView>
 
 class QFileSystemModel;
+class QTimer;
 
 class TShellFolderTree : public QTreeView
 {
@@ -28,11 +29,19 @@ signals:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ensureModel();
+    // Selects, expands to and centres the held folder as far as the model has read it.
+    void showHeldFolder();
 
     QFileSystemModel* m_model = nullptr;
     QString m_folder;
     bool m_selecting = false;
+    // The folder set last is still to be kept in view while the model reads and sorts.
+    bool m_revealPending = false;
+    QTimer* m_revealTimer = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "platform/Settings.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QSettings>
 #include <QStandardPaths>
@@ -77,12 +78,51 @@ TEST_F(RecentFilesTest, ElevenFilesKeepTheNewestTenAndReopeningMovesToTheTop)
 
 TEST_F(RecentFilesTest, ClickingAnEntryAsksToOpenItsPath)
 {
+    const QString path = m_dir.filePath(QStringLiteral("one & two.gif"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
     TRecentFiles recent(&m_menu);
-    recent.add(QStringLiteral("/x/one.gif"));
+    recent.add(path);
     QString requested;
     QObject::connect(&recent, &TRecentFiles::openRequested, [&](const QString& path) { requested = path; });
     m_menu.actions().first()->trigger();
-    EXPECT_EQ(requested, QStringLiteral("/x/one.gif"));
+    EXPECT_EQ(requested, path);
+}
+
+// Entries are found by their whole path, never by a caption that contains it.
+TEST_F(RecentFilesTest, EntriesAreMatchedByTheWholePath)
+{
+    TRecentFiles recent(&m_menu);
+    recent.add(QStringLiteral("/home/u/tmp/a.gif"));
+    recent.add(QStringLiteral("/b.gif"));
+    recent.add(QStringLiteral("/tmp/a.gif"));
+    EXPECT_EQ(recent.paths(), (QStringList{QStringLiteral("/tmp/a.gif"), QStringLiteral("/b.gif"),
+                                           QStringLiteral("/home/u/tmp/a.gif")}));
+    recent.add(QStringLiteral("/b.gif"));
+    EXPECT_EQ(recent.paths().value(0), QStringLiteral("/b.gif"));
+    EXPECT_EQ(recent.paths().size(), 3);
+    recent.remove(QStringLiteral("/tmp/a.gif"));
+    EXPECT_EQ(recent.paths(), (QStringList{QStringLiteral("/b.gif"), QStringLiteral("/home/u/tmp/a.gif")}));
+    recent.remove(QStringLiteral("a.gif")); // a part of a path names nothing
+    EXPECT_EQ(recent.paths().size(), 2);
+}
+
+TEST_F(RecentFilesTest, AnAmpersandInAPathIsShownAndStoredAsItIs)
+{
+    TRecentFiles recent(&m_menu);
+    recent.add(QStringLiteral("/art/cats & dogs.gif"));
+    EXPECT_EQ(captions(), QStringList{QStringLiteral("&0 /art/cats && dogs.gif")});
+    EXPECT_EQ(recent.paths(), QStringList{QStringLiteral("/art/cats & dogs.gif")});
+    TSettingsBatch s;
+    recent.save(s);
+    EXPECT_EQ(s.readString(QStringLiteral("Settings\\MRU"), QStringLiteral("MRU0"), {}),
+              QStringLiteral("/art/cats & dogs.gif"));
+    QMenu other;
+    TRecentFiles loaded(&other);
+    loaded.load(s);
+    EXPECT_EQ(loaded.paths(), recent.paths());
+    EXPECT_EQ(other.actions().value(0)->text(), QStringLiteral("&0 /art/cats && dogs.gif"));
 }
 
 TEST_F(RecentFilesTest, FavouritesAreRewrittenOnlyWhenThereAreAny)
@@ -92,6 +132,8 @@ TEST_F(RecentFilesTest, FavouritesAreRewrittenOnlyWhenThereAreAny)
         TFavorites favorites;
         favorites.setFolders({QStringLiteral("/home/pics"), QStringLiteral("/srv/art")});
         EXPECT_FALSE(favorites.add(QStringLiteral("/home/pics")));
+        EXPECT_TRUE(favorites.add(QStringLiteral("/home"))) << "a folder inside a listed path is its own";
+        favorites.setFolders({QStringLiteral("/home/pics"), QStringLiteral("/srv/art")});
         EXPECT_TRUE(favorites.add(QStringLiteral("/tmp")));
         favorites.save(s);
     }
