@@ -1,7 +1,10 @@
 #include "app/AutomationWiring.h"
 
 #include "app/Childwin.h"
+#include "app/CommandHost.h"
 #include "app/DocumentTabs.h"
+#include "app/FrameCommands.h"
+#include "app/ImportExportWiring.h"
 #include "app/Main.h"
 #include "app/Program.h"
 #include "automation/AutomationRegistration.h"
@@ -9,6 +12,7 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
+#include "editing/Routines.h"
 #include "graphics/Bitmap.h"
 #include "wizards/ThumbViewer.h"
 
@@ -20,6 +24,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolButton>
@@ -74,6 +79,48 @@ public:
     {
         return m_main.session().framePicture(frame);
     }
+    TDocument* tabDocument(int index) override
+    {
+        TDocumentTabs* strip = m_main.documentTabs();
+        return strip && index >= 0 && index < strip->count() ? strip->document(index) : nullptr;
+    }
+    TDocument* activeDocument() override { return documents().active(); }
+    void makeDocumentActive(TDocument& doc) override { documents().activate(&doc); }
+
+    int currentFrame() const override { return m_main.session().currentFrame(); }
+    bool selectFrame(int index) override { return m_main.session().view().selectFrame(index); }
+    bool closeActiveDocument() override
+    {
+        // As "&Close": the question, then the next document takes the working image.
+        TDocument* doc = documents().active();
+        if (!doc || !documents().close(doc))
+            return false;
+        documents().activateAfterClose();
+        return true;
+    }
+    bool saveActiveDocument(bool force) override
+    {
+        const QPointer<TDocument> doc = documents().active();
+        if (!doc)
+            return false;
+        const bool saved = documents().save(doc, force);
+        return saved && doc && !doc->isModified() && QFileInfo::exists(doc->fileName());
+    }
+    void playAnimation() override { m_main.action(QStringLiteral("AnimationPlay"))->trigger(); }
+    void pauseAnimation() override { m_main.action(QStringLiteral("AnimationPause"))->trigger(); }
+    int addFrame(TBitmap& picture) override
+    {
+        return addPictureAsFrame(m_main.session(), picture, insertionPosition(m_main.commandHost()),
+                                 QStringLiteral("Add Frame"));
+    }
+    int addFrameNoPrompts(TBitmap& picture, int delay) override
+    {
+        return insertBitmapAtCurrentFrame(m_main.session(), picture, delay);
+    }
+    bool deleteFrame(int index) override { return deleteFrameAt(m_main.commandHost(), index); }
+    bool exportToAVI() override { return exportAVICommandOrThrow(m_main); }
+    bool importFromAVI(const QString& fileName) override { return importAVIFileOrThrow(m_main, fileName); }
+
     void cascade() override { m_main.action(QStringLiteral("WindowCascade"))->trigger(); }
     void tileHorizontal() override { m_main.action(QStringLiteral("WindowTileHorizontal"))->trigger(); }
     void tileVertical() override { m_main.action(QStringLiteral("WindowTileVertical"))->trigger(); }

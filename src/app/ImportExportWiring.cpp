@@ -98,3 +98,9 @@ bool exportAVIFileOrThrow(TfrmMain& main, const QString& path)
     TMainImportExportHost host(main);
     return exportAVIToFileOrThrow(host, path);
 }
+
+bool exportAVICommandOrThrow(TfrmMain& main)
+{
+    TMainImportExportHost host(main);
+    return exportAVICommandOrThrow(host);
+}

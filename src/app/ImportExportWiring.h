@@ -13,3 +13,6 @@ void importAVIFile(TfrmMain& main, const QString& path);
 // raising EAVIError (wizards/AVI.h) with the message instead of showing it.
 bool importAVIFileOrThrow(TfrmMain& main, const QString& path);
 bool exportAVIFileOrThrow(TfrmMain& main, const QString& path);
+// ExportToAVI: the export command with its save dialog; true when a file was written, false when
+// cancelled; the export's error is raised.
+bool exportAVICommandOrThrow(TfrmMain& main);

@@ -1,7 +1,12 @@
 #pragma once
 // The active-document object (IActiveDocument): bound to nothing, every call acts on the document
-// active at that moment, so one object can be kept across document switches. Members that are
-// still to come answer "not implemented".
+// active at that moment, so one object can be kept across document switches. Without a document
+// reads give false, empty, 0 or -1 and changes do nothing.
+//
+// Changes go through the program's own routines and its undo history. Where the plain reading of
+// a member would report a failure as success (Close, Save, ExportToAVI, AddFrameNoPrompts), the
+// member answers what really happened; values the format cannot hold (a negative loop count, a
+// frame index that does not exist) fail with a message and record nothing.
 #include "automation/AutomationHost.h"
 #include "automation/Reelwright_TLB.h"
 
@@ -45,6 +50,7 @@ public:
     TComPtr<IFrames> get_Frames() override;
 
 private:
+    IUndoHost* document();
     // The active document's tab, null without one.
     const IAutomationHost::TTab* activeTab();
 

@@ -10,6 +10,7 @@
 
 class IUndoHost;
 class QMenuBar;
+class TDocument;
 class QWidget;
 class TBitmap;
 class TGIFSubImage;
@@ -49,6 +50,37 @@ public:
     virtual IUndoHost* activeUndoHost() = 0;
     // A frame's picture as the program renders it.
     virtual std::unique_ptr<TBitmap> framePicture(TGIFSubImage& frame) = 0;
+    // The document of a tab; null for an index out of range.
+    virtual TDocument* tabDocument(int index) = 0;
+    // The active document; null without one.
+    virtual TDocument* activeDocument() = 0;
+    // Deactivates the active document and brings doc to the front; its animation is the working
+    // image when this returns.
+    virtual void makeDocumentActive(TDocument& doc) = 0;
+
+    // ---- the active document's commands (the main window's own routines) ----
+    // The frame selected in the strip, -1 for none.
+    virtual int currentFrame() const = 0;
+    // Selects the frame in the strip and everything that shows it; false when it could not.
+    virtual bool selectFrame(int index) = 0;
+    // "&Close" with its question; true when the document closed.
+    virtual bool closeActiveDocument() = 0;
+    // Save; with force false a modified document is first asked about. True when the document
+    // was written (nothing is left unsaved).
+    virtual bool saveActiveDocument(bool force) = 0;
+    // The main window's play and pause commands.
+    virtual void playAnimation() = 0;
+    virtual void pauseAnimation() = 0;
+    // The add-frame routine at the insertion position, with its prompts; the new index or -1.
+    virtual int addFrame(TBitmap& picture) = 0;
+    // A frame at the current frame with the delay, without prompts; the new index or -1.
+    virtual int addFrameNoPrompts(TBitmap& picture, int delay) = 0;
+    // The delete-frame routine with its refusal of the last frame; true when it was deleted.
+    virtual bool deleteFrame(int index) = 0;
+    // The AVI export command with its dialogs; true when a file was written. Errors are raised.
+    virtual bool exportToAVI() = 0;
+    // The document-level AVI import; true when a document was opened. Errors are raised.
+    virtual bool importFromAVI(const QString& fileName) = 0;
     virtual void cascade() = 0;
     virtual void tileHorizontal() = 0;
     virtual void tileVertical() = 0;

@@ -1,5 +1,7 @@
 #include "automation/DocumentsI.h"
 
+#include "automation/DocumentCacheI.h"
+
 TDocuments::TDocuments(IAutomationHost& host, TComServer* server) : IDocuments(server), m_host(host) {}
 
 int TDocuments::get_Count()
@@ -9,9 +11,10 @@ int TDocuments::get_Count()
 
 TComPtr<IDocumentCache> TDocuments::get_Cache(int Index)
 {
-    if (Index < 0 || Index >= get_Count())
+    TDocument* document = m_host.tabDocument(Index);
+    if (!document)
         return {};
-    throw ENotImplemented(QStringLiteral("IDocuments.Cache"));
+    return makeComObject<TDocumentCache>(m_host, document, server());
 }
 
 TDispatchPtr TDocuments::get__NewEnum()

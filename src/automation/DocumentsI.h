@@ -1,7 +1,7 @@
 #pragma once
-// The document collection (IDocuments) of one application object, over the program's documents.
-// Cached-document objects arrive with the document objects; until then reading one answers "not
-// implemented".
+// The document collection (IDocuments) of one application object, over the program's documents
+// in tab order. Cache(i) is a cached-document object bound to the document of tab i; an index
+// out of range gives a null reference.
 #include "automation/AutomationHost.h"
 #include "automation/EnumVariant.h"
 #include "automation/Reelwright_TLB.h"

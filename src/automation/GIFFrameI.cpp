@@ -1,12 +1,15 @@
 #include "automation/GIFFrameI.h"
 
+#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
+#include "graphics/BitmapFile.h"
 #include "graphics/Streams.h"
+#include "platform/Settings.h"
 
 namespace {
 
@@ -55,12 +58,7 @@ void TGIFFrame::change(int kind, const QString& word, const std::function<void(T
 
 QByteArray TGIFFrame::get_Bitmap()
 {
-    const std::unique_ptr<TBitmap> picture = m_host.framePicture(*bound().frame);
-    if (!picture || picture->empty())
-        return {};
-    TMemoryStream stream;
-    picture->saveToStream(stream);
-    return stream.data();
+    return bitmapTransferValue(m_host.framePicture(*bound().frame).get());
 }
 
 QString TGIFFrame::get_Comments()
@@ -198,8 +196,54 @@ void TGIFFrame::put_Disposal(TIDisposalMethod idmDisposal)
            [value](TGIFSubImage& frame) { frame.graphicControlExtension()->setDisposal(value); });
 }
 
-bool TGIFFrame::SetBitmap(const QByteArray&)
+bool TGIFFrame::SetBitmap(const QByteArray& Bitmap)
 {
-    bound();
-    throw ENotImplemented(QStringLiteral("IFrame.SetBitmap"));
+    const TBound target = bound();
+    TWaitCursor wait;
+    TBitmap picture;
+    if (!byteArrayToBitmap(Bitmap, picture))
+        return false;
+
+    // The picture becomes frame pixels in an image of its own first, reduced the way the
+    // animation reduces pictures: one that does not convert changes nothing and records nothing.
+    TGIFImage& image = target.document->workingImage();
+    TGIFImage scratch;
+    scratch.setColorReduction(image.colorReduction());
+    scratch.setDitherMode(image.ditherMode());
+    scratch.setReductionBits(image.reductionBits());
+    scratch.onWarning = [](TObject*, int, const QString&) {
+    };
+    TGIFSubImage* fresh = nullptr;
+    try {
+        fresh = scratch.images().subImage(scratch.add(&picture));
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (!fresh || fresh->empty())
+        return false;
+
+    // Recorded for this frame, whichever one the strip shows. Only the picture is replaced: the
+    // frame keeps its place, its offsets and its extensions (delay, comments, the loop count).
+    recordSnapshot(*target.document, QStringLiteral("Change Frame Image"), target.index);
+    image.stopPainting();
+    TGIFSubImage& frame = *target.frame;
+    try {
+        frame.setBounds(frame.left(), frame.top(), fresh->width(), fresh->height());
+        frame.colorMap().setEntries(fresh->colorMap().entries());
+        frame.setData(std::vector<uint8_t>(fresh->data(), fresh->data() + fresh->dataSize()));
+        frame.freeBitmap();
+        frame.freeMask();
+        if (Settings::readInteger(SettingKeys::PaletteType) < 2)
+            optimizeAllColorMaps(image);
+    } catch (const std::exception&) {
+        // Half replaced: the snapshot just taken puts the animation back and goes.
+        if (THistoryList* history = target.document->history())
+            history->undo(*target.document);
+        refreshUndoState(*target.document);
+        return false;
+    }
+    target.document->setModified(true);
+    target.document->repaintFrameStrip();
+    m_host.selectFrame(m_host.currentFrame());
+    return true;
 }

@@ -32,6 +32,9 @@ public:
     QString displayName() const; // the file name without folder
     bool isUntitled() const override { return m_untitled; }
     bool isModified() const { return m_modified; }
+    // A mark automation clients may set and read; the program itself does not consult it.
+    bool isReadOnly() const { return m_readOnly; }
+    void setReadOnly(bool value) { m_readOnly = value; }
     QString workingCopy() const override { return m_workingCopy; }
     int undoPosition() const { return m_undoPosition; }
     int rememberedFrame() const { return m_rememberedFrame; }
@@ -93,6 +96,7 @@ private:
     QString m_fileName;
     bool m_untitled = false;
     bool m_modified = false;
+    bool m_readOnly = false;
     QString m_workingCopy;
     int m_undoPosition = 0;
     int m_rememberedFrame = 0;

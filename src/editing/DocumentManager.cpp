@@ -329,7 +329,7 @@ QString TDocumentManager::askSaveFileName(const QString& proposedName, bool save
     return chosen;
 }
 
-bool TDocumentManager::save(TDocument* doc)
+bool TDocumentManager::save(TDocument* doc, bool force)
 {
     if (!doc)
         return false;
@@ -337,7 +337,8 @@ bool TDocumentManager::save(TDocument* doc)
     // The sample images beside the program stay as shipped: their edits go to "working".
     const QFileInfo info(doc->fileName());
     const QString images = QDir(programDataFolder()).filePath(QStringLiteral("images"));
-    if (!doc->isUntitled() && info.absolutePath().compare(images, Qt::CaseInsensitive) == 0) {
+    // Only a save that goes ahead unasked is redirected: the new name clears the modified flag.
+    if (force && !doc->isUntitled() && info.absolutePath().compare(images, Qt::CaseInsensitive) == 0) {
         const QDir working(sampleWorkingFolder());
         working.mkpath(QStringLiteral("."));
         QString target = working.filePath(info.fileName());
@@ -356,8 +357,8 @@ bool TDocumentManager::save(TDocument* doc)
         doc->setFileName(target);
     }
     const QPointer<TDocument> guard = doc;
-    const bool saved = doc->saveQuery(false, true);
-    if (saved && guard)
+    const bool saved = doc->saveQuery(false, force);
+    if (saved && guard && !guard->isModified())
         emit fileSaved(guard->fileName());
     if (guard)
         emit documentStateChanged(guard);

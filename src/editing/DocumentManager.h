@@ -77,7 +77,9 @@ public:
 
     // ---- saving ----
     // Save, Save As and Save All of the File menu; each reports whether it ran to the end.
-    bool save(TDocument* doc);
+    // Save with force false first asks whether to save a modified document (the form Save All
+    // uses for a document whose file does not exist yet).
+    bool save(TDocument* doc, bool force = true);
     bool saveAs(TDocument* doc);
     void saveAll();
     // The save dialog of Save, Save As and the close question; empty when cancelled.

@@ -92,6 +92,10 @@ int addPictureAsFrame(TEditSession& session, TBitmap& bitmap, int position, cons
 // For automation: a frame at the main window's current frame with the given delay; index or -1.
 int insertBitmapAtCurrentFrame(TEditSession& session, TBitmap& bitmap, int delay);
 
+// The palette post-processing after a picture became a frame under PaletteType 0 or 1: each map
+// sorted by use, then all merged into the global map.
+void optimizeAllColorMaps(TGIFImage& image);
+
 // Applies PaletteType, MaxColorCount and DitherMethod to the image's colour reduction; true when
 // inserted frames must afterwards be mapped onto the global palette.
 bool applyPaletteSettings(TGIFImage& image);

@@ -129,18 +129,6 @@ void applyFitChoice(TGIFImage& image, TBitmap& bitmap, bool trim,
     }
 }
 
-// Each map sorted by use, then all merged into the global map.
-void optimizeAllColorMaps(TGIFImage& image)
-{
-    image.globalColorMap().optimize();
-    for (int i = 0; i < image.images().count(); ++i) {
-        TGIFLocalColorMap& map = image.images().subImage(i)->colorMap();
-        if (map.count() > 0)
-            map.optimize();
-    }
-    image.optimizeColorMaps();
-}
-
 void fillWebPalette(TGIFColorMap& map)
 {
     static constexpr uint8_t levels[6] = {0, 51, 102, 153, 204, 255};
@@ -402,6 +390,17 @@ int insertBitmapAtCurrentFrame(TEditSession& session, TBitmap& bitmap, int delay
     }
     reportNewFrame(session, index, QStringLiteral("Add Frame"), count > 0, !undo.snapshotTaken);
     return index;
+}
+
+void optimizeAllColorMaps(TGIFImage& image)
+{
+    image.globalColorMap().optimize();
+    for (int i = 0; i < image.images().count(); ++i) {
+        TGIFLocalColorMap& map = image.images().subImage(i)->colorMap();
+        if (map.count() > 0)
+            map.optimize();
+    }
+    image.optimizeColorMaps();
 }
 
 bool applyPaletteSettings(TGIFImage& image)

@@ -5,6 +5,7 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFRender.h"
 #include "graphics/Bitmap.h"
+#include "graphics/BitmapFile.h"
 #include "graphics/Canvas.h"
 #include "graphics/Picture.h"
 #include "graphics/Streams.h"
@@ -232,11 +233,5 @@ std::unique_ptr<TMemoryStream> byteArrayToStream(const QByteArray& bytes)
 
 bool byteArrayToBitmap(const QByteArray& bytes, TBitmap& bitmap)
 {
-    try {
-        TMemoryStream stream(bytes);
-        bitmap.loadFromStream(stream);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    return loadBitmapTransferValue(bytes, bitmap);
 }

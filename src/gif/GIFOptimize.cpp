@@ -4,6 +4,7 @@
 // that go beyond the obvious exist because a disposal method would otherwise expose the change.
 #include "gif/GIFException.h"
 #include "gif/GIFImage.h"
+#include "gif/LZWFullTable.h"
 #include "graphics/Streams.h"
 
 #include <algorithm>
@@ -169,132 +170,6 @@ int64_t TGIFSubImage::writtenSize()
     return stream.size();
 }
 
-void TGIFSubImage::mergeIfSmaller(TGIFSubImage* previous)
-{
-    if (empty())
-        return;
-    TGIFColorMap* global = m_image ? &m_image->globalColorMap() : nullptr;
-    // Code sizes start at 2, so a two-colour map that gains a third entry costs nothing here.
-    auto sharedCodeSize = [this] { return m_image ? std::max(2, m_image->sharedCodeBits()) : 2; };
-    const int sharedBits = sharedCodeSize();
-    // A global map that grows past a power of two is written twice as long.
-    auto globalBytes = [global] { return global && global->count() > 0 ? 3 << global->bitsPerPixel() : 0; };
-    const int64_t before = writtenSize() + globalBytes();
-    const std::vector<uint8_t> pixels = m_data;
-    const bool hadControl = m_gce != nullptr;
-    const bool wasTransparent = m_transparent;
-    const int oldIndex = m_gce ? m_gce->transparentColorIndex() : 0;
-    const int localCount = m_colorMap.count();
-    const bool localSorted = m_colorMap.optimized();
-    const int globalCount = global ? global->count() : 0;
-    const bool globalSorted = global && global->optimized();
-
-    merge(previous);
-    // Without a transparent index to spare (a full map), or when the index does not pay, the
-    // frame can still leave out the border that repeats what is on screen.
-    if (m_data == pixels) {
-        cropToChanges(previous, before - globalBytes());
-        return;
-    }
-    // A new global entry that widens the shared code size costs every frame on the global map,
-    // which this frame's size does not show.
-    const bool sameCodeSize = sharedCodeSize() == sharedBits;
-    if (sameCodeSize && writtenSize() + globalBytes() < before)
-        return;
-
-    m_data = pixels;
-    if (m_colorMap.count() > localCount) {
-        m_colorMap.deleteAt(m_colorMap.count() - 1);
-        m_colorMap.setOptimized(localSorted);
-    }
-    if (global && global->count() > globalCount) {
-        global->deleteAt(global->count() - 1);
-        global->setOptimized(globalSorted);
-    }
-    if (!hadControl && m_gce) {
-        for (int i = m_extensions.count() - 1; i >= 0; --i)
-            if (m_extensions.extension(i) == m_gce) {
-                m_extensions.deleteAt(i);
-                break;
-            }
-        m_gce = nullptr;
-        m_transparent = false;
-    } else if (m_gce) {
-        if (m_gce->transparentColorIndex() != oldIndex)
-            m_gce->setTransparentColorIndex(oldIndex);
-        m_gce->setTransparent(wasTransparent);
-    }
-    freeBitmap();
-    freeMask();
-    cropToChanges(previous, before - globalBytes());
-}
-
-void TGIFSubImage::cropToChanges(TGIFSubImage* previous, int64_t sizeBefore)
-{
-    if (empty() || !previous || previous->empty() || (m_gce && m_gce->disposal() == 2))
-        return;
-    const int previousDisposal = previous->graphicControlExtension() ? previous->graphicControlExtension()->disposal() : 0;
-    if (previousDisposal == 2 || previousDisposal == 3)
-        return;
-    const QRect area = boundsRect().intersected(previous->boundsRect());
-    if (area.isEmpty())
-        return;
-    TGIFColorMap& myMap = activeColorMap();
-    TGIFColorMap& theirMap = previous->activeColorMap();
-    const int myKey = transparentIndex();
-    const int theirKey = previous->transparentIndex();
-    // A pixel repeats when the previous frame shows the same colour there; a transparent pixel
-    // of this frame repeats whatever is there.
-    auto repeats = [&](int x, int y) {
-        const uint8_t pixel = m_data[size_t(y - m_top) * m_width + (x - m_left)];
-        if (pixel == myKey)
-            return true;
-        if (!area.contains(x, y))
-            return false;
-        const uint8_t other = previous->m_data[size_t(y - previous->m_top) * previous->m_width + (x - previous->m_left)];
-        if (other == theirKey)
-            return false;
-        return (&myMap == &theirMap && pixel == other) ||
-               (pixel < myMap.count() && other < theirMap.count() && myMap.entry(pixel) == theirMap.entry(other));
-    };
-    int left = m_left + m_width, right = m_left - 1, top = m_top + m_height, bottom = m_top - 1;
-    for (int y = m_top; y < m_top + m_height; ++y)
-        for (int x = m_left; x < m_left + m_width; ++x)
-            if (!repeats(x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    if (right < left) { // everything repeats: one pixel keeps the frame's place in time
-        left = right = m_left;
-        top = bottom = m_top;
-    }
-    const QRect kept(QPoint(left, top), QPoint(right, bottom));
-    if (kept == boundsRect())
-        return;
-    const std::vector<uint8_t> pixels = m_data;
-    const QRect bounds = boundsRect();
-    std::vector<uint8_t> cropped(size_t(kept.width()) * size_t(kept.height()));
-    for (int y = 0; y < kept.height(); ++y)
-        std::copy_n(pixels.begin() + ptrdiff_t(size_t(kept.top() - m_top + y) * m_width + (kept.left() - m_left)),
-                    kept.width(), cropped.begin() + ptrdiff_t(size_t(y) * kept.width()));
-    m_data = std::move(cropped);
-    m_left = uint16_t(kept.left());
-    m_top = uint16_t(kept.top());
-    m_width = uint16_t(kept.width());
-    m_height = uint16_t(kept.height());
-    freeBitmap();
-    freeMask();
-    if (writtenSize() < sizeBefore)
-        return;
-    m_data = pixels;
-    m_left = uint16_t(bounds.x());
-    m_top = uint16_t(bounds.y());
-    m_width = uint16_t(bounds.width());
-    m_height = uint16_t(bounds.height());
-}
-
 void TGIFSubImage::cropIfSmaller()
 {
     if (empty() || !m_transparent || !m_gce || invisible())
@@ -364,6 +239,10 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
     reportProgress(psStarting, 0, false, message);
     try {
         if (options & ooColorMap) {
+            // A local map that repeats colours of the global map costs its own bytes. First, while
+            // the global map still holds every colour (sorting drops its unused entries).
+            for (int i = 0; i < m_images.count(); ++i)
+                m_images.subImage(i)->useGlobalMapIfSmaller();
             if (globalColorMap().count() > 0)
                 globalColorMap().optimize();
             for (int i = 0; i < m_images.count(); ++i) {
@@ -372,6 +251,7 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                     frame->colorMap().optimize();
                 step(1);
             }
+
         } else {
             done += frameCount;
         }
@@ -402,15 +282,37 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
         }
 
         if (options & ooMerge) {
-            for (int c = m_images.count() - 1; c >= 1; --c) {
-                int p = c - 1;
-                while (p > 0 && disposalOf(m_images.subImage(p)) == 3 &&
-                       m_images.subImage(p)->graphicControlExtension())
-                    --p;
-                m_images.subImage(c)->mergeIfSmaller(m_images.subImage(p));
+            // Frames are taken in order over the picture they are drawn on; each keeps what it
+            // shows, so the picture goes on the same whichever form it takes.
+            int screenWidth = m_header.width();
+            int screenHeight = m_header.height();
+            for (int c = 0; c < m_images.count(); ++c) {
+                screenWidth = std::max(screenWidth, m_images.subImage(c)->left() + m_images.subImage(c)->width());
+                screenHeight = std::max(screenHeight, m_images.subImage(c)->top() + m_images.subImage(c)->height());
+            }
+            TGIFScreenPicture screen(screenWidth, screenHeight);
+            for (int c = 0; c < m_images.count(); ++c) {
+                TGIFSubImage* frame = m_images.subImage(c);
+                if (frame->colorMap().count() == 0 && !frame->empty() &&
+                    gifLargestPixel(frame->data(), size_t(frame->dataSize())) >= globalColorMap().count())
+                    screen.globalMapMayGrow = false;
+            }
+            for (int c = 0; c < m_images.count(); ++c) {
+                TGIFSubImage* frame = m_images.subImage(c);
+                const int disposal = disposalOf(frame);
+                std::vector<uint32_t> under;
+                if (disposal == 3)
+                    under = screen.pixels;
+                if (c > 0)
+                    frame->mergeIfSmaller(screen);
+                screen.draw(*frame);
+                // Values past 3 are read differently by viewers: nothing may rely on what stays.
+                if (disposal == 2 || disposal > 3)
+                    screen.clear(frame->boundsRect());
+                else if (disposal == 3)
+                    screen.pixels = std::move(under);
                 step(1);
             }
-            done += 1;
         } else {
             done += frameCount;
         }
@@ -452,6 +354,14 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                     m_images.deleteAt(i);
             }
             step(0);
+        }
+
+        // Last, when nothing else changes the pixels: the smallest LZW data (a smaller code size,
+        // a full table kept). Only the kept data differs; the pixels and what any decoder shows
+        // stay the same.
+        if (options & (ooMerge | ooCrop)) {
+            for (int i = 0; i < m_images.count(); ++i)
+                keepSmallestEncoding(*m_images.subImage(i));
         }
 
         if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == 9)

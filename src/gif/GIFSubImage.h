@@ -14,6 +14,31 @@
 class TGIFAppExtNSLoop;
 class TGIFGraphicControlExtension;
 
+class TGIFSubImage;
+
+// The picture on the logical screen when a frame is drawn, one 0xRRGGBB value per pixel, or
+// `unknown` where nothing drawn shows (not yet drawn on, or cleared to the background, which
+// viewers show differently). Built by the whole-image optimisation to know what each frame's
+// pixels repeat.
+struct TGIFScreenPicture
+{
+    static constexpr uint32_t unknown = 0xFFFFFFFFu;
+
+    TGIFScreenPicture(int width, int height);
+    static uint32_t colourValue(const TGIFColor& colour);
+    // Draws the frame's shown pixels over the picture.
+    void draw(TGIFSubImage& frame);
+    // Restore-to-background.
+    void clear(const QRect& rect);
+
+    int width;
+    int height;
+    std::vector<uint32_t> pixels;
+    // False when a frame on the global map holds values past it: a new entry would change what
+    // those pixels show.
+    bool globalMapMayGrow = true;
+};
+
 class TGIFSubImage : public TGIFItem
 {
 public:
@@ -94,15 +119,18 @@ public:
     void crop();
     // Makes the pixels that repeat what previous shows transparent.
     void merge(TGIFSubImage* previous);
-    // Merge and crop as the whole-image optimisation applies them: a merge is kept only when the
-    // frame then writes fewer bytes (an extra transparent index can make the LZW data of a
-    // two-colour frame grow), a crop when it writes no more, so optimising never makes a frame
-    // larger.
-    void mergeIfSmaller(TGIFSubImage* previous);
+    // The whole-image optimisation's form of this frame over screen (the picture it is drawn
+    // on): among the frame as it is, its repeats of what is on screen made transparent, its
+    // transparent pixels filled with the colour under them, and mixes of the two that keep runs
+    // long, each with the border of repeats left out or kept, the form that writes fewest bytes
+    // is kept. The picture shown never changes, and the frame never grows.
+    void mergeIfSmaller(const TGIFScreenPicture& screen);
+    // Moves a frame whose local map only holds colours of the global map onto the global map
+    // (pixels and transparent index renumbered), kept when the file then writes fewer bytes.
+    // Returns true when it did.
+    bool useGlobalMapIfSmaller();
+    // Crop, kept when the frame then writes no more.
     void cropIfSmaller();
-    // Shrinks the frame to the rectangle of pixels that do not repeat what previous shows (for
-    // frames that merge cannot give a transparent index); kept only below sizeBefore bytes.
-    void cropToChanges(TGIFSubImage* previous, int64_t sizeBefore);
     // True when every pixel is the transparent index, so the frame shows nothing.
     bool invisible() const;
     // Bytes this frame adds to a written file: extensions, descriptor, local map and image data.

@@ -5,6 +5,8 @@
 #include "graphics/Streams.h"
 
 #include <bit>
+#include <cstdlib>
+#include <new>
 #include <cstring>
 #include <vector>
 
@@ -432,6 +434,69 @@ TDibPixels readBitmapFile(TStream& stream)
     } catch (const EStreamError&) {
         invalidBitmap();
     }
+}
+
+namespace {
+
+// The sides a BMP file declares, read from its headers without decoding anything; false when
+// the headers do not fit the bytes or do not name a bitmap.
+bool declaredSides(const QByteArray& bytes, int64_t& width, int64_t& height)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
+    const int64_t size = bytes.size();
+    if (size < 14 + 4 || data[0] != 'B' || data[1] != 'M')
+        return false;
+    const uint32_t fileSize = le32(data + 2);
+    const uint32_t pixelOffset = le32(data + 10);
+    // A file size of 0 is left by some writers; any other value must not claim more than is there.
+    if (fileSize > size || pixelOffset > size)
+        return false;
+    const uint32_t infoSize = le32(data + 14);
+    if (infoSize < 12 || infoSize > size - 14)
+        return false;
+    if (infoSize == 12) {
+        width = le16(data + 18);
+        height = le16(data + 20);
+    } else {
+        if (infoSize < 16)
+            return false;
+        width = int32_t(le32(data + 18));
+        height = int32_t(le32(data + 22));
+    }
+    return true;
+}
+
+} // namespace
+
+bool loadBitmapTransferValue(const QByteArray& bytes, TBitmap& bitmap)
+{
+    int64_t width = 0;
+    int64_t height = 0;
+    if (!declaredSides(bytes, width, height))
+        return false;
+    // A top-down file stores its height negated; either way a side beyond a GIF frame's is refused.
+    if (width <= 0 || height == 0 || width > kMaxTransferSide || std::llabs(height) > kMaxTransferSide)
+        return false;
+    try {
+        // The reader decodes completely before the bitmap takes the pixels, so a failure leaves
+        // the bitmap as it was.
+        TMemoryStream stream(bytes);
+        bitmap.loadFromStream(stream);
+        return !bitmap.empty();
+    } catch (const Exception&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+QByteArray bitmapTransferValue(TBitmap* bitmap)
+{
+    if (!bitmap || bitmap->empty())
+        return {};
+    TMemoryStream stream;
+    bitmap->saveToStream(stream);
+    return stream.data();
 }
 
 TDibPixels readPackedDib(const QByteArray& dib)

@@ -39,3 +39,16 @@ void writeBitmapFile(TStream& stream, int width, int height, TPixelFormat format
 
 // Size of the BITMAPINFOHEADER and colour table the writer produces for a format.
 int bitmapInfoSize(TPixelFormat format);
+
+// The longest side a bitmap handed over by another program may have: the most a GIF frame holds.
+inline constexpr int kMaxTransferSide = 65535;
+
+// Loads a bitmap that another program handed over as the bytes of a complete BMP file (the
+// automation transfer value). Such bytes are untrusted: the file header must fit the array, the
+// declared file size and pixel offset must lie within it, neither side may exceed
+// kMaxTransferSide and the pixels must stay within the engine's limit, all before anything is
+// allocated. False when the bytes do not load; bitmap is left as it was then.
+bool loadBitmapTransferValue(const QByteArray& bytes, TBitmap& bitmap);
+// The bytes of a complete BMP file for the bitmap, exactly as saving it to a stream writes them;
+// empty for a null or empty bitmap.
+QByteArray bitmapTransferValue(TBitmap* bitmap);

@@ -440,10 +440,10 @@ bool importAVIDocument(IAviHost& host, const QString& path)
     }
 }
 
-void exportAVICommand(IAviHost& host)
+bool exportAVICommandOrThrow(IAviHost& host)
 {
     if (!host.activeImage())
-        return;
+        return false;
     TFileDialogRequest request;
     // The same composition also goes out as an MP4 video or an animated WebP, chosen by the
     // file type.
@@ -457,21 +457,25 @@ void exportAVICommand(IAviHost& host)
         document.completeBaseName().isEmpty() ? document.fileName() : document.completeBaseName();
     const TFileDialogResult result = messageService().saveFile(request);
     if (!result.accepted || result.files.isEmpty())
-        return;
+        return false;
     const QString path = result.files.first();
     const QString suffix = QFileInfo(path).suffix().toLower();
     const bool mp4 =
         suffix == QLatin1String("mp4") || (suffix != QLatin1String("avi") && result.filterIndex == 2);
     const bool webp =
         suffix == QLatin1String("webp") || (suffix != QLatin1String("avi") && result.filterIndex == 3);
-    if (!mp4 && !webp) {
-        exportAVIToFile(host, path);
-        return;
-    }
+    if (!mp4 && !webp)
+        return exportAVIToFileOrThrow(host, path);
+    return exportVideoToFileOrThrow(host, path, mp4 ? TVideoWriter::Kind::Mp4 : TVideoWriter::Kind::WebP);
+}
+
+bool exportAVICommand(IAviHost& host)
+{
     try {
-        exportVideoToFileOrThrow(host, path, mp4 ? TVideoWriter::Kind::Mp4 : TVideoWriter::Kind::WebP);
+        return exportAVICommandOrThrow(host);
     } catch (const Exception& error) {
         messageDlg(error.message(), TMsgType::Error, TMsgButtons::Ok);
+        return false;
     }
 }
 

@@ -135,8 +135,11 @@ bool importAVIDocument(IAviHost& host, const QString& path);
 // Raises instead of showing (the automation member's form); true when a document was opened.
 bool importAVIDocumentOrThrow(IAviHost& host, const QString& path);
 // "As &AVI Animation...": the save dialog, preparation under the progress form, writing. A name
-// ending in .mp4 or .webp (or those file types chosen) writes that format instead.
-void exportAVICommand(IAviHost& host);
+// ending in .mp4 or .webp (or those file types chosen) writes that format instead. True when a
+// file was written; false without a document, when cancelled, or after the error box.
+bool exportAVICommand(IAviHost& host);
+// As exportAVICommand, raising the export's error instead of showing it (automation's ExportToAVI).
+bool exportAVICommandOrThrow(IAviHost& host);
 // The export after the file was chosen; false when it did not write (cancelled, or after the error
 // box).
 bool exportAVIToFile(IAviHost& host, const QString& path);

@@ -10,18 +10,6 @@
 
 namespace {
 
-// As after inserting a frame: each map sorted by use, then all merged into the global map.
-void optimizeAllColorMaps(TGIFImage& image)
-{
-    image.globalColorMap().optimize();
-    for (int i = 0; i < image.images().count(); ++i) {
-        TGIFLocalColorMap& map = image.images().subImage(i)->colorMap();
-        if (map.count() > 0)
-            map.optimize();
-    }
-    image.optimizeColorMaps();
-}
-
 // Every frame with timing shows the corner colour of frame 0 as transparent.
 void makeTransparent(TGIFImage& image)
 {

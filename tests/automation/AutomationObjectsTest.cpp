@@ -206,6 +206,20 @@ public:
     bool anyDocumentModified() const override { return modified; }
     IUndoHost* activeUndoHost() override { return nullptr; }
     std::unique_ptr<TBitmap> framePicture(TGIFSubImage&) override { return {}; }
+    TDocument* tabDocument(int) override { return nullptr; }
+    TDocument* activeDocument() override { return nullptr; }
+    void makeDocumentActive(TDocument&) override {}
+    int currentFrame() const override { return -1; }
+    bool selectFrame(int) override { return false; }
+    bool closeActiveDocument() override { return false; }
+    bool saveActiveDocument(bool) override { return false; }
+    void playAnimation() override {}
+    void pauseAnimation() override {}
+    int addFrame(TBitmap&) override { return -1; }
+    int addFrameNoPrompts(TBitmap&, int) override { return -1; }
+    bool deleteFrame(int) override { return false; }
+    bool exportToAVI() override { return false; }
+    bool importFromAVI(const QString&) override { return false; }
     void cascade() override {}
     void tileHorizontal() override {}
     void tileVertical() override {}

@@ -4,6 +4,13 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
+#include "editing/Routines.h"
+#include "editing/UndoHistory.h"
+#include "gif/GIFExtensions.h"
+#include "gif/GIFImage.h"
+#include "gif/GIFSubImage.h"
+#include "graphics/Bitmap.h"
+#include "graphics/Streams.h"
 #include "app/AppFixture.h"
 #include "app/AutomationWiring.h"
 #include "app/Childwin.h"
@@ -23,6 +30,9 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+
+#include <cstring>
+#include <random>
 
 namespace {
 
@@ -146,6 +156,31 @@ protected:
                                               QStringLiteral("Get"), {interface, name});
         const QVariant value = reply.arguments().value(0).value<QDBusVariant>().variant();
         return value.canConvert<QDBusObjectPath>() ? value.value<QDBusObjectPath>().path() : value.toString();
+    }
+
+    // A property read by the test's client, as the value itself.
+    QVariant clientValue(const QString& path, const QString& interface, const QString& name)
+    {
+        const QDBusMessage reply = clientCall(path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                              QStringLiteral("Get"), {interface, name});
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+    QDBusMessage clientSet(const QString& path, const QString& interface, const QString& name,
+                           const QVariant& value)
+    {
+        return clientCall(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+                          {interface, name, QVariant::fromValue(QDBusVariant(value))});
+    }
+    // The object a method answers, held by the test's client.
+    QString clientObject(const QString& path, const QString& interface, const QString& member,
+                         const QVariantList& args = {})
+    {
+        return clientCall(path, interface, member, args).arguments().value(0).value<QDBusObjectPath>().path();
+    }
+    int undoSteps()
+    {
+        TDocument* doc = main().session().documents().active();
+        return doc && doc->history() ? doc->history()->count() : 0;
     }
 
     QTemporaryDir m_dataHome;
@@ -364,9 +399,6 @@ TEST_F(AutomationServerTest, ApplicationMembersThroughGdbusAndBusctl)
     r = gdbusCall(*m_bus, app, call + QStringLiteral("Menu"), {QStringLiteral("No|Such")});
     EXPECT_TRUE(r.err.contains(QStringLiteral("Reelwright.Error.Failed: MenuNo|Suchdoes not exist!")))
         << qPrintable(r.err);
-    // Members of the objects still to come say so.
-    r = gdbusCall(*m_bus, active, QStringLiteral("Reelwright.IActiveDocument.Save"));
-    EXPECT_TRUE(r.err.contains(QStringLiteral("Reelwright.Error.NotImplemented"))) << qPrintable(r.err);
 }
 
 TEST_F(AutomationServerTest, TabSearchAndIsFileOpenTellSameNamedFilesApart)
@@ -639,6 +671,284 @@ TEST_F(AutomationServerTest, ImageBrowserMembers)
         busctl(*m_bus, QStringLiteral("get-property"), app, {kAppInterface, QStringLiteral("CurrentFolder")})
             .out,
         QStringLiteral("v s \"%1\"").arg(folder.path()));
+}
+
+const QString kActiveInterface = QStringLiteral("Reelwright.IActiveDocument");
+const QString kFramesInterface = QStringLiteral("Reelwright.IFrames");
+const QString kFrameInterface = QStringLiteral("Reelwright.IFrame");
+
+// An animation of 8 x 4 with frames of 4 x 3 at offsets (k, 0), delay 10; frame 1 carries the
+// one-line comment "abc".
+QString makeSmallGif(const QString& path, int frames)
+{
+    TGIFImage image;
+    image.setWidth(8);
+    image.setHeight(4);
+    for (int k = 0; k < frames; ++k) {
+        auto* frame = new TGIFSubImage(&image);
+        frame->setBounds(k, 0, 4, 3);
+        for (int c = 0; c < 4; ++c)
+            frame->colorMap().add(rgbColor(uint8_t(60 * c), 20, uint8_t(250 - 60 * c)));
+        for (int y = 0; y < 3; ++y)
+            std::memset(frame->scanLine(y), k + 1, 4);
+        ensureFrameTiming(*frame, 10);
+        if (k == 1)
+            addComment(*frame, QStringLiteral("abc"));
+        image.images().add(frame);
+    }
+    TMemoryStream stream;
+    image.saveToStream(stream);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(stream.data());
+    return path;
+}
+
+// A picture as a complete BMP file: random colours from a small set, in the given format.
+QByteArray randomBmp(std::mt19937& random, int width, int height, TPixelFormat format)
+{
+    TBitmap bitmap(width, height, pf24bit);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = bitmap.scanLine(y);
+        for (int x = 0; x < width * 3; ++x)
+            row[x] = uint8_t(random() % 3 * 120);
+    }
+    if (format != pf24bit)
+        bitmap.setPixelFormat(format);
+    TMemoryStream stream;
+    bitmap.saveToStream(stream);
+    return stream.data();
+}
+
+TEST_F(AutomationServerTest, DocumentAndFrameEdgeCasesThroughGdbus)
+{
+    QTemporaryDir folder;
+    const QString gif = makeSmallGif(folder.filePath(QStringLiteral("small.gif")), 3);
+    const QString app = createInstance();
+    ASSERT_EQ(gdbusCall(*m_bus, app, kAppInterface + QStringLiteral(".OpenFile"), {gif}).out,
+              QStringLiteral("(true,)"));
+    const QString active = clientProperty(app, kAppInterface, QStringLiteral("ActiveDocument"));
+    const QString frames = clientProperty(active, kActiveInterface, QStringLiteral("Frames"));
+    ASSERT_TRUE(frames.startsWith(QStringLiteral("/Reelwright/Frames/"))) << qPrintable(frames);
+    const QString get = QStringLiteral("org.freedesktop.DBus.Properties.Get");
+    const QString set = QStringLiteral("org.freedesktop.DBus.Properties.Set");
+    auto read = [&](const QString& path, const QString& interface, const QString& name) {
+        return gdbusCall(*m_bus, path, get, {interface, name}).out;
+    };
+    auto write = [&](const QString& path, const QString& interface, const QString& name, const QString& value) {
+        return gdbusCall(*m_bus, path, set, {interface, name, value});
+    };
+
+    // NSLoop: 1 without a looping extension changes nothing; 0 adds one with count 0; 5 stores 4.
+    EXPECT_EQ(read(active, kActiveInterface, QStringLiteral("NSLoop")), QStringLiteral("(<1>,)"));
+    EXPECT_EQ(write(active, kActiveInterface, QStringLiteral("NSLoop"), QStringLiteral("<1>")).exitCode, 0);
+    EXPECT_EQ(undoSteps(), 0);
+    auto stored = [&]() -> int {
+        const TGIFAppExtNSLoop* loop = main().session().workingImage().images().subImage(0)->loopExtension();
+        return loop ? loop->loops() : -1;
+    };
+    EXPECT_EQ(stored(), -1);
+    write(active, kActiveInterface, QStringLiteral("NSLoop"), QStringLiteral("<0>"));
+    EXPECT_EQ(read(active, kActiveInterface, QStringLiteral("NSLoop")), QStringLiteral("(<0>,)"));
+    EXPECT_EQ(stored(), 0);
+    write(active, kActiveInterface, QStringLiteral("NSLoop"), QStringLiteral("<5>"));
+    EXPECT_EQ(read(active, kActiveInterface, QStringLiteral("NSLoop")), QStringLiteral("(<5>,)"));
+    EXPECT_EQ(stored(), 4);
+    EXPECT_EQ(undoSteps(), 2);
+    TToolResult r = write(active, kActiveInterface, QStringLiteral("NSLoop"), QStringLiteral("<-3>"));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Reelwright.Error.Failed: The loop count must be between 0 and 65535.")))
+        << qPrintable(r.err);
+    EXPECT_EQ(undoSteps(), 2);
+
+    // A frame held by the test's client, driven by gdbus.
+    const QString frame = clientObject(frames, kFramesInterface, QStringLiteral("Frame"), {1});
+    ASSERT_TRUE(frame.startsWith(QStringLiteral("/Reelwright/Frame/"))) << qPrintable(frame);
+    EXPECT_EQ(gdbusCall(*m_bus, frames, kFramesInterface + QStringLiteral(".Frame"), {QStringLiteral("3")}).out,
+              QStringLiteral("(objectpath '/',)"));
+    // Delay 0 and 65536 do nothing; the current value records no step.
+    for (const QString& value : {QStringLiteral("<0>"), QStringLiteral("<65536>"), QStringLiteral("<10>")})
+        EXPECT_EQ(write(frame, kFrameInterface, QStringLiteral("Delay"), value).exitCode, 0) << qPrintable(value);
+    EXPECT_EQ(read(frame, kFrameInterface, QStringLiteral("Delay")), QStringLiteral("(<10>,)"));
+    EXPECT_EQ(undoSteps(), 2);
+    // Width and Height take a value without error and keep theirs.
+    EXPECT_EQ(write(frame, kFrameInterface, QStringLiteral("Width"), QStringLiteral("<99>")).exitCode, 0);
+    EXPECT_EQ(write(frame, kFrameInterface, QStringLiteral("Height"), QStringLiteral("<99>")).exitCode, 0);
+    EXPECT_EQ(read(frame, kFrameInterface, QStringLiteral("Width")), QStringLiteral("(<4>,)"));
+    EXPECT_EQ(read(frame, kFrameInterface, QStringLiteral("Height")), QStringLiteral("(<3>,)"));
+    // One one-line comment: the line and two line ends.
+    EXPECT_EQ(read(frame, kFrameInterface, QStringLiteral("Comments")), QStringLiteral("(<'abc\\r\\n\\r\\n'>,)"));
+    // Offsets and disposal outside what the format holds fail with a message.
+    r = write(frame, kFrameInterface, QStringLiteral("Left"), QStringLiteral("<70000>"));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("The X-Offset must be between 0 and 65535."))) << qPrintable(r.err);
+    r = write(frame, kFrameInterface, QStringLiteral("Disposal"), QStringLiteral("<7>"));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("The disposal method must be between 0 and 3."))) << qPrintable(r.err);
+    r = gdbusCall(*m_bus, active, kActiveInterface + QStringLiteral(".DeleteFrame"), {QStringLiteral("5")});
+    EXPECT_TRUE(r.err.contains(QStringLiteral("The frame index must be between 0 and 2."))) << qPrintable(r.err);
+    EXPECT_EQ(undoSteps(), 2);
+
+    // The frame's bitmap is a BMP file of the frame's size for ImageMagick.
+    const QByteArray bitmap = clientValue(frame, kFrameInterface, QStringLiteral("Bitmap")).toByteArray();
+    const QString file = folder.filePath(QStringLiteral("frame.bmp"));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bitmap);
+    out.close();
+    const TToolResult identify =
+        runTool(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%m %w %h"), file},
+                QProcessEnvironment::systemEnvironment());
+    EXPECT_TRUE(identify.out.startsWith(QStringLiteral("BMP")) && identify.out.endsWith(QStringLiteral(" 4 3")))
+        << qPrintable(identify.out) << qPrintable(identify.err);
+    // Bytes that are no bitmap are refused.
+    for (const QString& bytes : {QStringLiteral("@ay []"), QStringLiteral("b'BM'"), QStringLiteral("b'BM\\x10\\x00'")}) {
+        EXPECT_EQ(gdbusCall(*m_bus, frame, kFrameInterface + QStringLiteral(".SetBitmap"), {bytes}).out,
+                  QStringLiteral("(false,)"))
+            << qPrintable(bytes);
+        EXPECT_EQ(gdbusCall(*m_bus, active, kActiveInterface + QStringLiteral(".AddFrameNoPrompts"),
+                            {bytes, QStringLiteral("10")})
+                      .out,
+                  QStringLiteral("(false,)"));
+    }
+    EXPECT_EQ(undoSteps(), 2);
+
+    // HTMLCode: height, then width.
+    EXPECT_EQ(gdbusCall(*m_bus, active, kActiveInterface + QStringLiteral(".HTMLCode"),
+                        {QStringLiteral("index.html"), QStringLiteral("small.gif"), QStringLiteral("0")})
+                  .out,
+              QStringLiteral("('<A HREF=\"index.html\"><IMG SRC=\"small.gif\" HEIGHT=\"4\" WIDTH=\"8\" BORDER=\"0\"></A>',)"));
+
+    // Once every document closed: the kept active-document object reads -1, the frame is gone.
+    m_messages.pushAnswer(TMsgResult::No);
+    EXPECT_EQ(gdbusCall(*m_bus, app, kAppInterface + QStringLiteral(".CloseAll"), {QStringLiteral("true")}).out,
+              QStringLiteral("(true,)"));
+    EXPECT_EQ(read(active, kActiveInterface, QStringLiteral("SelectedFrame")), QStringLiteral("(<-1>,)"));
+    EXPECT_EQ(read(frames, kFramesInterface, QStringLiteral("Count")), QStringLiteral("(<0>,)"));
+    r = gdbusCall(*m_bus, frame, get, {kFrameInterface, QStringLiteral("Delay")});
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Reelwright.Error.Failed: The frame no longer exists."))) << qPrintable(r.err);
+}
+
+// Random sequences of automation edits on a real GIF, each followed by as many Undo calls: the
+// animation saved afterwards has the bytes it had before. Every call goes over the bus.
+TEST_F(AutomationServerTest, RandomEditsThenUndoGiveTheSameFileBack)
+{
+    // Every edit writes the working copy and many write undo snapshots, each synced to disk; the
+    // test makes thousands of them, so its temporary files go to a RAM-backed folder when the
+    // machine has one. Waiting for the disk is no part of what it checks.
+    struct TTempFolder
+    {
+        QByteArray old = qgetenv("TMPDIR");
+        bool changed = false;
+        TTempFolder()
+        {
+            if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+                changed = qputenv("TMPDIR", "/dev/shm");
+        }
+        ~TTempFolder()
+        {
+            if (!changed)
+                return;
+            if (old.isEmpty())
+                qunsetenv("TMPDIR");
+            else
+                qputenv("TMPDIR", old);
+        }
+    } tempFolder;
+    QTemporaryDir folder;
+    const QString gif = folder.filePath(QStringLiteral("walker.gif"));
+    ASSERT_TRUE(QFile::copy(sampleGif(), gif));
+    QFile::setPermissions(gif, QFile::ReadOwner | QFile::WriteOwner);
+    const QString app = createInstance();
+    ASSERT_TRUE(clientCall(app, kAppInterface, QStringLiteral("OpenFile"), {gif}).arguments().value(0).toBool());
+    const QString active = clientProperty(app, kAppInterface, QStringLiteral("ActiveDocument"));
+    const QString frames = clientProperty(active, kActiveInterface, QStringLiteral("Frames"));
+    const int width = main().session().workingImage().width();
+    const int height = main().session().workingImage().height();
+
+    auto saved = [&](const QString& name) {
+        const QString path = folder.filePath(name);
+        const QDBusMessage reply =
+            clientCall(active, kActiveInterface, QStringLiteral("SaveDocToTempFile"), {path});
+        EXPECT_TRUE(reply.arguments().value(0).toBool()) << qPrintable(reply.errorMessage());
+        return testsupport::readFile(path);
+    };
+    const QByteArray original = saved(QStringLiteral("original.gif"));
+    ASSERT_FALSE(original.isEmpty());
+
+    const unsigned firstSeed = 26000;
+    for (unsigned seed = firstSeed; seed < firstSeed + 200; ++seed) {
+        std::mt19937 random(seed);
+        const int edits = 1 + int(random() % 4);
+        QStringList done;
+        QString unexpected;
+        int count = clientValue(frames, kFramesInterface, QStringLiteral("Count")).toInt();
+        for (int e = 0; e < edits; ++e) {
+            const int k = int(random() % unsigned(count));
+            const int what = int(random() % 12);
+            const bool onFrame = what <= 5 || what == 10;
+            const QString frame =
+                onFrame ? clientObject(frames, kFramesInterface, QStringLiteral("Frame"), {k}) : QString();
+            const int value = int(random() % 400);
+            QDBusMessage reply;
+            switch (what) {
+            case 0:
+                reply = clientSet(frame, kFrameInterface, QStringLiteral("Delay"), 1 + value);
+                break;
+            case 1:
+                reply = clientSet(frame, kFrameInterface, QStringLiteral("Disposal"), value % 4);
+                break;
+            case 2:
+                reply = clientSet(frame, kFrameInterface, QStringLiteral("Left"), value % 20);
+                break;
+            case 3:
+                reply = clientSet(frame, kFrameInterface, QStringLiteral("Top"), value % 20);
+                break;
+            case 4:
+                reply = clientSet(frame, kFrameInterface, QStringLiteral("Transparent"), value % 2 == 0);
+                break;
+            case 5:
+                reply = clientSet(frame, kFrameInterface, QStringLiteral("Interlaced"), value % 2 == 0);
+                break;
+            case 6:
+                reply = clientSet(active, kActiveInterface, QStringLiteral("NSLoop"), value % 10);
+                break;
+            case 7:
+                reply = clientCall(active, kActiveInterface, QStringLiteral("AddFrameNoPrompts"),
+                                   {randomBmp(random, 1 + value % width, 1 + value % height,
+                                              value % 2 ? pf4bit : pf24bit),
+                                    1 + value});
+                break;
+            case 8:
+                // Four bits per pixel and no larger than the animation: no prompt comes up.
+                reply = clientCall(active, kActiveInterface, QStringLiteral("AddFrame"),
+                                   {randomBmp(random, 1 + value % width, 1 + value % height, pf4bit), value});
+                break;
+            case 9:
+                reply = clientCall(active, kActiveInterface, QStringLiteral("DeleteFrame"), {k});
+                break;
+            case 10:
+                reply = clientCall(frame, kFrameInterface, QStringLiteral("SetBitmap"),
+                                   {randomBmp(random, 1 + value % (width + 4), 1 + value % (height + 4),
+                                              value % 3 ? pf24bit : pf4bit)});
+                break;
+            default:
+                reply = clientSet(active, kActiveInterface, QStringLiteral("SelectedFrame"), k);
+                break;
+            }
+            done.append(QStringLiteral("%1 on frame %2 with %3").arg(what).arg(k).arg(value));
+            if (reply.type() != QDBusMessage::ReplyMessage)
+                unexpected = reply.errorMessage();
+            if (what == 7 || what == 8 || what == 9)
+                count = clientValue(frames, kFramesInterface, QStringLiteral("Count")).toInt();
+        }
+        for (int e = 0; e < edits; ++e)
+            clientCall(active, kActiveInterface, QStringLiteral("Undo"));
+        const QByteArray after = saved(QStringLiteral("after.gif"));
+        if (!unexpected.isEmpty() || after != original) {
+            ADD_FAILURE() << "seed " << seed << ": edits " << qPrintable(done.join(QStringLiteral("; ")))
+                          << (unexpected.isEmpty() ? QString() : QStringLiteral(", error ") + unexpected).toStdString()
+                          << (after == original ? "" : ", bytes differ");
+            break;
+        }
+    }
 }
 
 } // namespace

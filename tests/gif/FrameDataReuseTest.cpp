@@ -90,6 +90,9 @@ struct MutationCase
     const char* name;
     std::function<void(TGIFImage&)> mutate;
     bool changesOutput;
+    // The whole-image optimisation leaves each frame the smallest image data it found, which a
+    // fresh encode does not write: the file then reads back to the same frames instead.
+    bool keepsChosenData = false;
 };
 
 // Each case gets the image after its first write; pixelPointer is frame 0's data() taken before
@@ -155,7 +158,7 @@ std::vector<MutationCase> mutationCases(uint8_t*& pixelPointer)
              frame(im, 1)->colorMap().optimize();
          },
          true},
-        {"optimize everything", [](TGIFImage& im) { im.optimize(GIFAllOptimizeOptions, 0, 0, 8); }, true},
+        {"optimize everything", [](TGIFImage& im) { im.optimize(GIFAllOptimizeOptions, 0, 0, 8); }, true, true},
         {"frame assign", [](TGIFImage& im) { frame(im, 0)->assign(frame(im, 2)); }, true},
         {"frame clear and refill",
          [](TGIFImage& im) {
@@ -198,8 +201,25 @@ TEST(FrameDataReuse, EveryMutationWritesWhatAFreshEncodeWrites)
         const QByteArray before = save(image);
         mutation.mutate(image);
         const QByteArray after = save(image);
-        EXPECT_EQ(after, saveFresh(image));
-        EXPECT_EQ(saveCopy(image), saveFresh(image));
+        if (mutation.keepsChosenData) {
+            const QByteArray fresh = saveFresh(image);
+            EXPECT_LE(after.size(), fresh.size());
+            TGIFImage written, encodedAfresh;
+            load(written, after);
+            load(encodedAfresh, fresh);
+            ASSERT_EQ(written.images().count(), encodedAfresh.images().count());
+            for (int i = 0; i < written.images().count(); ++i) {
+                const TGIFSubImage* a = written.images().subImage(i);
+                const TGIFSubImage* b = encodedAfresh.images().subImage(i);
+                EXPECT_EQ(a->boundsRect(), b->boundsRect());
+                EXPECT_EQ(std::vector<uint8_t>(a->data(), a->data() + a->dataSize()),
+                          std::vector<uint8_t>(b->data(), b->data() + b->dataSize()));
+            }
+            EXPECT_EQ(saveCopy(image), after);
+        } else {
+            EXPECT_EQ(after, saveFresh(image));
+            EXPECT_EQ(saveCopy(image), saveFresh(image));
+        }
         EXPECT_EQ(after != before, mutation.changesOutput);
         // A second write reuses everything and still agrees.
         EXPECT_EQ(save(image), after);

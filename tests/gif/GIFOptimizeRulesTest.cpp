@@ -83,7 +83,8 @@ TEST(GIFOptimizeRules, MergeDoesNotReuseATransparentIndexTheFrameShowsAsAColour)
     gce(merged)->setDelay(5);
     const std::vector<Shown> before = composeTimeline(image);
     image.optimize(ooMerge, 0, 0, 8);
-    ASSERT_TRUE(merged->transparent());
+    // The frame may also shrink to the stripe and stay opaque; a transparent index it has must
+    // not be the white it shows.
     EXPECT_NE(merged->transparentIndex(), 1);
     EXPECT_TRUE(composeTimeline(image) == before);
 }

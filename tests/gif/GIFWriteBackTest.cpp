@@ -229,14 +229,26 @@ TEST(GIFWriteBack, MergeKeepsAFrameOnlyWhenItWritesSmaller)
     EXPECT_EQ(image.globalColorMap().count(), 2);
     EXPECT_EQ(save(image), original);
 
-    // A frame that repeats nearly all of its predecessor merges and writes smaller.
+    // A frame that repeats nearly all of its predecessor shrinks to what changed and writes
+    // smaller.
     b = a;
     b[100] = uint8_t(1 - b[100]);
     image.images().subImage(1)->setData(b);
     const int64_t unmerged = save(image).size();
     image.optimize(ooMerge, 0, 0, 8);
-    EXPECT_GE(image.images().subImage(1)->transparentIndex(), 0);
+    EXPECT_EQ(image.images().subImage(1)->boundsRect(), QRect(100 % 64, 100 / 64, 1, 1));
     EXPECT_LT(save(image).size(), unmerged);
+
+    // Two changed pixels far apart: the repeats between them go transparent.
+    b = a;
+    b[0] = uint8_t(1 - b[0]);
+    b[64 * 64 - 1] = uint8_t(1 - b[64 * 64 - 1]);
+    image.images().subImage(1)->setBounds(0, 0, 64, 64);
+    image.images().subImage(1)->setData(b);
+    const int64_t spread = save(image).size();
+    image.optimize(ooMerge, 0, 0, 8);
+    EXPECT_GE(image.images().subImage(1)->transparentIndex(), 0);
+    EXPECT_LT(save(image).size(), spread);
 }
 
 // With a full map merge has no transparent index to give; the frame then shrinks to what
