@@ -6,9 +6,9 @@
 // pixels stay as they are. So every output is an ordinary GIF that any decoder reads, the file
 // shows what the model holds, and once the pixels are edited the ordinary encoder takes over.
 //
-// The error each substitution makes is diffused to neighbouring pixels not yet visited, so that
-// areas keep their average colour. Transparent pixels and pixels outside the colour table are
-// never changed and never stand in for others.
+// Half of the error each substitution makes is diffused to neighbouring pixels not yet visited,
+// so that areas keep their average colour without the error piling up. Transparent pixels and
+// pixels outside the colour table are never changed and never stand in for others.
 #include <cstdint>
 
 class TGIFImage;

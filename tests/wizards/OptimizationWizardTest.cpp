@@ -316,9 +316,10 @@ TEST_F(OptimizationWizardTest, MergingMapsIsSkippedWhenTheColoursWouldNotFit)
     EXPECT_TRUE(hasLocalPalettes(*result.image));
 }
 
-// Sound behaviour: a frame that merging leaves wholly transparent goes, and its time goes to the
-// frame before it, which goes on showing (the engine's crop drops the time unless that frame is
-// transparent, so the animation would run faster).
+// Sound behaviour: a frame that only repeats the one before it keeps its time, whether it goes
+// (its time then goes to the frame before it, which goes on showing) or stays as a token frame;
+// the engine's crop would drop the time unless that frame is transparent, so the animation would
+// run faster.
 TEST_F(OptimizationWizardTest, ARepeatedFrameGivesItsTimeToTheFrameBefore)
 {
     TGIFImage image;
@@ -344,9 +345,13 @@ TEST_F(OptimizationWizardTest, ARepeatedFrameGivesItsTimeToTheFrameBefore)
         press(wizard.btnNext);
     });
     ASSERT_TRUE(result.image);
-    ASSERT_EQ(result.image->images().count(), 1);
-    TGIFGraphicControlExtension* gce = result.image->images().subImage(0)->graphicControlExtension();
-    ASSERT_NE(gce, nullptr);
-    EXPECT_EQ(gce->delay(), 90);
+    ASSERT_GE(result.image->images().count(), 1);
+    int total = 0;
+    for (int i = 0; i < result.image->images().count(); ++i) {
+        TGIFGraphicControlExtension* gce = result.image->images().subImage(i)->graphicControlExtension();
+        ASSERT_NE(gce, nullptr);
+        total += gce->delay();
+    }
+    EXPECT_EQ(total, 90);
     EXPECT_EQ(getUserLoopCount(*result.image), 0);
 }
