@@ -11,7 +11,7 @@
 #include "app/Childwin.h"
 #include "app/FramePanels.h"
 #include "app/Main.h"
-#include "app/StartupHooks.h"
+#include "app/DefaultHooks.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"

@@ -89,7 +89,7 @@ void resizeAnimation(ICommandHost& host)
     const TResizeChoice choice = host.dialogs().resize(image.width(), image.height());
     if (choice.modalResult != mrOk || (choice.width == image.width() && choice.height == image.height()))
         return;
-    recordUndo(*document, ckActiveAnimation, 8, 0, 0, 0, QStringLiteral("Change Animation Size"));
+    recordSnapshot(*document, QStringLiteral("Change Animation Size"), 0);
     {
         TWaitCursor wait;
         try {
@@ -113,9 +113,9 @@ bool applyLoopRules(IUndoHost& document, bool playForever, int count)
     if (image.images().count() == 0)
         return false;
     TGIFSubImage& first = *image.images().subImage(0);
-    auto record = [&document](int action) {
+    auto record = [&document](TUndoAction action) {
         try {
-            recordUndo(document, ckNSLoop, uint8_t(action), 0, 0, 0, QStringLiteral("Change Animation Loop"));
+            recordLoopChange(document, action);
             return true;
         } catch (const std::exception& error) {
             messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
@@ -125,11 +125,11 @@ bool applyLoopRules(IUndoHost& document, bool playForever, int count)
     const int current = getUserLoopCount(image);
     if (playForever) {
         if (current == 1) {
-            if (!record(1))
+            if (!record(uaAdded))
                 return false;
             addLoopExtension(image, first, 0);
         } else if (current != 0) {
-            if (!record(3))
+            if (!record(uaChanged))
                 return false;
             setUserLoopCount(image, 0);
         } else {
@@ -139,17 +139,17 @@ bool applyLoopRules(IUndoHost& document, bool playForever, int count)
         return false;
     } else if (count == 1) {
         TGIFAppExtNSLoop* loop = first.loopExtension();
-        if (!loop || !record(2))
+        if (!loop || !record(uaRemoved))
             return false;
         delete loop; // unlinks itself from the frame
     } else if (current == 1) {
         addLoopExtension(image, first, count);
-        if (!record(1)) {
+        if (!record(uaAdded)) {
             delete first.loopExtension();
             return false;
         }
     } else {
-        if (!record(3))
+        if (!record(uaChanged))
             return false;
         setUserLoopCount(image, count);
     }
@@ -191,7 +191,7 @@ void globalPalette(ICommandHost& host)
     const TGlobalPaletteChoice choice = host.dialogs().globalPalette();
     if (choice.modalResult != mrOk || !choice.changed || choice.colors.empty() || choice.colors.size() > 256)
         return;
-    recordUndo(*document, ckPalette, 3, 0, 0, -1, QStringLiteral("Change Global Palette"));
+    recordGlobalPalette(*document);
     TGIFColorMap& map = image.globalColorMap();
     map.clear();
     for (TColor color : choice.colors)

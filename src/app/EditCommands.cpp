@@ -253,7 +253,7 @@ void pasteComments(ICommandHost& host)
     addComment(first, text);
     const int position = first.extensions().count() - 1;
     try {
-        recordUndo(*document, ckCommentExt, 1, 0, position, 0, QStringLiteral("Add GIF Comment"));
+        recordCommentAdded(*document, position);
     } catch (...) {
         // Without its undo step the comment would be an edit that cannot be taken back.
         delete first.extensions().extension(position);

@@ -93,7 +93,7 @@ bool deleteFrameAt(ICommandHost& host, int index)
         messageDlg(text, TMsgType::Information, TMsgButtons::Ok);
         return false;
     }
-    recordUndo(*document, ckFrame, 2, 0, 0, index, QStringLiteral("Delete Frame"));
+    recordFrameDeleted(*document, index);
     const bool deleted = deleteFrameStep(*document, index);
     if (deleted)
         document->setModified(true);
@@ -126,7 +126,7 @@ void moveFrame(ICommandHost& host, int from, int to)
     // Moving a frame onto itself changes nothing and must not leave an undo step that does nothing.
     if (from == to)
         return;
-    recordUndo(*document, ckFrame, 4, 0, to, from, QStringLiteral("Move Frame"));
+    recordFrameMoved(*document, from, to);
     moveFrameStep(*document, from, to);
     document->setModified(true);
     enableMoveActions(host, to);
@@ -181,7 +181,7 @@ void reverseFrames(ICommandHost& host)
         return;
     }
     TWaitCursor wait;
-    recordUndo(*document, ckActiveAnimation, 8, 0, 0, 0, QStringLiteral("Reverse Frame Order"));
+    recordSnapshot(*document, QStringLiteral("Reverse Frame Order"), 0);
     const int current = host.currentFrame();
     image.stopPainting();
     TGIFImageList& frames = image.images();
@@ -252,8 +252,7 @@ void frameTransparentColor(ICommandHost& host)
         // be the chosen one: the user asked for that colour to be transparent.
         if (control->transparentColorIndex() == choice.colorIndex && control->transparent())
             return;
-        recordUndo(*document, ckGCExt, 3, 0, 0, choice.frameIndex,
-                   QStringLiteral("Change Transparent Color"));
+        recordFrameTiming(*document, choice.frameIndex, QStringLiteral("Change Transparent Color"));
         control->setTransparentColorIndex(choice.colorIndex);
         control->setTransparent(true);
         control->setDisposal(2);
@@ -288,7 +287,7 @@ void globalFrameProperties(ICommandHost& host)
     const TGlobalChangeChoice choice = host.dialogs().globalChange(request);
     if (choice.modalResult != mrOk || !choice.somethingToApply)
         return;
-    recordUndo(*document, ckActiveAnimation, 8, 0, 0, 0, QStringLiteral("Global Properties Change"));
+    recordSnapshot(*document, QStringLiteral("Global Properties Change"), 0);
     image.stopPainting();
     const std::optional<uint16_t> delay = globalDelay(choice.delayText);
     for (int i = 0; i < image.images().count(); ++i) {

@@ -31,6 +31,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -58,12 +59,12 @@ TGIFGraphicControlExtension* firstControlExtension(TGIFSubImage& frame)
     return nullptr;
 }
 
-// Records an undo command before an edit. A command that cannot capture its state (a snapshot
+// Runs a named undo recorder before an edit. A command that cannot capture its state (a snapshot
 // that cannot be written) would leave an edit without a way back, so the edit is refused.
-bool record(IUndoHost& host, int kind, int action, int data, int frame, const QString& caption)
+bool record(const std::function<void()>& recorder)
 {
     try {
-        recordUndo(host, kind, uint8_t(action), 0, data, frame, caption);
+        recorder();
         return true;
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
@@ -558,14 +559,14 @@ void TFrameStripController::applyFrameEdit(int index, int what)
     bool changed = false;
     bool delayChanged = false;
     if ((what & 1) && m_panels.txtDelay->value() != control->delay()) {
-        if (!record(undo, ckGCExt, 3, 0, index, QStringLiteral("Change %1").arg(QStringLiteral("Delay"))))
+        if (!record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Delay")); }))
             return;
         control->setDelay(uint16_t(m_panels.txtDelay->value()));
         changed = delayChanged = true;
     }
     const int disposal = m_panels.cbDisposal->currentIndex();
     if ((what & 2) && disposal >= 0 && disposal != control->disposal()) {
-        if (record(undo, ckGCExt, 3, 0, index, QStringLiteral("Change %1").arg(QStringLiteral("Disposal")))) {
+        if (record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Disposal")); })) {
             control->setDisposal(disposal);
             changed = true;
         }
@@ -597,7 +598,7 @@ void TFrameStripController::selectTransparentColor()
         return;
     m_panels.setTransparentSwatch(choice.color, choice.colorIndex);
     IUndoHost& undo = *document;
-    if (!record(undo, ckActiveAnimation, 8, 0, 0, QStringLiteral("Make Animation Transparent")))
+    if (!record([&] { recordSnapshot(undo, QStringLiteral("Make Animation Transparent"), 0); }))
         return;
     image.header().setBackgroundColor(choice.color);
     for (int i = 0; i < image.images().count(); ++i) {

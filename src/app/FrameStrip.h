@@ -66,7 +66,7 @@ public:
     bool selectionAttached() const { return m_attached; }
 
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
-    // Shown in every footer before the delay (the main image list's image 46).
+    // Shown in every footer before the delay (the main window's frame-delay icon, imgFrameDelay).
     void setFooterIcon(const QIcon& icon) { m_footerIcon = icon; }
     // Transparent pixels of a thumbnail show this colour, as the document view shows them.
     void setTransparentBackground(const QColor& colour);

@@ -3,17 +3,12 @@
 #include "app/Childwin.h"
 #include "app/CommandHost.h"
 #include "app/DocumentTabs.h"
-#include "app/Drops.h"
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
-#include "app/InspectorWiring.h"
 #include "app/MainActions.h"
 #include "app/Playback.h"
-#include "app/PlaybackWiring.h"
 #include "app/ToolWindows.h"
-#include "app/Warnings.h"
-#include "app/ThumbWiring.h"
 #include "app/RecentFiles.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
@@ -129,41 +124,34 @@ TfrmMain::TfrmMain(TEditSession& session, TStartupHooks hooks, QStringList argum
     m_favorites = std::make_unique<TFavorites>();
     connectDocumentCommands();
     connectCommands();
-    m_playback = createPlayback(*this);
+    connectSubsystems();
 
-    // 1. Thumbnail data and the scratch bitmap come with the image browser; filter and colour
-    //    start at their defaults in the start-up state.
+    // The image browser brings its own thumbnail data; the filter and the transparent colour of
+    // new frames start at their defaults until the settings say otherwise. Hints reach the third
+    // status panel through event().
     m_state.filterType = 19;
     m_state.frameTransparentColor = 0xFFFFFF;
-    // 2. Hints reach the third status panel through event().
-    // 3.
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
-    // 4.
     loadSettings();
-    showEngineWarnings(*this, m_state.warnings);
-    // 5.
-    setAcceptDrops(true);
-    installDropTargets(*this);
-    // 6.
+    // The engine's warnings and the drop targets follow the settings just read.
+    attachSettingsDependents();
     m_session.documents().setUntitledCounter(1);
-    // 7. and 8.
     checkFrameSizeItem(m_state.frameSize);
     m_frameStrip->setFrameSize(m_state.frameSize);
-    // 9.
+    // No document yet: an empty strip and the document commands off.
     m_stripController->clearFrameStrip();
     enableDocumentCommands(false);
-    // 10. and 11. The open dialogs take their folder from the start-up state when they open.
+    // The open dialogs take their folder from the start-up state when they open; with the
+    // browser and the open dialog kept in step, that is the browser's folder.
     if (m_state.syncOpenDialog)
         m_state.initialDir = m_state.thumbDirectory;
-    // 12.
     if (!QDir(m_state.thumbDirectory).exists())
         m_state.thumbDirectory = imagesFolder();
-    // 13. Cursors 5 and 10 are drawn on demand (dragCursor(), pickerCursor()).
-    // 14. The progress bar already sits in the second status panel.
-    // 15.
+    // The drag and picker cursors are drawn when first used (dragCursor(), pickerCursor()); the
+    // progress bar already sits in the second status panel.
     if (!m_arguments.isEmpty() && !m_arguments.first().isEmpty())
         m_hooks.openByType(*this, m_arguments.first());
-    // 16.
+    // The automation object last: it may be asked about the document just opened.
     try {
         m_automation = m_hooks.createAutomationApplication(*this);
     } catch (...) {
@@ -194,41 +182,6 @@ TfrmMain::~TfrmMain()
         QFile::remove(m_frameClipboardFile);
     saveSettings();
     m_automation.reset();
-}
-
-void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
-{
-    m_browser = browser;
-    m_inspector = inspector;
-    for (QWidget* tool : {static_cast<QWidget*>(m_browser), static_cast<QWidget*>(m_inspector)})
-        if (tool)
-            attachToolWindow(*tool, *this);
-    if (m_inspector) {
-        keepOnScreenWhenFramed(*m_inspector);
-        wireInspector(*this, *m_inspector);
-        // A hide for this start only must not stick: the next start shows the inspector again.
-        m_inspector->setVisibleSource([this] {
-            return action(QStringLiteral("mniFrameInspector"))->isChecked() || m_state.inspectorRestore == 1;
-        });
-        // Closing down closes every window too; that is not the user hiding the inspector, whose
-        // state at the close is what the next start restores.
-        connect(m_inspector, &TfrmFloat::closedByUser, this, [this] {
-            if (!m_closingDown)
-                action(QStringLiteral("mniFrameInspector"))->setChecked(false);
-        });
-        // A file named on the command line was opened before the inspector existed.
-        if (m_session.documents().active() && m_session.currentFrame() >= 0)
-            m_stripController->updatePanels(m_session.currentFrame());
-    }
-    if (m_browser) {
-        connect(m_browser, &TfrmThumbWin::closedByUser, this, [this] {
-            if (!m_closingDown)
-                action(QStringLiteral("ThumbView"))->setChecked(false);
-        });
-        connect(m_browser, &TfrmThumbWin::explorerVisibilityChanged, this,
-                [this](bool visible) { action(QStringLiteral("mniExplorerTree"))->setChecked(visible); });
-        wireThumbBrowser(*this, *m_browser);
-    }
 }
 
 TfrmThumbWin* TfrmMain::browser() const
@@ -342,7 +295,7 @@ void TfrmMain::createMenus()
     addMenuItem(exportMenu, QStringLiteral("mniExportAVI"), QStringLiteral("As &AVI Animation..."),
                 QStringLiteral("Exports the current animation to an AVI movie file"));
     addMenuItem(exportMenu, QStringLiteral("mniExportHTML"), QStringLiteral("As &HTML Page..."));
-    // The export entries need frames; there are none until the documents are in place.
+    // The export entries need an active document with frames; checked each time the menu opens.
     connect(file, &QMenu::aboutToShow, this, [this] {
         const bool hasFrames =
             m_session.documents().active() && m_session.workingImage().images().count() > 0;

@@ -159,6 +159,10 @@ private:
     void checkFrameSizeItem(int size);
     void frameSizeChanged(int size);
     void connectCommands();
+    // The subsystems around the window (MainWiring.cpp): playback, then, once the settings are
+    // read, the engine's warnings and the drop targets. Main.cpp itself knows none of them.
+    void connectSubsystems();
+    void attachSettingsDependents();
     std::unique_ptr<IFrameStripHost> makeFrameStripHost();
     std::unique_ptr<IEditView> makeEditView();
     void fillWindowList();

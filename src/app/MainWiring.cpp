@@ -14,8 +14,13 @@
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
 #include "app/ImportExportWiring.h"
+#include "app/InspectorWiring.h"
 #include "app/Main.h"
 #include "app/Playback.h"
+#include "app/PlaybackWiring.h"
+#include "app/ThumbWiring.h"
+#include "app/ToolWindows.h"
+#include "app/Warnings.h"
 #include "app/WizardWiring.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
@@ -216,6 +221,53 @@ void TfrmMain::dropThumbnailOnStrip(int column, const QMimeData* data)
     (void)column;
     routeThumbnail(*this, thumbnailPathFromMime(data));
     m_stripController->repaintFrameStrip();
+}
+
+void TfrmMain::connectSubsystems()
+{
+    m_playback = createPlayback(*this);
+}
+
+void TfrmMain::attachSettingsDependents()
+{
+    showEngineWarnings(*this, m_state.warnings);
+    setAcceptDrops(true);
+    installDropTargets(*this);
+}
+
+void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
+{
+    m_browser = browser;
+    m_inspector = inspector;
+    for (QWidget* tool : {static_cast<QWidget*>(m_browser), static_cast<QWidget*>(m_inspector)})
+        if (tool)
+            attachToolWindow(*tool, *this);
+    if (m_inspector) {
+        keepOnScreenWhenFramed(*m_inspector);
+        wireInspector(*this, *m_inspector);
+        // A hide for this start only must not stick: the next start shows the inspector again.
+        m_inspector->setVisibleSource([this] {
+            return action(QStringLiteral("mniFrameInspector"))->isChecked() || m_state.inspectorRestore == 1;
+        });
+        // Closing down closes every window too; that is not the user hiding the inspector, whose
+        // state at the close is what the next start restores.
+        connect(m_inspector, &TfrmFloat::closedByUser, this, [this] {
+            if (!m_closingDown)
+                action(QStringLiteral("mniFrameInspector"))->setChecked(false);
+        });
+        // A file named on the command line was opened before the inspector existed.
+        if (m_session.documents().active() && m_session.currentFrame() >= 0)
+            m_stripController->updatePanels(m_session.currentFrame());
+    }
+    if (m_browser) {
+        connect(m_browser, &TfrmThumbWin::closedByUser, this, [this] {
+            if (!m_closingDown)
+                action(QStringLiteral("ThumbView"))->setChecked(false);
+        });
+        connect(m_browser, &TfrmThumbWin::explorerVisibilityChanged, this,
+                [this](bool visible) { action(QStringLiteral("mniExplorerTree"))->setChecked(visible); });
+        wireThumbBrowser(*this, *m_browser);
+    }
 }
 
 void TfrmMain::connectCommands()

@@ -19,25 +19,25 @@ TProgram::~TProgram()
 
 void TProgram::start()
 {
-    // 1. The splash first, painted before anything else happens.
+    // The splash first, painted before anything else happens.
     auto splash = std::make_unique<TfrmSplash>(TResourceLibrary().loadBitmap(QStringLiteral("SPLASH")),
                                                m_options.clock);
     splash->show();
     splash->repaint();
     QCoreApplication::processEvents();
 
-    // 2. The title lives with the main window; the help file name with the help hooks.
+    // The title is set by the main window; the help file name belongs to the help hooks.
     QCoreApplication::setApplicationVersion(QStringLiteral("5.0"));
     // The open dialogs of pictures show the preview pane.
     setFileDialogPreview([](QFileDialog& dialog) { addOpenDialogPreview(dialog); });
 
-    // 3. Main window, then the image browser (created hidden), then the frame inspector.
+    // Main window, then the image browser (created hidden), then the frame inspector.
     m_main = std::make_unique<TfrmMain>(m_session, m_options.hooks, m_options.arguments);
     m_browser = std::make_unique<TfrmThumbWin>(m_session, m_main.get());
     m_inspector = std::make_unique<TfrmFloat>(m_main.get());
     m_main->attachCompanions(m_browser.get(), m_inspector.get());
 
-    // 4. Keep the splash up until its time has run out.
+    // Keep the splash up until its time has run out.
     while (!splash->closeQuery()) {
         QCoreApplication::processEvents();
         QThread::msleep(10);
@@ -46,7 +46,7 @@ void TProgram::start()
     splash->close();
     splash.reset();
 
-    // 5. The main window appears; its first showing posts the deferred start-up.
+    // The main window appears; its first showing posts the deferred start-up.
     m_main->show();
 }
 

@@ -16,9 +16,12 @@ class TfrmThumbWin;
 
 struct TProgramOptions
 {
+    // The program's own hooks (defaultStartupHooks(), DefaultHooks.cpp); tests replace single ones.
+    TProgramOptions();
+
     QStringList arguments; // the files named on the command line
     TStartMode startMode = TStartMode::Standalone; // from the automation server's switches
-    TStartupHooks hooks = defaultStartupHooks();
+    TStartupHooks hooks;
     TClock clock = steadyClock(); // decides when the splash may close
 };
 

@@ -2,7 +2,7 @@
 // The points where start-up and shut-down hand over to parts of the program that live elsewhere:
 // documents, file routing, the automation server, the image browser's scan, plug-ins, the welcome
 // dialog, help. The main window calls only these; each part installs its own function in
-// defaultStartupHooks(), and tests replace them.
+// defaultStartupHooks() (DefaultHooks.h), and tests replace them.
 #include "app/StartupState.h"
 
 #include <QString>

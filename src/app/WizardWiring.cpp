@@ -70,7 +70,7 @@ bool replaceActiveAnimation(TfrmMain& main, TGIFImage& image)
     if (!doc)
         return false;
     try {
-        recordUndo(*doc, ckActiveAnimation, 8, -1, -1, 0, QStringLiteral("GIF Optimization"));
+        recordSnapshot(*doc, QStringLiteral("GIF Optimization"), 0);
     } catch (const std::exception& error) {
         // Without its undo record the change is not made.
         messageDlg(QString::fromLocal8Bit(error.what()), TMsgType::Error, TMsgButtons::Ok);

@@ -50,7 +50,7 @@ void TGIFFrame::change(int kind, const QString& word, const std::function<void(T
     const TBound frame = bound();
     // Recorded for this frame: Undo must take back the client's change, whichever frame the
     // strip shows. A record that cannot be taken refuses the change.
-    recordUndo(*frame.document, kind, 3, 0, 0, frame.index, QStringLiteral("Change ") + word);
+    recordPropertyChange(*frame.document, TCommandKind(kind), frame.index, QStringLiteral("Change ") + word);
     apply(*frame.frame);
     frame.document->setModified(true);
     frame.document->repaintFrameStrip();

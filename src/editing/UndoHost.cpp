@@ -19,37 +19,84 @@ void recordUndo(IUndoHost& host, int kind, uint8_t actionType, int colorIndex, i
 
 void recordSnapshot(IUndoHost& host, const QString& caption, int frameIndex)
 {
-    recordUndo(host, ckActiveAnimation, 8, 0, 0, frameIndex, caption);
+    recordUndo(host, ckActiveAnimation, uaSnapshot, 0, 0, frameIndex, caption);
 }
 
 void recordFrameAdded(IUndoHost& host, const QString& caption, int frameIndex)
 {
-    recordUndo(host, ckFrame, 1, 0, 0, frameIndex, caption);
+    recordUndo(host, ckFrame, uaAdded, 0, 0, frameIndex, caption);
 }
 
 void recordFrameDeleted(IUndoHost& host, int frameIndex)
 {
-    recordUndo(host, ckFrame, 2, 0, 0, frameIndex, QStringLiteral("Delete Frame"));
+    recordUndo(host, ckFrame, uaRemoved, 0, 0, frameIndex, QStringLiteral("Delete Frame"));
 }
 
 void recordFrameMoved(IUndoHost& host, int from, int to)
 {
-    recordUndo(host, ckFrame, 4, 0, to, from, QStringLiteral("Move Frame"));
+    recordUndo(host, ckFrame, uaMoved, 0, to, from, QStringLiteral("Move Frame"));
 }
 
 void recordFrameTiming(IUndoHost& host, int frameIndex, const QString& caption)
 {
-    recordUndo(host, ckGCExt, 3, 0, 0, frameIndex, caption);
+    recordPropertyChange(host, ckGCExt, frameIndex, caption);
+}
+
+void recordPropertyChange(IUndoHost& host, TCommandKind kind, int frameIndex, const QString& caption)
+{
+    recordUndo(host, kind, uaChanged, 0, 0, frameIndex, caption);
+}
+
+void recordInspectorEdit(IUndoHost& host, TCommandKind kind, TUndoAction action, int frameIndex,
+                         const QString& caption)
+{
+    recordUndo(host, kind, action, -1, -1, frameIndex, caption);
 }
 
 void recordCommentAdded(IUndoHost& host, int position)
 {
-    recordUndo(host, ckCommentExt, 1, 0, position, 0, QStringLiteral("Add GIF Comment"));
+    recordUndo(host, ckCommentExt, uaAdded, 0, position, 0, QStringLiteral("Add GIF Comment"));
+}
+
+void recordCommentChanged(IUndoHost& host, int frameIndex, int position)
+{
+    recordUndo(host, ckCommentExt, uaChanged, -1, position, frameIndex, QStringLiteral("Change GIF Comment"));
+}
+
+void recordCommentDeleted(IUndoHost& host, int frameIndex, int position)
+{
+    recordUndo(host, ckCommentExt, uaRemoved, -1, position, frameIndex, QStringLiteral("Delete GIF Comment"));
 }
 
 void recordGlobalPalette(IUndoHost& host)
 {
-    recordUndo(host, ckPalette, 3, 0, 0, -1, QStringLiteral("Change Global Palette"));
+    recordUndo(host, ckPalette, uaChanged, 0, 0, -1, QStringLiteral("Change Global Palette"));
+}
+
+void recordLocalPaletteAdded(IUndoHost& host, int frameIndex)
+{
+    recordUndo(host, ckPalette, uaAdded, -1, -1, frameIndex, QStringLiteral("Add Local Palette"));
+}
+
+void recordPaletteColorAdded(IUndoHost& host, int colorIndex, TColor color, int frameIndex, const QString& caption)
+{
+    recordUndo(host, ckPalette, uaColorAdded, colorIndex, int(color), frameIndex, caption);
+}
+
+void recordPaletteColorRemoved(IUndoHost& host, int colorIndex, int frameIndex, const QString& caption)
+{
+    recordUndo(host, ckPalette, uaColorRemoved, colorIndex, 0, frameIndex, caption);
+}
+
+void recordPaletteColorChanged(IUndoHost& host, int colorIndex, TColor oldColor, int frameIndex,
+                               const QString& caption)
+{
+    recordUndo(host, ckPalette, uaColorChanged, colorIndex, int(oldColor), frameIndex, caption);
+}
+
+void recordLoopChange(IUndoHost& host, TUndoAction action)
+{
+    recordUndo(host, ckNSLoop, action, 0, 0, 0, QStringLiteral("Change Animation Loop"));
 }
 
 bool refreshUndoState(IUndoHost& host)

@@ -2,6 +2,8 @@
 // What the undo commands and the document-level undo operations need of the rest of the program,
 // kept narrow so the editing code does not include the main window or the document classes.
 // The main window and the documents implement these; tests provide fakes. UI thread only.
+#include "editing/UndoHistory.h"
+#include "graphics/Colors.h"
 #include "graphics/Graphic.h"
 
 #include <QString>
@@ -68,9 +70,26 @@ public:
     virtual void closeWithoutQuery() = 0;
 };
 
+// What a recorded command's Undo reverses. Each command kind switches on these values, so they
+// keep their numbers: an extension, frame or palette that was added (Undo removes it), one that
+// was removed (Undo puts it back), a value that changed (Undo restores it), a frame that moved,
+// one colour of a palette added, removed or changed, or the whole animation (a snapshot).
+enum TUndoAction : uint8_t
+{
+    uaAdded = 1,
+    uaRemoved = 2,
+    uaChanged = 3,
+    uaMoved = 4,
+    uaColorAdded = 5,
+    uaColorRemoved = 6,
+    uaColorChanged = 7,
+    uaSnapshot = 8,
+};
+
 // Records a command on the document's history before an edit changes the working image, then
 // refreshes the undo state; the document's undo position becomes Count + 1. Exceptions from the
-// command's capture pass out and nothing is recorded.
+// command's capture pass out and nothing is recorded. The program records through the named
+// recorders below; this one is the primitive they share (and the undo tables of the tests use).
 void recordUndo(IUndoHost& host, int kind, uint8_t actionType, int colorIndex, int data, int frameIndex,
                 const QString& caption);
 // The named recorders every edit uses; each records before the working image changes, so
@@ -86,10 +105,29 @@ void recordFrameDeleted(IUndoHost& host, int frameIndex);
 void recordFrameMoved(IUndoHost& host, int from, int to);
 // The graphic control extension of frameIndex (delay, disposal, transparency) is about to change.
 void recordFrameTiming(IUndoHost& host, int frameIndex, const QString& caption);
+// One property of frameIndex of the given kind (frame, graphic control extension) is about to
+// change, as automation changes them.
+void recordPropertyChange(IUndoHost& host, TCommandKind kind, int frameIndex, const QString& caption);
+// A frame inspector edit of the given kind and action on frameIndex (no colour, no data).
+void recordInspectorEdit(IUndoHost& host, TCommandKind kind, TUndoAction action, int frameIndex,
+                         const QString& caption);
 // A comment is about to be added to frame 0 at extension position.
 void recordCommentAdded(IUndoHost& host, int position);
+// The comment at extension position of frameIndex is about to change or be deleted.
+void recordCommentChanged(IUndoHost& host, int frameIndex, int position);
+void recordCommentDeleted(IUndoHost& host, int frameIndex, int position);
 // The global palette is about to change ("Change Global Palette").
 void recordGlobalPalette(IUndoHost& host);
+// Frame frameIndex is about to get a local palette ("Add Local Palette").
+void recordLocalPaletteAdded(IUndoHost& host, int frameIndex);
+// The palette shown for frameIndex is about to gain colour at colorIndex (its new last entry),
+// to lose the entry at colorIndex, or to change the entry at colorIndex from oldColor.
+void recordPaletteColorAdded(IUndoHost& host, int colorIndex, TColor color, int frameIndex, const QString& caption);
+void recordPaletteColorRemoved(IUndoHost& host, int colorIndex, int frameIndex, const QString& caption);
+void recordPaletteColorChanged(IUndoHost& host, int colorIndex, TColor oldColor, int frameIndex,
+                               const QString& caption);
+// Frame 0's looping extension is about to be added, removed or changed ("Change Animation Loop").
+void recordLoopChange(IUndoHost& host, TUndoAction action);
 
 // Enables EditUndo exactly when the history has commands and captions it "&Undo <caption>";
 // returns whether the history has commands.

@@ -1123,8 +1123,8 @@ void TfrmFloat::commit()
     // 2. The undo command and its caption.
     const QString label = rowLabel(row);
     QString caption = QStringLiteral("Change %1").arg(label);
-    int kind = ckFrame;
-    uint8_t action = 3;
+    TCommandKind kind = ckFrame;
+    TUndoAction action = uaChanged;
     switch (row) {
     case irInterlaced:
         caption = yes ? label : QStringLiteral("Non-%1").arg(label);
@@ -1136,7 +1136,7 @@ void TfrmFloat::commit()
     case irLocalPalette:
         caption = (yes ? QStringLiteral("Add %1") : QStringLiteral("Remove %1")).arg(label);
         kind = ckPalette;
-        action = yes ? 1 : 2;
+        action = yes ? uaAdded : uaRemoved;
         break;
     case irDelay:
     case irDisposal:
@@ -1189,9 +1189,9 @@ void TfrmFloat::commit()
     // an extension records the extension as added, so Undo takes it away again rather than
     // leaving one with zero values.
     if (kind == ckGCExt && !gce)
-        action = 1;
+        action = uaAdded;
     try {
-        recordUndo(*doc, kind, action, -1, -1, index, caption);
+        recordInspectorEdit(*doc, kind, action, index, caption);
     } catch (const std::exception& error) {
         restoreEditStart();
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
@@ -1347,8 +1347,7 @@ void TfrmFloat::addColor()
         return;
     const int index = map.count();
     try {
-        recordUndo(*doc, ckPalette, 5, index, int(color), currentFrame(),
-                   QStringLiteral("Add Color Palette Entry"));
+        recordPaletteColorAdded(*doc, index, color, currentFrame(), QStringLiteral("Add Color Palette Entry"));
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return;
@@ -1379,8 +1378,7 @@ void TfrmFloat::editColor()
     if (!chooseColor(color))
         return;
     try {
-        recordUndo(*doc, ckPalette, 7, index, int(old), currentFrame(),
-                   QStringLiteral("Change Color Palette Entry"));
+        recordPaletteColorChanged(*doc, index, old, currentFrame(), QStringLiteral("Change Color Palette Entry"));
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return;
@@ -1411,8 +1409,7 @@ void TfrmFloat::deleteColor()
         return;
     }
     try {
-        recordUndo(*doc, ckPalette, 6, index, 0, currentFrame(),
-                   QStringLiteral("Delete Color Palette Entry"));
+        recordPaletteColorRemoved(*doc, index, currentFrame(), QStringLiteral("Delete Color Palette Entry"));
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return;
@@ -1444,7 +1441,7 @@ void TfrmFloat::addLocalPalette()
     }
     const int index = currentFrame();
     try {
-        recordUndo(*doc, ckPalette, 1, -1, -1, index, QStringLiteral("Add Local Palette"));
+        recordLocalPaletteAdded(*doc, index);
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return;
@@ -1546,7 +1543,7 @@ void TfrmFloat::commentLeft()
     if (!comment || comment->text().join(QLatin1Char('\n')) == text)
         return;
     try {
-        recordUndo(*doc, ckCommentExt, 3, -1, at.position, at.frame, QStringLiteral("Change GIF Comment"));
+        recordCommentChanged(*doc, at.frame, at.position);
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return;
@@ -1572,7 +1569,7 @@ void TfrmFloat::addComment()
     first.extensions().add(comment);
     const int position = first.extensions().indexOf(comment);
     try {
-        recordUndo(*doc, ckCommentExt, 1, -1, position, 0, QStringLiteral("Add GIF Comment"));
+        recordCommentAdded(*doc, position);
     } catch (const std::exception& error) {
         delete comment; // unlinks itself
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
@@ -1603,7 +1600,7 @@ void TfrmFloat::removeComment()
         return;
     }
     try {
-        recordUndo(*doc, ckCommentExt, 2, -1, at.position, at.frame, QStringLiteral("Delete GIF Comment"));
+        recordCommentDeleted(*doc, at.frame, at.position);
     } catch (const std::exception& error) {
         messageDlg(QString::fromUtf8(error.what()), TMsgType::Error, TMsgButtons::Ok);
         return;

@@ -70,28 +70,28 @@ public:
     TImagingControl(const TImagingControl&) = delete;
     TImagingControl& operator=(const TImagingControl&) = delete;
 
-    // 1. Loads the file at once, replacing any picture held before. Never throws.
+    // Loads the file at once, replacing any picture held before. Never throws.
     void setFileName(const QString& fileName);
 
-    // 2. The result of the last operation; imgOk after a successful load or resize.
+    // The result of the last operation; imgOk after a successful load or resize.
     uint16_t errorCode() const { return m_errorCode; }
 
-    // 3. The loaded picture's size; 0 when nothing is loaded.
+    // The loaded picture's size; 0 when nothing is loaded.
     uint16_t width() const;
     uint16_t height() const;
 
-    // 4. Scales the loaded picture to exactly width x height (the caller keeps the aspect).
+    // Scales the loaded picture to exactly width x height (the caller keeps the aspect).
     // Returns false and sets errorCode when nothing is loaded, a side is 0, or scaling fails;
     // a failed scaling leaves the picture as it was.
     bool resize(uint16_t width, uint16_t height);
 
-    // 5. The picture as a DIB block (layout under imaging::dibFromImage): 1, 4 or 8 bits with a
+    // The picture as a DIB block (layout under imaging::dibFromImage): 1, 4 or 8 bits with a
     // colour table for palette and grey pictures, 24 bits otherwise; rows bottom-up, padded to 4
     // bytes. Transparent parts are put on white, since the block has no alpha. The caller owns
     // the copy; the control keeps its picture. Empty when nothing is loaded.
     QByteArray takeDib();
 
-    // 6. Lets go of the picture; afterwards the control holds nothing (size 0, takeDib empty).
+    // Lets go of the picture; afterwards the control holds nothing (size 0, takeDib empty).
     void release();
 
 private:

@@ -82,9 +82,11 @@ std::unique_ptr<TGIFImage> buildAnimation(TEditSession& session, const TAnimatio
                                           const TBuildProgress& progress)
 {
     auto image = std::make_unique<TGIFImage>();
-    // 1.
+    // The palette settings decide the colour map the frames are imported against and whether the
+    // maps are optimised once every frame is in.
     const bool optimizeAfterwards = applyPaletteSettings(*image);
-    // 2.
+    // Each picture on a canvas of the animation's size; the first one fixes that size when asked
+    // to and gives the fill colour of the canvas.
     bool first = true;
     QSize size = plan.customSize;
     TColor fill = 0;
@@ -125,15 +127,12 @@ std::unique_ptr<TGIFImage> buildAnimation(TEditSession& session, const TAnimatio
     }
     if (image->images().count() == 0)
         return image;
-    // 3.
+    // The loop count and the comment sit on the first frame.
     TGIFSubImage& first0 = *image->images().subImage(0);
     addLoopExtension(*image, first0, plan.userLoopCount);
-    // 4.
     addComment(first0, QString::fromLatin1(kCreatedWithComment));
-    // 5.
     if (optimizeAfterwards)
         optimizeAllColorMaps(*image);
-    // 6.
     if (plan.transparent)
         makeTransparent(*image);
     return image;

@@ -3,6 +3,7 @@
 // temporary folder, a scripted message service, hooks that record what start-up asked of them
 // and a clock that runs fast, so the splash never holds a test up.
 #include "app/Main.h"
+#include "app/DefaultHooks.h"
 #include "app/Program.h"
 #include "platform/ScriptedMessageService.h"
 #include "platform/Settings.h"

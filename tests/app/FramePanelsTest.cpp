@@ -262,8 +262,9 @@ TEST_F(PanelsFixture, SelectMakesEveryFrameWithTimingTransparent)
     // Frame 2 had no timing when the command ran, so it stays opaque; writing the working copy
     // afterwards gives it the default timing.
     EXPECT_FALSE(frame(2)->transparent());
-    if (TGIFGraphicControlExtension* control = frame(2)->graphicControlExtension())
+    if (TGIFGraphicControlExtension* control = frame(2)->graphicControlExtension()) {
         EXPECT_FALSE(control->transparent());
+    }
     EXPECT_EQ(panels->swatchIndex(), 1);
     EXPECT_TRUE(document->isModified());
 

@@ -13,7 +13,7 @@
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/RecentFiles.h"
-#include "app/StartupHooks.h"
+#include "app/DefaultHooks.h"
 #include "editing/Options.h"
 #include "editing/Palette.h"
 #include "editing/Prompts.h"

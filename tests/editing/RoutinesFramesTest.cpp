@@ -364,8 +364,7 @@ TEST_F(RoutinesFramesTest, InsertAtCurrentFrameTakesASnapshotWhenMapsAreMerged)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.paletteType);
         resetSession();
-        
-        TGIFImage& image = settledAnimation(3, 4, 4);
+        settledAnimation(3, 4, 4);
         setSetting(SettingKeys::PaletteType, c.paletteType);
         openDocument();
         session().setCurrentFrame(1);

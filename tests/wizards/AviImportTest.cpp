@@ -137,11 +137,13 @@ TEST(AviImportTest, FfmpegMoviesBecomeAnimationsWithTheStreamDelay)
             EXPECT_EQ(frame.loopExtension() != nullptr, i == 0) << i;
             EXPECT_EQ(commentsOf(frame), i == 0 ? 1 : 0) << i;
             EXPECT_LE(difference(framePixel(frame, 30, 15), kColors[size_t(i)]), c.tolerance) << i;
-            if (c.tolerance == 0)
+            if (c.tolerance == 0) {
                 EXPECT_EQ(framePixel(frame, 2, 2), kColors[size_t(i + 1) % kColors.size()]) << i;
+            }
         }
-        if (TGIFAppExtNSLoop* loop = image.images().subImage(0)->loopExtension())
+        if (TGIFAppExtNSLoop* loop = image.images().subImage(0)->loopExtension()) {
             EXPECT_EQ(loop->loops(), 0) << "loop forever";
+        }
     }
 }
 

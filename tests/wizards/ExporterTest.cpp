@@ -48,13 +48,6 @@ QString identify(const QString& path, const QString& format)
     return QString::fromUtf8(out).trimmed();
 }
 
-QString identifyVerbose(const QString& path)
-{
-    QByteArray out;
-    run(QStringLiteral("identify"), {QStringLiteral("-verbose"), path}, &out);
-    return QString::fromUtf8(out);
-}
-
 // Works the dialog as a user would: selects rows, picks a format, presses OK.
 void exportRows(TfrmExporter& form, const QList<int>& rows, QRadioButton* format)
 {

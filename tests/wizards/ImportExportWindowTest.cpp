@@ -7,7 +7,7 @@
 #include "app/AppFixture.h"
 
 #include "app/Childwin.h"
-#include "app/StartupHooks.h"
+#include "app/DefaultHooks.h"
 #include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "platform/AviTestSupport.h"
@@ -77,8 +77,9 @@ TEST_F(ImportExportWindowTest, AviExportThenImportThroughTheFileMenu)
     EXPECT_EQ(m_messages.recorded()[0].request.fileName, "walk");
     EXPECT_TRUE(m_messages.recorded()[0].request.filter.startsWith("AVI Animations (*.avi)|*.avi|"));
     EXPECT_TRUE(main.isEnabled());
-    if (haveTool(QStringLiteral("ffprobe")))
+    if (haveTool(QStringLiteral("ffprobe"))) {
         EXPECT_EQ(probe(movie, QStringLiteral("nb_read_frames")), "3");
+    }
     EXPECT_EQ(main.session().documents().count(), 1);
     EXPECT_FALSE(main.session().documents().active()->isModified()) << "exporting works on a copy";
 
@@ -110,8 +111,9 @@ TEST_F(ImportExportWindowTest, AviExportThenImportThroughTheFileMenu)
     m_messages.pushFiles({video});
     main.action(QStringLiteral("mniExportAVI"))->trigger();
     ASSERT_TRUE(QFileInfo::exists(video));
-    if (haveTool(QStringLiteral("ffprobe")))
+    if (haveTool(QStringLiteral("ffprobe"))) {
         EXPECT_EQ(probe(video, QStringLiteral("codec_name")), "h264");
+    }
 }
 
 TEST_F(ImportExportWindowTest, SingleImagesAndHtmlPageThroughTheFileMenu)

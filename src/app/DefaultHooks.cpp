@@ -1,9 +1,10 @@
-#include "app/StartupHooks.h"
+#include "app/DefaultHooks.h"
 
 #include "app/AutomationWiring.h"
 #include "app/Drops.h"
 #include "app/ImportExportWiring.h"
 #include "app/Main.h"
+#include "app/Program.h"
 #include "app/ThumbWiring.h"
 #include "app/WizardWiring.h"
 #include "editing/DocumentManager.h"
@@ -40,4 +41,8 @@ TStartupHooks defaultStartupHooks()
     hooks.quitHelp = [] {
     };
     return hooks;
+}
+
+TProgramOptions::TProgramOptions() : hooks(defaultStartupHooks())
+{
 }
