@@ -34,17 +34,7 @@ void makeLife(TGIFImage& image, int width, int height, int frames, unsigned seed
         cell = uint8_t(random() % 3 == 0 ? 1 : 0);
     for (int f = 0; f < frames; ++f) {
         addPlainFrame(image, width, height, cells, f % 3 == 2 ? 40 : 8);
-        std::vector<uint8_t> next(cells.size());
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                int around = 0;
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx)
-                        if (dx != 0 || dy != 0)
-                            around += cells[size_t((y + dy + height) % height) * width + (x + dx + width) % width];
-                const bool alive = cells[size_t(y) * width + x] != 0;
-                next[size_t(y) * width + x] = uint8_t((around == 3 || (alive && around == 2)) ? 1 : 0);
-            }
+        std::vector<uint8_t> next = lifeStep(cells, width, height);
         cells = std::move(next);
     }
 }

@@ -7,6 +7,22 @@
 
 namespace giftest {
 
+std::vector<uint8_t> lifeStep(const std::vector<uint8_t>& cells, int width, int height)
+{
+    std::vector<uint8_t> next(cells.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int around = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (dx != 0 || dy != 0)
+                        around += cells[size_t((y + dy + height) % height) * width + (x + dx + width) % width];
+            const bool alive = cells[size_t(y) * width + x] != 0;
+            next[size_t(y) * width + x] = uint8_t((around == 3 || (alive && around == 2)) ? 1 : 0);
+        }
+    return next;
+}
+
 TGIFSubImage* addFrame(TGIFImage& image, int left, int top, int width, int height,
                        const std::vector<uint8_t>& pixels)
 {
@@ -107,17 +123,7 @@ QByteArray twoColourOptimizedGif(int width, int height, int frames, unsigned see
             gif.control(1, delay, false, 0).descriptor(0, 0, width, height).imageData(2, cells, width, height);
             continue;
         }
-        std::vector<uint8_t> next(cells.size());
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                int around = 0;
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx)
-                        if (dx != 0 || dy != 0)
-                            around += cells[size_t((y + dy + height) % height) * width + (x + dx + width) % width];
-                const bool alive = cells[size_t(y) * width + x] != 0;
-                next[size_t(y) * width + x] = uint8_t((around == 3 || (alive && around == 2)) ? 1 : 0);
-            }
+        std::vector<uint8_t> next = lifeStep(cells, width, height);
         int left = width, top = height, right = -1, bottom = -1;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)

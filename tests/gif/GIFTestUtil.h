@@ -30,6 +30,8 @@ TGIFSubImage* addFrame(TGIFImage& image, int left, int top, int width, int heigh
 // Gives the frame a graphic control extension (created when missing) and returns it.
 TGIFGraphicControlExtension* gce(TGIFSubImage* frame);
 void setColors(TGIFColorMap& map, const std::vector<TColor>& colors);
+// One generation of the game of life on a width x height torus of 0/1 cells.
+std::vector<uint8_t> lifeStep(const std::vector<uint8_t>& cells, int width, int height);
 
 QByteArray save(TGIFImage& image);
 void load(TGIFImage& image, const QByteArray& bytes);
