@@ -9,11 +9,13 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
+#include "gif/GIFExtensions.h"
 #include "graphics/Colors.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 class QMdiArea;
@@ -61,7 +63,7 @@ struct TGlobalChangeChoice
     TColor transparentColor = 0; // chosen with "Color &Select"
     TGlobalChangeBox interlaced;
     TGlobalChangeBox localPalette;
-    int disposal = -1; // -1 when none is selected
+    std::optional<TGIFDisposal> disposal; // none selected: left as it is
 };
 
 struct TResizeChoice

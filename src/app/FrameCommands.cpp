@@ -255,7 +255,7 @@ void frameTransparentColor(ICommandHost& host)
         recordFrameTiming(*document, choice.frameIndex, QStringLiteral("Change Transparent Color"));
         control->setTransparentColorIndex(choice.colorIndex);
         control->setTransparent(true);
-        control->setDisposal(2);
+        control->setDisposal(TGIFDisposal::dmBackground);
         frame.freeBitmap();
         document->setModified(true);
         host.selectFrame(host.currentFrame());
@@ -320,8 +320,8 @@ void globalFrameProperties(ICommandHost& host)
                 }
                 control->setTransparentColor(keep);
             }
-            if (choice.disposal >= 0)
-                control->setDisposal(choice.disposal);
+            if (choice.disposal)
+                control->setDisposal(*choice.disposal);
             frame.freeBitmap();
         } catch (const Exception&) {
             // One frame that refuses a value keeps the rest of its properties; the others go on.

@@ -38,14 +38,6 @@ namespace {
 const char* const kSizeCaptions[6] = {"&80 x 80",   "&96 x 96",   "&112 x 112",
                                       "1&28 x 128", "1&44 x 144", "1&60 x 160"};
 
-QString disposalName(int disposal)
-{
-    // Disposal values 4-7 are reserved but do occur in files; they show as their number rather
-    // than indexing past the names.
-    return disposal >= 0 && disposal < 4 ? QString::fromLatin1(kDisposalNames[disposal])
-                                         : QString::number(disposal);
-}
-
 QString yesNo(bool value)
 {
     return QString::fromLatin1(kBooleanNames[value ? 1 : 0]);
@@ -362,12 +354,14 @@ void TFrameStripController::updatePanels(int index)
                << yesNo(frame.transparent()) << yesNo(frame.colorMap().count() > 0);
         if (control) {
             values << QString::number(control->delay()) << disposalName(control->disposal());
-            m_panels.cbDisposal->setCurrentIndex(control->disposal() < 4 ? control->disposal() : -1);
+            // The list holds the named codes, indexed by value; another code selects nothing.
+            m_panels.cbDisposal->setCurrentIndex(
+                isNamedDisposal(control->disposal()) ? disposalValue(control->disposal()) : -1);
             m_panels.txtDelay->setValue(control->delay());
             m_panels.setTransparentSwatch(control->shownTransparentColor(), control->transparentColorIndex());
         } else {
-            values << QString::number(defaultDelay()) << disposalName(1);
-            m_panels.cbDisposal->setCurrentIndex(1);
+            values << QString::number(defaultDelay()) << disposalName(TGIFDisposal::dmKeep);
+            m_panels.cbDisposal->setCurrentIndex(disposalValue(TGIFDisposal::dmKeep));
             m_panels.txtDelay->setValue(defaultDelay());
         }
         if (inspector) {
@@ -564,10 +558,10 @@ void TFrameStripController::applyFrameEdit(int index, int what)
         control->setDelay(uint16_t(m_panels.txtDelay->value()));
         changed = delayChanged = true;
     }
-    const int disposal = m_panels.cbDisposal->currentIndex();
-    if ((what & 2) && disposal >= 0 && disposal != control->disposal()) {
+    const int listed = m_panels.cbDisposal->currentIndex();
+    if ((what & 2) && listed >= 0 && disposalFromValue(listed) != control->disposal()) {
         if (record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Disposal")); })) {
-            control->setDisposal(disposal);
+            control->setDisposal(disposalFromValue(listed));
             changed = true;
         }
     }
@@ -607,7 +601,7 @@ void TFrameStripController::selectTransparentColor()
         if (!control)
             continue;
         control->setTransparent(true);
-        control->setDisposal(2);
+        control->setDisposal(TGIFDisposal::dmBackground);
         control->setTransparentColor(i == 0 ? choice.color : cornerColor(frame));
     }
     undo.setModified(true);

@@ -842,13 +842,14 @@ TGlobalChangeAnswer TfrmPrompts::globalChangeAnswer() const
     if (!txtDelay)
         return answer;
     answer.delayText = txtDelay->text();
-    answer.disposal = cbDisposal->currentIndex();
+    if (cbDisposal->currentIndex() >= 0)
+        answer.disposal = disposalFromValue(cbDisposal->currentIndex());
     answer.transparent = chkTransparent->isChecked();
     answer.interlaced = chkInterlaced->isChecked();
     answer.localPalette = chkLocalPalette->isChecked();
     answer.transparentColor = m_transparentColor;
     answer.transparentIndex = m_transparentIndex;
-    answer.somethingToApply = !answer.delayText.isEmpty() || answer.disposal >= 0 || answer.transparent ||
+    answer.somethingToApply = !answer.delayText.isEmpty() || answer.disposal.has_value() || answer.transparent ||
                               answer.interlaced || answer.localPalette;
     return answer;
 }

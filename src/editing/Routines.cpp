@@ -157,6 +157,12 @@ TWaitCursor::~TWaitCursor()
 const char* const kDisposalNames[4] = {"None", "Remove", "Background", "Previous"};
 const char* const kBooleanNames[2] = {"No", "Yes"};
 
+QString disposalName(TGIFDisposal disposal)
+{
+    return isNamedDisposal(disposal) ? QString::fromLatin1(kDisposalNames[disposalValue(disposal)])
+                                     : QString::number(disposalValue(disposal));
+}
+
 const char* const kFileTypes[kFileTypeCount] = {".gif", ".jpg", ".bmp", ".jif", ".dcx", ".ico", ".pbm",
                                                 ".pcx", ".ljp", ".pgm", ".pic", ".png", ".ppm", ".rle",
                                                 ".tga", ".tif", ".wmf", ".wpg", ".avi", "*.*"};

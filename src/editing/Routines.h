@@ -10,6 +10,7 @@
 // Routines that load, save or insert catch engine errors, show their own message and return a
 // failure result.
 #include "editing/EditSession.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFTypes.h"
 #include "platform/MessageService.h"
 
@@ -38,6 +39,9 @@ class TResourceLibrary;
 // ---- Shared text tables --------------------------------------------------------------------
 
 extern const char* const kDisposalNames[4]; // "None", "Remove", "Background", "Previous"
+// The name of a disposal code; the codes without a name (4-7, which do occur in files) show as
+// their number.
+QString disposalName(TGIFDisposal disposal);
 extern const char* const kBooleanNames[2];  // "No", "Yes"
 inline constexpr const char* kCreatedWithComment = "Created with Brightwell GIF Reelwright";
 

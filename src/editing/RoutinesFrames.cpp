@@ -243,7 +243,7 @@ bool normalizeExtensions(TGIFImage& image, TGIFSubImage& frame, int frameIndex, 
         kept = control;
         if (frameIndex != 0 && mode == TNormalizeMode::FinalSave && control->transparent() &&
             frame.width() == image.width() && frame.height() == image.height())
-            control->setDisposal(2);
+            control->setDisposal(TGIFDisposal::dmBackground);
         if (control->delay() == 0)
             control->setDelay(uint16_t(defaultDelay));
     }
@@ -520,7 +520,7 @@ void ensureFrameTiming(TGIFSubImage& frame, int delay)
         frame.setGraphicControlExtension(control);
     }
     control->setDelay(uint16_t(std::clamp(delay, 0, 65535)));
-    control->setDisposal(2);
+    control->setDisposal(TGIFDisposal::dmBackground);
 }
 
 void newFrameSetup(TGIFSubImage& frame, int userLoopCount, int delay)

@@ -28,7 +28,7 @@ void makeTransparent(TGIFImage& image)
             continue;
         }
         gce->setTransparent(true);
-        gce->setDisposal(2);
+        gce->setDisposal(TGIFDisposal::dmBackground);
     }
     try {
         image.header().setBackgroundColor(color);

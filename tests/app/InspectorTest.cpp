@@ -62,7 +62,7 @@ QByteArray animationBytes()
     undotest::addComment(first, {QStringLiteral("first")});
     undotest::addComment(first, {QStringLiteral("second"), QStringLiteral("line")});
     ensureFrameTiming(*first, 20);
-    first->graphicControlExtension()->setDisposal(1);
+    first->graphicControlExtension()->setDisposal(TGIFDisposal::dmKeep);
     undotest::addLoop(first, 0);
 
     TGIFSubImage* second = undotest::addFrame(image, 4, 3, 8, 6, 5);
@@ -407,7 +407,7 @@ TEST_F(InspectorTest, TypedValuesAreCheckedThenCommittedWithTheirCaption)
     EXPECT_FALSE(shown.interlaced());
     EXPECT_TRUE(shown.transparent());
     EXPECT_EQ(shown.graphicControlExtension()->delay(), 65535);
-    EXPECT_EQ(shown.graphicControlExtension()->disposal(), 3);
+    EXPECT_EQ(shown.graphicControlExtension()->disposal(), TGIFDisposal::dmPrevious);
     EXPECT_EQ(shown.colorMap().count(), 0);
     EXPECT_TRUE(activeDoc()->isModified());
 }
@@ -550,7 +550,7 @@ TEST_F(InspectorTest, DelayOnAFrameWithoutTimingGivesItTimingAndUndoTakesItAway)
     TGIFGraphicControlExtension* gce = frame(1)->graphicControlExtension();
     ASSERT_NE(gce, nullptr);
     EXPECT_EQ(gce->delay(), 55);
-    EXPECT_EQ(gce->disposal(), 2);
+    EXPECT_EQ(gce->disposal(), TGIFDisposal::dmBackground);
     // Recorded as an added extension, so Undo removes it rather than leaving one with zero
     // values. The strip then gives the frame it shows the default timing again, as it gives
     // every frame without one.

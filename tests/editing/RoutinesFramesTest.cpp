@@ -141,7 +141,7 @@ TEST_F(RoutinesFramesTest, FirstFrameGetsTheCommentTheLoopAndADocument)
     EXPECT_EQ(comment->text(), QStringList(QStringLiteral("Created with Brightwell GIF Reelwright")));
     ASSERT_NE(frame.graphicControlExtension(), nullptr);
     EXPECT_EQ(frame.graphicControlExtension()->delay(), 100);
-    EXPECT_EQ(frame.graphicControlExtension()->disposal(), 2);
+    EXPECT_EQ(frame.graphicControlExtension()->disposal(), TGIFDisposal::dmBackground);
     EXPECT_GT(image.globalColorMap().count(), 0);
     EXPECT_EQ(session().documents().count(), 1) << "the first frame opens a document";
     EXPECT_TRUE(m_view.logged("status 2 Inserting new frame..."));
@@ -505,7 +505,7 @@ TEST_F(RoutinesFramesTest, NormalisingGivesTimingAndReplacesZeroDelays)
         TGIFGraphicControlExtension* control = image.images().subImage(i)->graphicControlExtension();
         ASSERT_NE(control, nullptr) << i;
         EXPECT_EQ(control->delay(), 100) << i;
-        EXPECT_EQ(control->disposal(), 2) << i;
+        EXPECT_EQ(control->disposal(), TGIFDisposal::dmBackground) << i;
     }
     EXPECT_EQ(zero.graphicControlExtension()->delay(), 40);
     EXPECT_EQ(empty->graphicControlExtension(), nullptr) << "empty frames get no timing";
@@ -537,13 +537,13 @@ TEST_F(RoutinesFramesTest, NormalisingKeepsTheLastControlAndMovesLoopsToTheFront
     EXPECT_EQ(countOf(later, bsApplicationExtension), 0);
     ASSERT_EQ(later.graphicControlExtension(), last);
     EXPECT_TRUE(later.transparent());
-    EXPECT_EQ(last->disposal(), 2) << "transparent full-size frame in final-save mode";
+    EXPECT_EQ(last->disposal(), TGIFDisposal::dmBackground) << "transparent full-size frame in final-save mode";
     ASSERT_NE(loopOf(first), nullptr);
     EXPECT_EQ(loopOf(first)->loops(), 0) << "DefaultNSLoop, not the moved count";
 
     normalizeForWriting(copy, TNormalizeMode::WorkingCopy);
     TGIFSubImage& copyLater = *copy.images().subImage(1);
-    EXPECT_EQ(copyLater.graphicControlExtension()->disposal(), 0) << "working copies keep the disposal";
+    EXPECT_EQ(copyLater.graphicControlExtension()->disposal(), TGIFDisposal::dmNone) << "working copies keep the disposal";
 }
 
 TEST_F(RoutinesFramesTest, NormalisingNeverPutsASecondLoopOnFrameZero)

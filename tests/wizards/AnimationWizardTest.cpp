@@ -107,7 +107,7 @@ TEST_F(AnimationWizardTest, PicturesFromTheListBecomeFramesWithTimingLoopAndComm
         TGIFGraphicControlExtension* gce = image.images().subImage(i)->graphicControlExtension();
         ASSERT_NE(gce, nullptr);
         EXPECT_EQ(gce->delay(), 25);
-        EXPECT_EQ(gce->disposal(), 2);
+        EXPECT_EQ(gce->disposal(), TGIFDisposal::dmBackground);
         EXPECT_EQ(frameColors(image, i), blockPicture(60, 40, i)) << "frame " << i;
     }
     EXPECT_EQ(getUserLoopCount(image), 0);
@@ -215,7 +215,7 @@ TEST_F(AnimationWizardTest, TransparencyTakesTheCornerColourOfFrameZero)
         TGIFGraphicControlExtension* gce = frame.graphicControlExtension();
         ASSERT_NE(gce, nullptr);
         EXPECT_TRUE(gce->transparent());
-        EXPECT_EQ(gce->disposal(), 2);
+        EXPECT_EQ(gce->disposal(), TGIFDisposal::dmBackground);
         EXPECT_EQ(colorToRgb(frame.activeColorMap().color(gce->transparentColorIndex())), corner)
             << "frame " << i;
     }

@@ -337,7 +337,7 @@ TEST_F(OptimizationWizardTest, ARepeatedFrameGivesItsTimeToTheFrameBefore)
         auto* gce = new TGIFGraphicControlExtension(frame);
         frame->extensions().add(gce);
         gce->setDelay(uint16_t(delay));
-        gce->setDisposal(1);
+        gce->setDisposal(TGIFDisposal::dmKeep);
     }
     addLoopExtension(image, *image.images().subImage(0), 0);
     const TWizardResult result = runScripted(m_session, m_messages, setupFor(image), [](TfrmWizards& wizard) {
