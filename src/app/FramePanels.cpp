@@ -242,7 +242,7 @@ TFrameStripController::TFrameStripController(TEditSession& session, IFrameStripH
     });
     connect(panels.cbDisposal, &QComboBox::activated, this, [this] {
         if (!m_filling)
-            applyToSelection(2);
+            applyToSelection(TFrameField::Disposal);
     });
     for (QRadioButton* option : {panels.optForever, panels.optPlay})
         connect(option, &QRadioButton::clicked, this, [this] {
@@ -516,23 +516,23 @@ void TFrameStripController::onInputTimer()
     m_delayEditing = false;
     m_loopEditing = false;
     if (delay)
-        applyToSelection(1);
+        applyToSelection(TFrameField::Delay);
     if (loop)
         applyLoop(m_panels.optForever->isChecked(), m_panels.txtLoop->value());
     m_strip.setFocus();
 }
 
-void TFrameStripController::applyToSelection(int what)
+void TFrameStripController::applyToSelection(TFrameFields fields)
 {
     if (m_strip.singleSelection()) {
-        applyFrameEdit(currentFrame(), what);
+        applyFrameEdit(currentFrame(), fields);
         return;
     }
     for (int i = m_strip.selectionLeft(); i <= m_strip.selectionRight(); ++i)
-        applyFrameEdit(i, what);
+        applyFrameEdit(i, fields);
 }
 
-void TFrameStripController::applyFrameEdit(int index, int what)
+void TFrameStripController::applyFrameEdit(int index, TFrameFields fields)
 {
     TDocument* document = m_session.documents().active();
     TGIFImage& image = m_session.workingImage();
@@ -552,14 +552,14 @@ void TFrameStripController::applyFrameEdit(int index, int what)
     }
     bool changed = false;
     bool delayChanged = false;
-    if ((what & 1) && m_panels.txtDelay->value() != control->delay()) {
+    if (fields.testFlag(TFrameField::Delay) && m_panels.txtDelay->value() != control->delay()) {
         if (!record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Delay")); }))
             return;
         control->setDelay(uint16_t(m_panels.txtDelay->value()));
         changed = delayChanged = true;
     }
     const int listed = m_panels.cbDisposal->currentIndex();
-    if ((what & 2) && listed >= 0 && disposalFromValue(listed) != control->disposal()) {
+    if (fields.testFlag(TFrameField::Disposal) && listed >= 0 && disposalFromValue(listed) != control->disposal()) {
         if (record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Disposal")); })) {
             control->setDisposal(disposalFromValue(listed));
             changed = true;

@@ -2,6 +2,7 @@
 //
 // Every step here must leave the picture shown for each frame unchanged; the few conditions
 // that go beyond the obvious exist because a disposal method would otherwise expose the change.
+#include "gif/ColorReduction.h"
 #include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/LZWFullTable.h"
@@ -363,7 +364,7 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                 keepSmallestEncoding(*m_images.subImage(i));
         }
 
-        if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == 9)
+        if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == rmPalette)
             throw GIFException(QStringLiteral("Invalid reduction method"));
     } catch (...) {
         reportProgress(psEnding, 0, false, message);
