@@ -185,7 +185,7 @@ void globalPalette(ICommandHost& host)
         return;
     TGIFImage& image = document->workingImage();
     if (image.globalColorMap().count() == 0) {
-        host.enableAction(QStringLiteral("AnimationPalette"), false);
+        host.enableAction(TActionId::AnimationPalette, false);
         return;
     }
     const TGlobalPaletteChoice choice = host.dialogs().globalPalette();

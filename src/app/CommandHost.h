@@ -6,6 +6,7 @@
 // session.
 //
 // Ownership: the commands never own the host, the session or the dialogs. GUI thread only.
+#include "app/MainActions.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
@@ -171,7 +172,7 @@ public:
     // Selects every column; the "&Current Frame" list shows "Select All".
     virtual void selectAllColumns() = 0;
 
-    virtual void enableAction(const QString& name, bool enabled) = 0;
+    virtual void enableAction(TActionId id, bool enabled) = 0;
     // The enable-document-commands switch.
     virtual void enableDocumentCommands(bool enabled) = 0;
     virtual void beep() = 0;

@@ -129,8 +129,8 @@ bool copyFrames(ICommandHost& host)
 {
     IUndoHost* document = host.activeDocument();
     if (!document || document->workingImage().images().count() == 0 || host.currentFrame() == -1) {
-        host.enableAction(QStringLiteral("EditCopy"), false);
-        host.enableAction(QStringLiteral("EditCut"), false);
+        host.enableAction(TActionId::EditCopy, false);
+        host.enableAction(TActionId::EditCut, false);
         return false;
     }
     TWaitCursor wait;
@@ -174,7 +174,7 @@ bool copyFrames(ICommandHost& host)
             written = false;
         }
     }
-    host.enableAction(QStringLiteral("EditPaste"), written);
+    host.enableAction(TActionId::EditPaste, written);
     if (!written)
         dropFrameClipboardFile(host);
     return written;

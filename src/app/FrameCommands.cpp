@@ -27,10 +27,10 @@ void enableMoveActions(ICommandHost& host, int position)
 {
     const bool notFirst = position != 0;
     const bool notLast = position != host.columnCount() - 1;
-    host.enableAction(QStringLiteral("FrameMoveBegin"), notFirst);
-    host.enableAction(QStringLiteral("FrameMoveUp"), notFirst);
-    host.enableAction(QStringLiteral("FrameMoveEnd"), notLast);
-    host.enableAction(QStringLiteral("FrameMoveDown"), notLast);
+    host.enableAction(TActionId::FrameMoveBegin, notFirst);
+    host.enableAction(TActionId::FrameMoveUp, notFirst);
+    host.enableAction(TActionId::FrameMoveEnd, notLast);
+    host.enableAction(TActionId::FrameMoveDown, notLast);
 }
 
 QString captionPrefix(bool remove)

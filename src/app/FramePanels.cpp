@@ -294,10 +294,10 @@ void TFrameStripController::setMoveActions(int index)
 {
     const bool notFirst = index != 0;
     const bool notLast = index != frameColumnCount() - 1;
-    m_host.setActionEnabled("FrameMoveBegin", notFirst);
-    m_host.setActionEnabled("FrameMoveUp", notFirst);
-    m_host.setActionEnabled("FrameMoveEnd", notLast);
-    m_host.setActionEnabled("FrameMoveDown", notLast);
+    m_host.setActionEnabled(TActionId::FrameMoveBegin, notFirst);
+    m_host.setActionEnabled(TActionId::FrameMoveUp, notFirst);
+    m_host.setActionEnabled(TActionId::FrameMoveEnd, notLast);
+    m_host.setActionEnabled(TActionId::FrameMoveDown, notLast);
 }
 
 bool TFrameStripController::selectFrame(int index)
@@ -319,11 +319,11 @@ bool TFrameStripController::selectFrame(int index)
 
     m_host.showFrame(index);
 
-    for (const char* action : {"FrameDelete", "FrameTransColor", "EditCut", "EditCopy"})
+    for (TActionId action : {TActionId::FrameDelete, TActionId::FrameTransColor, TActionId::EditCut, TActionId::EditCopy})
         m_host.setActionEnabled(action, true);
     setMoveActions(index);
-    m_host.setActionEnabled("EditPaste", m_host.canPaste());
-    m_host.setActionEnabled("AnimationPalette", image.globalColorMap().count() > 0);
+    m_host.setActionEnabled(TActionId::EditPaste, m_host.canPaste());
+    m_host.setActionEnabled(TActionId::AnimationPalette, image.globalColorMap().count() > 0);
     m_host.enableDocumentCommands(true);
 
     updatePanels(index);

@@ -101,8 +101,8 @@ protected:
         EXPECT_TRUE(docs().open(path)) << path.toStdString();
         return activeView();
     }
-    QAction* action(const char* name) { return main().action(QString::fromLatin1(name)); }
-    void trigger(const char* name) { action(name)->trigger(); }
+    QAction* action(TActionId id) { return main().action(id); }
+    void trigger(TActionId id) { action(id)->trigger(); }
 
     QTemporaryDir m_files;
 };

@@ -82,7 +82,7 @@ public:
         right = frameColumnCount() - 1;
         selectAllShown = true;
     }
-    void enableAction(const QString& name, bool enabled) override { actions[name] = enabled; }
+    void enableAction(TActionId id, bool enabled) override { actions[QString::fromLatin1(actionName(id))] = enabled; }
     void enableDocumentCommands(bool enabled) override { documentCommands = enabled; }
     void beep() override { ++beeps; }
     QString frameClipboardFile() const override { return clipboardFile; }

@@ -59,7 +59,7 @@ public:
     QList<int> shown;
 
     void showFrame(int index) override { shown.append(index); }
-    void setActionEnabled(const char* name, bool enabled) override { actions[name] = enabled; }
+    void setActionEnabled(TActionId id, bool enabled) override { actions[actionName(id)] = enabled; }
     void enableDocumentCommands(bool enabled) override { documentCommands = enabled ? 1 : 0; }
     bool canPaste() override { return false; }
     void stopPlayback() override { ++playbackStops; }

@@ -225,7 +225,7 @@ public:
         });
     }
     TScriptedMessageService& messages() { return m_messages; }
-    void trigger(const char* name) { main().action(QString::fromLatin1(name))->trigger(); }
+    void trigger(TActionId id) { main().action(id)->trigger(); }
 
     QTemporaryDir m_files;
 };
@@ -270,7 +270,7 @@ TEST_F(InspectorTest, FillShowsTheFrameAndClearEmptiesTheWindow)
 
     // The last document closes: no caption, no values, no editing.
     activeDoc()->setModified(false);
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     EXPECT_EQ(activeDoc(), nullptr);
     EXPECT_EQ(inspector().windowTitle(), "Frame Inspector");
     EXPECT_EQ(inspector().selectedRow(), -1);
@@ -875,7 +875,7 @@ TEST_F(InspectorTest, EveryInspectorEditIsUndoneToTheSameBytes)
             EXPECT_TRUE(shown.kind == TDialogKind::Form || shown.text.startsWith(QStringLiteral("Currently")))
                 << shown.text.toStdString();
         for (int i = 0; i < c.records; ++i)
-            trigger("EditUndo");
+            trigger(TActionId::EditUndo);
         EXPECT_SAME_BYTES(before, imageBytes());
         m_messages.clear();
         closeDoc(activeDoc());
@@ -888,7 +888,7 @@ TEST_F(InspectorTest, UndoSelectsTheRowItsCaptionNames)
     enterInRow(irLeft, QStringLiteral("5"));
     enterInRow(irDelay, QStringLiteral("12"));
     clickRow(irTop);
-    trigger("EditUndo");
+    trigger(TActionId::EditUndo);
     EXPECT_EQ(inspector().selectedRow(), irDelay);
     EXPECT_EQ(grid().item(irDelay, 1)->text(), "30");
     EXPECT_EQ(grid().currentRow(), irDelay);

@@ -655,13 +655,13 @@ TEST_F(AutomationServerTest, ImageBrowserMembers)
         setBool(QStringLiteral("ExplorerShowing"), showing);
         EXPECT_EQ(getBool(QStringLiteral("ExplorerShowing")),
                   showing ? QStringLiteral("b true") : QStringLiteral("b false"));
-        EXPECT_EQ(main().action(QStringLiteral("mniExplorerTree"))->isChecked(), showing);
+        EXPECT_EQ(main().action(TActionId::mniExplorerTree)->isChecked(), showing);
     }
     for (bool showing : {true, false}) {
         setBool(QStringLiteral("ThumbnailsShowing"), showing);
         EXPECT_EQ(getBool(QStringLiteral("ThumbnailsShowing")),
                   showing ? QStringLiteral("b true") : QStringLiteral("b false"));
-        EXPECT_EQ(main().action(QStringLiteral("ThumbView"))->isChecked(), showing);
+        EXPECT_EQ(main().action(TActionId::ThumbView)->isChecked(), showing);
     }
     QTemporaryDir folder;
     gdbusCall(

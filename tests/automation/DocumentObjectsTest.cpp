@@ -250,7 +250,7 @@ TEST_F(DocumentObjectsTest, NSLoopEncodingWithItsUndoSteps)
         EXPECT_EQ(stored(), step.stored);
         EXPECT_EQ(undoSteps(), step.steps);
     }
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Change Animation Loop"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Change Animation Loop"));
     // A negative count is refused with a message and records nothing.
     expectError([&] { doc->put_NSLoop(-1); }, QStringLiteral("The loop count must be between 0 and 65535."));
     EXPECT_EQ(undoSteps(), 5);
@@ -282,7 +282,7 @@ TEST_F(DocumentObjectsTest, DeleteFrameChecksItsIndexAndKeepsTheLastFrame)
     doc->DeleteFrame(1);
     EXPECT_EQ(working().images().count(), 1);
     EXPECT_EQ(undoSteps(), 2);
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Delete Frame"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Delete Frame"));
     // The last frame stays, with the routine's own message.
     doc->DeleteFrame(0);
     EXPECT_EQ(working().images().count(), 1);
@@ -312,7 +312,7 @@ TEST_F(DocumentObjectsTest, SetBitmapReplacesThePictureOfThatFrameOnly)
     EXPECT_EQ(working().images().subImage(0)->loopExtension() != nullptr, true);
     EXPECT_EQ(identify(frame->get_Bitmap(), QStringLiteral("set.bmp")), QStringLiteral("BMP 5 4"));
     EXPECT_EQ(undoSteps(), steps + 1);
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Change Frame Image"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Change Frame Image"));
     EXPECT_TRUE(docs().active()->isModified());
     EXPECT_EQ(main().session().currentFrame(), 0);
 
@@ -385,7 +385,7 @@ TEST_F(DocumentObjectsTest, AddFrameAsksLikeTheCommandAndTakesTheDelay)
     EXPECT_EQ(doc->AddFrame(bmpBytes(4, 3, pf24bit, 5), 25), 1);
     ASSERT_EQ(working().images().count(), 4);
     EXPECT_EQ(working().images().subImage(1)->graphicControlExtension()->delay(), 25);
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Add Frame"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Add Frame"));
     EXPECT_EQ(doc->get_SelectedFrame(), 1);
     // A delay the format cannot hold leaves the default delay.
     answerPalettes();
@@ -471,9 +471,9 @@ TEST_F(DocumentObjectsTest, DocumentFlagsUndoAndTheAnimationAsTextAndFiles)
 
     // CanUndo also refreshes the Undo command.
     doc->get_Frames()->get_Frame(0)->put_Delay(44);
-    main().action(QStringLiteral("EditUndo"))->setText(QStringLiteral("stale"));
+    main().action(TActionId::EditUndo)->setText(QStringLiteral("stale"));
     EXPECT_TRUE(doc->get_CanUndo());
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Change Delay"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Change Delay"));
     doc->Undo();
     EXPECT_FALSE(doc->get_CanUndo());
     EXPECT_EQ(working().images().subImage(0)->graphicControlExtension()->delay(), 10);
@@ -549,7 +549,7 @@ TEST_F(DocumentObjectsTest, CachedDocumentsStayWithTheirDocument)
     EXPECT_FALSE(cached->get_CanUndo());
     EXPECT_FALSE(cached->get_Modified());
     EXPECT_FALSE(cached->get_ReadOnly());
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Change Delay"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Change Delay"));
     TComPtr<IDocumentCache> other = list->get_Cache(1);
     EXPECT_TRUE(other->get_CanUndo());
     EXPECT_TRUE(other->get_Modified());
@@ -576,8 +576,8 @@ TEST_F(DocumentObjectsTest, CachedDocumentsStayWithTheirDocument)
 
 TEST_F(DocumentObjectsTest, PlayAndStopRunTheMainWindowsCommands)
 {
-    QAction* play = main().action(QStringLiteral("AnimationPlay"));
-    QAction* pause = main().action(QStringLiteral("AnimationPause"));
+    QAction* play = main().action(TActionId::AnimationPlay);
+    QAction* pause = main().action(TActionId::AnimationPause);
     QSignalSpy played(play, &QAction::triggered);
     QSignalSpy paused(pause, &QAction::triggered);
     ASSERT_TRUE(docs().open(makeGif(QStringLiteral("play.gif"), 3)));

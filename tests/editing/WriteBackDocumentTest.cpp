@@ -111,7 +111,7 @@ protected:
         EXPECT_FALSE(doc->workingCopy().isEmpty());
         EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
 
-        main().action(QStringLiteral("FileSave"))->trigger();
+        main().action(TActionId::FileSave)->trigger();
         EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
         EXPECT_FALSE(doc->isModified());
 
