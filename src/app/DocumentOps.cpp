@@ -19,6 +19,7 @@
 #include "editing/Routines.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"
+#include "platform/UserTexts.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -15,6 +15,7 @@
 #include "gif/GIFSubImage.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 
 #include <QAbstractItemView>
 #include <QActionGroup>
@@ -308,7 +309,7 @@ bool TFrameStripController::selectFrame(int index)
     if (!document || index < 0 || index >= frameColumnCount() || image.images().count() == 0)
         return false;
     if (index >= image.images().count()) {
-        messageDlg(QStringLiteral("EListError getting SubImages[%1] in DrawPreviewImage").arg(index),
+        messageDlg(QString::fromLatin1(kFramePreviewIndexMessage).arg(index),
                    TMsgType::Error, TMsgButtons::Ok);
         return false;
     }

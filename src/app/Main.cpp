@@ -20,6 +20,7 @@
 #include "platform/ProgramData.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QActionGroup>

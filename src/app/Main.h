@@ -6,6 +6,7 @@
 #include "app/StartupHooks.h"
 #include "app/StartupState.h"
 #include "graphics/Graphic.h"
+#include "platform/UserTexts.h"
 
 #include <QEvent>
 #include <QHash>
@@ -52,7 +53,6 @@ class TfrmThumbWin;
 // The deferred start-up, posted to the main window when it is first shown.
 inline constexpr QEvent::Type kMsgDeferredStartup = QEvent::Type(QEvent::User + 77);
 
-inline constexpr const char* kApplicationTitle = "Brightwell GIF Reelwright 5.0";
 inline constexpr const char* kHelpFile = "Reelwright.hlp";
 
 class TfrmMain : public QMainWindow

@@ -1,4 +1,5 @@
 #include "app/MainActions.h"
+#include "platform/UserTexts.h"
 
 #include <iterator>
 
@@ -15,7 +16,7 @@ constexpr TActionSpec kActions[] = {
     {TActionId::FileClose, "File", "&Close", "", "Close|Close current file", imgClose, true, false, false},
     {TActionId::FileCloseAll, "File", "Close &All", "", "Close All|Closes all open documents", imgNone, true, false, false},
     {TActionId::FileExit, "File", "E&xit", "", "Exit|Exit application", imgExit, false, true, false},
-    {TActionId::EditUndo, "Edit", "&Undo", "Ctrl+Z", "Undo|Undos the last action", imgUndo, false, false, false},
+    {TActionId::EditUndo, "Edit", "&Undo", "Ctrl+Z", kUndoHint, imgUndo, false, false, false},
     {TActionId::EditCut, "Edit", "Cu&t", "Ctrl+X", "Cut|Cuts the selection and puts it on the Clipboard", imgCut, true, false, false},
     {TActionId::EditCopy, "Edit", "&Copy", "Ctrl+C", "Copy|Copies the selection and puts it on the Clipboard", imgCopy, true, false, false},
     {TActionId::EditPaste, "Edit", "&Paste", "Ctrl+V", "Paste|Inserts Clipboard contents", imgPaste, false, false, false},
@@ -38,15 +39,15 @@ constexpr TActionSpec kActions[] = {
     {TActionId::ThumbsBrowse, "Thumbs", "&Browse...", "Ctrl+B", "Opens the browse for folders dialog", imgBrowse, false, true, false},
     {TActionId::ThumbsRefresh, "Thumbs", "&Refresh", "F5", "Reloads the current folder", imgRefresh, false, true, false},
     {TActionId::ThumbsClear, "Thumbs", "C&lear Window", "", "Clear the thumbnail window", imgClear, false, true, false},
-    {TActionId::ThumbView, "Thumbs", "Show/Hide I&mage Browser", "Ctrl+Shift+T", "Show/Hide Image Browser|Shows or hide Image Browser", imgThumbView, false, true, true},
+    {TActionId::ThumbView, "Thumbs", "Show/Hide I&mage Browser", "Ctrl+Shift+T", kThumbViewHint, imgThumbView, false, true, true},
     {TActionId::WindowCascade, "Window", "&Cascade", "", "Cascade|Cascades all open windows", imgCascade, false, false, false},
     {TActionId::WindowTileHorizontal, "Window", "Tile &Horizontally", "", "Tile Horizontally|Tiles all open windows horizontally", imgTileHorizontal, false, false, false},
     {TActionId::WindowTileVertical, "Window", "Tile &Vertically", "", "Tile Vertically|Tiles all open windows vertically", imgTileVertical, false, false, false},
-    {TActionId::WindowMinimizeAll, "Window", "&Minimize All", "", "Minimize AllMinimizes all open windows", imgMinimizeAll, false, false, false},
+    {TActionId::WindowMinimizeAll, "Window", "&Minimize All", "", kMinimizeAllHint, imgMinimizeAll, false, false, false},
     {TActionId::WindowArrangeAll, "Window", "&Arrange All", "", "Arrange All|Arranges all open windows", imgArrangeAll, false, false, false},
     {TActionId::WindowNextDoc, "Window", "&Next Document", "", "Next Document|Toggles Next Document Active", imgNone, false, true, false},
     {TActionId::WindowPrevDoc, "Window", "&Previous Document", "", "Toggles Previous Document Active", imgNone, false, true, false},
-    {TActionId::HelpContents, "Help", "&Contents...", "F1", "Help| Displays Help Contents", imgHelp, false, true, false},
+    {TActionId::HelpContents, "Help", "&Contents...", "F1", kHelpContentsHint, imgHelp, false, true, false},
 };
 // clang-format on
 

@@ -8,6 +8,7 @@
 #include "gif/GIFSubImage.h"
 #include "platform/MessageService.h"
 #include "platform/ProgramData.h"
+#include "platform/UserTexts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -108,7 +109,7 @@ bool TDocumentManager::open(const QString& path)
     const int frames = image.images().count();
     if (frames < 2) {
         if (frames == 0 || image.images().subImage(0)->empty()) {
-            messageDlg(QStringLiteral("Unable to decode %1. The file is could be corrupt.").arg(fullName),
+            messageDlg(QString::fromLatin1(kDecodeFailedMessage).arg(fullName),
                        TMsgType::Warning, TMsgButtons::Ok);
             emit fileUndecodable(fullName);
             restoreAfterFailedOpen(previous);

@@ -5,6 +5,7 @@
 #include "gif/GIFImage.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 #include "widgets/UpDownEdit.h"
 
 #include <QApplication>
@@ -184,7 +185,7 @@ TPalettePage::TPalettePage(QWidget* parent) : QWidget(parent)
     auto* ditherLayout = new QVBoxLayout(dither);
     optNearest = new QRadioButton(QStringLiteral("N&earest (no error diffusion)"), dither);
     optNearest->setObjectName(QStringLiteral("optNearest"));
-    optFloyd = new QRadioButton(QStringLiteral("&FloydSteinberg  (high quality color mapping)"), dither);
+    optFloyd = new QRadioButton(QString::fromLatin1(kFloydSteinbergOption), dither);
     optFloyd->setObjectName(QStringLiteral("optFloyd"));
     ditherLayout->addWidget(optNearest);
     ditherLayout->addWidget(optFloyd);

@@ -154,9 +154,6 @@ TWaitCursor::~TWaitCursor()
     QApplication::restoreOverrideCursor();
 }
 
-const char* const kDisposalNames[4] = {"None", "Remove", "Background", "Previous"};
-const char* const kBooleanNames[2] = {"No", "Yes"};
-
 QString disposalName(TGIFDisposal disposal)
 {
     return isNamedDisposal(disposal) ? QString::fromLatin1(kDisposalNames[disposalValue(disposal)])

@@ -13,6 +13,7 @@
 #include "gif/GIFExtensions.h"
 #include "gif/GIFTypes.h"
 #include "platform/MessageService.h"
+#include "platform/UserTexts.h"
 
 #include <QByteArray>
 #include <QRect>
@@ -36,14 +37,11 @@ class TMemoryStream;
 class TPicture;
 class TResourceLibrary;
 
-// ---- Shared text tables --------------------------------------------------------------------
+// ---- Shared text tables (the texts themselves are in platform/UserTexts.h) -----------------
 
-extern const char* const kDisposalNames[4]; // "None", "Remove", "Background", "Previous"
 // The name of a disposal code; the codes without a name (4-7, which do occur in files) show as
 // their number.
 QString disposalName(TGIFDisposal disposal);
-extern const char* const kBooleanNames[2];  // "No", "Yes"
-inline constexpr const char* kCreatedWithComment = "Created with Brightwell GIF Reelwright";
 
 // ---- File types ----------------------------------------------------------------------------
 
