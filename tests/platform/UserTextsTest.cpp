@@ -24,7 +24,7 @@ TEST(UserTexts, OddSpellingsStayAsShipped)
         {kOptimizeAllPalettesOption, "Optimze", "Optimize"},
         {kOptimizedSizeCaption, "Optimzed", "Optimized"},
         {kExportSingleIntro, "select the from the list", "select them from"},
-        {kDecodeFailedMessage, "The file is could be corrupt.", "could be corrupt."},
+        {kDecodeFailedMessage, "The file is could be corrupt.", "The file could be"},
         {kRemoveFavoriteQuestion, "remove %1 the Favorites", "from the Favorites"},
         {kViewHtmlPageQuestion, "default brower now", "browser"},
         {kThumbsOutOfMemoryMessage, "load thumbsnails.", "thumbnails"},
