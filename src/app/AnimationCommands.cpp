@@ -1,7 +1,10 @@
 #include "app/AnimationCommands.h"
 
 #include "app/CommandHost.h"
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/GIFFiles.h"
+#include "editing/LoopExtension.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "gif/GIFImage.h"

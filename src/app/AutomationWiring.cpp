@@ -12,7 +12,7 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
 #include "graphics/Bitmap.h"
 #include "wizards/ThumbViewer.h"
 

@@ -16,9 +16,9 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"
+#include "platform/MessageService.h"
 #include "platform/UserTexts.h"
 
 #include <QAction>

@@ -2,9 +2,12 @@
 
 #include "app/CommandHost.h"
 #include "app/FrameCommands.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Exceptions.h"

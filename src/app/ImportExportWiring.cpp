@@ -6,7 +6,6 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "wizards/AVI.h"
 #include "wizards/Exporter.h"

@@ -25,7 +25,7 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"

@@ -2,7 +2,7 @@
 
 #include "app/Childwin.h"
 #include "editing/Document.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFPainter.h"
 #include "gif/GIFPreview.h"

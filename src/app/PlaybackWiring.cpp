@@ -6,7 +6,6 @@
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
 #include "app/Playback.h"
-#include "editing/Routines.h"
 
 #include <QAction>
 #include <QApplication>

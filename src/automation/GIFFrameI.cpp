@@ -1,6 +1,8 @@
 #include "automation/GIFFrameI.h"
 
-#include "editing/Routines.h"
+#include "editing/ColorUse.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "gif/GIFExtensions.h"

@@ -2,7 +2,8 @@
 
 #include "editing/Document.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"

@@ -1,7 +1,9 @@
 #include "editing/Prompts.h"
 
+#include "editing/EditSession.h"
 #include "editing/Palette.h"
-#include "editing/Routines.h"
+#include "editing/UIHelpers.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"

@@ -1,7 +1,8 @@
 #include "editing/float.h"
 
+#include "editing/FrameInsertion.h"
 #include "editing/Palette.h"
-#include "editing/Routines.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "gif/GIFExtensions.h"
@@ -9,6 +10,7 @@
 #include "gif/GIFSubImage.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 
 #include <QAction>
 #include <QApplication>

@@ -54,6 +54,8 @@ inline constexpr char kThumbsOutOfMemoryMessage[] =
     "Out of Memory: Cannot load thumbsnails. Please free up some memory and try again."; // kept: "thumbsnails"
 inline constexpr char kNoImagesFoundStatus[] = "Sorry no images found in "; // kept: no comma; the folder follows
 inline constexpr char kPreviewLoadFailed[] = "Unabled to load image.";      // kept: "Unabled"
+// The palette dialog refuses to delete a colour the image still shows.
+inline constexpr char kColorRequiredMessage[] = "This color is required by the image and cannot be removed.";
 // The caption of an undo step nobody named.
 inline constexpr char kUnidentifiedActionCaption[] = "Unindentified Action"; // kept: "Unindentified"
 // Shown when the strip asks for a frame past the end; kept: the internal wording

@@ -1,7 +1,8 @@
 #include "wizards/Exporter.h"
 
+#include "editing/EditSession.h"
 #include "editing/HtmlCode.h"
-#include "editing/Routines.h"
+#include "editing/UIHelpers.h"
 #include "gif/ColorReduction.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"

@@ -1,6 +1,8 @@
 #include "wizards/ThumbViewer.h"
 
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "graphics/Bitmap.h"
 #include "platform/ImagingControl.h"
 #include "platform/ImagingDib.h"

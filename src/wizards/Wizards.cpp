@@ -1,6 +1,8 @@
 #include "wizards/Wizards.h"
 
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Picture.h"

@@ -3,11 +3,13 @@
 // own, a scripted message service, and a fake main window over a real edit session with one
 // real document.
 #include "app/CommandHost.h"
+#include "editing/EditSession.h"
+#include "editing/GIFFiles.h"
 #include "editing/Prompts.h"
-#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "editing/UndoTestSupport.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/ScriptedMessageService.h"

@@ -2,6 +2,7 @@
 // single undo record, disposal over a range, the loop rules and their records, the animation's
 // transparent colour, frame selection and the progress display.
 #include "FrameStripFixture.h"
+#include "editing/LoopExtension.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>

@@ -10,7 +10,6 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/float.h"
 #include "graphics/Bitmap.h"

@@ -8,8 +8,8 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
+#include "editing/FrameInsertion.h"
 #include "editing/Palette.h"
-#include "editing/Routines.h"
 #include "editing/UndoCommands.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoTestSupport.h"
@@ -18,6 +18,7 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Streams.h"
+#include "platform/MessageService.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

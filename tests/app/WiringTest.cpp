@@ -12,7 +12,6 @@
 #include "app/DocumentTabs.h"
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
-#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoTestSupport.h"
 #include "editing/Prompts.h"

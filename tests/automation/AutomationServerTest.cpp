@@ -4,7 +4,7 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
@@ -17,6 +17,7 @@
 #include "automation/AutomationRegistration.h"
 #include "automation/AutomationSession.h"
 #include "automation/AutomationTestSupport.h"
+#include "platform/MessageService.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

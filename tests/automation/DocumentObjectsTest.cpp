@@ -9,13 +9,15 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
+#include "editing/LoopExtension.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Streams.h"
+#include "platform/MessageService.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -392,7 +394,7 @@ TEST_F(DocumentObjectsTest, AddFrameAsksLikeTheCommandAndTakesTheDelay)
     const int index = doc->AddFrame(bmpBytes(4, 3, pf24bit, 6), 0);
     ASSERT_GE(index, 0);
     EXPECT_EQ(working().images().subImage(index)->graphicControlExtension()->delay(),
-              frameDelayOrDefault(working(), -1));
+              Settings::readInteger(SettingKeys::DefaultDelay));
 
     // Without prompts: at the selected frame, with the delay and the default disposal.
     doc->put_SelectedFrame(0);

@@ -1,12 +1,15 @@
 // The editing dialogs inside the real program, started from an empty settings store: every
 // path that adds a picture asks its prompts and adds the frame, every dialog edit is undone to
 // the same bytes, and the options reach the main window and later documents.
+#include "editing/ColorUse.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
 #include "DialogTestSupport.h"
 
 #include "app/AppFixture.h"
+#include "editing/LoopExtension.h"
+#include "platform/MessageService.h"
 #include "support/TestSupport.h"
 #include "app/Childwin.h"
 #include "app/DialogWiring.h"
@@ -17,7 +20,6 @@
 #include "editing/Options.h"
 #include "editing/Palette.h"
 #include "editing/Prompts.h"
-#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "gif/ColorReduction.h"
 #include "gif/GIFImage.h"

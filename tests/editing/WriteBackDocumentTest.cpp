@@ -9,7 +9,6 @@
 #include "app/AppFixture.h"
 
 #include "app/Childwin.h"
-#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFEncoder.h"
 #include "gif/GIFExtensions.h"

@@ -3,9 +3,12 @@
 // generated pictures.
 #include "WizardsTestSupport.h"
 
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/LoopExtension.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
+#include "platform/UserTexts.h"
 #include "wizards/WizardAnimation.h"
 
 #include <QCheckBox>

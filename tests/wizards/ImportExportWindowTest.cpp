@@ -8,9 +8,10 @@
 
 #include "app/Childwin.h"
 #include "app/DefaultHooks.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "gif/GIFImage.h"
 #include "platform/AviTestSupport.h"
+#include "platform/MessageService.h"
 #include "wizards/Exporter.h"
 
 #include <QAction>

@@ -9,7 +9,7 @@
 
 #include "app/Childwin.h"
 #include "app/Main.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "gif/GIFImage.h"
 
 #include <QAction>

@@ -1,6 +1,9 @@
 #include "WizardsTestSupport.h"
 
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/FrameInsertion.h"
+#include "editing/LoopExtension.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Streams.h"
 #include "platform/ImagingControl.h"
