@@ -9,9 +9,9 @@
 // from-scratch write of the same image.
 #include "BenchSupport.h"
 #include "app/Childwin.h"
+#include "app/DefaultHooks.h"
 #include "app/FramePanels.h"
 #include "app/Main.h"
-#include "app/DefaultHooks.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"

@@ -4,12 +4,12 @@
 // documents themselves, opening, activation through working copies, saving and closing are the
 // manager's (editing/DocumentManager.h). Everything runs on the GUI thread.
 #include "app/Childwin.h"
-#include "app/Playback.h"
 #include "app/DialogWiring.h"
 #include "app/DocumentTabs.h"
 #include "app/FileCommands.h"
 #include "app/FramePanels.h"
 #include "app/Main.h"
+#include "app/Playback.h"
 #include "app/RecentFiles.h"
 #include "app/WizardWiring.h"
 #include "automation/IntfMenuItem.h"
@@ -62,11 +62,12 @@ void TfrmMain::connectDocumentCommands()
         refreshSaveCommands();
         m_tabs->update();
     });
-    connect(&documents, &TDocumentManager::undoActionChanged, this, [this](bool enabled, const QString& caption) {
-        QAction* undo = action(TActionId::EditUndo);
-        undo->setEnabled(enabled);
-        undo->setText(caption);
-    });
+    connect(&documents, &TDocumentManager::undoActionChanged, this,
+            [this](bool enabled, const QString& caption) {
+                QAction* undo = action(TActionId::EditUndo);
+                undo->setEnabled(enabled);
+                undo->setText(caption);
+            });
     connect(&documents, &TDocumentManager::fileOpened, this, [this](const QString& name) {
         m_recentFiles->add(name);
         updateWindowMenu();
@@ -301,8 +302,9 @@ void TfrmMain::enterNoDocumentState()
     if (QMenu* play = menu(QStringLiteral("pmnPlayDocuments")))
         play->clear();
     enableDocumentCommands(false);
-    for (TActionId name : {TActionId::FrameDelete, TActionId::FrameMoveBegin, TActionId::FrameMoveEnd, TActionId::FrameMoveUp, TActionId::FrameMoveDown,
-                             TActionId::FrameTransColor, TActionId::FileSave, TActionId::FileSaveAll, TActionId::EditUndo})
+    for (TActionId name : {TActionId::FrameDelete, TActionId::FrameMoveBegin, TActionId::FrameMoveEnd,
+                           TActionId::FrameMoveUp, TActionId::FrameMoveDown, TActionId::FrameTransColor,
+                           TActionId::FileSave, TActionId::FileSaveAll, TActionId::EditUndo})
         action(name)->setEnabled(false);
     action(TActionId::EditUndo)->setText(QStringLiteral("&Undo"));
     m_panels->txtLoop->setValue(1);
@@ -313,8 +315,9 @@ void TfrmMain::enterNoDocumentState()
 void TfrmMain::updateWindowMenu()
 {
     const bool any = m_session.documents().count() > 0;
-    for (TActionId name : {TActionId::WindowCascade, TActionId::WindowTileHorizontal, TActionId::WindowTileVertical,
-                             TActionId::WindowMinimizeAll, TActionId::WindowArrangeAll, TActionId::WindowNextDoc, TActionId::WindowPrevDoc})
+    for (TActionId name : {TActionId::WindowCascade, TActionId::WindowTileHorizontal,
+                           TActionId::WindowTileVertical, TActionId::WindowMinimizeAll,
+                           TActionId::WindowArrangeAll, TActionId::WindowNextDoc, TActionId::WindowPrevDoc})
         action(name)->setEnabled(any);
 }
 

@@ -312,8 +312,8 @@ bool TFrameStripController::selectFrame(int index)
     if (!document || index < 0 || index >= frameColumnCount() || image.images().count() == 0)
         return false;
     if (index >= image.images().count()) {
-        messageDlg(QString::fromLatin1(kFramePreviewIndexMessage).arg(index),
-                   TMsgType::Error, TMsgButtons::Ok);
+        messageDlg(QString::fromLatin1(kFramePreviewIndexMessage).arg(index), TMsgType::Error,
+                   TMsgButtons::Ok);
         return false;
     }
     TGIFSubImage& frame = *image.images().subImage(index);
@@ -323,7 +323,8 @@ bool TFrameStripController::selectFrame(int index)
 
     m_host.showFrame(index);
 
-    for (TActionId action : {TActionId::FrameDelete, TActionId::FrameTransColor, TActionId::EditCut, TActionId::EditCopy})
+    for (TActionId action :
+         {TActionId::FrameDelete, TActionId::FrameTransColor, TActionId::EditCut, TActionId::EditCopy})
         m_host.setActionEnabled(action, true);
     setMoveActions(index);
     m_host.setActionEnabled(TActionId::EditPaste, m_host.canPaste());
@@ -563,7 +564,8 @@ void TFrameStripController::applyFrameEdit(int index, TFrameFields fields)
         changed = delayChanged = true;
     }
     const int listed = m_panels.cbDisposal->currentIndex();
-    if (fields.testFlag(TFrameField::Disposal) && listed >= 0 && disposalFromValue(listed) != control->disposal()) {
+    if (fields.testFlag(TFrameField::Disposal) && listed >= 0 &&
+        disposalFromValue(listed) != control->disposal()) {
         if (record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Disposal")); })) {
             control->setDisposal(disposalFromValue(listed));
             changed = true;

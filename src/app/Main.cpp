@@ -8,8 +8,8 @@
 #include "app/FrameStripHost.h"
 #include "app/MainActions.h"
 #include "app/Playback.h"
-#include "app/ToolWindows.h"
 #include "app/RecentFiles.h"
+#include "app/ToolWindows.h"
 #include "editing/ColorUse.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
@@ -279,7 +279,9 @@ void TfrmMain::createMenus()
         item->setVisible(false);
         return item;
     };
-    auto add = [this](QMenu* menu, TActionId id) { menu->addAction(action(id)); };
+    auto add = [this](QMenu* menu, TActionId id) {
+        menu->addAction(action(id));
+    };
 
     QMenu* file = addMenu(nullptr, QStringLiteral("mnuFile"), QStringLiteral("&File"));
     // The menu shows "&New..." for the action whose own caption is "&New".
@@ -369,9 +371,9 @@ void TfrmMain::createMenus()
             m_browser->setExplorerVisible(checked);
     });
     QMenu* bars = addMenu(view, QStringLiteral("mniToolbars"), QStringLiteral("&Toolbars"));
-    for (const auto& [name, caption] :
-         {std::pair{TActionId::mniToolbarStandard, "&Standard"}, std::pair{TActionId::mniToolbarAnimation, "&Animation"},
-          std::pair{TActionId::mniToolbarFrame, "&Frame"}}) {
+    for (const auto& [name, caption] : {std::pair{TActionId::mniToolbarStandard, "&Standard"},
+                                        std::pair{TActionId::mniToolbarAnimation, "&Animation"},
+                                        std::pair{TActionId::mniToolbarFrame, "&Frame"}}) {
         QAction* item = addMenuItem(bars, name, QString::fromLatin1(caption));
         item->setCheckable(true);
         item->setChecked(true);
@@ -384,9 +386,8 @@ void TfrmMain::createMenus()
                                     QStringLiteral("Creates HTML code for the current animation"));
     htmlCode->setEnabled(false);
     tools->addSeparator();
-    QAction* inspector =
-        addMenuItem(tools, TActionId::mniFrameInspector, QStringLiteral("&Frame Inspector"),
-                    QStringLiteral("Show or Hide the frame inspector"));
+    QAction* inspector = addMenuItem(tools, TActionId::mniFrameInspector, QStringLiteral("&Frame Inspector"),
+                                     QStringLiteral("Show or Hide the frame inspector"));
     inspector->setCheckable(true);
     inspector->setChecked(true);
     connect(inspector, &QAction::triggered, this, [this](bool checked) { setInspectorChecked(checked); });
@@ -397,8 +398,9 @@ void TfrmMain::createMenus()
     plugins->menuAction()->setVisible(false);
 
     QMenu* window = addMenu(nullptr, QStringLiteral("mnuWindow"), QStringLiteral("&Window"));
-    for (TActionId name : {TActionId::WindowCascade, TActionId::WindowTileHorizontal, TActionId::WindowTileVertical,
-                             TActionId::WindowMinimizeAll, TActionId::WindowArrangeAll, TActionId::WindowNextDoc, TActionId::WindowPrevDoc})
+    for (TActionId name : {TActionId::WindowCascade, TActionId::WindowTileHorizontal,
+                           TActionId::WindowTileVertical, TActionId::WindowMinimizeAll,
+                           TActionId::WindowArrangeAll, TActionId::WindowNextDoc, TActionId::WindowPrevDoc})
         add(window, name);
 
     QMenu* help = addMenu(nullptr, QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
@@ -434,34 +436,17 @@ void TfrmMain::createToolbars()
         m_toolbars[tag] = bar;
         return bar;
     };
-    QToolBar* standard = makeBar(0, QStringLiteral("tbStandard"), QStringLiteral("Standard"),
-                                 {TActionId::FileNew,
-                                  TActionId::FileOpen,
-                                  TActionId::FileSaveAs,
-                                  TActionId::FileSaveAll,
-                                  std::nullopt,
-                                  TActionId::EditCut,
-                                  TActionId::EditCopy,
-                                  TActionId::EditPaste,
-                                  std::nullopt,
-                                  TActionId::EditUndo,
-                                  std::nullopt,
-                                  TActionId::ThumbView});
+    QToolBar* standard =
+        makeBar(0, QStringLiteral("tbStandard"), QStringLiteral("Standard"),
+                {TActionId::FileNew, TActionId::FileOpen, TActionId::FileSaveAs, TActionId::FileSaveAll,
+                 std::nullopt, TActionId::EditCut, TActionId::EditCopy, TActionId::EditPaste, std::nullopt,
+                 TActionId::EditUndo, std::nullopt, TActionId::ThumbView});
     makeBar(1, QStringLiteral("tbFrame"), QStringLiteral("Frame Toolbar"),
-            {TActionId::FrameAdd,
-             TActionId::FrameDelete,
-             std::nullopt,
-             TActionId::FrameMoveUp,
-             TActionId::FrameMoveDown,
-             std::nullopt,
-             TActionId::FrameReverse});
+            {TActionId::FrameAdd, TActionId::FrameDelete, std::nullopt, TActionId::FrameMoveUp,
+             TActionId::FrameMoveDown, std::nullopt, TActionId::FrameReverse});
     QToolBar* animation = makeBar(2, QStringLiteral("tbAnimation"), QStringLiteral("Animation"),
-                                  {TActionId::AnimationPalette,
-                                   std::nullopt,
-                                   TActionId::AnimationOptimize,
-                                   std::nullopt,
-                                   TActionId::AnimationPlay,
-                                   TActionId::AnimationPause});
+                                  {TActionId::AnimationPalette, std::nullopt, TActionId::AnimationOptimize,
+                                   std::nullopt, TActionId::AnimationPlay, TActionId::AnimationPause});
 
     // The open button's drop-down mirrors the recent-files submenu each time it opens.
     auto* recentPopup = new QMenu(this);
@@ -471,8 +456,7 @@ void TfrmMain::createToolbars()
         for (QAction* entry : m_menus.value(QStringLiteral("mniRecentFiles"))->actions())
             recentPopup->addAction(entry);
     });
-    if (auto* open =
-            qobject_cast<QToolButton*>(standard->widgetForAction(action(TActionId::FileOpen)))) {
+    if (auto* open = qobject_cast<QToolButton*>(standard->widgetForAction(action(TActionId::FileOpen)))) {
         open->setMenu(recentPopup);
         open->setPopupMode(QToolButton::MenuButtonPopup);
     }
@@ -487,8 +471,9 @@ void TfrmMain::createToolbars()
     }
 
     // "&Animation" toggles the animation toolbar and "&Frame" the frame toolbar.
-    const std::pair<TActionId, int> toggles[] = {
-        {TActionId::mniToolbarStandard, 0}, {TActionId::mniToolbarFrame, 1}, {TActionId::mniToolbarAnimation, 2}};
+    const std::pair<TActionId, int> toggles[] = {{TActionId::mniToolbarStandard, 0},
+                                                 {TActionId::mniToolbarFrame, 1},
+                                                 {TActionId::mniToolbarAnimation, 2}};
     for (const auto& [name, tag] : toggles) {
         QAction* item = action(name);
         QToolBar* bar = m_toolbars[tag];
@@ -510,8 +495,9 @@ void TfrmMain::createFramePopup()
     m_framePopup = new QMenu(this);
     m_framePopup->setObjectName(QStringLiteral("pmnFrames"));
     m_menus.insert(m_framePopup->objectName(), m_framePopup);
-    for (TActionId name : {TActionId::FrameAdd, TActionId::EditCut, TActionId::EditCopy, TActionId::EditPaste, TActionId::FrameDelete, TActionId::FrameSelectAll,
-                             TActionId::FrameTransColor, TActionId::FrameMoveUp, TActionId::FrameMoveDown})
+    for (TActionId name : {TActionId::FrameAdd, TActionId::EditCut, TActionId::EditCopy, TActionId::EditPaste,
+                           TActionId::FrameDelete, TActionId::FrameSelectAll, TActionId::FrameTransColor,
+                           TActionId::FrameMoveUp, TActionId::FrameMoveDown})
         m_framePopup->addAction(action(name));
     m_framePopup->addSeparator();
     QMenu* sizes = m_stripController->createFrameSizeMenu(m_framePopup);

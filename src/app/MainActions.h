@@ -11,21 +11,25 @@
 
 // The commands of the action table below, in table order. Each one's object name is its
 // identifier's name.
+// clang-format off
 #define REELWRIGHT_TABLE_ACTIONS(X) \
-    X(FileNew) X(FileOpen) X(FileSave) X(FileSaveAs) X(FileSaveAll) X(FileClose) X(FileCloseAll) X(FileExit) \
-    X(EditUndo) X(EditCut) X(EditCopy) X(EditPaste) X(AnimationPlay) X(AnimationPause) X(AnimationInfo) \
-    X(AnimationPalette) X(AnimationOptimize) X(AnimationResize) X(FrameAdd) X(FrameDelete) X(FrameMoveBegin) \
-    X(FrameMoveEnd) X(FrameMoveUp) X(FrameMoveDown) X(FrameGlobalChange) X(FrameSelectAll) X(FrameTransColor) \
-    X(FrameReverse) X(ThumbsBrowse) X(ThumbsRefresh) X(ThumbsClear) X(ThumbView) X(WindowCascade) \
-    X(WindowTileHorizontal) X(WindowTileVertical) X(WindowMinimizeAll) X(WindowArrangeAll) X(WindowNextDoc) \
-    X(WindowPrevDoc) X(HelpContents)
+    X(FileNew) X(FileOpen) X(FileSave) X(FileSaveAs) X(FileSaveAll) X(FileClose) X(FileCloseAll) \
+    X(FileExit) X(EditUndo) X(EditCut) X(EditCopy) X(EditPaste) X(AnimationPlay) X(AnimationPause) \
+    X(AnimationInfo) X(AnimationPalette) X(AnimationOptimize) X(AnimationResize) X(FrameAdd) \
+    X(FrameDelete) X(FrameMoveBegin) X(FrameMoveEnd) X(FrameMoveUp) X(FrameMoveDown) \
+    X(FrameGlobalChange) X(FrameSelectAll) X(FrameTransColor) X(FrameReverse) X(ThumbsBrowse) \
+    X(ThumbsRefresh) X(ThumbsClear) X(ThumbView) X(WindowCascade) X(WindowTileHorizontal) \
+    X(WindowTileVertical) X(WindowMinimizeAll) X(WindowArrangeAll) X(WindowNextDoc) X(WindowPrevDoc) \
+    X(HelpContents)
 
 // The main window's own menu items outside the table (menu-only commands and toggles).
 #define REELWRIGHT_MENU_ITEMS(X) \
-    X(mniNew) X(mniAnimationWizards) X(mniImportAVI) X(mniExportSingle) X(mniExportAVI) X(mniExportHTML) \
-    X(mniPrint) X(mniPasteComments) X(mniRotate) X(mniPlayInBrowser) X(mniExplorerTree) X(mniToolbarStandard) \
-    X(mniToolbarAnimation) X(mniToolbarFrame) X(mniHTMLCode) X(mniFrameInspector) X(mniOptions) \
-    X(mniPluginInfo) X(mniTips) X(mniWelcome) X(mniSupport) X(mniAbout)
+    X(mniNew) X(mniAnimationWizards) X(mniImportAVI) X(mniExportSingle) X(mniExportAVI) \
+    X(mniExportHTML) X(mniPrint) X(mniPasteComments) X(mniRotate) X(mniPlayInBrowser) \
+    X(mniExplorerTree) X(mniToolbarStandard) X(mniToolbarAnimation) X(mniToolbarFrame) \
+    X(mniHTMLCode) X(mniFrameInspector) X(mniOptions) X(mniPluginInfo) X(mniTips) X(mniWelcome) \
+    X(mniSupport) X(mniAbout)
+// clang-format on
 
 // Every named command of the main window. The window creates all of them, so looking one up by
 // its identifier always finds it; a name from outside (settings, automation, plug-ins) goes

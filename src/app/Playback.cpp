@@ -25,9 +25,9 @@ constexpr const char* kEditingMenus[] = {"mnuFile", "mnuEdit", "mnuTools", "mnuP
 
 // The actions switched off beside the document commands while playing.
 constexpr TActionId kEditingActions[] = {
-    TActionId::EditPaste,     TActionId::FrameAdd,        TActionId::FrameDelete, TActionId::FrameMoveBegin,
-    TActionId::FrameMoveEnd,  TActionId::FrameMoveUp,     TActionId::FrameMoveDown,
-    TActionId::FrameTransColor, TActionId::FileNew,       TActionId::FileOpen};
+    TActionId::EditPaste,    TActionId::FrameAdd,    TActionId::FrameDelete,   TActionId::FrameMoveBegin,
+    TActionId::FrameMoveEnd, TActionId::FrameMoveUp, TActionId::FrameMoveDown, TActionId::FrameTransColor,
+    TActionId::FileNew,      TActionId::FileOpen};
 
 } // namespace
 
@@ -181,7 +181,9 @@ void TPlayback::stop(bool release)
 
 void TPlayback::setEditingEnabled(bool enabled)
 {
-    auto enable = [this](TActionId id, bool value) { m_host.action(id)->setEnabled(value); };
+    auto enable = [this](TActionId id, bool value) {
+        m_host.action(id)->setEnabled(value);
+    };
     for (const char* name : kEditingMenus)
         if (QMenu* menu = m_host.menu(QString::fromLatin1(name)))
             menu->menuAction()->setEnabled(enabled);

@@ -3,9 +3,9 @@
 #include "app/Childwin.h"
 #include "app/EditCommands.h"
 #include "app/Main.h"
+#include "app/Playback.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "app/Playback.h"
 
 #include <QAction>
 #include <QApplication>

@@ -181,7 +181,8 @@ void TGIFFrame::put_Delay(int nDelay)
 }
 
 // The automation codes are the engine's, so a value passes through unchanged.
-static_assert(idmNone == disposalValue(TGIFDisposal::dmNone) && idmRemove == disposalValue(TGIFDisposal::dmKeep) &&
+static_assert(idmNone == disposalValue(TGIFDisposal::dmNone) &&
+              idmRemove == disposalValue(TGIFDisposal::dmKeep) &&
               idmBackground == disposalValue(TGIFDisposal::dmBackground) &&
               idmPrevious == disposalValue(TGIFDisposal::dmPrevious));
 

@@ -47,8 +47,9 @@ void composeTransparent(TGIFImage& image, const std::function<void(const QImage&
         TGIFSubImage& frame = *image.images().subImage(i);
         if (frame.empty())
             continue;
-        const TGIFDisposal disposal =
-            frame.graphicControlExtension() ? frame.graphicControlExtension()->disposal() : TGIFDisposal::dmNone;
+        const TGIFDisposal disposal = frame.graphicControlExtension()
+                                          ? frame.graphicControlExtension()->disposal()
+                                          : TGIFDisposal::dmNone;
         const QImage before = disposal == TGIFDisposal::dmPrevious ? screen.copy() : QImage();
         // The renderer's colours, so that indexes past a short map show as the editor shows them.
         QList<QRgb> colors;

@@ -110,8 +110,8 @@ bool TDocumentManager::open(const QString& path)
     const int frames = image.images().count();
     if (frames < 2) {
         if (frames == 0 || image.images().subImage(0)->empty()) {
-            messageDlg(QString::fromLatin1(kDecodeFailedMessage).arg(fullName),
-                       TMsgType::Warning, TMsgButtons::Ok);
+            messageDlg(QString::fromLatin1(kDecodeFailedMessage).arg(fullName), TMsgType::Warning,
+                       TMsgButtons::Ok);
             emit fileUndecodable(fullName);
             restoreAfterFailedOpen(previous);
             return false;

@@ -161,7 +161,8 @@ int placeNewFrame(TEditSession& session, TGIFImage& image, TBitmap& bitmap, int 
 }
 
 // recordFrame: false when a snapshot taken before the change already covers the new frame.
-void reportNewFrame(TEditSession& session, int index, const QString& caption, bool addColumn, bool recordFrame)
+void reportNewFrame(TEditSession& session, int index, const QString& caption, bool addColumn,
+                    bool recordFrame)
 {
     if (addColumn)
         session.addFrameColumn();

@@ -356,7 +356,8 @@ void normalizeForWriting(TGIFImage& image, TNormalizeMode mode)
 
 // ---- Pictures ------------------------------------------------------------------------------
 
-int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitmap, int fileType, bool singlePicture)
+int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitmap, int fileType,
+                            bool singlePicture)
 {
     if (!QFileInfo(path).isFile()) {
         showLoadError(path);

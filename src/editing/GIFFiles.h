@@ -58,7 +58,8 @@ enum TLoadImageResult : int
     liOpenedAsNew = -2, // the GIF was opened as a new document instead
     liAddedFrames = -3, // the GIF's frames were added to the current document instead
 };
-int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitmap, int fileType, bool singlePicture);
+int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitmap, int fileType,
+                            bool singlePicture);
 
 bool loadBitmapResource(const TResourceLibrary& library, const QString& name, TPicture& picture);
 

@@ -146,8 +146,7 @@ QWidget* TfrmOptions::buildProgramPage()
     chkNormalStyle->setObjectName(QStringLiteral("chkNormalStyle"));
     chkDisplayAnimation = new QCheckBox(QStringLiteral("Show animated &logo on start up"), page);
     chkDisplayAnimation->setObjectName(QStringLiteral("chkDisplayAnimation"));
-    chkSyncOpenDialog =
-        new QCheckBox(QString::fromLatin1(kSyncOpenDialogOption), page);
+    chkSyncOpenDialog = new QCheckBox(QString::fromLatin1(kSyncOpenDialogOption), page);
     chkSyncOpenDialog->setObjectName(QStringLiteral("chkSyncOpenDialog"));
     chkNoPreview = new QCheckBox(QStringLiteral("Use open file &dialogs without image preview"), page);
     chkNoPreview->setObjectName(QStringLiteral("chkNoPreview"));
@@ -475,8 +474,8 @@ void TfrmOptions::removeFolder()
     if (row < 0)
         return;
     const QString folder = lstFavorites->item(row)->text();
-    if (messageDlg(QString::fromLatin1(kRemoveFavoriteQuestion).arg(folder),
-                   TMsgType::Information, TMsgButtons::YesNo) != TMsgResult::Yes)
+    if (messageDlg(QString::fromLatin1(kRemoveFavoriteQuestion).arg(folder), TMsgType::Information,
+                   TMsgButtons::YesNo) != TMsgResult::Yes)
         return;
     delete lstFavorites->takeItem(row);
     if (lstFavorites->count() > 0)

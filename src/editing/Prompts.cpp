@@ -852,8 +852,8 @@ TGlobalChangeAnswer TfrmPrompts::globalChangeAnswer() const
     answer.localPalette = chkLocalPalette->isChecked();
     answer.transparentColor = m_transparentColor;
     answer.transparentIndex = m_transparentIndex;
-    answer.somethingToApply = !answer.delayText.isEmpty() || answer.disposal.has_value() || answer.transparent ||
-                              answer.interlaced || answer.localPalette;
+    answer.somethingToApply = !answer.delayText.isEmpty() || answer.disposal.has_value() ||
+                              answer.transparent || answer.interlaced || answer.localPalette;
     return answer;
 }
 

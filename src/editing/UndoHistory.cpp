@@ -4,7 +4,8 @@
 #include <algorithm>
 
 TCommand::TCommand(uint8_t actionType, int frameIndex)
-    : m_caption(QString::fromLatin1(kUnidentifiedActionCaption)), m_actionType(actionType), m_frameIndex(frameIndex)
+    : m_caption(QString::fromLatin1(kUnidentifiedActionCaption)), m_actionType(actionType),
+      m_frameIndex(frameIndex)
 {
 }
 

@@ -14,7 +14,8 @@ namespace {
 
 TGIFDisposal disposalOf(const TGIFSubImage* frame)
 {
-    return frame->graphicControlExtension() ? frame->graphicControlExtension()->disposal() : TGIFDisposal::dmNone;
+    return frame->graphicControlExtension() ? frame->graphicControlExtension()->disposal()
+                                            : TGIFDisposal::dmNone;
 }
 
 bool contains(const TGIFSubImage* frame, uint8_t value)
@@ -270,8 +271,8 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                 TGIFGraphicControlExtension* gce = frame->graphicControlExtension();
                 // The disposal is moot only when the next frame paints over all of this one
                 // with opaque pixels and does not itself restore what was under it.
-                if (gce && disposalRestores(gce->disposal()) && !next->transparent() &&
-                    !next->empty() && disposalOf(next) != TGIFDisposal::dmPrevious &&
+                if (gce && disposalRestores(gce->disposal()) && !next->transparent() && !next->empty() &&
+                    disposalOf(next) != TGIFDisposal::dmPrevious &&
                     next->boundsRect().intersected(frame->boundsRect()) == frame->boundsRect())
                     gce->setDisposal(TGIFDisposal::dmNone);
                 step(1);

@@ -17,7 +17,8 @@ namespace {
 
 TGIFDisposal disposalOf(const TGIFSubImage* frame)
 {
-    return frame->graphicControlExtension() ? frame->graphicControlExtension()->disposal() : TGIFDisposal::dmNone;
+    return frame->graphicControlExtension() ? frame->graphicControlExtension()->disposal()
+                                            : TGIFDisposal::dmNone;
 }
 
 // Fewest symbol changes along the scan: each pixel may be `clear` (when allowed) or its colour

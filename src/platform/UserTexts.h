@@ -27,36 +27,52 @@ inline constexpr const char* kBooleanNames[2] = {"No", "Yes"};
 
 // ---- Command hints ("tooltip|status text") ----
 
-inline constexpr char kUndoHint[] = "Undo|Undos the last action"; // kept: "Undos"
+// kept: "Undos"
+inline constexpr char kUndoHint[] = "Undo|Undos the last action";
 // kept: no bar, so the tooltip and the status text are both the run-together whole
 inline constexpr char kMinimizeAllHint[] = "Minimize AllMinimizes all open windows";
-inline constexpr char kThumbViewHint[] = "Show/Hide Image Browser|Shows or hide Image Browser"; // kept: "Shows or hide"
-inline constexpr char kHelpContentsHint[] = "Help| Displays Help Contents"; // kept: the space after the bar
+// kept: "Shows or hide"
+inline constexpr char kThumbViewHint[] = "Show/Hide Image Browser|Shows or hide Image Browser";
+// kept: the space after the bar
+inline constexpr char kHelpContentsHint[] = "Help| Displays Help Contents";
 
 // ---- Labels and options ----
 
-inline constexpr char kFloydSteinbergOption[] = "&FloydSteinberg  (high quality color mapping)"; // kept: two spaces
-inline constexpr char kSyncOpenDialogOption[] = "Syncronize open file dialog with &Explorer folder"; // kept: "Syncronize"
-inline constexpr char kCompressionQualityLabel[] = "&Compresson Quality";                  // kept: "Compresson"
-inline constexpr char kOptimizeAllPalettesOption[] = "&Optimze all palettes (global and local)"; // kept: "Optimze"
-inline constexpr char kOptimizedSizeCaption[] = "Optimzed Size:";                            // kept: "Optimzed"
+// kept: two spaces before the bracket
+inline constexpr char kFloydSteinbergOption[] = "&FloydSteinberg  (high quality color mapping)";
+// kept: "Syncronize"
+inline constexpr char kSyncOpenDialogOption[] = "Syncronize open file dialog with &Explorer folder";
+// kept: "Compresson"
+inline constexpr char kCompressionQualityLabel[] = "&Compresson Quality";
+// kept: "Optimze"
+inline constexpr char kOptimizeAllPalettesOption[] = "&Optimze all palettes (global and local)";
+// kept: "Optimzed"
+inline constexpr char kOptimizedSizeCaption[] = "Optimzed Size:";
 // kept: "select the from the list"
-inline constexpr char kExportSingleIntro[] = "To export any or all the frames as individual image files simply "
-                                             "select the from the list and choose the image format options, "
-                                             "then press OK.";
+inline constexpr char kExportSingleIntro[] =
+    "To export any or all the frames as individual image files simply "
+    "select the from the list and choose the image format options, "
+    "then press OK.";
 
 // ---- Messages and status texts ----
 
-inline constexpr char kDecodeFailedMessage[] = "Unable to decode %1. The file is could be corrupt."; // kept: "is could be"
-inline constexpr char kRemoveFavoriteQuestion[] = "Do you want to remove %1 the Favorites list?"; // kept: no "from"
-inline constexpr char kViewHtmlPageQuestion[] = "Would you like to view the HTML page in the default brower now?"; // kept: "brower"
+// kept: "is could be"
+inline constexpr char kDecodeFailedMessage[] = "Unable to decode %1. The file is could be corrupt.";
+// kept: no "from"
+inline constexpr char kRemoveFavoriteQuestion[] = "Do you want to remove %1 the Favorites list?";
+// kept: "brower"
+inline constexpr char kViewHtmlPageQuestion[] =
+    "Would you like to view the HTML page in the default brower now?";
+// kept: "thumbsnails"
 inline constexpr char kThumbsOutOfMemoryMessage[] =
-    "Out of Memory: Cannot load thumbsnails. Please free up some memory and try again."; // kept: "thumbsnails"
-inline constexpr char kNoImagesFoundStatus[] = "Sorry no images found in "; // kept: no comma; the folder follows
-inline constexpr char kPreviewLoadFailed[] = "Unabled to load image.";      // kept: "Unabled"
+    "Out of Memory: Cannot load thumbsnails. Please free up some memory and try again.";
+// kept: no comma; the folder follows
+inline constexpr char kNoImagesFoundStatus[] = "Sorry no images found in ";
+// kept: "Unabled"
+inline constexpr char kPreviewLoadFailed[] = "Unabled to load image.";
 // The palette dialog refuses to delete a colour the image still shows.
 inline constexpr char kColorRequiredMessage[] = "This color is required by the image and cannot be removed.";
-// The caption of an undo step nobody named.
-inline constexpr char kUnidentifiedActionCaption[] = "Unindentified Action"; // kept: "Unindentified"
+// The caption of an undo step nobody named; kept: "Unindentified"
+inline constexpr char kUnidentifiedActionCaption[] = "Unindentified Action";
 // Shown when the strip asks for a frame past the end; kept: the internal wording
 inline constexpr char kFramePreviewIndexMessage[] = "EListError getting SubImages[%1] in DrawPreviewImage";

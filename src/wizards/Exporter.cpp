@@ -176,9 +176,7 @@ TfrmExporter::TfrmExporter(TEditSession& session, TGIFImage& image, const QStrin
     setWindowTitle(QStringLiteral("Export Images"));
     auto* main = new QVBoxLayout(this);
 
-    Label1 = new QLabel(
-        QString::fromLatin1(kExportSingleIntro),
-        this);
+    Label1 = new QLabel(QString::fromLatin1(kExportSingleIntro), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     main->addWidget(Label1);
@@ -522,7 +520,7 @@ void exportHTMLPageCommand(IExportHost& host)
                    TMsgType::Error, TMsgButtons::Ok);
         return;
     }
-    if (messageDlg(QString::fromLatin1(kViewHtmlPageQuestion),
-                   TMsgType::Confirmation, TMsgButtons::YesNoCancel) == TMsgResult::Yes)
+    if (messageDlg(QString::fromLatin1(kViewHtmlPageQuestion), TMsgType::Confirmation,
+                   TMsgButtons::YesNoCancel) == TMsgResult::Yes)
         host.session().openDocumentOrLink(page);
 }

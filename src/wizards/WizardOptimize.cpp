@@ -69,7 +69,8 @@ namespace {
 
 TGIFDisposal disposalOf(const TGIFSubImage& frame)
 {
-    return frame.graphicControlExtension() ? frame.graphicControlExtension()->disposal() : TGIFDisposal::dmNone;
+    return frame.graphicControlExtension() ? frame.graphicControlExtension()->disposal()
+                                           : TGIFDisposal::dmNone;
 }
 
 bool whollyTransparent(const TGIFSubImage& frame, uint8_t key)

@@ -444,8 +444,7 @@ QWidget* TfrmWizards::buildOptimizationPage(int page)
     case 6:
         layout->addWidget(
             textLabel(QStringLiteral("What would you like to do with the animation color palettes?"), panel));
-        chkOptimizePalettes =
-            new QCheckBox(QString::fromLatin1(kOptimizeAllPalettesOption), panel);
+        chkOptimizePalettes = new QCheckBox(QString::fromLatin1(kOptimizeAllPalettesOption), panel);
         chkRemoveLocal =
             new QCheckBox(QStringLiteral("&Remove local palettes (optimizes to global palette)"), panel);
         chkSortPalettes = new QCheckBox(QStringLiteral("&Sort palettes and remove unused entries"), panel);

@@ -84,7 +84,10 @@ public:
         right = frameColumnCount() - 1;
         selectAllShown = true;
     }
-    void enableAction(TActionId id, bool enabled) override { actions[QString::fromLatin1(actionName(id))] = enabled; }
+    void enableAction(TActionId id, bool enabled) override
+    {
+        actions[QString::fromLatin1(actionName(id))] = enabled;
+    }
     void enableDocumentCommands(bool enabled) override { documentCommands = enabled; }
     void beep() override { ++beeps; }
     QString frameClipboardFile() const override { return clipboardFile; }

@@ -465,7 +465,8 @@ TEST_F(DocumentsTest, ClosingTheLastDocumentEntersTheNoDocumentState)
     EXPECT_FALSE(main().tabPanel()->isVisibleTo(&main()));
     EXPECT_EQ(main().documentTabs()->count(), 0);
     EXPECT_TRUE(image().empty());
-    for (TActionId name : {TActionId::FileClose, TActionId::FileCloseAll, TActionId::FileSaveAs, TActionId::FrameDelete, TActionId::FrameMoveUp, TActionId::EditUndo})
+    for (TActionId name : {TActionId::FileClose, TActionId::FileCloseAll, TActionId::FileSaveAs,
+                           TActionId::FrameDelete, TActionId::FrameMoveUp, TActionId::EditUndo})
         EXPECT_FALSE(main().action(name)->isEnabled()) << actionName(name);
     EXPECT_FALSE(main().session().view().selectFrame(0));
 }

@@ -130,7 +130,8 @@ TEST_F(MainWindowTest, DocumentCommandSwitchTurnsExactlyTheMarkedCommandsAndTheP
             if (documentCommands.contains(name))
                 EXPECT_EQ(act->isEnabled(), on) << actionName(spec.id);
             else
-                EXPECT_EQ(act->isEnabled(), spec.enabledAtStart) << actionName(spec.id) << " is not a document command";
+                EXPECT_EQ(act->isEnabled(), spec.enabledAtStart)
+                    << actionName(spec.id) << " is not a document command";
         }
         EXPECT_EQ(delay->isEnabled(), on);
         EXPECT_EQ(main()->findChild<QWidget*>(QStringLiteral("btnSelect"))->isEnabled(), on);
@@ -259,8 +260,8 @@ TEST_F(MainWindowTest, ToolbarVisibilityAndStyleComeBackAtTheNextStart)
 
 TEST_F(MainWindowTest, HintsGoToTheThirdStatusPanel)
 {
-    QToolButton* newButton = qobject_cast<QToolButton*>(
-        main()->toolbar(0)->widgetForAction(main()->action(TActionId::FileNew)));
+    QToolButton* newButton =
+        qobject_cast<QToolButton*>(main()->toolbar(0)->widgetForAction(main()->action(TActionId::FileNew)));
     ASSERT_NE(newButton, nullptr);
     QStatusTipEvent tip(main()->action(TActionId::FileNew)->statusTip());
     QApplication::sendEvent(newButton, &tip);

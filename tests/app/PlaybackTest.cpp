@@ -80,9 +80,11 @@ TEST_F(PlaybackTest, PlayingDisablesEditingAndPauseGivesItBack)
     for (const char* menu : {"mnuFile", "mnuEdit", "mnuTools", "mnuPlugins", "mnuWindow", "mnuHelp"})
         EXPECT_FALSE(menuEnabled(menu)) << menu;
     EXPECT_TRUE(menuEnabled("mnuView"));
-    for (TActionId name : {TActionId::AnimationPlay, TActionId::EditPaste, TActionId::FrameAdd, TActionId::FrameDelete, TActionId::FrameMoveBegin, TActionId::FrameMoveEnd,
-                             TActionId::FrameMoveUp, TActionId::FrameMoveDown, TActionId::FrameTransColor, TActionId::FileNew, TActionId::FileOpen, TActionId::FrameReverse,
-                             TActionId::AnimationInfo})
+    for (TActionId name :
+         {TActionId::AnimationPlay, TActionId::EditPaste, TActionId::FrameAdd, TActionId::FrameDelete,
+          TActionId::FrameMoveBegin, TActionId::FrameMoveEnd, TActionId::FrameMoveUp,
+          TActionId::FrameMoveDown, TActionId::FrameTransColor, TActionId::FileNew, TActionId::FileOpen,
+          TActionId::FrameReverse, TActionId::AnimationInfo})
         EXPECT_FALSE(action(name)->isEnabled()) << actionName(name);
     EXPECT_TRUE(action(TActionId::AnimationPause)->isEnabled());
 
@@ -101,8 +103,9 @@ TEST_F(PlaybackTest, PlayingDisablesEditingAndPauseGivesItBack)
     for (const char* menu : {"mnuFile", "mnuEdit", "mnuTools", "mnuWindow", "mnuHelp"})
         EXPECT_TRUE(menuEnabled(menu)) << menu;
     // Frame 0 is current: it cannot move further left.
-    for (TActionId name : {TActionId::AnimationPlay, TActionId::FrameAdd, TActionId::FrameDelete, TActionId::FrameMoveEnd, TActionId::FrameMoveDown,
-                             TActionId::FrameTransColor, TActionId::FileNew, TActionId::FileOpen, TActionId::FrameReverse})
+    for (TActionId name : {TActionId::AnimationPlay, TActionId::FrameAdd, TActionId::FrameDelete,
+                           TActionId::FrameMoveEnd, TActionId::FrameMoveDown, TActionId::FrameTransColor,
+                           TActionId::FileNew, TActionId::FileOpen, TActionId::FrameReverse})
         EXPECT_TRUE(action(name)->isEnabled()) << actionName(name);
     EXPECT_FALSE(action(TActionId::FrameMoveBegin)->isEnabled());
     EXPECT_FALSE(action(TActionId::FrameMoveUp)->isEnabled());

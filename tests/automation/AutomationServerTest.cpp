@@ -1,6 +1,12 @@
 // The automation server inside a real main window, driven over a private session bus by gdbus and
 // busctl. A connection of the test's own plays the client that holds objects between tool calls
 // (each gdbus call is a client of its own, whose references go when it exits).
+#include "app/AppFixture.h"
+#include "app/AutomationWiring.h"
+#include "app/Childwin.h"
+#include "automation/AutomationRegistration.h"
+#include "automation/AutomationSession.h"
+#include "automation/AutomationTestSupport.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
@@ -11,12 +17,6 @@
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Streams.h"
-#include "app/AppFixture.h"
-#include "app/AutomationWiring.h"
-#include "app/Childwin.h"
-#include "automation/AutomationRegistration.h"
-#include "automation/AutomationSession.h"
-#include "automation/AutomationTestSupport.h"
 #include "platform/MessageService.h"
 #include "support/TestSupport.h"
 

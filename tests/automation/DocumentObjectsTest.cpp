@@ -401,7 +401,8 @@ TEST_F(DocumentObjectsTest, AddFrameAsksLikeTheCommandAndTakesTheDelay)
     EXPECT_EQ(doc->get_SelectedFrame(), 0);
     EXPECT_TRUE(doc->AddFrameNoPrompts(bmpBytes(3, 2, pf4bit, 8), 77));
     EXPECT_EQ(working().images().subImage(0)->graphicControlExtension()->delay(), 77);
-    EXPECT_EQ(working().images().subImage(0)->graphicControlExtension()->disposal(), TGIFDisposal::dmBackground);
+    EXPECT_EQ(working().images().subImage(0)->graphicControlExtension()->disposal(),
+              TGIFDisposal::dmBackground);
     EXPECT_EQ(doc->get_SelectedFrame(), 0);
     // A selection the strip does not have is not taken.
     doc->put_SelectedFrame(99);

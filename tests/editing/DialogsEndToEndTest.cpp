@@ -1,28 +1,28 @@
 // The editing dialogs inside the real program, started from an empty settings store: every
 // path that adds a picture asks its prompts and adds the frame, every dialog edit is undone to
 // the same bytes, and the options reach the main window and later documents.
+#include "DialogTestSupport.h"
 #include "editing/ColorUse.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "DialogTestSupport.h"
 
 #include "app/AppFixture.h"
-#include "editing/LoopExtension.h"
-#include "platform/MessageService.h"
-#include "support/TestSupport.h"
 #include "app/Childwin.h"
+#include "app/DefaultHooks.h"
 #include "app/DialogWiring.h"
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/RecentFiles.h"
-#include "app/DefaultHooks.h"
+#include "editing/LoopExtension.h"
 #include "editing/Options.h"
 #include "editing/Palette.h"
 #include "editing/Prompts.h"
 #include "editing/UndoHistory.h"
 #include "gif/ColorReduction.h"
 #include "gif/GIFImage.h"
+#include "platform/MessageService.h"
+#include "support/TestSupport.h"
 #include "widgets/SwatchGrid.h"
 #include "widgets/UpDownEdit.h"
 

@@ -510,13 +510,15 @@ TEST_F(RoutinesFramesTest, NormalisingKeepsTheLastControlAndMovesLoopsToTheFront
     EXPECT_EQ(countOf(later, bsApplicationExtension), 0);
     ASSERT_EQ(later.graphicControlExtension(), last);
     EXPECT_TRUE(later.transparent());
-    EXPECT_EQ(last->disposal(), TGIFDisposal::dmBackground) << "transparent full-size frame in final-save mode";
+    EXPECT_EQ(last->disposal(), TGIFDisposal::dmBackground)
+        << "transparent full-size frame in final-save mode";
     ASSERT_NE(loopOf(first), nullptr);
     EXPECT_EQ(loopOf(first)->loops(), 0) << "DefaultNSLoop, not the moved count";
 
     normalizeForWriting(copy, TNormalizeMode::WorkingCopy);
     TGIFSubImage& copyLater = *copy.images().subImage(1);
-    EXPECT_EQ(copyLater.graphicControlExtension()->disposal(), TGIFDisposal::dmNone) << "working copies keep the disposal";
+    EXPECT_EQ(copyLater.graphicControlExtension()->disposal(), TGIFDisposal::dmNone)
+        << "working copies keep the disposal";
 }
 
 TEST_F(RoutinesFramesTest, NormalisingNeverPutsASecondLoopOnFrameZero)

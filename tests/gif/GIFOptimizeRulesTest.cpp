@@ -35,7 +35,8 @@ TEST(GIFOptimizeRules, CleanupKeepsARestoringDisposalUnlessTheNextFrameCoversThe
         gce(next)->setDelay(5);
         const std::vector<Shown> before = composeTimeline(image);
         image.optimize(ooCleanup, 0, 0, 8);
-        EXPECT_EQ(first->graphicControlExtension()->disposal(), covers ? TGIFDisposal::dmNone : TGIFDisposal::dmBackground);
+        EXPECT_EQ(first->graphicControlExtension()->disposal(),
+                  covers ? TGIFDisposal::dmNone : TGIFDisposal::dmBackground);
         EXPECT_TRUE(composeTimeline(image) == before);
     }
 }

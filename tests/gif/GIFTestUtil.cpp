@@ -177,8 +177,9 @@ std::vector<Picture> composeFrames(TGIFImage& image)
     std::vector<Picture> shown;
     for (int i = 0; i < image.images().count(); ++i) {
         TGIFSubImage* frame = image.images().subImage(i);
-        const int disposal =
-            frame->graphicControlExtension() ? disposalValue(frame->graphicControlExtension()->disposal()) : 0;
+        const int disposal = frame->graphicControlExtension()
+                                 ? disposalValue(frame->graphicControlExtension()->disposal())
+                                 : 0;
         const Picture before = canvas;
         if (!frame->empty()) {
             TGIFColorMap& map = frame->activeColorMap();

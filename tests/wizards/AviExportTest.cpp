@@ -28,7 +28,8 @@ TGIFSubImage* addFrame(TGIFImage& image, QRect rect, std::vector<uint8_t> pixels
     return frame;
 }
 
-TGIFGraphicControlExtension* control(TGIFSubImage* frame, int delay, TGIFDisposal disposal = TGIFDisposal::dmNone)
+TGIFGraphicControlExtension* control(TGIFSubImage* frame, int delay,
+                                     TGIFDisposal disposal = TGIFDisposal::dmNone)
 {
     auto* gce = new TGIFGraphicControlExtension(frame);
     frame->extensions().add(gce);

@@ -1,13 +1,13 @@
 // Single-image export and the HTML page: the file names, the JPEG settings as identify reads them,
 // the Export Images dialog worked through its controls (placeholders, the closing message, a
 // cancelled save dialog), and the HTML page command's questions.
-#include "editing/EditSession.h"
-#include "platform/MessageService.h"
 #include "wizards/Exporter.h"
+#include "editing/EditSession.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/AviTestSupport.h"
+#include "platform/MessageService.h"
 #include "platform/ScriptedMessageService.h"
 
 #include <QApplication>

@@ -1,13 +1,13 @@
 // The optimization wizard through its real pages: page order and buttons, enable rules of the
 // palette boxes, the results page's texts, the download estimate, and the rule that the
 // optimised copy shows exactly what the original shows, frame for frame and for as long.
+#include "WizardsTestSupport.h"
 #include "editing/EditSession.h"
 #include "editing/FrameInsertion.h"
 #include "editing/GIFFiles.h"
 #include "editing/LoopExtension.h"
 #include "gif/GIFExtensions.h"
 #include "support/TestSupport.h"
-#include "WizardsTestSupport.h"
 
 #include "gif/GIFImage.h"
 #include "wizards/WizardOptimize.h"
