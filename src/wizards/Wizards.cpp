@@ -10,6 +10,7 @@
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
 #include "platform/UserTexts.h"
+#include "widgets/DialogParts.h"
 #include "wizards/WizardAnimation.h"
 #include "wizards/WizardOptimize.h"
 
@@ -209,10 +210,7 @@ TfrmWizards::TfrmWizards(TEditSession& session, TWizardSetup setup, QWidget* par
     m_pages->addWidget(m_welcomePage = buildWelcomePage());
     m_pages->addWidget(m_recentPage = buildRecentPage());
 
-    auto* line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    root->addWidget(line);
+    root->addWidget(DialogParts::separator(this));
     auto* buttons = new QHBoxLayout;
     root->addLayout(buttons);
     btnHelp = new QPushButton(QStringLiteral("&Help"), this);
