@@ -94,6 +94,11 @@ void TLZWEncoder::emptyTable(int nextCode, int filledCount)
 {
     // Only what was filled is emptied: small frames pay for their few entries, not for the
     // whole 80 KB of table and memo.
+    if (m_direct) {
+        for (int i = 0; i < filledCount; ++i)
+            m_children[m_filled[i]] = 0;
+        return;
+    }
     for (int i = 0; i < filledCount; ++i)
         m_table[m_filled[i]] = kEmpty;
     // Memo entries exist only for prefixes below the next code (literals included).
@@ -136,7 +141,7 @@ inline void storeLow32(uint8_t* out, uint64_t bits)
 
 } // namespace
 
-template <bool CheckLimit>
+template <bool CheckLimit, bool Direct>
 const uint8_t* TLZWEncoder::encodeSpan(TState& state, const uint8_t* pixels, const uint8_t* end)
 {
     // Everything the loop changes lives in locals: the stores of packed bytes could otherwise
@@ -151,6 +156,8 @@ const uint8_t* TLZWEncoder::encodeSpan(TState& state, const uint8_t* pixels, con
     int filledCount = state.filledCount;
     uint32_t* const table = m_table;
     uint32_t* const recentChild = m_recent;
+    uint16_t* const children = m_children.get();
+    const int pixelBits = m_initialCodeSize;
     uint16_t* const filled = m_filled;
     const int limit = m_limit;
     const int clearCode = m_clearCode;
@@ -173,6 +180,35 @@ const uint8_t* TLZWEncoder::encodeSpan(TState& state, const uint8_t* pixels, con
         const uint32_t pixel = *pixels;
         if (CheckLimit && int(pixel) >= limit)
             break;
+        if constexpr (Direct) {
+            const uint32_t index = (uint32_t(prefix) << pixelBits) | pixel;
+            const int child = children[index];
+            if (child != 0) {
+                prefix = child;
+                continue;
+            }
+            put(prefix);
+            if (nextCode > maxCode) {
+                ++codeSize;
+                maxCode = codeSize == 12 ? 4096 : (1 << codeSize) - 1;
+            }
+            if (nextCode >= 4095) {
+                put(clearCode);
+                codeSize = resetSize;
+                maxCode = (1 << codeSize) - 1;
+                emptyTable(nextCode, filledCount);
+                filledCount = 0;
+                nextCode = firstFree;
+            } else {
+                children[index] = uint16_t(nextCode);
+                filled[filledCount++] = uint16_t(index);
+                ++nextCode;
+            }
+            prefix = int(pixel);
+            if (out >= m_out + kFlushAt) [[unlikely]]
+                out = flushFullBlocks(*m_stream, out);
+            continue;
+        }
         const uint32_t recent = recentChild[prefix];
         if ((recent >> 12) == pixel) {
             prefix = int(recent & 0xFFF);
@@ -259,6 +295,10 @@ void TLZWEncoder::encodeFrame(TStream& stream)
     if (m_data && m_width > 0 && m_height > 0) {
         putCode(m_clearCode);
         const bool check = m_limit < 256;
+        // Few colours, all of them literals: each string's children sit in a row of their own.
+        m_direct = check && m_limit <= m_clearCode && m_initialCodeSize <= kDirectBits;
+        if (m_direct && !m_children)
+            m_children = std::make_unique<uint16_t[]>(size_t(4096) << kDirectBits);
         bool first = true;
         forEachSpan([&](const uint8_t* span, int64_t length) {
             if (first) {
@@ -270,7 +310,10 @@ void TLZWEncoder::encodeFrame(TStream& stream)
                 --length;
             }
             const uint8_t* end = span + length;
-            if ((check ? encodeSpan<true>(state, span, end) : encodeSpan<false>(state, span, end)) != end)
+            const uint8_t* stop = m_direct ? encodeSpan<true, true>(state, span, end)
+                                  : check  ? encodeSpan<true, false>(state, span, end)
+                                           : encodeSpan<false, false>(state, span, end);
+            if (stop != end)
                 refuse();
         });
         putCode(state.prefix);

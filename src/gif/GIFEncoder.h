@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 enum TGIFCompression : uint8_t
 {
@@ -165,7 +166,8 @@ private:
     };
 
     // Encodes pixels up to end; returns where it stopped (before a pixel at or above the limit).
-    template <bool CheckLimit> const uint8_t* encodeSpan(TState& state, const uint8_t* pixels, const uint8_t* end);
+    template <bool CheckLimit, bool Direct>
+    const uint8_t* encodeSpan(TState& state, const uint8_t* pixels, const uint8_t* end);
     void emptyTable(int nextCode, int filledCount);
     // Writes the full sub-blocks of the buffer's bytes up to end and keeps the rest in front.
     uint8_t* flushFullBlocks(TStream& stream, uint8_t* end);
@@ -186,6 +188,13 @@ private:
     uint32_t m_recent[4096];
     // The slots filled since the table was last emptied (at most 4095 - first free code).
     uint16_t m_filled[4096];
+
+    // For frames of up to 2^kDirectBits colours, instead of the hash table and memo: the code of
+    // each string's child for each pixel at (prefix << initial code size) | pixel, 0 when none
+    // (no string's code is 0). Made when first needed.
+    static constexpr int kDirectBits = 4;
+    bool m_direct = false;
+    std::unique_ptr<uint16_t[]> m_children;
 };
 
 // Emits only literal codes and codes for runs of one pixel, which any LZW decoder turns into runs
