@@ -276,8 +276,9 @@ TEST(GIFEncoder, AFrameRefusedPartWayLeavesWholeSubBlocksOfItsData)
         // The code size byte and complete 255-byte sub-blocks, the same as the whole frame begins with.
         EXPECT_EQ((part.size() - 1) % 256, 0);
         EXPECT_EQ(whole.left(part.size()), part);
-        if (at > 1000)
+        if (at > 1000) {
             EXPECT_GT(part.size(), qsizetype(at / 2));
+        }
     }
 }
 
