@@ -269,8 +269,7 @@ void TLZWEncoder::encodeFrame(TStream& stream)
     state.codeSize = m_initialCodeSize + 1;
     state.maxCode = (1 << state.codeSize) - 1;
     state.nextCode = m_firstFreeCode;
-    // Only complete codes' bytes count: a frame refused part-way leaves the stream with the
-    // complete sub-blocks of the bytes written before the refused pixel.
+    // The few codes outside the pixel loop, stored byte by byte.
     auto putCode = [&](int code) {
         state.bits |= uint64_t(uint32_t(code) & ((1u << state.codeSize) - 1)) << state.bitCount;
         state.bitCount += state.codeSize;
@@ -280,8 +279,9 @@ void TLZWEncoder::encodeFrame(TStream& stream)
             state.bitCount -= 8;
         }
     };
+    // A frame refused part-way leaves the stream with the complete sub-blocks of the bytes of the
+    // codes written before the refused pixel, as a writer of one sub-block at a time would.
     auto refuse = [&] {
-        // Whole bytes only: the refused frame keeps what a byte-wise writer had written.
         while (state.bitCount >= 8) {
             *state.out++ = uint8_t(state.bits);
             state.bits >>= 8;
