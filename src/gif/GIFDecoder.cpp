@@ -571,6 +571,11 @@ void decodeFrameData(TStream& stream, uint8_t* pixels, int width, int height, bo
     const uint8_t* const decodedPixels = base + kLead;
     // About 50 KB of tables: on the heap, since frames may be decoded on painter threads.
     auto decoder = std::make_unique<TLZWDecoder>(stream, minCodeSize, warning, base);
+    // Only what was decoded: the rest keeps the caller's fill (pixels is null for an empty frame).
+    auto keepInOrder = [&](int64_t count) {
+        if (count > 0)
+            std::memcpy(pixels, decodedPixels, size_t(count));
+    };
     int64_t decoded = 0;
     try {
         decoded = decoder->decode(total);
@@ -578,12 +583,11 @@ void decodeFrameData(TStream& stream, uint8_t* pixels, int width, int height, bo
         // A corrupt table stops the frame: what was decoded before stays, in the rows of a
         // frame stored in order (an interlaced one keeps its fill, as it is moved only at the end).
         if (!interlaced || height < 2)
-            std::memcpy(pixels, decodedPixels, size_t(decoder->decoded()));
+            keepInOrder(decoder->decoded());
         throw;
     }
     if (!interlaced || height < 2) {
-        // Only what was decoded: the rest keeps the caller's fill.
-        std::memcpy(pixels, decodedPixels, size_t(decoded));
+        keepInOrder(decoded);
     } else {
         // Decoded in stored order (the fast path copies strings from earlier output), then moved
         // to the rows that were reached.
