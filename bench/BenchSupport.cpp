@@ -69,7 +69,7 @@ void addFrame(TGIFImage& image, int width, int height, const std::vector<uint8_t
         frame->colorMap().add(c);
     auto* control = new TGIFGraphicControlExtension(frame);
     control->setDelay(uint16_t(delay));
-    control->setDisposal(1);
+    control->setDisposal(TGIFDisposal::dmKeep);
     frame->extensions().add(control);
 }
 

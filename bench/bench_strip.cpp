@@ -29,7 +29,7 @@ class TBenchHost : public IFrameStripHost
 {
 public:
     void showFrame(int) override {}
-    void setActionEnabled(const char*, bool) override {}
+    void setActionEnabled(TActionId, bool) override {}
     void enableDocumentCommands(bool) override {}
     bool canPaste() override { return false; }
     void stopPlayback() override {}

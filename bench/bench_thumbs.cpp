@@ -9,7 +9,7 @@
 //
 // Peak memory is shown for folders of only the smallest and only the largest pictures as well:
 // with reduced-size decoding it should not follow the pictures' sizes.
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/ImagingControl.h"

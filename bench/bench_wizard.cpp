@@ -12,7 +12,7 @@
 #include "app/Program.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "gif/GIFImage.h"
 #include "platform/ImagingControl.h"
 #include "platform/ScriptedMessageService.h"
@@ -146,7 +146,7 @@ bool animationWizard(const QString& folder, TScriptedMessageService& messages)
         cpuAtFinish = cpuSeconds();
         press(wizard.btnNext); // Finish
     });
-    main.action(QStringLiteral("FileNew"))->trigger();
+    main.action(TActionId::FileNew)->trigger();
     QCoreApplication::processEvents();
     const double seconds = secondsSince(finishPressed);
     const double cpu = cpuSeconds() - cpuAtFinish;

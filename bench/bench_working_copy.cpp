@@ -9,13 +9,14 @@
 // from-scratch write of the same image.
 #include "BenchSupport.h"
 #include "app/Childwin.h"
+#include "app/DefaultHooks.h"
 #include "app/FramePanels.h"
 #include "app/Main.h"
-#include "app/DefaultHooks.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
+#include "editing/GIFFiles.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "gif/GIFExtensions.h"
@@ -116,7 +117,7 @@ double editDelay(TfrmMain& main, int frameIndex, int delay)
         panels.txtDelay->setValue(delay);
     }
     const auto start = std::chrono::steady_clock::now();
-    main.stripController()->applyFrameEdit(frameIndex, 1);
+    main.stripController()->applyFrameEdit(frameIndex, TFrameStripController::TFrameField::Delay);
     return msSince(start);
 }
 

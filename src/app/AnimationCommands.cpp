@@ -1,7 +1,10 @@
 #include "app/AnimationCommands.h"
 
 #include "app/CommandHost.h"
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/GIFFiles.h"
+#include "editing/LoopExtension.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "gif/GIFImage.h"
@@ -185,7 +188,7 @@ void globalPalette(ICommandHost& host)
         return;
     TGIFImage& image = document->workingImage();
     if (image.globalColorMap().count() == 0) {
-        host.enableAction(QStringLiteral("AnimationPalette"), false);
+        host.enableAction(TActionId::AnimationPalette, false);
         return;
     }
     const TGlobalPaletteChoice choice = host.dialogs().globalPalette();

@@ -12,7 +12,7 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
 #include "graphics/Bitmap.h"
 #include "wizards/ThumbViewer.h"
 
@@ -64,7 +64,7 @@ public:
             documents().activate(doc);
     }
     bool openDocument(const QString& fileName) override { return documents().open(fileName); }
-    void newDocument() override { m_main.action(QStringLiteral("FileNew"))->trigger(); }
+    void newDocument() override { m_main.action(TActionId::FileNew)->trigger(); }
     void nextDocument() override { documents().activateNext(); }
     void previousDocument() override { documents().activatePrevious(); }
     bool closeAllDocuments() override { return documents().closeAll(); }
@@ -106,8 +106,8 @@ public:
         const bool saved = documents().save(doc, force);
         return saved && doc && !doc->isModified() && QFileInfo::exists(doc->fileName());
     }
-    void playAnimation() override { m_main.action(QStringLiteral("AnimationPlay"))->trigger(); }
-    void pauseAnimation() override { m_main.action(QStringLiteral("AnimationPause"))->trigger(); }
+    void playAnimation() override { m_main.action(TActionId::AnimationPlay)->trigger(); }
+    void pauseAnimation() override { m_main.action(TActionId::AnimationPause)->trigger(); }
     int addFrame(TBitmap& picture) override
     {
         return addPictureAsFrame(m_main.session(), picture, insertionPosition(m_main.commandHost()),
@@ -121,9 +121,9 @@ public:
     bool exportToAVI() override { return exportAVICommandOrThrow(m_main); }
     bool importFromAVI(const QString& fileName) override { return importAVIFileOrThrow(m_main, fileName); }
 
-    void cascade() override { m_main.action(QStringLiteral("WindowCascade"))->trigger(); }
-    void tileHorizontal() override { m_main.action(QStringLiteral("WindowTileHorizontal"))->trigger(); }
-    void tileVertical() override { m_main.action(QStringLiteral("WindowTileVertical"))->trigger(); }
+    void cascade() override { m_main.action(TActionId::WindowCascade)->trigger(); }
+    void tileHorizontal() override { m_main.action(TActionId::WindowTileHorizontal)->trigger(); }
+    void tileVertical() override { m_main.action(TActionId::WindowTileVertical)->trigger(); }
 
     QWidget& mainWindow() override { return m_main; }
     QMenuBar* mainMenu() override { return m_main.menuBar(); }
@@ -154,7 +154,7 @@ public:
     bool thumbnailsShowing() const override { return browser() && browser()->isVisible(); }
     void setThumbnailsShowing(bool showing) override
     {
-        QAction* view = m_main.action(QStringLiteral("ThumbView"));
+        QAction* view = m_main.action(TActionId::ThumbView);
         if (view->isChecked() != showing)
             view->trigger();
     }
@@ -233,7 +233,7 @@ void loadPlugIns(TfrmMain& main, const QStringList& folders)
     TAddInManager::TContext context;
     context.mainWindow = &main;
     context.plugInsMenu = main.findChild<QMenu*>(QStringLiteral("mnuPlugins"));
-    context.plugInInfo = main.action(QStringLiteral("mniPluginInfo"));
+    context.plugInInfo = main.action(TActionId::mniPluginInfo);
     context.updateDocumentDependentItems = [&main] { main.refreshPluginMenus(); };
     session->loadPlugIns(context, folders);
 }

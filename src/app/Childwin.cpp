@@ -5,7 +5,7 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/UIHelpers.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"

@@ -6,14 +6,17 @@
 // session.
 //
 // Ownership: the commands never own the host, the session or the dialogs. GUI thread only.
+#include "app/MainActions.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
+#include "gif/GIFExtensions.h"
 #include "graphics/Colors.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 class QMdiArea;
@@ -61,7 +64,7 @@ struct TGlobalChangeChoice
     TColor transparentColor = 0; // chosen with "Color &Select"
     TGlobalChangeBox interlaced;
     TGlobalChangeBox localPalette;
-    int disposal = -1; // -1 when none is selected
+    std::optional<TGIFDisposal> disposal; // none selected: left as it is
 };
 
 struct TResizeChoice
@@ -169,7 +172,7 @@ public:
     // Selects every column; the "&Current Frame" list shows "Select All".
     virtual void selectAllColumns() = 0;
 
-    virtual void enableAction(const QString& name, bool enabled) = 0;
+    virtual void enableAction(TActionId id, bool enabled) = 0;
     // The enable-document-commands switch.
     virtual void enableDocumentCommands(bool enabled) = 0;
     virtual void beep() = 0;

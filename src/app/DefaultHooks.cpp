@@ -7,9 +7,9 @@
 #include "app/Program.h"
 #include "app/ThumbWiring.h"
 #include "app/WizardWiring.h"
+#include "editing/ColorUse.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
 #include "platform/MessageService.h"
 #include "platform/VideoFile.h"
 

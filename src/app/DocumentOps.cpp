@@ -4,21 +4,22 @@
 // documents themselves, opening, activation through working copies, saving and closing are the
 // manager's (editing/DocumentManager.h). Everything runs on the GUI thread.
 #include "app/Childwin.h"
-#include "app/Playback.h"
 #include "app/DialogWiring.h"
 #include "app/DocumentTabs.h"
 #include "app/FileCommands.h"
 #include "app/FramePanels.h"
 #include "app/Main.h"
+#include "app/Playback.h"
 #include "app/RecentFiles.h"
 #include "app/WizardWiring.h"
 #include "automation/IntfMenuItem.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"
+#include "platform/MessageService.h"
+#include "platform/UserTexts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -42,8 +43,8 @@ void TfrmMain::connectDocumentCommands()
     m_noDocumentTimer->setInterval(700);
     connect(m_noDocumentTimer, &QTimer::timeout, this, [this] {
         const bool any = m_session.documents().count() > 0;
-        action(QStringLiteral("FileSave"))->setEnabled(any);
-        action(QStringLiteral("FileSaveAll"))->setEnabled(any);
+        action(TActionId::FileSave)->setEnabled(any);
+        action(TActionId::FileSaveAll)->setEnabled(any);
         refreshPluginMenus();
     });
 
@@ -61,11 +62,12 @@ void TfrmMain::connectDocumentCommands()
         refreshSaveCommands();
         m_tabs->update();
     });
-    connect(&documents, &TDocumentManager::undoActionChanged, this, [this](bool enabled, const QString& caption) {
-        QAction* undo = action(QStringLiteral("EditUndo"));
-        undo->setEnabled(enabled);
-        undo->setText(caption);
-    });
+    connect(&documents, &TDocumentManager::undoActionChanged, this,
+            [this](bool enabled, const QString& caption) {
+                QAction* undo = action(TActionId::EditUndo);
+                undo->setEnabled(enabled);
+                undo->setText(caption);
+            });
     connect(&documents, &TDocumentManager::fileOpened, this, [this](const QString& name) {
         m_recentFiles->add(name);
         updateWindowMenu();
@@ -79,29 +81,29 @@ void TfrmMain::connectDocumentCommands()
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TfrmMain::onSubWindowActivated);
     // File › Open is the command set's (FileCommands.h); the rest of the File and Window
     // commands go straight to the manager.
-    connect(action(QStringLiteral("FileOpen")), &QAction::triggered, this, [this] { openFiles(*m_commandHost); });
-    connect(action(QStringLiteral("FileSave")), &QAction::triggered, this,
+    connect(action(TActionId::FileOpen), &QAction::triggered, this, [this] { openFiles(*m_commandHost); });
+    connect(action(TActionId::FileSave), &QAction::triggered, this,
             [this] { m_session.documents().save(documentToSave()); });
-    connect(action(QStringLiteral("FileSaveAs")), &QAction::triggered, this,
+    connect(action(TActionId::FileSaveAs), &QAction::triggered, this,
             [this] { m_session.documents().saveAs(documentToSave()); });
-    connect(action(QStringLiteral("FileSaveAll")), &QAction::triggered, this, [this] {
+    connect(action(TActionId::FileSaveAll), &QAction::triggered, this, [this] {
         if (documentToSave())
             m_session.documents().saveAll();
     });
-    connect(action(QStringLiteral("FileClose")), &QAction::triggered, this, [this] {
+    connect(action(TActionId::FileClose), &QAction::triggered, this, [this] {
         TDocumentManager& docs = m_session.documents();
         if (TDocument* doc = docs.active(); doc && docs.close(doc))
             docs.activateAfterClose();
     });
-    connect(action(QStringLiteral("FileCloseAll")), &QAction::triggered, this, [this] {
+    connect(action(TActionId::FileCloseAll), &QAction::triggered, this, [this] {
         if (m_session.documents().closeAll())
             enterNoDocumentState();
     });
-    connect(action(QStringLiteral("WindowNextDoc")), &QAction::triggered, &documents,
+    connect(action(TActionId::WindowNextDoc), &QAction::triggered, &documents,
             &TDocumentManager::activateNext);
-    connect(action(QStringLiteral("WindowPrevDoc")), &QAction::triggered, &documents,
+    connect(action(TActionId::WindowPrevDoc), &QAction::triggered, &documents,
             &TDocumentManager::activatePrevious);
-    connect(action(QStringLiteral("EditUndo")), &QAction::triggered, this, &TfrmMain::undoActiveDocument);
+    connect(action(TActionId::EditUndo), &QAction::triggered, this, &TfrmMain::undoActiveDocument);
     connect(m_recentFiles.get(), &TRecentFiles::openRequested, this,
             [this](const QString& path) { m_session.documents().open(path); });
     if (QMenu* window = menu(QStringLiteral("mnuWindow")))
@@ -137,7 +139,7 @@ void TfrmMain::connectDocumentCommands()
     connect(m_tabs, &QWidget::customContextMenuRequested, this, [this, tabPopup, close](const QPoint& pos) {
         // The tab is taken now: the pointer leaves the strip once the menu is up.
         const QPointer<TDocument> doc = m_tabs->document(m_tabs->tabAt(pos));
-        close->setEnabled(action(QStringLiteral("FileClose"))->isEnabled() && doc);
+        close->setEnabled(action(TActionId::FileClose)->isEnabled() && doc);
         close->disconnect();
         connect(close, &QAction::triggered, this, [this, doc] {
             if (!doc)
@@ -261,16 +263,16 @@ TDocument* TfrmMain::documentToSave()
 {
     TDocument* doc = m_session.documents().active();
     if (!doc)
-        for (const char* name : {"FileSave", "FileSaveAs", "FileSaveAll"})
-            action(QString::fromLatin1(name))->setEnabled(false);
+        for (TActionId name : {TActionId::FileSave, TActionId::FileSaveAs, TActionId::FileSaveAll})
+            action(name)->setEnabled(false);
     return doc;
 }
 
 void TfrmMain::refreshSaveCommands()
 {
     TDocument* doc = m_session.documents().active();
-    action(QStringLiteral("FileSave"))->setEnabled(doc && doc->isModified());
-    action(QStringLiteral("FileSaveAll"))->setEnabled(m_session.documents().anyModified());
+    action(TActionId::FileSave)->setEnabled(doc && doc->isModified());
+    action(TActionId::FileSaveAll)->setEnabled(m_session.documents().anyModified());
     refreshWindowTitle();
 }
 
@@ -300,10 +302,11 @@ void TfrmMain::enterNoDocumentState()
     if (QMenu* play = menu(QStringLiteral("pmnPlayDocuments")))
         play->clear();
     enableDocumentCommands(false);
-    for (const char* name : {"FrameDelete", "FrameMoveBegin", "FrameMoveEnd", "FrameMoveUp", "FrameMoveDown",
-                             "FrameTransColor", "FileSave", "FileSaveAll", "EditUndo"})
-        action(QString::fromLatin1(name))->setEnabled(false);
-    action(QStringLiteral("EditUndo"))->setText(QStringLiteral("&Undo"));
+    for (TActionId name : {TActionId::FrameDelete, TActionId::FrameMoveBegin, TActionId::FrameMoveEnd,
+                           TActionId::FrameMoveUp, TActionId::FrameMoveDown, TActionId::FrameTransColor,
+                           TActionId::FileSave, TActionId::FileSaveAll, TActionId::EditUndo})
+        action(name)->setEnabled(false);
+    action(TActionId::EditUndo)->setText(QStringLiteral("&Undo"));
     m_panels->txtLoop->setValue(1);
     setStatusText(2, QString());
     refreshWindowTitle();
@@ -312,9 +315,10 @@ void TfrmMain::enterNoDocumentState()
 void TfrmMain::updateWindowMenu()
 {
     const bool any = m_session.documents().count() > 0;
-    for (const char* name : {"WindowCascade", "WindowTileHorizontal", "WindowTileVertical",
-                             "WindowMinimizeAll", "WindowArrangeAll", "WindowNextDoc", "WindowPrevDoc"})
-        action(QString::fromLatin1(name))->setEnabled(any);
+    for (TActionId name : {TActionId::WindowCascade, TActionId::WindowTileHorizontal,
+                           TActionId::WindowTileVertical, TActionId::WindowMinimizeAll,
+                           TActionId::WindowArrangeAll, TActionId::WindowNextDoc, TActionId::WindowPrevDoc})
+        action(name)->setEnabled(any);
 }
 
 void TfrmMain::undoActiveDocument()

@@ -2,9 +2,12 @@
 
 #include "app/CommandHost.h"
 #include "app/FrameCommands.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Exceptions.h"
@@ -129,8 +132,8 @@ bool copyFrames(ICommandHost& host)
 {
     IUndoHost* document = host.activeDocument();
     if (!document || document->workingImage().images().count() == 0 || host.currentFrame() == -1) {
-        host.enableAction(QStringLiteral("EditCopy"), false);
-        host.enableAction(QStringLiteral("EditCut"), false);
+        host.enableAction(TActionId::EditCopy, false);
+        host.enableAction(TActionId::EditCut, false);
         return false;
     }
     TWaitCursor wait;
@@ -174,7 +177,7 @@ bool copyFrames(ICommandHost& host)
             written = false;
         }
     }
-    host.enableAction(QStringLiteral("EditPaste"), written);
+    host.enableAction(TActionId::EditPaste, written);
     if (!written)
         dropFrameClipboardFile(host);
     return written;

@@ -1,7 +1,7 @@
 #include "app/FileCommands.h"
 
 #include "app/CommandHost.h"
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
 #include "editing/UndoHost.h"
 #include "platform/MessageService.h"
 

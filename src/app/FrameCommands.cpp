@@ -2,10 +2,14 @@
 
 #include "app/CommandHost.h"
 #include "app/FileCommands.h"
+#include "editing/EditSession.h"
+#include "editing/FrameInsertion.h"
 #include "editing/FrameSteps.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Exceptions.h"
@@ -27,10 +31,10 @@ void enableMoveActions(ICommandHost& host, int position)
 {
     const bool notFirst = position != 0;
     const bool notLast = position != host.columnCount() - 1;
-    host.enableAction(QStringLiteral("FrameMoveBegin"), notFirst);
-    host.enableAction(QStringLiteral("FrameMoveUp"), notFirst);
-    host.enableAction(QStringLiteral("FrameMoveEnd"), notLast);
-    host.enableAction(QStringLiteral("FrameMoveDown"), notLast);
+    host.enableAction(TActionId::FrameMoveBegin, notFirst);
+    host.enableAction(TActionId::FrameMoveUp, notFirst);
+    host.enableAction(TActionId::FrameMoveEnd, notLast);
+    host.enableAction(TActionId::FrameMoveDown, notLast);
 }
 
 QString captionPrefix(bool remove)
@@ -255,7 +259,7 @@ void frameTransparentColor(ICommandHost& host)
         recordFrameTiming(*document, choice.frameIndex, QStringLiteral("Change Transparent Color"));
         control->setTransparentColorIndex(choice.colorIndex);
         control->setTransparent(true);
-        control->setDisposal(2);
+        control->setDisposal(TGIFDisposal::dmBackground);
         frame.freeBitmap();
         document->setModified(true);
         host.selectFrame(host.currentFrame());
@@ -320,8 +324,8 @@ void globalFrameProperties(ICommandHost& host)
                 }
                 control->setTransparentColor(keep);
             }
-            if (choice.disposal >= 0)
-                control->setDisposal(choice.disposal);
+            if (choice.disposal)
+                control->setDisposal(*choice.disposal);
             frame.freeBitmap();
         } catch (const Exception&) {
             // One frame that refuses a value keeps the rest of its properties; the others go on.

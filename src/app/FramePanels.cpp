@@ -3,10 +3,13 @@
 #include "app/AnimationCommands.h"
 #include "app/FrameStrip.h"
 #include "app/FrameStripHost.h"
+#include "editing/ColorUse.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
+#include "editing/LoopExtension.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "editing/float.h"
@@ -15,6 +18,7 @@
 #include "gif/GIFSubImage.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 
 #include <QAbstractItemView>
 #include <QActionGroup>
@@ -37,14 +41,6 @@ namespace {
 
 const char* const kSizeCaptions[6] = {"&80 x 80",   "&96 x 96",   "&112 x 112",
                                       "1&28 x 128", "1&44 x 144", "1&60 x 160"};
-
-QString disposalName(int disposal)
-{
-    // Disposal values 4-7 are reserved but do occur in files; they show as their number rather
-    // than indexing past the names.
-    return disposal >= 0 && disposal < 4 ? QString::fromLatin1(kDisposalNames[disposal])
-                                         : QString::number(disposal);
-}
 
 QString yesNo(bool value)
 {
@@ -250,7 +246,7 @@ TFrameStripController::TFrameStripController(TEditSession& session, IFrameStripH
     });
     connect(panels.cbDisposal, &QComboBox::activated, this, [this] {
         if (!m_filling)
-            applyToSelection(2);
+            applyToSelection(TFrameField::Disposal);
     });
     for (QRadioButton* option : {panels.optForever, panels.optPlay})
         connect(option, &QRadioButton::clicked, this, [this] {
@@ -302,10 +298,10 @@ void TFrameStripController::setMoveActions(int index)
 {
     const bool notFirst = index != 0;
     const bool notLast = index != frameColumnCount() - 1;
-    m_host.setActionEnabled("FrameMoveBegin", notFirst);
-    m_host.setActionEnabled("FrameMoveUp", notFirst);
-    m_host.setActionEnabled("FrameMoveEnd", notLast);
-    m_host.setActionEnabled("FrameMoveDown", notLast);
+    m_host.setActionEnabled(TActionId::FrameMoveBegin, notFirst);
+    m_host.setActionEnabled(TActionId::FrameMoveUp, notFirst);
+    m_host.setActionEnabled(TActionId::FrameMoveEnd, notLast);
+    m_host.setActionEnabled(TActionId::FrameMoveDown, notLast);
 }
 
 bool TFrameStripController::selectFrame(int index)
@@ -316,8 +312,8 @@ bool TFrameStripController::selectFrame(int index)
     if (!document || index < 0 || index >= frameColumnCount() || image.images().count() == 0)
         return false;
     if (index >= image.images().count()) {
-        messageDlg(QStringLiteral("EListError getting SubImages[%1] in DrawPreviewImage").arg(index),
-                   TMsgType::Error, TMsgButtons::Ok);
+        messageDlg(QString::fromLatin1(kFramePreviewIndexMessage).arg(index), TMsgType::Error,
+                   TMsgButtons::Ok);
         return false;
     }
     TGIFSubImage& frame = *image.images().subImage(index);
@@ -327,11 +323,12 @@ bool TFrameStripController::selectFrame(int index)
 
     m_host.showFrame(index);
 
-    for (const char* action : {"FrameDelete", "FrameTransColor", "EditCut", "EditCopy"})
+    for (TActionId action :
+         {TActionId::FrameDelete, TActionId::FrameTransColor, TActionId::EditCut, TActionId::EditCopy})
         m_host.setActionEnabled(action, true);
     setMoveActions(index);
-    m_host.setActionEnabled("EditPaste", m_host.canPaste());
-    m_host.setActionEnabled("AnimationPalette", image.globalColorMap().count() > 0);
+    m_host.setActionEnabled(TActionId::EditPaste, m_host.canPaste());
+    m_host.setActionEnabled(TActionId::AnimationPalette, image.globalColorMap().count() > 0);
     m_host.enableDocumentCommands(true);
 
     updatePanels(index);
@@ -362,12 +359,14 @@ void TFrameStripController::updatePanels(int index)
                << yesNo(frame.transparent()) << yesNo(frame.colorMap().count() > 0);
         if (control) {
             values << QString::number(control->delay()) << disposalName(control->disposal());
-            m_panels.cbDisposal->setCurrentIndex(control->disposal() < 4 ? control->disposal() : -1);
+            // The list holds the named codes, indexed by value; another code selects nothing.
+            m_panels.cbDisposal->setCurrentIndex(
+                isNamedDisposal(control->disposal()) ? disposalValue(control->disposal()) : -1);
             m_panels.txtDelay->setValue(control->delay());
             m_panels.setTransparentSwatch(control->shownTransparentColor(), control->transparentColorIndex());
         } else {
-            values << QString::number(defaultDelay()) << disposalName(1);
-            m_panels.cbDisposal->setCurrentIndex(1);
+            values << QString::number(defaultDelay()) << disposalName(TGIFDisposal::dmKeep);
+            m_panels.cbDisposal->setCurrentIndex(disposalValue(TGIFDisposal::dmKeep));
             m_panels.txtDelay->setValue(defaultDelay());
         }
         if (inspector) {
@@ -522,23 +521,23 @@ void TFrameStripController::onInputTimer()
     m_delayEditing = false;
     m_loopEditing = false;
     if (delay)
-        applyToSelection(1);
+        applyToSelection(TFrameField::Delay);
     if (loop)
         applyLoop(m_panels.optForever->isChecked(), m_panels.txtLoop->value());
     m_strip.setFocus();
 }
 
-void TFrameStripController::applyToSelection(int what)
+void TFrameStripController::applyToSelection(TFrameFields fields)
 {
     if (m_strip.singleSelection()) {
-        applyFrameEdit(currentFrame(), what);
+        applyFrameEdit(currentFrame(), fields);
         return;
     }
     for (int i = m_strip.selectionLeft(); i <= m_strip.selectionRight(); ++i)
-        applyFrameEdit(i, what);
+        applyFrameEdit(i, fields);
 }
 
-void TFrameStripController::applyFrameEdit(int index, int what)
+void TFrameStripController::applyFrameEdit(int index, TFrameFields fields)
 {
     TDocument* document = m_session.documents().active();
     TGIFImage& image = m_session.workingImage();
@@ -558,16 +557,17 @@ void TFrameStripController::applyFrameEdit(int index, int what)
     }
     bool changed = false;
     bool delayChanged = false;
-    if ((what & 1) && m_panels.txtDelay->value() != control->delay()) {
+    if (fields.testFlag(TFrameField::Delay) && m_panels.txtDelay->value() != control->delay()) {
         if (!record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Delay")); }))
             return;
         control->setDelay(uint16_t(m_panels.txtDelay->value()));
         changed = delayChanged = true;
     }
-    const int disposal = m_panels.cbDisposal->currentIndex();
-    if ((what & 2) && disposal >= 0 && disposal != control->disposal()) {
+    const int listed = m_panels.cbDisposal->currentIndex();
+    if (fields.testFlag(TFrameField::Disposal) && listed >= 0 &&
+        disposalFromValue(listed) != control->disposal()) {
         if (record([&] { recordFrameTiming(undo, index, QStringLiteral("Change Disposal")); })) {
-            control->setDisposal(disposal);
+            control->setDisposal(disposalFromValue(listed));
             changed = true;
         }
     }
@@ -607,7 +607,7 @@ void TFrameStripController::selectTransparentColor()
         if (!control)
             continue;
         control->setTransparent(true);
-        control->setDisposal(2);
+        control->setDisposal(TGIFDisposal::dmBackground);
         control->setTransparentColor(i == 0 ? choice.color : cornerColor(frame));
     }
     undo.setModified(true);

@@ -104,8 +104,16 @@ public:
     // The session's current frame.
     int currentFrame() const;
     void updatePanels(int index);
-    // what: 1 delay, 2 disposal (or both).
-    void applyFrameEdit(int index, int what);
+    // The frame panel's fields a frame edit applies.
+    enum class TFrameField : uint8_t
+    {
+        Delay = 1 << 0,
+        Disposal = 1 << 1,
+    };
+    Q_DECLARE_FLAGS(TFrameFields, TFrameField)
+
+    // Applies the chosen fields of the frame panel to frame index.
+    void applyFrameEdit(int index, TFrameFields fields);
     void applyLoop(bool playForever, int count);
     void selectTransparentColor();
 
@@ -137,7 +145,7 @@ signals:
     void frameSizeChanged(int size);
 
 private:
-    void applyToSelection(int what);
+    void applyToSelection(TFrameFields fields);
     void onInputTimer();
     void enterDelay();
     void leaveDelay();
@@ -163,3 +171,5 @@ private:
     // taken for the user's edits.
     bool m_filling = false;
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TFrameStripController::TFrameFields)

@@ -1,6 +1,6 @@
 #include "app/FrameStrip.h"
 
-#include "editing/Routines.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFRender.h"
 #include "gif/GIFSubImage.h"

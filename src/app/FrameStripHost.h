@@ -4,6 +4,7 @@
 // active document). The main window implements it; tests provide a fake. Kept here, beside the
 // caller, so the strip never includes the main window or the document windows.
 // Only the GUI thread uses it; nothing here is owned by the controller.
+#include "app/MainActions.h"
 #include "graphics/Colors.h"
 
 #include <QString>
@@ -29,7 +30,7 @@ public:
     virtual void showFrame(int index) = 0;
 
     // Enables or disables an action of the main window by its name ("FrameDelete", "EditCut").
-    virtual void setActionEnabled(const char* name, bool enabled) = 0;
+    virtual void setActionEnabled(TActionId id, bool enabled) = 0;
     // The document commands and both panels' controls together.
     virtual void enableDocumentCommands(bool enabled) = 0;
     // The clipboard holds a bitmap or text, or a frame clipboard file exists.

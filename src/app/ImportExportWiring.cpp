@@ -6,7 +6,6 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "wizards/AVI.h"
 #include "wizards/Exporter.h"
@@ -59,23 +58,22 @@ private:
 
 void connectImportExport(TfrmMain& main)
 {
-    auto on = [&main](const char* name, auto handler) {
-        if (QAction* item = main.action(QString::fromLatin1(name)))
-            QObject::connect(item, &QAction::triggered, &main, handler);
+    auto on = [&main](TActionId id, auto handler) {
+        QObject::connect(main.action(id), &QAction::triggered, &main, handler);
     };
-    on("mniImportAVI", [&main] {
+    on(TActionId::mniImportAVI, [&main] {
         TMainImportExportHost host(main);
         importAVICommand(host);
     });
-    on("mniExportAVI", [&main] {
+    on(TActionId::mniExportAVI, [&main] {
         TMainImportExportHost host(main);
         exportAVICommand(host);
     });
-    on("mniExportHTML", [&main] {
+    on(TActionId::mniExportHTML, [&main] {
         TMainImportExportHost host(main);
         exportHTMLPageCommand(host);
     });
-    on("mniExportSingle", [&main] {
+    on(TActionId::mniExportSingle, [&main] {
         TMainImportExportHost host(main);
         exportSingleImagesCommand(host, singleImageEntries(main.commandHost()));
     });

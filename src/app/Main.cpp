@@ -8,18 +8,19 @@
 #include "app/FrameStripHost.h"
 #include "app/MainActions.h"
 #include "app/Playback.h"
-#include "app/ToolWindows.h"
 #include "app/RecentFiles.h"
+#include "app/ToolWindows.h"
+#include "editing/ColorUse.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"
 #include "platform/MessageService.h"
 #include "platform/ProgramData.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 #include "wizards/ThumbViewer.h"
 
 #include <QActionGroup>
@@ -220,7 +221,7 @@ void TfrmMain::createActions()
 {
     for (const TActionSpec& spec : mainActionTable()) {
         auto* act = new QAction(this);
-        act->setObjectName(QString::fromLatin1(spec.name));
+        act->setObjectName(QString::fromLatin1(actionName(spec.id)));
         act->setText(QString::fromUtf8(spec.caption));
         if (*spec.shortcut)
             act->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
@@ -232,23 +233,38 @@ void TfrmMain::createActions()
         act->setCheckable(spec.checkable);
         act->setEnabled(spec.enabledAtStart);
         addAction(act);
-        m_actions.insert(act->objectName(), act);
+        registerAction(spec.id, act);
     }
-    connect(action(QStringLiteral("FileExit")), &QAction::triggered, this, &QWidget::close);
+    connect(action(TActionId::FileExit), &QAction::triggered, this, &QWidget::close);
     // The image browser's actions are connected by its wiring (ThumbWiring.cpp).
 }
 
-QAction* TfrmMain::addMenuItem(QMenu* menu, const QString& objectName, const QString& caption,
-                               const QString& hint)
+QAction* TfrmMain::addMenuItem(QMenu* menu, TActionId id, const QString& caption, const QString& hint)
 {
     auto* item = menu->addAction(caption);
-    item->setObjectName(objectName);
+    item->setObjectName(QString::fromLatin1(actionName(id)));
     if (!hint.isEmpty()) {
         item->setToolTip(shortHint(hint));
         item->setStatusTip(longHint(hint));
     }
-    m_actions.insert(objectName, item);
+    registerAction(id, item);
     return item;
+}
+
+void TfrmMain::registerAction(TActionId id, QAction* item)
+{
+    m_actionById[size_t(id)] = item;
+    m_actions.insert(item->objectName(), item);
+}
+
+QAction* TfrmMain::action(TActionId id) const
+{
+    QAction* found = m_actionById[size_t(id)];
+    // Every identifier is created with the window; a missing one is a programming error that
+    // must not turn into a null dereference somewhere else.
+    if (!found)
+        qFatal("TfrmMain: no action %s", actionName(id));
+    return found;
 }
 
 void TfrmMain::createMenus()
@@ -263,14 +279,14 @@ void TfrmMain::createMenus()
         item->setVisible(false);
         return item;
     };
-    auto add = [this](QMenu* menu, const char* name) {
-        menu->addAction(action(QString::fromLatin1(name)));
+    auto add = [this](QMenu* menu, TActionId id) {
+        menu->addAction(action(id));
     };
 
     QMenu* file = addMenu(nullptr, QStringLiteral("mnuFile"), QStringLiteral("&File"));
     // The menu shows "&New..." for the action whose own caption is "&New".
-    QAction* newItem = addMenuItem(file, QStringLiteral("mniNew"), QStringLiteral("&New..."));
-    QAction* fileNew = action(QStringLiteral("FileNew"));
+    QAction* newItem = addMenuItem(file, TActionId::mniNew, QStringLiteral("&New..."));
+    QAction* fileNew = action(TActionId::FileNew);
     // Ctrl+N belongs to the action alone: a second action with the same key in this window
     // makes Qt refuse the key as ambiguous.
     newItem->setStatusTip(fileNew->statusTip());
@@ -278,74 +294,74 @@ void TfrmMain::createMenus()
     connect(newItem, &QAction::triggered, fileNew, &QAction::trigger);
     connect(fileNew, &QAction::changed, newItem,
             [newItem, fileNew] { newItem->setEnabled(fileNew->isEnabled()); });
-    hidden(addMenuItem(file, QStringLiteral("mniAnimationWizards"), QStringLiteral("Animation &Wizards")));
-    add(file, "FileOpen");
+    hidden(addMenuItem(file, TActionId::mniAnimationWizards, QStringLiteral("Animation &Wizards")));
+    add(file, TActionId::FileOpen);
     addMenu(file, QStringLiteral("mniRecentFiles"), QStringLiteral("&Recent Files"));
-    add(file, "FileSave");
-    add(file, "FileSaveAs");
-    add(file, "FileSaveAll");
-    add(file, "FileClose");
-    add(file, "FileCloseAll");
+    add(file, TActionId::FileSave);
+    add(file, TActionId::FileSaveAs);
+    add(file, TActionId::FileSaveAll);
+    add(file, TActionId::FileClose);
+    add(file, TActionId::FileCloseAll);
     file->addSeparator();
     QMenu* import = addMenu(file, QStringLiteral("mniImport"), QStringLiteral("&Import"));
-    addMenuItem(import, QStringLiteral("mniImportAVI"), QStringLiteral("&AVI Animation"));
+    addMenuItem(import, TActionId::mniImportAVI, QStringLiteral("&AVI Animation"));
     QMenu* exportMenu = addMenu(file, QStringLiteral("mniExport"), QStringLiteral("&Export"));
-    addMenuItem(exportMenu, QStringLiteral("mniExportSingle"), QStringLiteral("&Single Images..."),
+    addMenuItem(exportMenu, TActionId::mniExportSingle, QStringLiteral("&Single Images..."),
                 QStringLiteral("Export frame images to individual files"));
-    addMenuItem(exportMenu, QStringLiteral("mniExportAVI"), QStringLiteral("As &AVI Animation..."),
+    addMenuItem(exportMenu, TActionId::mniExportAVI, QStringLiteral("As &AVI Animation..."),
                 QStringLiteral("Exports the current animation to an AVI movie file"));
-    addMenuItem(exportMenu, QStringLiteral("mniExportHTML"), QStringLiteral("As &HTML Page..."));
+    addMenuItem(exportMenu, TActionId::mniExportHTML, QStringLiteral("As &HTML Page..."));
     // The export entries need an active document with frames; checked each time the menu opens.
     connect(file, &QMenu::aboutToShow, this, [this] {
         const bool hasFrames =
             m_session.documents().active() && m_session.workingImage().images().count() > 0;
-        for (const char* name : {"mniExportSingle", "mniExportAVI", "mniExportHTML"})
-            action(QString::fromLatin1(name))->setEnabled(hasFrames);
+        for (TActionId name : {TActionId::mniExportSingle, TActionId::mniExportAVI, TActionId::mniExportHTML})
+            action(name)->setEnabled(hasFrames);
     });
-    hidden(addMenuItem(file, QStringLiteral("mniPrint"), QStringLiteral("&Print...")));
+    hidden(addMenuItem(file, TActionId::mniPrint, QStringLiteral("&Print...")));
     file->addSeparator();
-    add(file, "FileExit");
+    add(file, TActionId::FileExit);
 
     QMenu* edit = addMenu(nullptr, QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
-    add(edit, "EditUndo");
+    add(edit, TActionId::EditUndo);
     edit->addSeparator();
-    add(edit, "EditCut");
-    add(edit, "EditCopy");
-    add(edit, "EditPaste");
+    add(edit, TActionId::EditCut);
+    add(edit, TActionId::EditCopy);
+    add(edit, TActionId::EditPaste);
     QAction* pasteComments =
-        addMenuItem(edit, QStringLiteral("mniPasteComments"), QStringLiteral("Paste Comme&nts"),
+        addMenuItem(edit, TActionId::mniPasteComments, QStringLiteral("Paste Comme&nts"),
                     QStringLiteral("Paste Comments|Adds a new GIF comment from clipboard text"));
     connect(edit, &QMenu::aboutToShow, this, [this, pasteComments] {
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         pasteComments->setEnabled(data && data->hasText() && m_session.documents().active());
     });
     edit->addSeparator();
-    add(edit, "FrameDelete");
-    add(edit, "FrameAdd");
-    add(edit, "AnimationResize");
-    hidden(addMenuItem(edit, QStringLiteral("mniRotate"), QStringLiteral("R&otate")));
-    add(edit, "FrameGlobalChange");
-    add(edit, "FrameTransColor");
+    add(edit, TActionId::FrameDelete);
+    add(edit, TActionId::FrameAdd);
+    add(edit, TActionId::AnimationResize);
+    hidden(addMenuItem(edit, TActionId::mniRotate, QStringLiteral("R&otate")));
+    add(edit, TActionId::FrameGlobalChange);
+    add(edit, TActionId::FrameTransColor);
     edit->addSeparator();
-    add(edit, "FrameMoveBegin");
-    add(edit, "FrameMoveEnd");
-    add(edit, "FrameMoveUp");
-    add(edit, "FrameMoveDown");
+    add(edit, TActionId::FrameMoveBegin);
+    add(edit, TActionId::FrameMoveEnd);
+    add(edit, TActionId::FrameMoveUp);
+    add(edit, TActionId::FrameMoveDown);
 
     QMenu* view = addMenu(nullptr, QStringLiteral("mnuView"), QStringLiteral("&View"));
-    add(view, "AnimationPlay");
-    add(view, "AnimationPause");
-    hidden(addMenuItem(view, QStringLiteral("mniPlayInBrowser"), QStringLiteral("Play in Web &Browser")));
+    add(view, TActionId::AnimationPlay);
+    add(view, TActionId::AnimationPause);
+    hidden(addMenuItem(view, TActionId::mniPlayInBrowser, QStringLiteral("Play in Web &Browser")));
     view->addSeparator();
-    add(view, "AnimationInfo");
-    add(view, "AnimationPalette");
+    add(view, TActionId::AnimationInfo);
+    add(view, TActionId::AnimationPalette);
     view->addSeparator();
     QMenu* thumbs = addMenu(view, QStringLiteral("mniThumbnailWindow"), QStringLiteral("Thu&mbnail Window"));
-    add(thumbs, "ThumbView");
-    add(thumbs, "ThumbsRefresh");
-    add(thumbs, "ThumbsClear");
+    add(thumbs, TActionId::ThumbView);
+    add(thumbs, TActionId::ThumbsRefresh);
+    add(thumbs, TActionId::ThumbsClear);
     QAction* explorer =
-        addMenuItem(thumbs, QStringLiteral("mniExplorerTree"), QStringLiteral("Show/Hide &Explorer Tree"),
+        addMenuItem(thumbs, TActionId::mniExplorerTree, QStringLiteral("Show/Hide &Explorer Tree"),
                     QStringLiteral("Show/Hide Explorer Tree window"));
     explorer->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+E")));
     explorer->setCheckable(true);
@@ -355,99 +371,82 @@ void TfrmMain::createMenus()
             m_browser->setExplorerVisible(checked);
     });
     QMenu* bars = addMenu(view, QStringLiteral("mniToolbars"), QStringLiteral("&Toolbars"));
-    for (const auto& [name, caption] :
-         {std::pair{"mniToolbarStandard", "&Standard"}, std::pair{"mniToolbarAnimation", "&Animation"},
-          std::pair{"mniToolbarFrame", "&Frame"}}) {
-        QAction* item = addMenuItem(bars, QString::fromLatin1(name), QString::fromLatin1(caption));
+    for (const auto& [name, caption] : {std::pair{TActionId::mniToolbarStandard, "&Standard"},
+                                        std::pair{TActionId::mniToolbarAnimation, "&Animation"},
+                                        std::pair{TActionId::mniToolbarFrame, "&Frame"}}) {
+        QAction* item = addMenuItem(bars, name, QString::fromLatin1(caption));
         item->setCheckable(true);
         item->setChecked(true);
     }
 
     QMenu* tools = addMenu(nullptr, QStringLiteral("mnuTools"), QStringLiteral("&Tools"));
-    add(tools, "AnimationOptimize");
-    add(tools, "FrameReverse");
-    QAction* htmlCode = addMenuItem(tools, QStringLiteral("mniHTMLCode"), QStringLiteral("HTML &Code..."),
+    add(tools, TActionId::AnimationOptimize);
+    add(tools, TActionId::FrameReverse);
+    QAction* htmlCode = addMenuItem(tools, TActionId::mniHTMLCode, QStringLiteral("HTML &Code..."),
                                     QStringLiteral("Creates HTML code for the current animation"));
     htmlCode->setEnabled(false);
     tools->addSeparator();
-    QAction* inspector =
-        addMenuItem(tools, QStringLiteral("mniFrameInspector"), QStringLiteral("&Frame Inspector"),
-                    QStringLiteral("Show or Hide the frame inspector"));
+    QAction* inspector = addMenuItem(tools, TActionId::mniFrameInspector, QStringLiteral("&Frame Inspector"),
+                                     QStringLiteral("Show or Hide the frame inspector"));
     inspector->setCheckable(true);
     inspector->setChecked(true);
     connect(inspector, &QAction::triggered, this, [this](bool checked) { setInspectorChecked(checked); });
-    addMenuItem(tools, QStringLiteral("mniOptions"), QStringLiteral("Program &Options..."),
+    addMenuItem(tools, TActionId::mniOptions, QStringLiteral("Program &Options..."),
                 QStringLiteral("Opens the program options dialog"));
 
     QMenu* plugins = addMenu(nullptr, QStringLiteral("mnuPlugins"), QStringLiteral("&Plug-ins"));
     plugins->menuAction()->setVisible(false);
 
     QMenu* window = addMenu(nullptr, QStringLiteral("mnuWindow"), QStringLiteral("&Window"));
-    for (const char* name : {"WindowCascade", "WindowTileHorizontal", "WindowTileVertical",
-                             "WindowMinimizeAll", "WindowArrangeAll", "WindowNextDoc", "WindowPrevDoc"})
+    for (TActionId name : {TActionId::WindowCascade, TActionId::WindowTileHorizontal,
+                           TActionId::WindowTileVertical, TActionId::WindowMinimizeAll,
+                           TActionId::WindowArrangeAll, TActionId::WindowNextDoc, TActionId::WindowPrevDoc})
         add(window, name);
 
     QMenu* help = addMenu(nullptr, QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
-    add(help, "HelpContents");
-    hidden(addMenuItem(help, QStringLiteral("mniPluginInfo"), QStringLiteral("&Plugin Info..."),
+    add(help, TActionId::HelpContents);
+    hidden(addMenuItem(help, TActionId::mniPluginInfo, QStringLiteral("&Plugin Info..."),
                        QStringLiteral("Displays information about installed plugin")));
     help->addSeparator();
-    addMenuItem(help, QStringLiteral("mniTips"), QStringLiteral("&Tip of the Day..."),
+    addMenuItem(help, TActionId::mniTips, QStringLiteral("&Tip of the Day..."),
                 QStringLiteral("Displays the Tip of the Day dialog"));
-    addMenuItem(help, QStringLiteral("mniWelcome"), QStringLiteral("&Welcome Dialog..."),
+    addMenuItem(help, TActionId::mniWelcome, QStringLiteral("&Welcome Dialog..."),
                 QStringLiteral("Displays the Welcome dialog"));
-    addMenuItem(help, QStringLiteral("mniSupport"), QStringLiteral("&Support Online"));
+    addMenuItem(help, TActionId::mniSupport, QStringLiteral("&Support Online"));
     help->addSeparator();
-    addMenuItem(help, QStringLiteral("mniAbout"), QStringLiteral("&About GIF Reelwright..."),
+    addMenuItem(help, TActionId::mniAbout, QStringLiteral("&About GIF Reelwright..."),
                 QStringLiteral("About|Displays program information, version number and copyright"));
 }
 
 void TfrmMain::createToolbars()
 {
     auto makeBar = [this](int tag, const QString& objectName, const QString& title,
-                          const QStringList& names) {
+                          std::initializer_list<std::optional<TActionId>> names) {
         auto* bar = new QToolBar(title, this);
         bar->setObjectName(objectName);
         bar->setProperty("tag", tag);
         bar->setIconSize(QSize(16, 16));
-        for (const QString& name : names) {
-            if (name.isEmpty())
-                bar->addSeparator();
+        for (const std::optional<TActionId>& name : names) {
+            if (name)
+                bar->addAction(action(*name));
             else
-                bar->addAction(action(name));
+                bar->addSeparator(); // an empty entry
         }
         addToolBar(Qt::TopToolBarArea, bar);
         m_toolbars[tag] = bar;
         return bar;
     };
-    QToolBar* standard = makeBar(0, QStringLiteral("tbStandard"), QStringLiteral("Standard"),
-                                 {QStringLiteral("FileNew"),
-                                  QStringLiteral("FileOpen"),
-                                  QStringLiteral("FileSaveAs"),
-                                  QStringLiteral("FileSaveAll"),
-                                  {},
-                                  QStringLiteral("EditCut"),
-                                  QStringLiteral("EditCopy"),
-                                  QStringLiteral("EditPaste"),
-                                  {},
-                                  QStringLiteral("EditUndo"),
-                                  {},
-                                  QStringLiteral("ThumbView")});
+    QToolBar* standard =
+        makeBar(0, QStringLiteral("tbStandard"), QStringLiteral("Standard"),
+                {TActionId::FileNew, TActionId::FileOpen, TActionId::FileSaveAs, TActionId::FileSaveAll,
+                 std::nullopt, TActionId::EditCut, TActionId::EditCopy, TActionId::EditPaste, std::nullopt,
+                 TActionId::EditUndo, std::nullopt, TActionId::ThumbView});
     makeBar(1, QStringLiteral("tbFrame"), QStringLiteral("Frame Toolbar"),
-            {QStringLiteral("FrameAdd"),
-             QStringLiteral("FrameDelete"),
-             {},
-             QStringLiteral("FrameMoveUp"),
-             QStringLiteral("FrameMoveDown"),
-             {},
-             QStringLiteral("FrameReverse")});
+            {TActionId::FrameAdd, TActionId::FrameDelete, std::nullopt, TActionId::FrameMoveUp,
+             TActionId::FrameMoveDown, std::nullopt, TActionId::FrameReverse});
     QToolBar* animation = makeBar(2, QStringLiteral("tbAnimation"), QStringLiteral("Animation"),
-                                  {QStringLiteral("AnimationPalette"),
-                                   {},
-                                   QStringLiteral("AnimationOptimize"),
-                                   {},
-                                   QStringLiteral("AnimationPlay"),
-                                   QStringLiteral("AnimationPause")});
+                                  {TActionId::AnimationPalette, std::nullopt, TActionId::AnimationOptimize,
+                                   std::nullopt, TActionId::AnimationPlay, TActionId::AnimationPause});
 
     // The open button's drop-down mirrors the recent-files submenu each time it opens.
     auto* recentPopup = new QMenu(this);
@@ -457,8 +456,7 @@ void TfrmMain::createToolbars()
         for (QAction* entry : m_menus.value(QStringLiteral("mniRecentFiles"))->actions())
             recentPopup->addAction(entry);
     });
-    if (auto* open =
-            qobject_cast<QToolButton*>(standard->widgetForAction(action(QStringLiteral("FileOpen"))))) {
+    if (auto* open = qobject_cast<QToolButton*>(standard->widgetForAction(action(TActionId::FileOpen)))) {
         open->setMenu(recentPopup);
         open->setPopupMode(QToolButton::MenuButtonPopup);
     }
@@ -467,16 +465,17 @@ void TfrmMain::createToolbars()
     playPopup->setObjectName(QStringLiteral("pmnPlayDocuments"));
     m_menus.insert(playPopup->objectName(), playPopup);
     if (auto* play =
-            qobject_cast<QToolButton*>(animation->widgetForAction(action(QStringLiteral("AnimationPlay"))))) {
+            qobject_cast<QToolButton*>(animation->widgetForAction(action(TActionId::AnimationPlay)))) {
         play->setMenu(playPopup);
         play->setPopupMode(QToolButton::MenuButtonPopup);
     }
 
     // "&Animation" toggles the animation toolbar and "&Frame" the frame toolbar.
-    const std::pair<const char*, int> toggles[] = {
-        {"mniToolbarStandard", 0}, {"mniToolbarFrame", 1}, {"mniToolbarAnimation", 2}};
+    const std::pair<TActionId, int> toggles[] = {{TActionId::mniToolbarStandard, 0},
+                                                 {TActionId::mniToolbarFrame, 1},
+                                                 {TActionId::mniToolbarAnimation, 2}};
     for (const auto& [name, tag] : toggles) {
-        QAction* item = action(QString::fromLatin1(name));
+        QAction* item = action(name);
         QToolBar* bar = m_toolbars[tag];
         connect(item, &QAction::triggered, this, [this, item, bar] { toggleToolbar(item, bar); });
         connect(bar, &QToolBar::visibilityChanged, item, [item, bar] {
@@ -496,9 +495,10 @@ void TfrmMain::createFramePopup()
     m_framePopup = new QMenu(this);
     m_framePopup->setObjectName(QStringLiteral("pmnFrames"));
     m_menus.insert(m_framePopup->objectName(), m_framePopup);
-    for (const char* name : {"FrameAdd", "EditCut", "EditCopy", "EditPaste", "FrameDelete", "FrameSelectAll",
-                             "FrameTransColor", "FrameMoveUp", "FrameMoveDown"})
-        m_framePopup->addAction(action(QString::fromLatin1(name)));
+    for (TActionId name : {TActionId::FrameAdd, TActionId::EditCut, TActionId::EditCopy, TActionId::EditPaste,
+                           TActionId::FrameDelete, TActionId::FrameSelectAll, TActionId::FrameTransColor,
+                           TActionId::FrameMoveUp, TActionId::FrameMoveDown})
+        m_framePopup->addAction(action(name));
     m_framePopup->addSeparator();
     QMenu* sizes = m_stripController->createFrameSizeMenu(m_framePopup);
     sizes->setObjectName(QStringLiteral("mniFrameSize"));
@@ -630,7 +630,7 @@ void TfrmMain::loadSettings()
         m_state.inspectorRestore = 1;
         s.writeInteger(InspectorHideOnce, 0);
     }
-    action(QStringLiteral("mniFrameInspector"))->setChecked(inspectorVisible);
+    action(TActionId::mniFrameInspector)->setChecked(inspectorVisible);
 
     // The frame size is a byte in the store's readers; a value that cannot be one is not a size.
     const int frameSize = s.readInteger(FrameSize);
@@ -703,9 +703,9 @@ void TfrmMain::loadToolbarSettings(TSettingsBatch& settings)
         addToolBar(Qt::TopToolBarArea, placed[i].bar);
         placed[i].bar->setVisible(placed[i].visible);
     }
-    action(QStringLiteral("mniToolbarStandard"))->setChecked(!m_toolbars[0]->isHidden());
-    action(QStringLiteral("mniToolbarFrame"))->setChecked(!m_toolbars[1]->isHidden());
-    action(QStringLiteral("mniToolbarAnimation"))->setChecked(!m_toolbars[2]->isHidden());
+    action(TActionId::mniToolbarStandard)->setChecked(!m_toolbars[0]->isHidden());
+    action(TActionId::mniToolbarFrame)->setChecked(!m_toolbars[1]->isHidden());
+    action(TActionId::mniToolbarAnimation)->setChecked(!m_toolbars[2]->isHidden());
     setToolbarsFlat(!m_state.normalStyle);
 }
 
@@ -766,7 +766,7 @@ void TfrmMain::saveSettings()
     // Closing down hides the image browser before it is destroyed; what comes back next time is
     // whether it was showing when the user closed the program, which its menu check still says.
     if (m_deferredStartupDone)
-        s.writeInteger(ThumbVisible, action(QStringLiteral("ThumbView"))->isChecked() ? 1 : 0);
+        s.writeInteger(ThumbVisible, action(TActionId::ThumbView)->isChecked() ? 1 : 0);
     m_recentFiles->save(s);
     m_favorites->save(s);
 }
@@ -812,7 +812,7 @@ void TfrmMain::enableDocumentCommands(bool enabled)
 
 void TfrmMain::setInspectorChecked(bool checked)
 {
-    action(QStringLiteral("mniFrameInspector"))->setChecked(checked);
+    action(TActionId::mniFrameInspector)->setChecked(checked);
     m_state.inspectorRestore = 0;
     if (m_inspector)
         m_inspector->setVisible(checked);
@@ -873,7 +873,7 @@ void TfrmMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (m_deferredStartupDone)
         return;
-    if (m_inspector && action(QStringLiteral("mniFrameInspector"))->isChecked())
+    if (m_inspector && action(TActionId::mniFrameInspector)->isChecked())
         m_inspector->show();
     QCoreApplication::postEvent(this, new QEvent(kMsgDeferredStartup));
 }
@@ -926,8 +926,8 @@ void TfrmMain::runDeferredStartup()
             m_browser->applySavedLayout(s, width());
             keepOnScreenWhenFramed(*m_browser);
             m_browser->setFolder(m_state.thumbDirectory);
-            action(QStringLiteral("ThumbView"))->setChecked(m_browser->isVisible());
-            action(QStringLiteral("mniExplorerTree"))->setChecked(m_browser->explorerVisible());
+            action(TActionId::ThumbView)->setChecked(m_browser->isVisible());
+            action(TActionId::mniExplorerTree)->setChecked(m_browser->explorerVisible());
         }
         showWelcome = s.readInteger(WelcomeDialog) == 0;
     }

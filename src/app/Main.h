@@ -2,9 +2,11 @@
 // The main window: the multiple-document frame with the menu bar, the three toolbars, the frame
 // strip area, the status bar and the start-up logo. It loads the settings it keeps at creation,
 // runs the deferred start-up once it is on screen and writes its settings when destroyed.
+#include "app/MainActions.h"
 #include "app/StartupHooks.h"
 #include "app/StartupState.h"
 #include "graphics/Graphic.h"
+#include "platform/UserTexts.h"
 
 #include <QEvent>
 #include <QHash>
@@ -12,6 +14,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <array>
 #include <memory>
 
 class QAction;
@@ -50,7 +53,6 @@ class TfrmThumbWin;
 // The deferred start-up, posted to the main window when it is first shown.
 inline constexpr QEvent::Type kMsgDeferredStartup = QEvent::Type(QEvent::User + 77);
 
-inline constexpr const char* kApplicationTitle = "Brightwell GIF Reelwright 5.0";
 inline constexpr const char* kHelpFile = "Reelwright.hlp";
 
 class TfrmMain : public QMainWindow
@@ -75,7 +77,11 @@ public:
     TfrmThumbWin* browser() const;
 
     TEditSession& session() const { return m_session; }
-    QAction* action(const QString& name) const { return m_actions.value(name); }
+    // A command of the window; every identifier has one from construction on.
+    QAction* action(TActionId id) const;
+    // A command by object name, for names from outside (settings, automation, plug-ins, the
+    // frame size items); null when there is none.
+    QAction* findAction(const QString& name) const { return m_actions.value(name); }
     QMenu* menu(const QString& objectName) const;
     QToolBar* toolbar(int tag) const;
     const TStartupState& state() const { return m_state; }
@@ -190,14 +196,15 @@ private:
     TDocument* documentToSave();
     void undoActiveDocument();
     void setStatusText(int panel, const QString& text);
-    QAction* addMenuItem(QMenu* menu, const QString& objectName, const QString& caption,
-                         const QString& hint = {});
+    QAction* addMenuItem(QMenu* menu, TActionId id, const QString& caption, const QString& hint = {});
+    void registerAction(TActionId id, QAction* action);
 
     TEditSession& m_session;
     TStartupHooks m_hooks;
     QStringList m_arguments;
     TStartupState m_state;
     QHash<QString, QAction*> m_actions;
+    std::array<QAction*, actionIdCount> m_actionById{};
     QHash<QString, QMenu*> m_menus;
     QToolBar* m_toolbars[3] = {};
     QActionGroup* m_frameSizeGroup = nullptr;

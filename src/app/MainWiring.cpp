@@ -25,7 +25,7 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
 #include "editing/float.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
@@ -57,11 +57,7 @@ public:
         if (TMDIChild* view = m_main.viewOf(m_main.session().documents().active()))
             view->showFrame(index);
     }
-    void setActionEnabled(const char* name, bool enabled) override
-    {
-        if (QAction* act = m_main.action(QString::fromLatin1(name)))
-            act->setEnabled(enabled);
-    }
+    void setActionEnabled(TActionId id, bool enabled) override { m_main.action(id)->setEnabled(enabled); }
     void enableDocumentCommands(bool enabled) override { m_main.enableDocumentCommands(enabled); }
     bool canPaste() override
     {
@@ -115,11 +111,7 @@ public:
         m_main.updateReverseAction();
     }
 
-    void enableAction(const QString& name, bool enabled) override
-    {
-        if (QAction* act = m_main.action(name))
-            act->setEnabled(enabled);
-    }
+    void enableAction(TActionId id, bool enabled) override { m_main.action(id)->setEnabled(enabled); }
     void enableDocumentCommands(bool enabled) override { m_main.enableDocumentCommands(enabled); }
     void beep() override { QApplication::beep(); }
 
@@ -211,7 +203,7 @@ TProgressEvent TfrmMain::progressHandler()
 
 void TfrmMain::updateReverseAction()
 {
-    if (QAction* reverse = action(QStringLiteral("FrameReverse")); reverse && m_commandHost)
+    if (QAction* reverse = action(TActionId::FrameReverse); reverse && m_commandHost)
         reverse->setEnabled(reverseEnabled(*m_commandHost));
 }
 
@@ -247,13 +239,13 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
         wireInspector(*this, *m_inspector);
         // A hide for this start only must not stick: the next start shows the inspector again.
         m_inspector->setVisibleSource([this] {
-            return action(QStringLiteral("mniFrameInspector"))->isChecked() || m_state.inspectorRestore == 1;
+            return action(TActionId::mniFrameInspector)->isChecked() || m_state.inspectorRestore == 1;
         });
         // Closing down closes every window too; that is not the user hiding the inspector, whose
         // state at the close is what the next start restores.
         connect(m_inspector, &TfrmFloat::closedByUser, this, [this] {
             if (!m_closingDown)
-                action(QStringLiteral("mniFrameInspector"))->setChecked(false);
+                action(TActionId::mniFrameInspector)->setChecked(false);
         });
         // A file named on the command line was opened before the inspector existed.
         if (m_session.documents().active() && m_session.currentFrame() >= 0)
@@ -262,10 +254,10 @@ void TfrmMain::attachCompanions(TfrmThumbWin* browser, TfrmFloat* inspector)
     if (m_browser) {
         connect(m_browser, &TfrmThumbWin::closedByUser, this, [this] {
             if (!m_closingDown)
-                action(QStringLiteral("ThumbView"))->setChecked(false);
+                action(TActionId::ThumbView)->setChecked(false);
         });
         connect(m_browser, &TfrmThumbWin::explorerVisibilityChanged, this,
-                [this](bool visible) { action(QStringLiteral("mniExplorerTree"))->setChecked(visible); });
+                [this](bool visible) { action(TActionId::mniExplorerTree)->setChecked(visible); });
         wireThumbBrowser(*this, *m_browser);
     }
 }
@@ -278,51 +270,51 @@ void TfrmMain::connectCommands()
     m_session.workingImage().onProgress = progressHandler();
 
     ICommandHost& host = *m_commandHost;
-    auto on = [this](const char* name, auto handler) {
-        connect(action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+    auto on = [this](TActionId id, auto handler) {
+        connect(action(id), &QAction::triggered, this, handler);
     };
-    on("FileNew", [&host] { newAnimation(host); });
-    on("EditCut", [&host] { cutFrames(host); });
-    on("EditCopy", [&host] { copyFrames(host); });
-    on("EditPaste", [&host] { pasteFrames(host); });
-    on("mniPasteComments", [&host] { pasteComments(host); });
-    on("FrameAdd", [&host] { addFramesFromFiles(host); });
-    on("FrameDelete", [&host] { deleteFrames(host); });
-    on("FrameMoveBegin", [&host] { moveFrameToBeginning(host); });
-    on("FrameMoveEnd", [&host] { moveFrameToEnd(host); });
-    on("FrameMoveUp", [&host] { moveFrameLeft(host); });
-    on("FrameMoveDown", [&host] { moveFrameRight(host); });
-    on("FrameGlobalChange", [&host] { globalFrameProperties(host); });
-    on("FrameSelectAll", [&host] { selectAllFrames(host); });
-    on("FrameTransColor", [&host] { frameTransparentColor(host); });
-    on("FrameReverse", [&host] { reverseFrames(host); });
-    on("AnimationResize", [&host] { resizeAnimation(host); });
-    on("AnimationInfo", [&host] { animationInformation(host); });
-    on("AnimationPalette", [&host] { globalPalette(host); });
-    on("AnimationOptimize", [&host] { optimizeAnimation(host); });
-    on("mniHTMLCode", [&host] { htmlCode(host); });
+    on(TActionId::FileNew, [&host] { newAnimation(host); });
+    on(TActionId::EditCut, [&host] { cutFrames(host); });
+    on(TActionId::EditCopy, [&host] { copyFrames(host); });
+    on(TActionId::EditPaste, [&host] { pasteFrames(host); });
+    on(TActionId::mniPasteComments, [&host] { pasteComments(host); });
+    on(TActionId::FrameAdd, [&host] { addFramesFromFiles(host); });
+    on(TActionId::FrameDelete, [&host] { deleteFrames(host); });
+    on(TActionId::FrameMoveBegin, [&host] { moveFrameToBeginning(host); });
+    on(TActionId::FrameMoveEnd, [&host] { moveFrameToEnd(host); });
+    on(TActionId::FrameMoveUp, [&host] { moveFrameLeft(host); });
+    on(TActionId::FrameMoveDown, [&host] { moveFrameRight(host); });
+    on(TActionId::FrameGlobalChange, [&host] { globalFrameProperties(host); });
+    on(TActionId::FrameSelectAll, [&host] { selectAllFrames(host); });
+    on(TActionId::FrameTransColor, [&host] { frameTransparentColor(host); });
+    on(TActionId::FrameReverse, [&host] { reverseFrames(host); });
+    on(TActionId::AnimationResize, [&host] { resizeAnimation(host); });
+    on(TActionId::AnimationInfo, [&host] { animationInformation(host); });
+    on(TActionId::AnimationPalette, [&host] { globalPalette(host); });
+    on(TActionId::AnimationOptimize, [&host] { optimizeAnimation(host); });
+    on(TActionId::mniHTMLCode, [&host] { htmlCode(host); });
     connectImportExport(*this);
-    on("mniOptions", [this, &host] {
+    on(TActionId::mniOptions, [this, &host] {
         const TOptionsChoice choice = programOptions(host);
         if (choice.modalResult == mrOk && choice.thumbnailSizeChanged && m_browser)
             m_hooks.scanThumbnailFolder(*this, m_browser->folder());
     });
-    on("mniAbout", [&host] { aboutBox(host); });
-    on("mniTips", [&host] { tipOfTheDay(host); });
+    on(TActionId::mniAbout, [&host] { aboutBox(host); });
+    on(TActionId::mniTips, [&host] { tipOfTheDay(host); });
     // The welcome page is the start-up hook's, so the menu and the start show the same one.
-    on("mniWelcome", [this] { m_hooks.showWelcomeDialog(*this); });
-    on("mniPluginInfo", [&host] { pluginInfo(host); });
-    on("mniSupport", [this] { supportOnline(m_session); });
-    on("HelpContents", [this] { helpContents(m_session, programDataFolder()); });
-    on("WindowCascade", [this] { cascadeWindows(*m_mdiArea); });
-    on("WindowTileHorizontal", [this] { tileWindowsHorizontally(*m_mdiArea); });
-    on("WindowTileVertical", [this] { tileWindowsVertically(*m_mdiArea); });
-    on("WindowMinimizeAll", [this] { minimizeAllWindows(*m_mdiArea); });
-    on("WindowArrangeAll", [this] { arrangeAllWindows(*m_mdiArea); });
+    on(TActionId::mniWelcome, [this] { m_hooks.showWelcomeDialog(*this); });
+    on(TActionId::mniPluginInfo, [&host] { pluginInfo(host); });
+    on(TActionId::mniSupport, [this] { supportOnline(m_session); });
+    on(TActionId::HelpContents, [this] { helpContents(m_session, programDataFolder()); });
+    on(TActionId::WindowCascade, [this] { cascadeWindows(*m_mdiArea); });
+    on(TActionId::WindowTileHorizontal, [this] { tileWindowsHorizontally(*m_mdiArea); });
+    on(TActionId::WindowTileVertical, [this] { tileWindowsVertically(*m_mdiArea); });
+    on(TActionId::WindowMinimizeAll, [this] { minimizeAllWindows(*m_mdiArea); });
+    on(TActionId::WindowArrangeAll, [this] { arrangeAllWindows(*m_mdiArea); });
 
     if (QMenu* tools = menu(QStringLiteral("mnuTools")))
         connect(tools, &QMenu::aboutToShow, this,
-                [this, &host] { action(QStringLiteral("mniHTMLCode"))->setEnabled(htmlCodeEnabled(host)); });
+                [this, &host] { action(TActionId::mniHTMLCode)->setEnabled(htmlCodeEnabled(host)); });
     if (QMenu* window = menu(QStringLiteral("mnuWindow")))
         connect(window, &QMenu::aboutToShow, this, &TfrmMain::fillWindowList);
     // Selecting in the strip or the list changes what Reverse works on.

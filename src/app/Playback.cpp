@@ -2,7 +2,7 @@
 
 #include "app/Childwin.h"
 #include "editing/Document.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFPainter.h"
 #include "gif/GIFPreview.h"
@@ -24,10 +24,10 @@ constexpr const char* kNotAnimationMessage =
 constexpr const char* kEditingMenus[] = {"mnuFile", "mnuEdit", "mnuTools", "mnuPlugins", "mnuWindow", "mnuHelp"};
 
 // The actions switched off beside the document commands while playing.
-constexpr const char* kEditingActions[] = {"EditPaste",      "FrameAdd",       "FrameDelete",
-                                           "FrameMoveBegin", "FrameMoveEnd",   "FrameMoveUp",
-                                           "FrameMoveDown",  "FrameTransColor", "FileNew",
-                                           "FileOpen"};
+constexpr TActionId kEditingActions[] = {
+    TActionId::EditPaste,    TActionId::FrameAdd,    TActionId::FrameDelete,   TActionId::FrameMoveBegin,
+    TActionId::FrameMoveEnd, TActionId::FrameMoveUp, TActionId::FrameMoveDown, TActionId::FrameTransColor,
+    TActionId::FileNew,      TActionId::FileOpen};
 
 } // namespace
 
@@ -108,9 +108,9 @@ void TPlayback::play()
     TDocument* doc = m_host.activeDocument();
     TMDIChild* view = doc ? m_host.viewOf(doc) : nullptr;
     if (!view) {
-        if (QAction* act = m_host.action(QStringLiteral("AnimationPlay")))
+        if (QAction* act = m_host.action(TActionId::AnimationPlay))
             act->setEnabled(false);
-        if (QAction* act = m_host.action(QStringLiteral("AnimationPause")))
+        if (QAction* act = m_host.action(TActionId::AnimationPause))
             act->setEnabled(false);
         return;
     }
@@ -148,9 +148,9 @@ void TPlayback::stop(bool release)
 {
     if (!isPlaying()) {
         if (!m_host.activeDocument())
-            if (QAction* act = m_host.action(QStringLiteral("AnimationPlay")))
+            if (QAction* act = m_host.action(TActionId::AnimationPlay))
                 act->setEnabled(false);
-        if (QAction* act = m_host.action(QStringLiteral("AnimationPause")))
+        if (QAction* act = m_host.action(TActionId::AnimationPause))
             act->setEnabled(false);
         m_document = nullptr;
         return;
@@ -181,34 +181,33 @@ void TPlayback::stop(bool release)
 
 void TPlayback::setEditingEnabled(bool enabled)
 {
-    auto enable = [this](const char* name, bool value) {
-        if (QAction* act = m_host.action(QString::fromLatin1(name)))
-            act->setEnabled(value);
+    auto enable = [this](TActionId id, bool value) {
+        m_host.action(id)->setEnabled(value);
     };
     for (const char* name : kEditingMenus)
         if (QMenu* menu = m_host.menu(QString::fromLatin1(name)))
             menu->menuAction()->setEnabled(enabled);
     if (!enabled) {
         m_host.enableDocumentCommands(false);
-        for (const char* name : kEditingActions)
+        for (TActionId name : kEditingActions)
             enable(name, false);
-        enable("AnimationPause", true);
+        enable(TActionId::AnimationPause, true);
         return;
     }
     m_host.enableDocumentCommands(true);
-    enable("EditPaste", m_host.canPaste());
-    enable("FrameAdd", true);
-    enable("FileNew", true);
-    enable("FileOpen", true);
+    enable(TActionId::EditPaste, m_host.canPaste());
+    enable(TActionId::FrameAdd, true);
+    enable(TActionId::FileNew, true);
+    enable(TActionId::FileOpen, true);
     const int current = m_host.currentFrame();
     const int last = m_host.frameCount() - 1;
-    enable("FrameDelete", current >= 0);
-    enable("FrameTransColor", current >= 0);
-    enable("FrameMoveBegin", current > 0);
-    enable("FrameMoveUp", current > 0);
-    enable("FrameMoveEnd", current >= 0 && current != last);
-    enable("FrameMoveDown", current >= 0 && current != last);
-    enable("AnimationPause", false);
+    enable(TActionId::FrameDelete, current >= 0);
+    enable(TActionId::FrameTransColor, current >= 0);
+    enable(TActionId::FrameMoveBegin, current > 0);
+    enable(TActionId::FrameMoveUp, current > 0);
+    enable(TActionId::FrameMoveEnd, current >= 0 && current != last);
+    enable(TActionId::FrameMoveDown, current >= 0 && current != last);
+    enable(TActionId::AnimationPause, false);
 }
 
 void TPlayback::frameEvent(int frameIndex)
@@ -229,7 +228,7 @@ void TPlayback::frameEvent(int frameIndex)
 void TPlayback::playMenuAboutToShow(QMenu& menu)
 {
     // Each entry's hint is the Play action's.
-    if (QAction* play = m_host.action(QStringLiteral("AnimationPlay")))
+    if (QAction* play = m_host.action(TActionId::AnimationPlay))
         for (QAction* entry : menu.actions())
             entry->setStatusTip(play->statusTip());
     TDocument* active = m_host.activeDocument();

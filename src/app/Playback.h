@@ -10,6 +10,8 @@
 //
 // Threads: GUI thread only. The painter waits in its own thread but raises its events on the GUI
 // thread; stopping with release waits for it before the copy is cleared.
+#include "app/MainActions.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -41,8 +43,8 @@ public:
     // Makes the document the active one and loads it into the working image at once.
     virtual void makeActive(TDocument* doc) = 0;
     virtual TGIFImage& workingImage() = 0;
-    // Null when there is no such action or menu.
-    virtual QAction* action(const QString& name) = 0;
+    virtual QAction* action(TActionId id) = 0;
+    // Null when there is no such menu.
     virtual QMenu* menu(const QString& objectName) = 0;
     // The document commands and the frame and animation panels together.
     virtual void enableDocumentCommands(bool enabled) = 0;

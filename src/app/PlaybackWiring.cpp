@@ -3,10 +3,9 @@
 #include "app/Childwin.h"
 #include "app/EditCommands.h"
 #include "app/Main.h"
+#include "app/Playback.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "app/Playback.h"
-#include "editing/Routines.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,7 +26,7 @@ public:
     TMDIChild* viewOf(TDocument* doc) override { return m_main.viewOf(doc); }
     void makeActive(TDocument* doc) override { m_main.session().documents().activate(doc); }
     TGIFImage& workingImage() override { return m_main.session().workingImage(); }
-    QAction* action(const QString& name) override { return m_main.action(name); }
+    QAction* action(TActionId id) override { return m_main.action(id); }
     QMenu* menu(const QString& objectName) override { return m_main.menu(objectName); }
     void enableDocumentCommands(bool enabled) override { m_main.enableDocumentCommands(enabled); }
     bool canPaste() override
@@ -49,8 +48,8 @@ std::unique_ptr<TPlayback> createPlayback(TfrmMain& main)
 {
     auto playback = std::make_unique<TPlayback>(std::make_unique<TPlaybackHostAdapter>(main));
     TPlayback* raw = playback.get();
-    QObject::connect(main.action(QStringLiteral("AnimationPlay")), &QAction::triggered, raw, [raw] { raw->play(); });
-    QObject::connect(main.action(QStringLiteral("AnimationPause")), &QAction::triggered, raw,
+    QObject::connect(main.action(TActionId::AnimationPlay), &QAction::triggered, raw, [raw] { raw->play(); });
+    QObject::connect(main.action(TActionId::AnimationPause), &QAction::triggered, raw,
                      [raw] { raw->pause(); });
     if (QMenu* menu = main.menu(QStringLiteral("pmnPlayDocuments"))) {
         QObject::connect(menu, &QMenu::aboutToShow, raw, [raw, menu] { raw->playMenuAboutToShow(*menu); });

@@ -9,9 +9,12 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
+#include "platform/MessageService.h"
 #include "wizards/ThumbCache.h"
 #include "wizards/ThumbProperties.h"
 #include "wizards/ThumbViewer.h"
@@ -72,7 +75,7 @@ public:
     void openThumbnailFile(const QString& path) override { ::openThumbnailFile(m_main, path); }
     void clipboardChanged() override
     {
-        if (QAction* paste = m_main.action(QStringLiteral("EditPaste")))
+        if (QAction* paste = m_main.action(TActionId::EditPaste))
             paste->setEnabled(m_main.session().documents().active() && canPaste(m_main.commandHost()));
     }
     QStringList favoriteFolders() const override { return m_main.favorites().folders(); }
@@ -86,7 +89,7 @@ public:
     }
     void organizeFavorites() override
     {
-        if (QAction* options = m_main.action(QStringLiteral("mniOptions")))
+        if (QAction* options = m_main.action(TActionId::mniOptions))
             options->trigger();
     }
     void showImageProperties(const TImagePropertiesRequest& request) override
@@ -94,7 +97,8 @@ public:
         TfrmImageProperties dialog(request, m_main.browser());
         dialog.exec();
     }
-    QAction* mainAction(const QString& name) const override { return m_main.action(name); }
+    // The browser names the commands it borrows; an unknown name finds nothing.
+    QAction* mainAction(const QString& name) const override { return m_main.findAction(name); }
     QCursor dragCursor() const override { return m_main.dragCursor(); }
 
 private:
@@ -180,7 +184,7 @@ void wireThumbBrowser(TfrmMain& main, TfrmThumbWin& browser)
     browser.setHost(std::make_unique<TThumbHostAdapter>(main));
     browser.setThumbnailCache(std::make_shared<TThumbnailCache>());
     QPointer<TfrmThumbWin> guard = &browser;
-    QObject::connect(main.action(QStringLiteral("ThumbView")), &QAction::triggered, &browser,
+    QObject::connect(main.action(TActionId::ThumbView), &QAction::triggered, &browser,
                      [&main, guard](bool checked) {
                          if (!guard)
                              return;
@@ -188,15 +192,15 @@ void wireThumbBrowser(TfrmMain& main, TfrmThumbWin& browser)
                          if (checked && guard->thumbnailCount() == 0)
                              guard->loadThumbnails(main.state().thumbDirectory);
                      });
-    QObject::connect(main.action(QStringLiteral("ThumbsBrowse")), &QAction::triggered, &browser, [guard] {
+    QObject::connect(main.action(TActionId::ThumbsBrowse), &QAction::triggered, &browser, [guard] {
         if (guard)
             guard->browse();
     });
-    QObject::connect(main.action(QStringLiteral("ThumbsRefresh")), &QAction::triggered, &browser, [guard] {
+    QObject::connect(main.action(TActionId::ThumbsRefresh), &QAction::triggered, &browser, [guard] {
         if (guard)
             guard->refresh();
     });
-    QObject::connect(main.action(QStringLiteral("ThumbsClear")), &QAction::triggered, &browser, [guard] {
+    QObject::connect(main.action(TActionId::ThumbsClear), &QAction::triggered, &browser, [guard] {
         if (guard && guard->thumbnailCount() > 0)
             guard->clearThumbnails();
     });

@@ -1,7 +1,7 @@
 #include "app/Warnings.h"
 
 #include "app/Main.h"
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
 #include "gif/GIFImage.h"
 #include "graphics/Exceptions.h"
 #include "platform/MessageService.h"

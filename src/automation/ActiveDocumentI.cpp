@@ -2,8 +2,9 @@
 
 #include "automation/FramesI.h"
 #include "editing/Document.h"
+#include "editing/GIFFiles.h"
 #include "editing/HtmlCode.h"
-#include "editing/Routines.h"
+#include "editing/LoopExtension.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "gif/GIFExtensions.h"

@@ -4,7 +4,7 @@
 #include "automation/ComServer.h"
 #include "automation/DocumentsI.h"
 #include "automation/IntfMenuItem.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "platform/ImagingControl.h"
 #include "platform/MessageService.h"
 

@@ -1,6 +1,8 @@
 #include "automation/GIFFrameI.h"
 
-#include "editing/Routines.h"
+#include "editing/ColorUse.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "gif/GIFExtensions.h"
@@ -178,17 +180,23 @@ void TGIFFrame::put_Delay(int nDelay)
            [nDelay](TGIFSubImage& frame) { frame.graphicControlExtension()->setDelay(uint16_t(nDelay)); });
 }
 
+// The automation codes are the engine's, so a value passes through unchanged.
+static_assert(idmNone == disposalValue(TGIFDisposal::dmNone) &&
+              idmRemove == disposalValue(TGIFDisposal::dmKeep) &&
+              idmBackground == disposalValue(TGIFDisposal::dmBackground) &&
+              idmPrevious == disposalValue(TGIFDisposal::dmPrevious));
+
 TIDisposalMethod TGIFFrame::get_Disposal()
 {
     TGIFGraphicControlExtension* control = bound().frame->graphicControlExtension();
-    return control ? TIDisposalMethod(control->disposal()) : idmNone;
+    return control ? TIDisposalMethod(disposalValue(control->disposal())) : idmNone;
 }
 
 void TGIFFrame::put_Disposal(TIDisposalMethod idmDisposal)
 {
-    const int value = int(idmDisposal);
-    if (value < idmNone || value > idmPrevious)
+    if (int(idmDisposal) < idmNone || int(idmDisposal) > idmPrevious)
         throw EOleError(QStringLiteral("The disposal method must be between 0 and 3."));
+    const TGIFDisposal value = disposalFromValue(int(idmDisposal));
     TGIFGraphicControlExtension* control = bound().frame->graphicControlExtension();
     if (!control || control->disposal() == value)
         return;

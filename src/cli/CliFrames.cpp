@@ -47,8 +47,10 @@ void composeTransparent(TGIFImage& image, const std::function<void(const QImage&
         TGIFSubImage& frame = *image.images().subImage(i);
         if (frame.empty())
             continue;
-        const int disposal = frame.graphicControlExtension() ? frame.graphicControlExtension()->disposal() : 0;
-        const QImage before = disposal == 3 ? screen.copy() : QImage();
+        const TGIFDisposal disposal = frame.graphicControlExtension()
+                                          ? frame.graphicControlExtension()->disposal()
+                                          : TGIFDisposal::dmNone;
+        const QImage before = disposal == TGIFDisposal::dmPrevious ? screen.copy() : QImage();
         // The renderer's colours, so that indexes past a short map show as the editor shows them.
         QList<QRgb> colors;
         if (TBitmap* rendered = gifFrameBitmap(frame))
@@ -73,12 +75,12 @@ void composeTransparent(TGIFImage& image, const std::function<void(const QImage&
             }
         }
         shown(screen);
-        if (disposal == 2) {
+        if (disposal == TGIFDisposal::dmBackground) {
             for (int y = area.top(); y <= area.bottom(); ++y) {
                 auto* out = reinterpret_cast<QRgb*>(screen.scanLine(y));
                 std::fill(out + area.left(), out + area.right() + 1, QRgb(0));
             }
-        } else if (disposal == 3) {
+        } else if (disposal == TGIFDisposal::dmPrevious) {
             screen = before;
         }
     }

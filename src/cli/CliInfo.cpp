@@ -22,7 +22,7 @@ QJsonObject describeFrame(TGIFSubImage* frame)
                        {"localColors", frame->colorMap().count()}};
     if (TGIFGraphicControlExtension* control = frame->graphicControlExtension()) {
         result["delay"] = control->delay();
-        result["disposal"] = control->disposal();
+        result["disposal"] = disposalValue(control->disposal());
         result["transparentIndex"] =
             frame->transparent() ? QJsonValue(control->transparentColorIndex()) : QJsonValue();
     }

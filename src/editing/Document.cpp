@@ -2,7 +2,7 @@
 
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFImage.h"
 #include "platform/MessageService.h"

@@ -2,12 +2,14 @@
 
 #include "editing/Document.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "platform/MessageService.h"
 #include "platform/ProgramData.h"
+#include "platform/UserTexts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -108,8 +110,8 @@ bool TDocumentManager::open(const QString& path)
     const int frames = image.images().count();
     if (frames < 2) {
         if (frames == 0 || image.images().subImage(0)->empty()) {
-            messageDlg(QStringLiteral("Unable to decode %1. The file is could be corrupt.").arg(fullName),
-                       TMsgType::Warning, TMsgButtons::Ok);
+            messageDlg(QString::fromLatin1(kDecodeFailedMessage).arg(fullName), TMsgType::Warning,
+                       TMsgButtons::Ok);
             emit fileUndecodable(fullName);
             restoreAfterFailedOpen(previous);
             return false;

@@ -3,6 +3,7 @@
 #include "editing/Prompts.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 #include "widgets/ColorComboBox.h"
 #include "widgets/DialogParts.h"
 #include "widgets/UpDownEdit.h"
@@ -133,8 +134,7 @@ QWidget* TfrmOptions::buildProgramPage()
     chkNormalStyle->setObjectName(QStringLiteral("chkNormalStyle"));
     chkDisplayAnimation = new QCheckBox(QStringLiteral("Show animated &logo on start up"), page);
     chkDisplayAnimation->setObjectName(QStringLiteral("chkDisplayAnimation"));
-    chkSyncOpenDialog =
-        new QCheckBox(QStringLiteral("Syncronize open file dialog with &Explorer folder"), page);
+    chkSyncOpenDialog = new QCheckBox(QString::fromLatin1(kSyncOpenDialogOption), page);
     chkSyncOpenDialog->setObjectName(QStringLiteral("chkSyncOpenDialog"));
     chkNoPreview = new QCheckBox(QStringLiteral("Use open file &dialogs without image preview"), page);
     chkNoPreview->setObjectName(QStringLiteral("chkNoPreview"));
@@ -462,8 +462,8 @@ void TfrmOptions::removeFolder()
     if (row < 0)
         return;
     const QString folder = lstFavorites->item(row)->text();
-    if (messageDlg(QStringLiteral("Do you want to remove %1 the Favorites list?").arg(folder),
-                   TMsgType::Information, TMsgButtons::YesNo) != TMsgResult::Yes)
+    if (messageDlg(QString::fromLatin1(kRemoveFavoriteQuestion).arg(folder), TMsgType::Information,
+                   TMsgButtons::YesNo) != TMsgResult::Yes)
         return;
     delete lstFavorites->takeItem(row);
     if (lstFavorites->count() > 0)

@@ -1,10 +1,12 @@
 #include "editing/Palette.h"
 
-#include "editing/Routines.h"
+#include "editing/UIHelpers.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFRender.h"
 #include "graphics/Bitmap.h"
 #include "platform/MessageService.h"
+#include "platform/UserTexts.h"
 #include "widgets/DialogParts.h"
 #include "widgets/SwatchGrid.h"
 #include "widgets/UpDownEdit.h"

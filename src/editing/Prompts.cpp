@@ -1,10 +1,13 @@
 #include "editing/Prompts.h"
 
+#include "editing/EditSession.h"
 #include "editing/Palette.h"
-#include "editing/Routines.h"
+#include "editing/UIHelpers.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 #include "widgets/DialogParts.h"
 #include "widgets/UpDownEdit.h"
 
@@ -172,7 +175,7 @@ TPalettePage::TPalettePage(QWidget* parent) : QWidget(parent)
     auto* ditherLayout = new QVBoxLayout(dither);
     optNearest = new QRadioButton(QStringLiteral("N&earest (no error diffusion)"), dither);
     optNearest->setObjectName(QStringLiteral("optNearest"));
-    optFloyd = new QRadioButton(QStringLiteral("&FloydSteinberg  (high quality color mapping)"), dither);
+    optFloyd = new QRadioButton(QString::fromLatin1(kFloydSteinbergOption), dither);
     optFloyd->setObjectName(QStringLiteral("optFloyd"));
     ditherLayout->addWidget(optNearest);
     ditherLayout->addWidget(optFloyd);
@@ -799,7 +802,7 @@ void TfrmPrompts::transparentToggled(bool checked)
         return;
     }
     if (answer == TMsgResult::Yes)
-        cbDisposal->setCurrentIndex(2);
+        cbDisposal->setCurrentIndex(disposalValue(TGIFDisposal::dmBackground));
     selectTransparentColor();
 }
 
@@ -821,14 +824,15 @@ TGlobalChangeAnswer TfrmPrompts::globalChangeAnswer() const
     if (!txtDelay)
         return answer;
     answer.delayText = txtDelay->text();
-    answer.disposal = cbDisposal->currentIndex();
+    if (cbDisposal->currentIndex() >= 0)
+        answer.disposal = disposalFromValue(cbDisposal->currentIndex());
     answer.transparent = chkTransparent->isChecked();
     answer.interlaced = chkInterlaced->isChecked();
     answer.localPalette = chkLocalPalette->isChecked();
     answer.transparentColor = m_transparentColor;
     answer.transparentIndex = m_transparentIndex;
-    answer.somethingToApply = !answer.delayText.isEmpty() || answer.disposal >= 0 || answer.transparent ||
-                              answer.interlaced || answer.localPalette;
+    answer.somethingToApply = !answer.delayText.isEmpty() || answer.disposal.has_value() ||
+                              answer.transparent || answer.interlaced || answer.localPalette;
     return answer;
 }
 

@@ -7,11 +7,13 @@
 // The form never changes an animation; its caller records the undo command and applies the
 // answers. GUI thread only.
 #include "editing/EditSession.h"
+#include "gif/GIFExtensions.h"
 #include "graphics/Colors.h"
 
 #include <QDialog>
 #include <QImage>
 #include <QString>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -65,7 +67,7 @@ private:
 struct TGlobalChangeAnswer
 {
     QString delayText;
-    int disposal = -1; // -1: none selected
+    std::optional<TGIFDisposal> disposal; // none selected: left as it is
     bool transparent = false;
     bool interlaced = false;
     bool localPalette = false;

@@ -14,6 +14,7 @@
 #include "editing/UndoHistory.h"
 #include "editing/UndoSnapshot.h"
 #include "gif/GIFColorMap.h"
+#include "gif/GIFExtensions.h"
 
 #include <QStringList>
 
@@ -125,7 +126,7 @@ private:
     bool m_userInput = false;
     bool m_transparent = false;
     uint8_t m_transparentIndex = 0;
-    uint8_t m_disposal = 0;
+    TGIFDisposal m_disposal = TGIFDisposal::dmNone;
     uint16_t m_delay = 0;
     TColor m_transparentColor = 0;
 };

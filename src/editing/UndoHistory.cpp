@@ -1,9 +1,11 @@
 #include "editing/UndoHistory.h"
+#include "platform/UserTexts.h"
 
 #include <algorithm>
 
 TCommand::TCommand(uint8_t actionType, int frameIndex)
-    : m_caption(QStringLiteral("Unindentified Action")), m_actionType(actionType), m_frameIndex(frameIndex)
+    : m_caption(QString::fromLatin1(kUnidentifiedActionCaption)), m_actionType(actionType),
+      m_frameIndex(frameIndex)
 {
 }
 

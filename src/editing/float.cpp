@@ -1,7 +1,8 @@
 #include "editing/float.h"
 
+#include "editing/FrameInsertion.h"
 #include "editing/Palette.h"
-#include "editing/Routines.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "gif/GIFExtensions.h"
@@ -9,6 +10,7 @@
 #include "gif/GIFSubImage.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -134,12 +136,12 @@ bool parseYesNo(const QString& text, bool& yes)
     return true;
 }
 
-bool parseDisposal(const QString& text, int& disposal)
+bool parseDisposal(const QString& text, TGIFDisposal& disposal)
 {
     const QString word = text.trimmed();
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < disposalCount; ++i)
         if (word.compare(QLatin1String(kDisposalNames[i]), Qt::CaseInsensitive) == 0) {
-            disposal = i;
+            disposal = disposalFromValue(i);
             return true;
         }
     return false;
@@ -1082,7 +1084,7 @@ void TfrmFloat::commit()
     // 1. Validate; a refused text puts the old value back before the box shows.
     int number = 0;
     bool yes = false;
-    int disposal = 0;
+    TGIFDisposal disposal = TGIFDisposal::dmNone;
     QString shown;
     QString refusal;
     switch (row) {
@@ -1104,7 +1106,7 @@ void TfrmFloat::commit()
         break;
     case irDisposal:
         if (parseDisposal(text, disposal))
-            shown = QString::fromLatin1(kDisposalNames[disposal]);
+            shown = QString::fromLatin1(kDisposalNames[disposalValue(disposal)]);
         else
             refusal = QStringLiteral("%1%2, %3, %4, %5")
                           .arg(QString::fromLatin1(kAcceptedPrefix), QString::fromLatin1(kDisposalNames[0]),

@@ -208,9 +208,9 @@ void TGIFGraphicControlExtension::setUserInput(bool value)
     m_packed = value ? (m_packed | 0x02) : (m_packed & ~0x02);
 }
 
-void TGIFGraphicControlExtension::setDisposal(int value)
+void TGIFGraphicControlExtension::setDisposal(TGIFDisposal value)
 {
-    m_packed = uint8_t((m_packed & ~0x1C) | ((value & 7) << 2));
+    m_packed = uint8_t((m_packed & ~0x1C) | (disposalValue(value) << 2));
 }
 
 void TGIFGraphicControlExtension::saveBody(TStream& stream)

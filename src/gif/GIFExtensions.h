@@ -29,6 +29,47 @@ constexpr uint8_t bsTrailer = 0x3B;
 
 using TGIFApplicationId = std::array<uint8_t, 11>;
 
+// How a frame is disposed of before the next one is drawn: bits 2-4 of a graphic control
+// extension's packed fields. The four named values are the ones the painter gives a meaning to;
+// 4-7 occur in files, are kept as read and written back unchanged, and the painter draws nothing
+// for them. The names shown to the user are "None", "Remove", "Background" and "Previous", in
+// value order, so a list of those names is indexed by the value.
+enum class TGIFDisposal : uint8_t
+{
+    dmNone = 0,       // no disposal specified: the frame stays
+    dmKeep = 1,       // do not dispose: the frame stays (shown as "Remove")
+    dmBackground = 2, // restore the frame's area to the background
+    dmPrevious = 3,   // restore the frame's area to what was there before it
+};
+constexpr int disposalCount = 4; // the named values
+
+// The 3-bit value of a disposal code; every code 0-7 round-trips through it.
+constexpr int disposalValue(TGIFDisposal disposal)
+{
+    return int(disposal) & 7;
+}
+// The disposal of a 3-bit value; bits above the three are dropped, as the packed field does.
+constexpr TGIFDisposal disposalFromValue(int value)
+{
+    return TGIFDisposal(value & 7);
+}
+// True for the four codes with a meaning (and a name).
+constexpr bool isNamedDisposal(TGIFDisposal disposal)
+{
+    return disposalValue(disposal) < disposalCount;
+}
+// True for the codes that leave the frame standing after its time (none specified, keep).
+constexpr bool disposalLeavesFrame(TGIFDisposal disposal)
+{
+    return disposal == TGIFDisposal::dmNone || disposal == TGIFDisposal::dmKeep;
+}
+// True when the frame's area is restored after its time (background or previous): what comes
+// next cannot rely on the frame's pixels staying.
+constexpr bool disposalRestores(TGIFDisposal disposal)
+{
+    return disposal == TGIFDisposal::dmBackground || disposal == TGIFDisposal::dmPrevious;
+}
+
 // Registries, searched from the last registration backwards (a later registration wins).
 // Used from the user-interface thread only.
 void registerExtension(uint8_t label, const TGIFExtensionClass* extensionClass);
@@ -83,8 +124,9 @@ public:
     void setDelay(uint16_t value) { m_delay = value; }
     bool userInput() const { return (m_packed & 0x02) != 0; }
     void setUserInput(bool value);
-    uint8_t disposal() const { return (m_packed >> 2) & 7; }
-    void setDisposal(int value);
+    TGIFDisposal disposal() const { return disposalFromValue(m_packed >> 2); }
+    // Stores the 3-bit code; values 4-7 are kept as they are.
+    void setDisposal(TGIFDisposal value);
     uint8_t packedFields() const { return m_packed; }
 
 protected:

@@ -2,6 +2,7 @@
 //
 // Every step here must leave the picture shown for each frame unchanged; the few conditions
 // that go beyond the obvious exist because a disposal method would otherwise expose the change.
+#include "gif/ColorReduction.h"
 #include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/LZWFullTable.h"
@@ -11,9 +12,10 @@
 
 namespace {
 
-int disposalOf(const TGIFSubImage* frame)
+TGIFDisposal disposalOf(const TGIFSubImage* frame)
 {
-    return frame->graphicControlExtension() ? frame->graphicControlExtension()->disposal() : 0;
+    return frame->graphicControlExtension() ? frame->graphicControlExtension()->disposal()
+                                            : TGIFDisposal::dmNone;
 }
 
 bool contains(const TGIFSubImage* frame, uint8_t value)
@@ -30,7 +32,7 @@ void TGIFSubImage::crop()
         return;
     // Restore-to-background clears the frame's whole rectangle after it is shown; a smaller
     // rectangle would leave the previous picture standing around it.
-    if (m_gce->disposal() == 2)
+    if (m_gce->disposal() == TGIFDisposal::dmBackground)
         return;
     const uint8_t key = m_gce->transparentColorIndex();
     const int w = m_width;
@@ -87,8 +89,7 @@ void TGIFSubImage::merge(TGIFSubImage* previous)
 {
     if (empty() || !previous || previous->empty())
         return;
-    const int previousDisposal = disposalOf(previous);
-    if (previousDisposal == 2 || previousDisposal == 3)
+    if (disposalRestores(disposalOf(previous)))
         return;
     const QRect area = boundsRect().intersected(previous->boundsRect());
     if (area.isEmpty())
@@ -194,16 +195,16 @@ void TGIFImage::dropInvisibleFrame(int index)
 {
     TGIFSubImage* frame = m_images.subImage(index);
     // Restore-to-background clears the rectangle after the frame's time: the frame matters.
-    if (disposalOf(frame) == 2)
+    if (disposalOf(frame) == TGIFDisposal::dmBackground)
         return;
     const int delay = frame->graphicControlExtension() ? frame->graphicControlExtension()->delay() : 0;
     TGIFSubImage* before = index > 0 ? m_images.subImage(index - 1) : nullptr;
-    const int beforeDisposal = before ? disposalOf(before) : 0;
+    const TGIFDisposal beforeDisposal = before ? disposalOf(before) : TGIFDisposal::dmNone;
     TGIFGraphicControlExtension* control = before ? before->graphicControlExtension() : nullptr;
     const int beforeDelay = control ? control->delay() : 0;
     // The frame before goes on showing through this one's time only when its disposal leaves it
     // standing; it then takes over the time, so the animation's timing stays as it was.
-    if (before && beforeDisposal != 2 && beforeDisposal != 3 && beforeDelay + delay <= 0xFFFF) {
+    if (before && !disposalRestores(beforeDisposal) && beforeDelay + delay <= 0xFFFF) {
         if (delay > 0) {
             if (!control) {
                 control = new TGIFGraphicControlExtension(before);
@@ -270,10 +271,10 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                 TGIFGraphicControlExtension* gce = frame->graphicControlExtension();
                 // The disposal is moot only when the next frame paints over all of this one
                 // with opaque pixels and does not itself restore what was under it.
-                if (gce && (gce->disposal() == 2 || gce->disposal() == 3) && !next->transparent() &&
-                    !next->empty() && disposalOf(next) != 3 &&
+                if (gce && disposalRestores(gce->disposal()) && !next->transparent() && !next->empty() &&
+                    disposalOf(next) != TGIFDisposal::dmPrevious &&
                     next->boundsRect().intersected(frame->boundsRect()) == frame->boundsRect())
-                    gce->setDisposal(0);
+                    gce->setDisposal(TGIFDisposal::dmNone);
                 step(1);
             }
             done += frameCount - std::max(0, m_images.count() - 1);
@@ -299,17 +300,17 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
             }
             for (int c = 0; c < m_images.count(); ++c) {
                 TGIFSubImage* frame = m_images.subImage(c);
-                const int disposal = disposalOf(frame);
+                const TGIFDisposal disposal = disposalOf(frame);
                 std::vector<uint32_t> under;
-                if (disposal == 3)
+                if (disposal == TGIFDisposal::dmPrevious)
                     under = screen.pixels;
                 if (c > 0)
                     frame->mergeIfSmaller(screen);
                 screen.draw(*frame);
                 // Values past 3 are read differently by viewers: nothing may rely on what stays.
-                if (disposal == 2 || disposal > 3)
+                if (disposal == TGIFDisposal::dmBackground || !isNamedDisposal(disposal))
                     screen.clear(frame->boundsRect());
-                else if (disposal == 3)
+                else if (disposal == TGIFDisposal::dmPrevious)
                     screen.pixels = std::move(under);
                 step(1);
             }
@@ -348,7 +349,7 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                 }
                 TGIFGraphicControlExtension* gce = frame->graphicControlExtension();
                 if (gce && (gce->delay() == 0 || single) && !gce->transparent() && !gce->userInput() &&
-                    (gce->disposal() < 2 || single))
+                    (disposalLeavesFrame(gce->disposal()) || single))
                     delete gce;
                 if (frame->empty() && frame->extensions().count() == 0)
                     m_images.deleteAt(i);
@@ -364,7 +365,7 @@ void TGIFImage::optimize(TGIFOptimizeOptions options, uint8_t colorReduction, ui
                 keepSmallestEncoding(*m_images.subImage(i));
         }
 
-        if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == 9)
+        if (!(options & ooCleanup) && (options & ooReduceColors) && colorReduction == rmPalette)
             throw GIFException(QStringLiteral("Invalid reduction method"));
     } catch (...) {
         reportProgress(psEnding, 0, false, message);

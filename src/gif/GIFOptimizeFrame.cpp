@@ -15,9 +15,10 @@
 
 namespace {
 
-int disposalOf(const TGIFSubImage* frame)
+TGIFDisposal disposalOf(const TGIFSubImage* frame)
 {
-    return frame->graphicControlExtension() ? frame->graphicControlExtension()->disposal() : 0;
+    return frame->graphicControlExtension() ? frame->graphicControlExtension()->disposal()
+                                            : TGIFDisposal::dmNone;
 }
 
 // Fewest symbol changes along the scan: each pixel may be `clear` (when allowed) or its colour
@@ -179,7 +180,7 @@ void TGIFSubImage::mergeIfSmaller(const TGIFScreenPicture& screen)
     // it out is wrong for restore-to-background, which clears the whole rectangle (and for the
     // disposal values past 3, which some viewers read as it).
     QRect kept = bounds;
-    if (disposalOf(this) < 2 || disposalOf(this) == 3) {
+    if (disposalLeavesFrame(disposalOf(this)) || disposalOf(this) == TGIFDisposal::dmPrevious) {
         int left = w, right = -1, top = h, bottom = -1;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)

@@ -57,17 +57,20 @@ TGIFPainter::TGIFPainter(TGIFImage* image, TCanvas* canvas, const QRect& rect, T
         m_wake = std::make_unique<TPainterWakeEvent>();
     m_backgroundColor = painterBackground(*image);
 
-    bool disposalUsed[8] = {};
+    bool disposalUsed[8] = {}; // indexed by the 3-bit disposal value
     TGIFImageList& frames = image->images();
     for (int i = 0; i < frames.count(); ++i) {
         if (const TGIFGraphicControlExtension* gce = frames.subImage(i)->graphicControlExtension())
-            disposalUsed[gce->disposal() & 7] = true;
+            disposalUsed[disposalValue(gce->disposal())] = true;
     }
+    const auto used = [&disposalUsed](TGIFDisposal disposal) -> bool& {
+        return disposalUsed[disposalValue(disposal)];
+    };
     if (options & goClearOnLoop)
-        disposalUsed[2] = true;
-    if (disposalUsed[2] && (options & goTransparent))
+        used(TGIFDisposal::dmBackground) = true;
+    if (used(TGIFDisposal::dmBackground) && (options & goTransparent))
         m_background = bufferCopy(*canvas, rect);
-    if (disposalUsed[2] || disposalUsed[3]) {
+    if (used(TGIFDisposal::dmBackground) || used(TGIFDisposal::dmPrevious)) {
         m_compose = bufferCopy(*canvas, rect);
         m_compose->canvas().brush() = {m_backgroundColor, bsSolid};
         m_previous = std::make_unique<TBitmap>(rect.width(), rect.height(), pfDevice);
@@ -202,7 +205,7 @@ void TGIFPainter::body()
             // The delay (hundredths) before the next frame: none before an asynchronous first
             // frame; a synchronous painter waits at least a moment even then.
             int64_t waitValue = isAsync() ? 0 : 1;
-            m_previousDisposal = 1;
+            m_previousDisposal = TGIFDisposal::dmKeep;
             int64_t previousTime = m_clock->now();
             int64_t previousWait = 0;
             while ((loopsLeft != 0 || (m_options & goLoopContinously)) && running()) {
@@ -324,7 +327,7 @@ int64_t TGIFPainter::showFrame(int index, int& loopsLeft, int& loopStart, bool& 
         return delay;
     }
     TGIFSubImage& frame = *m_image->images().subImage(index);
-    m_disposal = 1;
+    m_disposal = TGIFDisposal::dmKeep;
     TGIFExtensionList& extensions = frame.extensions();
     for (int i = 0; i < extensions.count(); ++i) {
         TGIFExtension* extension = extensions.extension(i);
@@ -368,16 +371,16 @@ void TGIFPainter::paintBuffered(TGIFSubImage& frame, int index)
     if ((m_options & goClearOnLoop) && index == 0)
         restoreBackground(frame);
     switch (m_disposal) {
-    case 0:
-    case 1:
-    case 2:
+    case TGIFDisposal::dmNone:
+    case TGIFDisposal::dmKeep:
+    case TGIFDisposal::dmBackground:
         gifFrameDraw(frame, m_compose->canvas(), buffer, transparent, tile);
         m_canvas->copyRect(m_rect, m_compose->canvas(), buffer);
-        if (m_disposal == 2)
+        if (m_disposal == TGIFDisposal::dmBackground)
             restoreBackground(frame);
         break;
-    case 3:
-        if (m_previousDisposal == 0 || m_previousDisposal == 1) {
+    case TGIFDisposal::dmPrevious:
+        if (disposalLeavesFrame(m_previousDisposal)) {
             // The compose buffer keeps the picture without this frame for the next one.
             gifFrameDraw(frame, *m_canvas, m_rect, transparent, tile);
         } else {

@@ -14,6 +14,7 @@
 // image lets go of a painter that cannot end yet (it is blocked beneath the caller, see
 // TGIFImage::stopPainting), the painter is detached: it stops and ends without touching the
 // image or the canvas again.
+#include "gif/GIFExtensions.h"
 #include "gif/GIFTypes.h"
 #include "gif/PainterClock.h"
 #include "graphics/Canvas.h"
@@ -54,8 +55,8 @@ public:
     TGIFImage* image() const { return m_image; } // main thread; null once detached
     TCanvas* canvas() const { return m_canvas; }
     QRect rect() const { return m_rect; }
-    int disposal() const { return m_disposal; }
-    int previousDisposal() const { return m_previousDisposal; }
+    TGIFDisposal disposal() const { return m_disposal; }
+    TGIFDisposal previousDisposal() const { return m_previousDisposal; }
     std::thread::id threadId() const { return m_threadId; }
 
     // Events, called on the main thread (directly when painting synchronously).
@@ -97,8 +98,8 @@ private:
     std::atomic<bool> m_hasPainted{false};
     bool m_started = false;
     std::thread::id m_threadId;
-    int m_disposal = 1;
-    int m_previousDisposal = 1;
+    TGIFDisposal m_disposal = TGIFDisposal::dmKeep;
+    TGIFDisposal m_previousDisposal = TGIFDisposal::dmKeep;
     TColor m_backgroundColor = clWindow;
     std::unique_ptr<TBitmap> m_compose;
     std::unique_ptr<TBitmap> m_previous;

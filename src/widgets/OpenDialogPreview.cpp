@@ -6,6 +6,7 @@
 #include "platform/ImagingControl.h"
 #include "platform/ImagingDib.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -95,7 +96,7 @@ void TOpenDialogPreview::showFile(const QString& path)
         m_picture = previewPicture(path);
     }
     if (m_picture.isNull()) {
-        m_dimensions->setText(QStringLiteral("Unabled to load image."));
+        m_dimensions->setText(QString::fromLatin1(kPreviewLoadFailed));
         return;
     }
     m_pictureLabel->setPixmap(QPixmap::fromImage(m_picture));

@@ -1,7 +1,11 @@
 #include "wizards/AVI.h"
 
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/FrameInsertion.h"
+#include "editing/LoopExtension.h"
+#include "editing/UIHelpers.h"
 #include "gif/ColorReduction.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFPainter.h"
 #include "gif/PainterClock.h"
@@ -11,6 +15,7 @@
 #include "graphics/Streams.h"
 #include "platform/AviFile.h"
 #include "platform/MessageService.h"
+#include "platform/UserTexts.h"
 #include "platform/VideoFile.h"
 #include "wizards/Progress.h"
 

@@ -1,7 +1,8 @@
 #include "wizards/Exporter.h"
 
+#include "editing/EditSession.h"
 #include "editing/HtmlCode.h"
-#include "editing/Routines.h"
+#include "editing/UIHelpers.h"
 #include "gif/ColorReduction.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
@@ -9,6 +10,7 @@
 #include "graphics/Exceptions.h"
 #include "graphics/Streams.h"
 #include "platform/MessageService.h"
+#include "platform/UserTexts.h"
 #include "widgets/DialogParts.h"
 
 #include <QButtonGroup>
@@ -175,10 +177,7 @@ TfrmExporter::TfrmExporter(TEditSession& session, TGIFImage& image, const QStrin
     setWindowTitle(QStringLiteral("Export Images"));
     auto* main = new QVBoxLayout(this);
 
-    Label1 = new QLabel(
-        QStringLiteral("To export any or all the frames as individual image files simply select the "
-                       "from the list and choose the image format options, then press OK."),
-        this);
+    Label1 = new QLabel(QString::fromLatin1(kExportSingleIntro), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     main->addWidget(Label1);
@@ -267,7 +266,7 @@ TfrmExporter::TfrmExporter(TEditSession& session, TGIFImage& image, const QStrin
     trackbar->setValue(2);
     trackbar->setInvertedAppearance(true); // "Excellent" (0) at the top
     trackbar->setTickPosition(QSlider::TicksRight);
-    auto* qualityLabel = new QLabel(QStringLiteral("&Compresson Quality"), pnlJPEG);
+    auto* qualityLabel = new QLabel(QString::fromLatin1(kCompressionQualityLabel), pnlJPEG);
     qualityLabel->setBuddy(trackbar);
     qualityBox->addWidget(qualityLabel);
     qualityBox->addWidget(new QLabel(QStringLiteral("Excellent"), pnlJPEG));
@@ -513,7 +512,7 @@ void exportHTMLPageCommand(IExportHost& host)
                    TMsgType::Error, TMsgButtons::Ok);
         return;
     }
-    if (messageDlg(QStringLiteral("Would you like to view the HTML page in the default brower now?"),
-                   TMsgType::Confirmation, TMsgButtons::YesNoCancel) == TMsgResult::Yes)
+    if (messageDlg(QString::fromLatin1(kViewHtmlPageQuestion), TMsgType::Confirmation,
+                   TMsgButtons::YesNoCancel) == TMsgResult::Yes)
         host.session().openDocumentOrLink(page);
 }

@@ -1,11 +1,14 @@
 #include "wizards/ThumbViewer.h"
 
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "graphics/Bitmap.h"
 #include "platform/ImagingControl.h"
 #include "platform/ImagingDib.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 #include "widgets/FolderBrowseDialog.h"
 #include "widgets/ShellFolderTree.h"
 #include "wizards/ThumbCache.h"
@@ -324,7 +327,7 @@ void TfrmThumbWin::loadThumbnails(const QString& requested)
     const QList<TThumbFile> files = listThumbnailFiles(folder, filter);
     if (files.isEmpty()) {
         clearThumbnails();
-        setStatus(QStringLiteral("Sorry no images found in ") + folder);
+        setStatus(QString::fromLatin1(kNoImagesFoundStatus) + folder);
         return;
     }
 
@@ -342,9 +345,7 @@ void TfrmThumbWin::loadThumbnails(const QString& requested)
         m_records.reserve(count);
         m_images.reserve(count);
     } catch (const std::bad_alloc&) {
-        messageDlg(QStringLiteral(
-                       "Out of Memory: Cannot load thumbsnails. Please free up some memory and try again."),
-                   TMsgType::Warning, TMsgButtons::Ok);
+        messageDlg(QString::fromLatin1(kThumbsOutOfMemoryMessage), TMsgType::Warning, TMsgButtons::Ok);
         if (m_host)
             m_host->hideProgress();
         clearThumbnails();

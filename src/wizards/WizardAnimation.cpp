@@ -1,8 +1,15 @@
 #include "wizards/WizardAnimation.h"
 
-#include "editing/Routines.h"
+#include "editing/ColorUse.h"
+#include "editing/EditSession.h"
+#include "editing/FrameInsertion.h"
+#include "editing/GIFFiles.h"
+#include "editing/LoopExtension.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
+#include "platform/MessageService.h"
+#include "platform/UserTexts.h"
 
 #include <QPainter>
 
@@ -28,7 +35,7 @@ void makeTransparent(TGIFImage& image)
             continue;
         }
         gce->setTransparent(true);
-        gce->setDisposal(2);
+        gce->setDisposal(TGIFDisposal::dmBackground);
     }
     try {
         image.header().setBackgroundColor(color);

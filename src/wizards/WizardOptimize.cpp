@@ -67,9 +67,10 @@ bool mergeKeepsEveryColor(TGIFImage& image)
 
 namespace {
 
-int disposalOf(const TGIFSubImage& frame)
+TGIFDisposal disposalOf(const TGIFSubImage& frame)
 {
-    return frame.graphicControlExtension() ? frame.graphicControlExtension()->disposal() : 0;
+    return frame.graphicControlExtension() ? frame.graphicControlExtension()->disposal()
+                                           : TGIFDisposal::dmNone;
 }
 
 bool whollyTransparent(const TGIFSubImage& frame, uint8_t key)
@@ -95,11 +96,10 @@ void trimFrames(TGIFImage& image)
             frame.crop();
             continue;
         }
-        if (c == 0 || disposalOf(frame) == 2)
+        if (c == 0 || disposalOf(frame) == TGIFDisposal::dmBackground)
             continue;
         TGIFSubImage& previous = *image.images().subImage(c - 1);
-        const int previousDisposal = disposalOf(previous);
-        if (previous.empty() || previousDisposal == 2 || previousDisposal == 3)
+        if (previous.empty() || disposalRestores(disposalOf(previous)))
             continue;
         TGIFGraphicControlExtension* previousGce = previous.graphicControlExtension();
         const int total = (previousGce ? previousGce->delay() : 0) + gce->delay();

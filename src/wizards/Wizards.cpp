@@ -1,12 +1,15 @@
 #include "wizards/Wizards.h"
 
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/GIFFiles.h"
+#include "editing/UIHelpers.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Picture.h"
 #include "platform/MessageService.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 #include "widgets/DialogParts.h"
 #include "wizards/WizardAnimation.h"
 #include "wizards/WizardOptimize.h"
@@ -439,8 +442,7 @@ QWidget* TfrmWizards::buildOptimizationPage(int page)
     case 6:
         layout->addWidget(
             textLabel(QStringLiteral("What would you like to do with the animation color palettes?"), panel));
-        chkOptimizePalettes =
-            new QCheckBox(QStringLiteral("&Optimze all palettes (global and local)"), panel);
+        chkOptimizePalettes = new QCheckBox(QString::fromLatin1(kOptimizeAllPalettesOption), panel);
         chkRemoveLocal =
             new QCheckBox(QStringLiteral("&Remove local palettes (optimizes to global palette)"), panel);
         chkSortPalettes = new QCheckBox(QStringLiteral("&Sort palettes and remove unused entries"), panel);
@@ -470,7 +472,7 @@ QWidget* TfrmWizards::buildOptimizationPage(int page)
         lblCurrentSize = new QLabel(panel);
         lblOptimizedSize = new QLabel(panel);
         lblSavings = new QLabel(panel);
-        const char* captions[3] = {"Current Size:", "Optimzed Size:", "Total Savings:"};
+        const char* captions[3] = {"Current Size:", kOptimizedSizeCaption, "Total Savings:"};
         QLabel* values[3] = {lblCurrentSize, lblOptimizedSize, lblSavings};
         for (int row = 0; row < 3; ++row) {
             auto* caption = new QLabel(QString::fromLatin1(captions[row]), panel);

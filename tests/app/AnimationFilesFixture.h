@@ -8,7 +8,7 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
@@ -101,8 +101,8 @@ protected:
         EXPECT_TRUE(docs().open(path)) << path.toStdString();
         return activeView();
     }
-    QAction* action(const char* name) { return main().action(QString::fromLatin1(name)); }
-    void trigger(const char* name) { action(name)->trigger(); }
+    QAction* action(TActionId id) { return main().action(id); }
+    void trigger(TActionId id) { action(id)->trigger(); }
 
     QTemporaryDir m_files;
 };

@@ -3,6 +3,7 @@
 #include "app/AnimationCommands.h"
 #include "app/CommandsFixture.h"
 #include "app/FileCommands.h"
+#include "editing/LoopExtension.h"
 
 using namespace commandstest;
 

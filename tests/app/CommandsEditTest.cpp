@@ -33,11 +33,11 @@ protected:
         TGIFGraphicControlExtension* ca = undotest::addGCE(a, 20);
         ca->setTransparentColorIndex(1);
         ca->setTransparent(true);
-        ca->setDisposal(2);
+        ca->setDisposal(TGIFDisposal::dmBackground);
         TGIFSubImage* b = undotest::addFrame(image(), 3, 4, 12, 9, 4, 1);
         undotest::setColors(b->colorMap(), {0x00, 0x8080, 0x808000, 0x800080});
         TGIFGraphicControlExtension* cb = undotest::addGCE(b, 30);
-        cb->setDisposal(3);
+        cb->setDisposal(TGIFDisposal::dmPrevious);
         normalizeForWriting(image(), TNormalizeMode::WorkingCopy);
         m_window.selectFrame(0);
     }
@@ -89,7 +89,7 @@ TEST_F(CommandsEditTest, CopiedFramesPasteWithTheirTimingOffsetsAndTransparency)
             EXPECT_EQ(frame->top(), e.top);
             ASSERT_NE(frame->graphicControlExtension(), nullptr);
             EXPECT_EQ(frame->graphicControlExtension()->delay(), e.delay);
-            EXPECT_EQ(frame->graphicControlExtension()->disposal(), e.disposal);
+            EXPECT_EQ(frame->graphicControlExtension()->disposal(), disposalFromValue(e.disposal));
             EXPECT_EQ(frame->graphicControlExtension()->transparent(), e.transparent);
         }
         // Palette type 0 merges the maps afterwards: the transparent pixels stay transparent, but

@@ -3,11 +3,13 @@
 // own, a scripted message service, and a fake main window over a real edit session with one
 // real document.
 #include "app/CommandHost.h"
+#include "editing/EditSession.h"
+#include "editing/GIFFiles.h"
 #include "editing/Prompts.h"
-#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoHost.h"
 #include "editing/UndoTestSupport.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/ScriptedMessageService.h"
@@ -82,7 +84,10 @@ public:
         right = frameColumnCount() - 1;
         selectAllShown = true;
     }
-    void enableAction(const QString& name, bool enabled) override { actions[name] = enabled; }
+    void enableAction(TActionId id, bool enabled) override
+    {
+        actions[QString::fromLatin1(actionName(id))] = enabled;
+    }
     void enableDocumentCommands(bool enabled) override { documentCommands = enabled; }
     void beep() override { ++beeps; }
     QString frameClipboardFile() const override { return clipboardFile; }

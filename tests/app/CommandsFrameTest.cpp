@@ -223,7 +223,7 @@ TEST_F(CommandsFrameTest, TransparentColorNeedsAGraphicControlExtension)
     TGIFGraphicControlExtension* control = image().images().subImage(1)->graphicControlExtension();
     EXPECT_TRUE(control->transparent());
     EXPECT_EQ(control->transparentColorIndex(), 3);
-    EXPECT_EQ(control->disposal(), 2);
+    EXPECT_EQ(control->disposal(), TGIFDisposal::dmBackground);
     EXPECT_EQ(m_window.captions(), QStringList{QStringLiteral("Change Transparent Color")});
 }
 
@@ -242,7 +242,7 @@ TEST_F(CommandsFrameTest, GlobalPropertiesReachEveryFrameWithAnExtension)
     answer.delayText = QStringLiteral(" 2 5 ");
     answer.transparent = {true, true}; // "Remove &Transparent" checked: transparency off
     answer.interlaced = {true, true};  // "Make &Interlaced" checked
-    answer.disposal = 3;
+    answer.disposal = TGIFDisposal::dmPrevious;
     globalFrameProperties(m_window);
 
     EXPECT_EQ(m_window.fakeDialogs.globalRequest.transparentCaption, QStringLiteral("Remove &Transparent"));
@@ -254,7 +254,7 @@ TEST_F(CommandsFrameTest, GlobalPropertiesReachEveryFrameWithAnExtension)
         TGIFSubImage* frame = image().images().subImage(i);
         EXPECT_EQ(frame->graphicControlExtension()->delay(), 25);
         EXPECT_FALSE(frame->graphicControlExtension()->transparent());
-        EXPECT_EQ(frame->graphicControlExtension()->disposal(), 3);
+        EXPECT_EQ(frame->graphicControlExtension()->disposal(), TGIFDisposal::dmPrevious);
         // Marking the document modified writes its working copy, and the writer keeps frames
         // with a local map non-interlaced (these frames all have one).
         EXPECT_EQ(frame->interlaced(), frame->colorMap().count() == 0);
@@ -264,7 +264,7 @@ TEST_F(CommandsFrameTest, GlobalPropertiesReachEveryFrameWithAnExtension)
     EXPECT_NE(bare->graphicControlExtension(), nullptr);
     if (TGIFGraphicControlExtension* control = bare->graphicControlExtension()) {
         EXPECT_NE(control->delay(), 25);
-        EXPECT_NE(control->disposal(), 3);
+        EXPECT_NE(control->disposal(), TGIFDisposal::dmPrevious);
     }
     EXPECT_EQ(m_window.captions(), QStringList{QStringLiteral("Global Properties Change")});
 

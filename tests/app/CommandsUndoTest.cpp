@@ -107,7 +107,7 @@ TEST_F(CommandsUndoTest, EveryCommandUndoesToTheSameBytes)
              answer.transparentColor = 0x00C800;
              answer.interlaced = {true, true};
              answer.localPalette = {true, true};
-             answer.disposal = 1;
+             answer.disposal = TGIFDisposal::dmKeep;
              globalFrameProperties(w);
          }},
         {"paste picture",

@@ -12,13 +12,14 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Streams.h"
+#include "platform/MessageService.h"
 #include "platform/Settings.h"
 #include "support/QtFrameImporter.h"
 
@@ -126,7 +127,7 @@ protected:
         image.loadFromStream(stream);
         return image.images().subImage(0)->graphicControlExtension()->delay();
     }
-    void trigger(const char* name) { main().action(QString::fromLatin1(name))->trigger(); }
+    void trigger(TActionId id) { main().action(id)->trigger(); }
     QStringList tabTexts()
     {
         QStringList texts;
@@ -157,8 +158,8 @@ TEST_F(DocumentsTest, OpeningShowsTheFirstFrameInATabAndTheStatusBar)
     EXPECT_EQ(view(doc)->framePanel()->size(), QSize(16, 12));
     EXPECT_EQ(view(doc)->view()->geometry(), QRect(0, 0, 5, 4));
     EXPECT_EQ(main().recentFiles().paths().value(0), path);
-    EXPECT_TRUE(main().action(QStringLiteral("FileClose"))->isEnabled());
-    EXPECT_FALSE(main().action(QStringLiteral("FileSave"))->isEnabled());
+    EXPECT_TRUE(main().action(TActionId::FileClose)->isEnabled());
+    EXPECT_FALSE(main().action(TActionId::FileSave)->isEnabled());
     EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
 }
 
@@ -278,9 +279,9 @@ TEST_F(DocumentsTest, UntitledDocumentsAreNumberedWithoutReuse)
     docs().create();
     EXPECT_EQ(docs().active()->fileName(), QStringLiteral("Untitled2.gif"));
     m_messages.pushAnswer(TMsgResult::No);
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     m_messages.pushAnswer(TMsgResult::No);
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     EXPECT_EQ(docs().count(), 0);
 
     ASSERT_EQ(addPictureAsFrame(main().session(), picture, 0, QStringLiteral("Add Frame")), 0);
@@ -300,15 +301,15 @@ TEST_F(DocumentsTest, SavingAnUntitledDocumentAsksForANameAndClearsItsHistory)
     const QString workingCopy = doc->workingCopy();
     ASSERT_FALSE(workingCopy.isEmpty());
     EXPECT_TRUE(QFileInfo(workingCopy).fileName().startsWith(QStringLiteral("~GA")));
-    EXPECT_TRUE(main().action(QStringLiteral("FileSave"))->isEnabled());
+    EXPECT_TRUE(main().action(TActionId::FileSave)->isEnabled());
     EXPECT_EQ(view(doc)->statusPanel(1)->text(), QStringLiteral("Modified"));
     EXPECT_EQ(view(doc)->statusHintAt(30), QStringLiteral("Animation is modified"));
-    EXPECT_TRUE(main().action(QStringLiteral("EditUndo"))->isEnabled());
+    EXPECT_TRUE(main().action(TActionId::EditUndo)->isEnabled());
 
     // Cancelled: nothing changes.
     m_messages.clear();
     m_messages.pushFiles({});
-    trigger("FileSave");
+    trigger(TActionId::FileSave);
     ASSERT_EQ(m_messages.recorded().size(), 1u);
     const TFileDialogRequest& request = m_messages.recorded().back().request;
     EXPECT_EQ(m_messages.recorded().back().kind, TDialogKind::SaveFile);
@@ -320,7 +321,7 @@ TEST_F(DocumentsTest, SavingAnUntitledDocumentAsksForANameAndClearsItsHistory)
 
     const QString target = m_files.filePath(QStringLiteral("saved.gif"));
     m_messages.pushFiles({target});
-    trigger("FileSave");
+    trigger(TActionId::FileSave);
     EXPECT_TRUE(QFileInfo::exists(target));
     EXPECT_EQ(doc->fileName(), target);
     EXPECT_FALSE(doc->isUntitled());
@@ -328,8 +329,8 @@ TEST_F(DocumentsTest, SavingAnUntitledDocumentAsksForANameAndClearsItsHistory)
     EXPECT_EQ(doc->history()->count(), 0);
     EXPECT_TRUE(doc->workingCopy().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(workingCopy));
-    EXPECT_FALSE(main().action(QStringLiteral("EditUndo"))->isEnabled());
-    EXPECT_FALSE(main().action(QStringLiteral("FileSave"))->isEnabled());
+    EXPECT_FALSE(main().action(TActionId::EditUndo)->isEnabled());
+    EXPECT_FALSE(main().action(TActionId::FileSave)->isEnabled());
     EXPECT_EQ(view(doc)->statusPanel(1)->text(), QString());
     EXPECT_EQ(view(doc)->statusHintAt(30), QString());
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("saved.gif")});
@@ -338,7 +339,7 @@ TEST_F(DocumentsTest, SavingAnUntitledDocumentAsksForANameAndClearsItsHistory)
     // A titled document saves without the dialog.
     editDelay(*doc, 45);
     m_messages.clear();
-    trigger("FileSave");
+    trigger(TActionId::FileSave);
     EXPECT_TRUE(m_messages.recorded().empty());
     EXPECT_EQ(delayInFile(target), 45);
 }
@@ -358,17 +359,17 @@ TEST_F(DocumentsTest, SampleImagesAreSavedIntoTheWorkingFolder)
 
     TDocument* doc = open(sample);
     editDelay(*doc, 51);
-    trigger("FileSave");
+    trigger(TActionId::FileSave);
     EXPECT_EQ(doc->fileName(), QDir(working).filePath(name));
     EXPECT_EQ(delayInFile(QDir(working).filePath(name)), 51);
     EXPECT_EQ(delayInFile(sample), 10) << "the sample stays as shipped";
 
     // The name is taken now: the next save of a sample gets a number before ".gif".
     m_messages.pushAnswer(TMsgResult::No);
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     doc = open(sample);
     editDelay(*doc, 52);
-    trigger("FileSave");
+    trigger(TActionId::FileSave);
     const QString saved = QFileInfo(doc->fileName()).fileName();
     EXPECT_TRUE(
         QRegularExpression(QStringLiteral("^docs-test-sample\\d{1,2}\\.gif$")).match(saved).hasMatch())
@@ -395,7 +396,7 @@ TEST_F(DocumentsTest, EditsComeBackFromTheWorkingCopyAfterSwitching)
     EXPECT_EQ(image().images().count(), 3);
     EXPECT_EQ(delayOfFirstFrame(), 10);
 
-    trigger("WindowNextDoc");
+    trigger(TActionId::WindowNextDoc);
     EXPECT_EQ(docs().active(), docA);
     EXPECT_EQ(image().images().count(), 2);
     EXPECT_EQ(delayOfFirstFrame(), 78);
@@ -403,9 +404,9 @@ TEST_F(DocumentsTest, EditsComeBackFromTheWorkingCopyAfterSwitching)
     EXPECT_EQ(delayInFile(a), 10) << "the file itself is not touched";
 
     // Undo works on what came back, and an undo to the file's state is no longer modified.
-    trigger("EditUndo");
+    trigger(TActionId::EditUndo);
     EXPECT_EQ(delayOfFirstFrame(), 77);
-    trigger("EditUndo");
+    trigger(TActionId::EditUndo);
     EXPECT_EQ(delayOfFirstFrame(), 10);
     EXPECT_FALSE(docA->isModified());
     EXPECT_TRUE(docA->workingCopy().isEmpty());
@@ -420,7 +421,7 @@ TEST_F(DocumentsTest, CloseQuestionNoDiscardsAndCancelKeeps)
     ASSERT_TRUE(QFileInfo::exists(workingCopy));
 
     m_messages.pushAnswer(TMsgResult::Cancel);
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Would you like to save changes to c.gif?")});
     EXPECT_EQ(m_messages.recorded().back().buttons, TMsgButtons::YesNoCancel);
     EXPECT_EQ(docs().count(), 1);
@@ -432,7 +433,7 @@ TEST_F(DocumentsTest, CloseQuestionNoDiscardsAndCancelKeeps)
     EXPECT_EQ(docs().count(), 1);
 
     m_messages.pushAnswer(TMsgResult::No);
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     EXPECT_EQ(docs().count(), 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(QFileInfo::exists(workingCopy));
@@ -444,7 +445,7 @@ TEST_F(DocumentsTest, CloseQuestionYesSaves)
     const QString path = makeGif(QStringLiteral("y.gif"), {QSize(5, 4)});
     editDelay(*open(path), 61);
     m_messages.pushAnswer(TMsgResult::Yes);
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     EXPECT_EQ(docs().count(), 0);
     EXPECT_EQ(delayInFile(path), 61);
 }
@@ -453,20 +454,20 @@ TEST_F(DocumentsTest, ClosingTheLastDocumentEntersTheNoDocumentState)
 {
     TDocument* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
     open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7), QSize(7, 7)}));
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("a.gif")});
     EXPECT_TRUE(main().tabPanel()->isVisibleTo(&main()));
     EXPECT_EQ(docs().active(), docA);
     EXPECT_EQ(image().images().count(), 1) << "a.gif is read back";
 
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     EXPECT_EQ(docs().count(), 0);
     EXPECT_FALSE(main().tabPanel()->isVisibleTo(&main()));
     EXPECT_EQ(main().documentTabs()->count(), 0);
     EXPECT_TRUE(image().empty());
-    for (const char* name :
-         {"FileClose", "FileCloseAll", "FileSaveAs", "FrameDelete", "FrameMoveUp", "EditUndo"})
-        EXPECT_FALSE(main().action(QString::fromLatin1(name))->isEnabled()) << name;
+    for (TActionId name : {TActionId::FileClose, TActionId::FileCloseAll, TActionId::FileSaveAs,
+                           TActionId::FrameDelete, TActionId::FrameMoveUp, TActionId::EditUndo})
+        EXPECT_FALSE(main().action(name)->isEnabled()) << actionName(name);
     EXPECT_FALSE(main().session().view().selectFrame(0));
 }
 
@@ -480,7 +481,7 @@ TEST_F(DocumentsTest, CloseAllAsksEachModifiedDocumentAndStopsAtCancel)
 
     m_messages.pushAnswer(TMsgResult::No);     // b.gif
     m_messages.pushAnswer(TMsgResult::Cancel); // a.gif
-    trigger("FileCloseAll");
+    trigger(TActionId::FileCloseAll);
     EXPECT_EQ(m_messages.texts(), (QStringList{QStringLiteral("Would you like to save changes to b.gif?"),
                                                QStringLiteral("Would you like to save changes to a.gif?")}));
     EXPECT_EQ(tabTexts(), QStringList{QStringLiteral("a.gif")});
@@ -535,7 +536,7 @@ TEST_F(DocumentsTest, AFailedWorkingCopyWriteKeepsTheDocumentAndItsChanges)
     // The user can still save it under another name.
     const QString target = m_files.filePath(QStringLiteral("rescued.gif"));
     m_messages.pushFiles({target});
-    trigger("FileSaveAs");
+    trigger(TActionId::FileSaveAs);
     EXPECT_EQ(delayInFile(target), 41);
     EXPECT_FALSE(doc->isModified());
 }
@@ -546,7 +547,7 @@ TEST_F(DocumentsTest, AFailedSaveAsKeepsTheChangesMarkedModified)
     TDocument* doc = open(path);
     editDelay(*doc, 42);
     m_messages.pushFiles({m_files.filePath(QStringLiteral("no/such/folder/x.gif"))});
-    trigger("FileSaveAs");
+    trigger(TActionId::FileSaveAs);
     EXPECT_TRUE(m_messages.texts().last().startsWith(QStringLiteral("Error saving file! Unable to save")));
     EXPECT_TRUE(doc->isModified());
     ASSERT_FALSE(doc->workingCopy().isEmpty());
@@ -554,7 +555,7 @@ TEST_F(DocumentsTest, AFailedSaveAsKeepsTheChangesMarkedModified)
     // Closing asks instead of dropping the edit.
     m_messages.clear();
     m_messages.pushAnswer(TMsgResult::Cancel);
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     EXPECT_EQ(m_messages.texts().size(), 1);
     EXPECT_EQ(docs().count(), 1);
 }
@@ -567,15 +568,15 @@ TEST_F(DocumentsTest, SaveAllSavesEveryModifiedDocumentAndReturnsToTheActiveOne)
     editDelay(*open(a), 11);
     editDelay(*open(b), 12);
     TDocument* docC = open(c);
-    EXPECT_TRUE(main().action(QStringLiteral("FileSaveAll"))->isEnabled());
-    trigger("FileSaveAll");
+    EXPECT_TRUE(main().action(TActionId::FileSaveAll)->isEnabled());
+    trigger(TActionId::FileSaveAll);
     EXPECT_EQ(delayInFile(a), 11);
     EXPECT_EQ(delayInFile(b), 12);
     EXPECT_EQ(delayInFile(c), 10);
     EXPECT_FALSE(docs().anyModified());
     EXPECT_EQ(docs().active(), docC);
     EXPECT_EQ(image().images().subImage(0)->width(), 3);
-    EXPECT_FALSE(main().action(QStringLiteral("FileSaveAll"))->isEnabled());
+    EXPECT_FALSE(main().action(TActionId::FileSaveAll)->isEnabled());
     EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
 }
 
@@ -584,7 +585,7 @@ TEST_F(DocumentsTest, FileOpenOpensEveryChosenFileInOrder)
     const QString a = makeGif(QStringLiteral("a.gif"), {QSize(5, 4)});
     const QString b = makeGif(QStringLiteral("b.gif"), {QSize(7, 7)});
     m_messages.pushFiles({a, b});
-    trigger("FileOpen");
+    trigger(TActionId::FileOpen);
     const TFileDialogRequest& request = m_messages.recorded().front().request;
     EXPECT_EQ(request.filter, QStringLiteral("GIF Images (*.gif)|*.gif"));
     EXPECT_TRUE(request.multiSelect);
@@ -598,11 +599,11 @@ TEST_F(DocumentsTest, NextAndPreviousDocumentCycleThroughTheWindows)
     TDocument* docA = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
     TDocument* docB = open(makeGif(QStringLiteral("b.gif"), {QSize(7, 7)}));
     TDocument* docC = open(makeGif(QStringLiteral("c.gif"), {QSize(3, 3)}));
-    trigger("WindowNextDoc");
+    trigger(TActionId::WindowNextDoc);
     EXPECT_EQ(docs().active(), docA);
-    trigger("WindowPrevDoc");
+    trigger(TActionId::WindowPrevDoc);
     EXPECT_EQ(docs().active(), docC);
-    trigger("WindowPrevDoc");
+    trigger(TActionId::WindowPrevDoc);
     EXPECT_EQ(docs().active(), docB);
     EXPECT_EQ(image().images().subImage(0)->width(), 7);
     EXPECT_EQ(main().documentTabs()->currentIndex(), tabTexts().indexOf(docB->displayName()));
@@ -661,7 +662,7 @@ TEST_F(DocumentsTest, AModifiedDocumentsTabIsDrawnInTheHighlightColour)
     editDelay(*doc, 26);
     EXPECT_GT(highlighted(), plain + 20) << plain;
     m_messages.pushFiles({m_files.filePath(QStringLiteral("saved.gif"))});
-    trigger("FileSave");
+    trigger(TActionId::FileSave);
     EXPECT_EQ(highlighted(), plain) << "saved: the bullet is gone";
 }
 
@@ -670,7 +671,7 @@ TEST_F(DocumentsTest, AnUndoThatFailsShowsWhyAndKeepsTheCommand)
     TDocument* doc = open(makeGif(QStringLiteral("a.gif"), {QSize(5, 4)}));
     recordFrameTiming(*doc, 5, QStringLiteral("Delay"));
     doc->setModified(true);
-    trigger("EditUndo");
+    trigger(TActionId::EditUndo);
     EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("SubImage is nil, TGCExt")});
     EXPECT_EQ(doc->history()->count(), 1);
     EXPECT_EQ(docs().count(), 1);

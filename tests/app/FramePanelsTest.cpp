@@ -2,6 +2,7 @@
 // single undo record, disposal over a range, the loop rules and their records, the animation's
 // transparent colour, frame selection and the progress display.
 #include "FrameStripFixture.h"
+#include "editing/LoopExtension.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -61,7 +62,7 @@ TEST_F(PanelsFixture, SelectingAFrameWithoutTimingGivesItTheDefault)
     TGIFGraphicControlExtension* control = frame(1)->graphicControlExtension();
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(control->delay(), 70);
-    EXPECT_EQ(control->disposal(), 2);
+    EXPECT_EQ(control->disposal(), TGIFDisposal::dmBackground);
     EXPECT_FALSE(document->isModified());
     EXPECT_EQ(recorded(), 0);
     EXPECT_EQ(panels->txtDelay->value(), 70);
@@ -154,8 +155,8 @@ TEST_F(PanelsFixture, DisposalChangesEverySelectedFrameWithOneRecordEach)
     panels->cbDisposal->setCurrentIndex(2);
     QTest::keyClick(panels->cbDisposal, Qt::Key_Down); // "Previous"
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(frame(i)->graphicControlExtension()->disposal(), 3) << i;
-    EXPECT_EQ(frame(3)->graphicControlExtension()->disposal(), 0);
+        EXPECT_EQ(frame(i)->graphicControlExtension()->disposal(), TGIFDisposal::dmPrevious) << i;
+    EXPECT_EQ(frame(3)->graphicControlExtension()->disposal(), TGIFDisposal::dmNone);
     ASSERT_EQ(recorded(), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(document->history()->command(i)->caption(), "Change Disposal");
@@ -255,7 +256,7 @@ TEST_F(PanelsFixture, SelectMakesEveryFrameWithTimingTransparent)
     for (int i = 0; i < 2; ++i) {
         TGIFGraphicControlExtension* control = frame(i)->graphicControlExtension();
         EXPECT_TRUE(control->transparent()) << i;
-        EXPECT_EQ(control->disposal(), 2) << i;
+        EXPECT_EQ(control->disposal(), TGIFDisposal::dmBackground) << i;
     }
     EXPECT_EQ(frame(0)->graphicControlExtension()->transparentColor(), rgbColor(0, 255, 0));
     EXPECT_EQ(frame(1)->graphicControlExtension()->transparentColor(), rgbColor(0, 0, 255));

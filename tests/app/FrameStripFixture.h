@@ -10,7 +10,6 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "editing/float.h"
 #include "graphics/Bitmap.h"
@@ -59,7 +58,7 @@ public:
     QList<int> shown;
 
     void showFrame(int index) override { shown.append(index); }
-    void setActionEnabled(const char* name, bool enabled) override { actions[name] = enabled; }
+    void setActionEnabled(TActionId id, bool enabled) override { actions[actionName(id)] = enabled; }
     void enableDocumentCommands(bool enabled) override { documentCommands = enabled ? 1 : 0; }
     bool canPaste() override { return false; }
     void stopPlayback() override { ++playbackStops; }

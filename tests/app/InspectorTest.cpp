@@ -8,8 +8,8 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
+#include "editing/FrameInsertion.h"
 #include "editing/Palette.h"
-#include "editing/Routines.h"
 #include "editing/UndoCommands.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoTestSupport.h"
@@ -18,6 +18,7 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Streams.h"
+#include "platform/MessageService.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -62,7 +63,7 @@ QByteArray animationBytes()
     undotest::addComment(first, {QStringLiteral("first")});
     undotest::addComment(first, {QStringLiteral("second"), QStringLiteral("line")});
     ensureFrameTiming(*first, 20);
-    first->graphicControlExtension()->setDisposal(1);
+    first->graphicControlExtension()->setDisposal(TGIFDisposal::dmKeep);
     undotest::addLoop(first, 0);
 
     TGIFSubImage* second = undotest::addFrame(image, 4, 3, 8, 6, 5);
@@ -225,7 +226,7 @@ public:
         });
     }
     TScriptedMessageService& messages() { return m_messages; }
-    void trigger(const char* name) { main().action(QString::fromLatin1(name))->trigger(); }
+    void trigger(TActionId id) { main().action(id)->trigger(); }
 
     QTemporaryDir m_files;
 };
@@ -270,7 +271,7 @@ TEST_F(InspectorTest, FillShowsTheFrameAndClearEmptiesTheWindow)
 
     // The last document closes: no caption, no values, no editing.
     activeDoc()->setModified(false);
-    trigger("FileClose");
+    trigger(TActionId::FileClose);
     EXPECT_EQ(activeDoc(), nullptr);
     EXPECT_EQ(inspector().windowTitle(), "Frame Inspector");
     EXPECT_EQ(inspector().selectedRow(), -1);
@@ -407,7 +408,7 @@ TEST_F(InspectorTest, TypedValuesAreCheckedThenCommittedWithTheirCaption)
     EXPECT_FALSE(shown.interlaced());
     EXPECT_TRUE(shown.transparent());
     EXPECT_EQ(shown.graphicControlExtension()->delay(), 65535);
-    EXPECT_EQ(shown.graphicControlExtension()->disposal(), 3);
+    EXPECT_EQ(shown.graphicControlExtension()->disposal(), TGIFDisposal::dmPrevious);
     EXPECT_EQ(shown.colorMap().count(), 0);
     EXPECT_TRUE(activeDoc()->isModified());
 }
@@ -550,7 +551,7 @@ TEST_F(InspectorTest, DelayOnAFrameWithoutTimingGivesItTimingAndUndoTakesItAway)
     TGIFGraphicControlExtension* gce = frame(1)->graphicControlExtension();
     ASSERT_NE(gce, nullptr);
     EXPECT_EQ(gce->delay(), 55);
-    EXPECT_EQ(gce->disposal(), 2);
+    EXPECT_EQ(gce->disposal(), TGIFDisposal::dmBackground);
     // Recorded as an added extension, so Undo removes it rather than leaving one with zero
     // values. The strip then gives the frame it shows the default timing again, as it gives
     // every frame without one.
@@ -875,7 +876,7 @@ TEST_F(InspectorTest, EveryInspectorEditIsUndoneToTheSameBytes)
             EXPECT_TRUE(shown.kind == TDialogKind::Form || shown.text.startsWith(QStringLiteral("Currently")))
                 << shown.text.toStdString();
         for (int i = 0; i < c.records; ++i)
-            trigger("EditUndo");
+            trigger(TActionId::EditUndo);
         EXPECT_SAME_BYTES(before, imageBytes());
         m_messages.clear();
         closeDoc(activeDoc());
@@ -888,7 +889,7 @@ TEST_F(InspectorTest, UndoSelectsTheRowItsCaptionNames)
     enterInRow(irLeft, QStringLiteral("5"));
     enterInRow(irDelay, QStringLiteral("12"));
     clickRow(irTop);
-    trigger("EditUndo");
+    trigger(TActionId::EditUndo);
     EXPECT_EQ(inspector().selectedRow(), irDelay);
     EXPECT_EQ(grid().item(irDelay, 1)->text(), "30");
     EXPECT_EQ(grid().currentRow(), irDelay);

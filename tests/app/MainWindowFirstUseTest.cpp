@@ -11,12 +11,13 @@
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/MainActions.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
 #include "editing/float.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Streams.h"
+#include "platform/MessageService.h"
 #include "support/TestSupport.h"
 #include "wizards/ThumbViewer.h"
 
@@ -114,7 +115,7 @@ TEST_F(MainWindowFirstUseTest, EveryShortcutIsUniqueWithinItsWindow)
     ASSERT_FALSE(owners.empty());
     for (const auto& [key, names] : owners)
         EXPECT_EQ(names.size(), 1) << key.second.toStdString() << ": " << names.join(u' ').toStdString();
-    EXPECT_EQ(main().action(QStringLiteral("FileNew"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    EXPECT_EQ(main().action(TActionId::FileNew)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
 }
 
 TEST_F(MainWindowFirstUseTest, EveryCommandPictureComesFromTheIconSet)
@@ -123,16 +124,16 @@ TEST_F(MainWindowFirstUseTest, EveryCommandPictureComesFromTheIconSet)
         if (spec.imageIndex == imgNone)
             continue;
         const QIcon icon = mainImage(spec.imageIndex);
-        EXPECT_FALSE(icon.isNull()) << spec.name;
+        EXPECT_FALSE(icon.isNull()) << actionName(spec.id);
         // Drawn crisp at both scales: the pixmap is rendered, not an empty placeholder.
         for (int size : {16, 32}) {
             const QImage picture = icon.pixmap(size, size).toImage();
-            ASSERT_FALSE(picture.isNull()) << spec.name;
+            ASSERT_FALSE(picture.isNull()) << actionName(spec.id);
             int opaque = 0;
             for (int y = 0; y < picture.height(); ++y)
                 for (int x = 0; x < picture.width(); ++x)
                     opaque += qAlpha(picture.pixel(x, y)) > 0;
-            EXPECT_GT(opaque, size * size / 20) << spec.name << " at " << size;
+            EXPECT_GT(opaque, size * size / 20) << actionName(spec.id) << " at " << size;
         }
     }
     EXPECT_FALSE(mainImage(imgFrameDelay).isNull());
@@ -164,7 +165,7 @@ TEST_F(MainWindowFirstUseTest, TitleNamesTheActiveDocumentAndItsModifiedMark)
     doc->setModified(true);
     EXPECT_TRUE(main().isWindowModified());
     m_messages.pushAnswer(TMsgResult::No); // "save changes?" - no
-    main().action(QStringLiteral("FileCloseAll"))->trigger();
+    main().action(TActionId::FileCloseAll)->trigger();
     EXPECT_EQ(main().windowTitle(), title);
     EXPECT_FALSE(main().isWindowModified());
 }
@@ -212,8 +213,8 @@ TEST_F(MainWindowFirstUseTest, ToolWindowsAreCheckedAgainOnceTheWindowManagerHas
 TEST_F(MainWindowFirstUseTest, ToolWindowsComeBackAsTheyWereWhenTheProgramClosed)
 {
     TfrmMain& window = main();
-    window.action(QStringLiteral("ThumbView"))->setChecked(true);
-    window.action(QStringLiteral("ThumbView"))->triggered(true);
+    window.action(TActionId::ThumbView)->setChecked(true);
+    window.action(TActionId::ThumbView)->triggered(true);
     ASSERT_TRUE(m_program->browser()->isVisible());
     ASSERT_TRUE(m_program->inspector()->isVisible());
     // Closing the program closes every window; the tool windows hear a close as well.
@@ -236,7 +237,7 @@ TEST_F(MainWindowFirstUseTest, HelpOpensTheInstalledPageAndNamesWhatItTriedWhenN
         tried << text;
         return false; // a desktop without a browser
     });
-    main().action(QStringLiteral("HelpContents"))->trigger();
+    main().action(TActionId::HelpContents)->trigger();
     ASSERT_EQ(tried.size(), 1);
     const QUrl page(tried.first());
     EXPECT_TRUE(page.isLocalFile());
@@ -245,7 +246,7 @@ TEST_F(MainWindowFirstUseTest, HelpOpensTheInstalledPageAndNamesWhatItTriedWhenN
     EXPECT_TRUE(m_messages.texts().first().startsWith(QStringLiteral("Could not load the client.")));
     EXPECT_TRUE(m_messages.texts().first().contains(tried.first()));
 
-    main().action(QStringLiteral("mniSupport"))->trigger();
+    main().action(TActionId::mniSupport)->trigger();
     ASSERT_EQ(tried.size(), 2);
     EXPECT_TRUE(tried.last().endsWith(QStringLiteral("help/")));
     EXPECT_TRUE(m_messages.texts().last().contains(tried.last()));
@@ -260,7 +261,7 @@ TEST_F(MainWindowFirstUseTest, SaveAsStartsInTheFolderOfTheDocument)
     QFile::copy(makeGif(QStringLiteral("b.gif"), {false}), b);
     ASSERT_TRUE(main().session().documents().open(a));
     ASSERT_TRUE(main().session().documents().open(b));
-    main().action(QStringLiteral("FileSaveAs"))->trigger(); // the scripted dialog answers Cancel
+    main().action(TActionId::FileSaveAs)->trigger(); // the scripted dialog answers Cancel
     ASSERT_FALSE(m_messages.recorded().empty());
     EXPECT_EQ(QDir(m_messages.recorded().back().request.initialDir), QDir(second.path()));
 }
@@ -312,9 +313,9 @@ TEST_F(MainWindowFirstUseTest, CutThenPasteInsertsTheFrameThatWasCut)
     const QStringList cut = frameContent(*image.images().subImage(1));
 
     ASSERT_TRUE(main().session().view().selectFrame(1));
-    main().action(QStringLiteral("EditCut"))->trigger();
+    main().action(TActionId::EditCut)->trigger();
     ASSERT_EQ(image.images().count(), count - 1);
-    EXPECT_TRUE(main().action(QStringLiteral("EditPaste"))->isEnabled());
+    EXPECT_TRUE(main().action(TActionId::EditPaste)->isEnabled());
 
     ASSERT_TRUE(main().session().view().selectFrame(0));
     // A fresh settings store asks how to map the picture's colours; the user takes the default.
@@ -322,7 +323,7 @@ TEST_F(MainWindowFirstUseTest, CutThenPasteInsertsTheFrameThatWasCut)
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Palettes"));
         QTest::keyClick(&form, Qt::Key_Return);
     });
-    main().action(QStringLiteral("EditPaste"))->trigger();
+    main().action(TActionId::EditPaste)->trigger();
     EXPECT_EQ(m_messages.texts(), QStringList{QStringLiteral("Palettes")});
     ASSERT_EQ(image.images().count(), count);
     EXPECT_EQ(frameContent(*image.images().subImage(1)), cut);

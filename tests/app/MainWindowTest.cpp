@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSet>
 #include <QSpinBox>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -75,7 +76,7 @@ TEST_F(MainWindowTest, ActionsCarryTheirCaptionsShortcutsAndHints)
         {"HelpContents", "&Contents...", "F1", "Help", " Displays Help Contents"},
     };
     for (const auto& c : cases) {
-        QAction* act = main()->action(QString::fromLatin1(c.name));
+        QAction* act = main()->findAction(QString::fromLatin1(c.name));
         ASSERT_NE(act, nullptr) << c.name;
         EXPECT_EQ(act->text(), QString::fromLatin1(c.caption)) << c.name;
         EXPECT_EQ(act->shortcut(), QKeySequence(QString::fromLatin1(c.shortcut))) << c.name;
@@ -83,6 +84,30 @@ TEST_F(MainWindowTest, ActionsCarryTheirCaptionsShortcutsAndHints)
         EXPECT_EQ(act->statusTip(), QString::fromLatin1(c.status)) << c.name;
     }
     EXPECT_EQ(mainActionTable().size(), 40u);
+}
+
+// Each command identifier names exactly one action of the window, under the object name that
+// settings, automation and plug-ins use; a name nobody created is refused, not guessed.
+TEST_F(MainWindowTest, EveryCommandIdentifierFindsItsActionByNameAndBack)
+{
+    QSet<QAction*> seen;
+    for (int i = 0; i < actionIdCount; ++i) {
+        const auto id = TActionId(i);
+        const QString name = QString::fromLatin1(actionName(id));
+        SCOPED_TRACE(name.toStdString());
+        QAction* act = main()->action(id);
+        EXPECT_EQ(act->objectName(), name);
+        EXPECT_EQ(main()->findAction(name), act);
+        EXPECT_EQ(actionIdFromName(name), id);
+        EXPECT_FALSE(seen.contains(act)) << "two identifiers share an action";
+        seen.insert(act);
+    }
+    for (const TActionSpec& spec : mainActionTable())
+        EXPECT_EQ(&actionSpec(spec.id), &spec);
+    for (const char* unknown : {"", "Filesave", "FileSave ", "mniFrameSize96"})
+        EXPECT_FALSE(actionIdFromName(QString::fromLatin1(unknown)).has_value()) << unknown;
+    EXPECT_NE(main()->findAction(QStringLiteral("mniFrameSize96")), nullptr) << "frame sizes go by name";
+    EXPECT_EQ(main()->findAction(QStringLiteral("NoSuchCommand")), nullptr);
 }
 
 TEST_F(MainWindowTest, DocumentCommandSwitchTurnsExactlyTheMarkedCommandsAndThePanels)
@@ -100,12 +125,13 @@ TEST_F(MainWindowTest, DocumentCommandSwitchTurnsExactlyTheMarkedCommandsAndTheP
     for (const bool on : {true, false}) {
         main()->enableDocumentCommands(on);
         for (const TActionSpec& spec : mainActionTable()) {
-            const QString name = QString::fromLatin1(spec.name);
-            QAction* act = main()->action(name);
+            const QString name = QString::fromLatin1(actionName(spec.id));
+            QAction* act = main()->action(spec.id);
             if (documentCommands.contains(name))
-                EXPECT_EQ(act->isEnabled(), on) << spec.name;
+                EXPECT_EQ(act->isEnabled(), on) << actionName(spec.id);
             else
-                EXPECT_EQ(act->isEnabled(), spec.enabledAtStart) << spec.name << " is not a document command";
+                EXPECT_EQ(act->isEnabled(), spec.enabledAtStart)
+                    << actionName(spec.id) << " is not a document command";
         }
         EXPECT_EQ(delay->isEnabled(), on);
         EXPECT_EQ(main()->findChild<QWidget*>(QStringLiteral("btnSelect"))->isEnabled(), on);
@@ -158,9 +184,9 @@ TEST_F(MainWindowTest, MenusListTheirEntriesInOrderWithHiddenOnes)
         ASSERT_NE(menu, nullptr) << c.menu;
         EXPECT_EQ(captions(menu), c.entries) << c.menu;
     }
-    EXPECT_EQ(main()->action(QStringLiteral("mniExplorerTree"))->shortcut(),
+    EXPECT_EQ(main()->action(TActionId::mniExplorerTree)->shortcut(),
               QKeySequence(QStringLiteral("Ctrl+Shift+E")));
-    EXPECT_EQ(main()->action(QStringLiteral("mniPasteComments"))->statusTip(),
+    EXPECT_EQ(main()->action(TActionId::mniPasteComments)->statusTip(),
               QStringLiteral("Adds a new GIF comment from clipboard text"));
 }
 
@@ -178,15 +204,15 @@ TEST_F(MainWindowTest, ToolbarsHoldTheirCommandsAndDropDowns)
         EXPECT_EQ(main()->toolbar(tag)->property("tag").toInt(), tag);
     auto button = [this](int tag, const char* name) {
         return qobject_cast<QToolButton*>(
-            main()->toolbar(tag)->widgetForAction(main()->action(QString::fromLatin1(name))));
+            main()->toolbar(tag)->widgetForAction(main()->findAction(QString::fromLatin1(name))));
     };
     ASSERT_NE(button(0, "FileOpen"), nullptr);
     EXPECT_NE(button(0, "FileOpen")->menu(), nullptr);
     EXPECT_EQ(button(0, "FileOpen")->popupMode(), QToolButton::MenuButtonPopup);
     EXPECT_NE(button(2, "AnimationPlay")->menu(), nullptr);
     EXPECT_TRUE(button(0, "ThumbView")->isCheckable());
-    EXPECT_EQ(main()->action(QStringLiteral("FileSaveAs"))->icon().pixmap(16).toImage(),
-              main()->action(QStringLiteral("FileSave"))->icon().pixmap(16).toImage())
+    EXPECT_EQ(main()->action(TActionId::FileSaveAs)->icon().pixmap(16).toImage(),
+              main()->action(TActionId::FileSave)->icon().pixmap(16).toImage())
         << "Save As is shown with the save image";
 }
 
@@ -195,20 +221,20 @@ TEST_F(MainWindowTest, ToolbarMenuEntriesToggleTheToolbarTheyName)
     const std::pair<const char*, int> cases[] = {
         {"mniToolbarStandard", 0}, {"mniToolbarAnimation", 2}, {"mniToolbarFrame", 1}};
     for (const auto& [item, tag] : cases) {
-        main()->action(QString::fromLatin1(item))->trigger();
+        main()->findAction(QString::fromLatin1(item))->trigger();
         EXPECT_TRUE(main()->toolbar(tag)->isHidden()) << item;
         for (int other = 0; other < 3; ++other)
             if (other != tag) {
                 EXPECT_FALSE(main()->toolbar(other)->isHidden()) << item << " hid toolbar " << other;
             }
-        main()->action(QString::fromLatin1(item))->trigger();
+        main()->findAction(QString::fromLatin1(item))->trigger();
         EXPECT_FALSE(main()->toolbar(tag)->isHidden()) << item;
     }
 }
 
 TEST_F(MainWindowTest, ToolbarVisibilityAndStyleComeBackAtTheNextStart)
 {
-    main()->action(QStringLiteral("mniToolbarFrame"))->trigger();
+    main()->action(TActionId::mniToolbarFrame)->trigger();
     stopProgram();
     EXPECT_EQ(
         Settings::readInteger(QStringLiteral("Settings\\Toolbars\\Frame"), QStringLiteral("Visible"), -1), 0);
@@ -223,8 +249,8 @@ TEST_F(MainWindowTest, ToolbarVisibilityAndStyleComeBackAtTheNextStart)
     TfrmMain* next = main();
     next->layout()->activate();
     EXPECT_TRUE(next->toolbar(1)->isHidden());
-    EXPECT_FALSE(next->action(QStringLiteral("mniToolbarFrame"))->isChecked());
-    EXPECT_TRUE(next->action(QStringLiteral("mniToolbarAnimation"))->isChecked());
+    EXPECT_FALSE(next->action(TActionId::mniToolbarFrame)->isChecked());
+    EXPECT_TRUE(next->action(TActionId::mniToolbarAnimation)->isChecked());
     EXPECT_EQ(next->toolbar(0)->height(), 28);
     for (QToolButton* button : next->toolbar(0)->findChildren<QToolButton*>())
         EXPECT_FALSE(button->autoRaise());
@@ -234,13 +260,13 @@ TEST_F(MainWindowTest, ToolbarVisibilityAndStyleComeBackAtTheNextStart)
 
 TEST_F(MainWindowTest, HintsGoToTheThirdStatusPanel)
 {
-    QToolButton* newButton = qobject_cast<QToolButton*>(
-        main()->toolbar(0)->widgetForAction(main()->action(QStringLiteral("FileNew"))));
+    QToolButton* newButton =
+        qobject_cast<QToolButton*>(main()->toolbar(0)->widgetForAction(main()->action(TActionId::FileNew)));
     ASSERT_NE(newButton, nullptr);
-    QStatusTipEvent tip(main()->action(QStringLiteral("FileNew"))->statusTip());
+    QStatusTipEvent tip(main()->action(TActionId::FileNew)->statusTip());
     QApplication::sendEvent(newButton, &tip);
     EXPECT_EQ(main()->statusPanel(2)->text(), QStringLiteral("Create a new file"));
-    main()->action(QStringLiteral("FrameAdd"))->showStatusText(main()->menuBar());
+    main()->action(TActionId::FrameAdd)->showStatusText(main()->menuBar());
     EXPECT_EQ(main()->statusPanel(2)->text(), QStringLiteral("Adds a frame to the animation"));
     EXPECT_EQ(main()->statusPanel(0)->width(), 20);
     EXPECT_EQ(main()->statusPanel(1)->width(), 225);
@@ -252,9 +278,9 @@ TEST_F(MainWindowTest, ImageBrowserAndInspectorFollowTheirMenuEntries)
 {
     TfrmMain* window = main();
     ASSERT_TRUE(m_program->browser()->isVisible());
-    window->action(QStringLiteral("ThumbView"))->trigger();
+    window->action(TActionId::ThumbView)->trigger();
     EXPECT_FALSE(m_program->browser()->isVisible());
-    window->action(QStringLiteral("ThumbView"))->trigger();
+    window->action(TActionId::ThumbView)->trigger();
     EXPECT_TRUE(m_program->browser()->isVisible());
     // Shown with nothing loaded, it scans the remembered folder.
     const QString status = window->statusPanel(2)->text();
@@ -263,11 +289,11 @@ TEST_F(MainWindowTest, ImageBrowserAndInspectorFollowTheirMenuEntries)
         << status.toStdString();
 
     m_program->browser()->close(); // the title bar's close only hides it
-    EXPECT_FALSE(window->action(QStringLiteral("ThumbView"))->isChecked());
+    EXPECT_FALSE(window->action(TActionId::ThumbView)->isChecked());
     m_program->inspector()->close();
-    EXPECT_FALSE(window->action(QStringLiteral("mniFrameInspector"))->isChecked());
+    EXPECT_FALSE(window->action(TActionId::mniFrameInspector)->isChecked());
 
-    window->action(QStringLiteral("mniExplorerTree"))->trigger();
+    window->action(TActionId::mniExplorerTree)->trigger();
     EXPECT_FALSE(m_program->browser()->explorerVisible());
     stopProgram();
     EXPECT_EQ(Settings::readInteger(SettingKeys::ThumbExplorerVisible), 0);
@@ -275,18 +301,18 @@ TEST_F(MainWindowTest, ImageBrowserAndInspectorFollowTheirMenuEntries)
     EXPECT_EQ(Settings::readInteger(SettingKeys::InspectorVisible), 0);
     TfrmMain* next = main();
     EXPECT_FALSE(m_program->browser()->isVisible());
-    EXPECT_FALSE(next->action(QStringLiteral("ThumbView"))->isChecked());
-    EXPECT_FALSE(next->action(QStringLiteral("mniExplorerTree"))->isChecked());
+    EXPECT_FALSE(next->action(TActionId::ThumbView)->isChecked());
+    EXPECT_FALSE(next->action(TActionId::mniExplorerTree)->isChecked());
 }
 
 TEST_F(MainWindowTest, WelcomeEntryAndBrowseUseTheirServices)
 {
     TfrmMain* window = main();
     m_log.clear();
-    window->action(QStringLiteral("mniWelcome"))->trigger();
+    window->action(TActionId::mniWelcome)->trigger();
     EXPECT_EQ(m_log, std::vector<std::string>{"welcome"});
     m_messages.pushFolder(QDir::tempPath());
-    window->action(QStringLiteral("ThumbsBrowse"))->trigger();
+    window->action(TActionId::ThumbsBrowse)->trigger();
     EXPECT_EQ(m_program->browser()->folder(), QDir::tempPath());
     ASSERT_FALSE(m_messages.recorded().empty());
     EXPECT_EQ(m_messages.recorded().back().kind, TDialogKind::ChooseFolder);

@@ -51,7 +51,7 @@ TEST_F(PlaybackTest, ASingleFrameIsNotAnAnimation)
 {
     TMDIChild* doc = open(makeGif(QStringLiteral("one.gif"), 1));
     const QString before = status(doc);
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     EXPECT_EQ(m_messages.texts(),
               QStringList{QStringLiteral("This GIF is not an animation, therefore it cannot be played. Add "
                                          "additional images in order to play it.")});
@@ -60,13 +60,13 @@ TEST_F(PlaybackTest, ASingleFrameIsNotAnAnimation)
     EXPECT_FALSE(doc->view()->isHidden());
     EXPECT_EQ(status(doc), before);
     EXPECT_TRUE(menuEnabled("mnuFile"));
-    EXPECT_FALSE(action("AnimationPause")->isEnabled());
+    EXPECT_FALSE(action(TActionId::AnimationPause)->isEnabled());
 }
 
 TEST_F(PlaybackTest, PlayingDisablesEditingAndPauseGivesItBack)
 {
     TMDIChild* doc = open(makeGif(QStringLiteral("five.gif"), 5));
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     ASSERT_TRUE(playback().isPlaying());
     ASSERT_TRUE(m_clock->waitForWaits(1));
     EXPECT_EQ(status(doc), QStringLiteral("Playing Frame 0 of 4"));
@@ -80,17 +80,19 @@ TEST_F(PlaybackTest, PlayingDisablesEditingAndPauseGivesItBack)
     for (const char* menu : {"mnuFile", "mnuEdit", "mnuTools", "mnuPlugins", "mnuWindow", "mnuHelp"})
         EXPECT_FALSE(menuEnabled(menu)) << menu;
     EXPECT_TRUE(menuEnabled("mnuView"));
-    for (const char* name : {"AnimationPlay", "EditPaste", "FrameAdd", "FrameDelete", "FrameMoveBegin", "FrameMoveEnd",
-                             "FrameMoveUp", "FrameMoveDown", "FrameTransColor", "FileNew", "FileOpen", "FrameReverse",
-                             "AnimationInfo"})
-        EXPECT_FALSE(action(name)->isEnabled()) << name;
-    EXPECT_TRUE(action("AnimationPause")->isEnabled());
+    for (TActionId name :
+         {TActionId::AnimationPlay, TActionId::EditPaste, TActionId::FrameAdd, TActionId::FrameDelete,
+          TActionId::FrameMoveBegin, TActionId::FrameMoveEnd, TActionId::FrameMoveUp,
+          TActionId::FrameMoveDown, TActionId::FrameTransColor, TActionId::FileNew, TActionId::FileOpen,
+          TActionId::FrameReverse, TActionId::AnimationInfo})
+        EXPECT_FALSE(action(name)->isEnabled()) << actionName(name);
+    EXPECT_TRUE(action(TActionId::AnimationPause)->isEnabled());
 
     m_clock->advance(120);
     ASSERT_TRUE(m_clock->waitForWaits(2));
     EXPECT_EQ(status(doc), QStringLiteral("Playing Frame 1 of 4"));
 
-    trigger("AnimationPause");
+    trigger(TActionId::AnimationPause);
     EXPECT_FALSE(playback().isPlaying());
     EXPECT_FALSE(playback().preview().isPainting());
     EXPECT_TRUE(playback().preview().image().empty()) << "the copy is released";
@@ -101,12 +103,13 @@ TEST_F(PlaybackTest, PlayingDisablesEditingAndPauseGivesItBack)
     for (const char* menu : {"mnuFile", "mnuEdit", "mnuTools", "mnuWindow", "mnuHelp"})
         EXPECT_TRUE(menuEnabled(menu)) << menu;
     // Frame 0 is current: it cannot move further left.
-    for (const char* name : {"AnimationPlay", "FrameAdd", "FrameDelete", "FrameMoveEnd", "FrameMoveDown",
-                             "FrameTransColor", "FileNew", "FileOpen", "FrameReverse"})
-        EXPECT_TRUE(action(name)->isEnabled()) << name;
-    EXPECT_FALSE(action("FrameMoveBegin")->isEnabled());
-    EXPECT_FALSE(action("FrameMoveUp")->isEnabled());
-    EXPECT_FALSE(action("AnimationPause")->isEnabled());
+    for (TActionId name : {TActionId::AnimationPlay, TActionId::FrameAdd, TActionId::FrameDelete,
+                           TActionId::FrameMoveEnd, TActionId::FrameMoveDown, TActionId::FrameTransColor,
+                           TActionId::FileNew, TActionId::FileOpen, TActionId::FrameReverse})
+        EXPECT_TRUE(action(name)->isEnabled()) << actionName(name);
+    EXPECT_FALSE(action(TActionId::FrameMoveBegin)->isEnabled());
+    EXPECT_FALSE(action(TActionId::FrameMoveUp)->isEnabled());
+    EXPECT_FALSE(action(TActionId::AnimationPause)->isEnabled());
     EXPECT_TRUE(m_messages.texts().isEmpty());
 }
 
@@ -120,7 +123,7 @@ TEST_F(PlaybackTest, TwoRepetitionsPlayThreeTimesThenEditingReturnsByItself)
         handler(sender);
         shown << status(doc);
     };
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     ASSERT_TRUE(playback().isPlaying());
     ASSERT_TRUE(runToEnd());
 
@@ -130,13 +133,13 @@ TEST_F(PlaybackTest, TwoRepetitionsPlayThreeTimesThenEditingReturnsByItself)
     EXPECT_FALSE(doc->view()->isHidden());
     EXPECT_EQ(status(doc), QStringLiteral("loop2.gif - [Height: 8 x Width: 8]"));
     EXPECT_TRUE(menuEnabled("mnuEdit"));
-    EXPECT_TRUE(action("FrameAdd")->isEnabled());
-    EXPECT_FALSE(action("AnimationPause")->isEnabled());
+    EXPECT_TRUE(action(TActionId::FrameAdd)->isEnabled());
+    EXPECT_FALSE(action(TActionId::AnimationPause)->isEnabled());
     // The end keeps the copy (stop without release); the next Play replaces it.
     EXPECT_FALSE(preview.image().empty());
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     EXPECT_TRUE(playback().isPlaying());
-    trigger("AnimationPause");
+    trigger(TActionId::AnimationPause);
     preview.onFrame = handler;
 }
 
@@ -150,7 +153,7 @@ TEST_F(PlaybackTest, WithoutALoopingExtensionTheAnimationPlaysOnce)
         handler(sender);
         ++frames;
     };
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(frames, 2);
     EXPECT_FALSE(doc->view()->isHidden());
@@ -160,22 +163,22 @@ TEST_F(PlaybackTest, WithoutALoopingExtensionTheAnimationPlaysOnce)
 TEST_F(PlaybackTest, SelectingAFrameStopsThePreviewAndShowsThatFrame)
 {
     TMDIChild* doc = open(makeGif(QStringLiteral("three.gif"), 3, 0));
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     ASSERT_TRUE(m_clock->waitForWaits(1));
     ASSERT_TRUE(selectFrame(2));
     EXPECT_FALSE(playback().isPlaying());
     EXPECT_FALSE(playback().preview().isPainting());
     EXPECT_FALSE(doc->view()->isHidden());
     EXPECT_EQ(main().session().currentFrame(), 2);
-    EXPECT_TRUE(action("FrameMoveBegin")->isEnabled());
-    EXPECT_FALSE(action("FrameMoveEnd")->isEnabled());
+    EXPECT_TRUE(action(TActionId::FrameMoveBegin)->isEnabled());
+    EXPECT_FALSE(action(TActionId::FrameMoveEnd)->isEnabled());
 }
 
 TEST_F(PlaybackTest, SwitchingDocumentsStopsThePreviewOfTheFirst)
 {
     TMDIChild* first = open(makeGif(QStringLiteral("first.gif"), 3, 0));
     TMDIChild* second = open(makeGif(QStringLiteral("second.gif"), 4, 0));
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     ASSERT_TRUE(m_clock->waitForWaits(1));
     EXPECT_EQ(playback().playingDocument(), second->document());
 
@@ -206,9 +209,9 @@ TEST_F(PlaybackTest, ThePlayMenuListsDocumentsActiveFirstAndPlaysTheChosenOne)
     emit menu->aboutToShow();
     EXPECT_EQ(captions(), (QStringList{secondPath, firstPath}));
     EXPECT_EQ(menu->defaultAction(), menu->actions().value(0));
-    EXPECT_EQ(menu->actions().value(0)->statusTip(), action("AnimationPlay")->statusTip());
+    EXPECT_EQ(menu->actions().value(0)->statusTip(), action(TActionId::AnimationPlay)->statusTip());
 
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     ASSERT_TRUE(m_clock->waitForWaits(1));
     menu->actions().value(1)->trigger(); // first.gif
     EXPECT_EQ(activeView(), first);
@@ -223,9 +226,9 @@ TEST_F(PlaybackTest, ClosingThePlayingDocumentStopsFirst)
 {
     open(makeGif(QStringLiteral("other.gif"), 2, 0));
     TMDIChild* doc = open(makeGif(QStringLiteral("closing.gif"), 3, 0));
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     ASSERT_TRUE(m_clock->waitForWaits(1));
-    EXPECT_FALSE(action("FileClose")->isEnabled()) << "the File menu waits for the end";
+    EXPECT_FALSE(action(TActionId::FileClose)->isEnabled()) << "the File menu waits for the end";
     doc->close(); // the window's own close box
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -241,23 +244,23 @@ TEST_F(PlaybackTest, ClosingThePlayingDocumentStopsFirst)
 TEST_F(PlaybackTest, WithoutADocumentPlayAndPauseAreSwitchedOff)
 {
     main().playback().play();
-    EXPECT_FALSE(action("AnimationPlay")->isEnabled());
-    EXPECT_FALSE(action("AnimationPause")->isEnabled());
+    EXPECT_FALSE(action(TActionId::AnimationPlay)->isEnabled());
+    EXPECT_FALSE(action(TActionId::AnimationPause)->isEnabled());
     EXPECT_TRUE(m_messages.texts().isEmpty());
 }
 
 TEST_F(PlaybackTest, ReverseAndHtmlCodeWaitForTheEnd)
 {
     open(makeGif(QStringLiteral("rev.gif"), 3, 0));
-    trigger("AnimationPlay");
+    trigger(TActionId::AnimationPlay);
     ASSERT_TRUE(m_clock->waitForWaits(1));
     emit main().menu(QStringLiteral("mnuTools"))->aboutToShow();
-    EXPECT_FALSE(action("FrameReverse")->isEnabled());
-    EXPECT_FALSE(action("mniHTMLCode")->isEnabled());
-    trigger("AnimationPause");
+    EXPECT_FALSE(action(TActionId::FrameReverse)->isEnabled());
+    EXPECT_FALSE(action(TActionId::mniHTMLCode)->isEnabled());
+    trigger(TActionId::AnimationPause);
     emit main().menu(QStringLiteral("mnuTools"))->aboutToShow();
-    EXPECT_TRUE(action("FrameReverse")->isEnabled());
-    EXPECT_TRUE(action("mniHTMLCode")->isEnabled());
+    EXPECT_TRUE(action(TActionId::FrameReverse)->isEnabled());
+    EXPECT_TRUE(action(TActionId::mniHTMLCode)->isEnabled());
 }
 
 } // namespace

@@ -116,7 +116,7 @@ TEST_F(RecentFilesWindowTest, AMovedFileIsReportedAndItsEntryGoes)
 
 TEST_F(RecentFilesWindowTest, StatusBarShowsHintsAndEmptiesOnDeactivation)
 {
-    main().action(QStringLiteral("FileOpen"))->showStatusText(&main());
+    main().action(TActionId::FileOpen)->showStatusText(&main());
     EXPECT_EQ(status(), QStringLiteral("Open a file"));
     TMDIChild* first = open(makeGif(QStringLiteral("first.gif"), 2));
     open(makeGif(QStringLiteral("second.gif"), 2));

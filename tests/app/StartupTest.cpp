@@ -44,12 +44,12 @@ TEST_F(StartupTest, FirstStartWithoutSettingsUsesDesignValuesAndRunsEveryStep)
     EXPECT_TRUE(available.contains(inspector->frameGeometry()));
     EXPECT_GE(inspector->x(), main->x() + main->width() / 2); // still at the main window's right
     EXPECT_EQ(inspector->size(), QSize(220, 430));
-    EXPECT_TRUE(main->action(QStringLiteral("mniFrameInspector"))->isChecked());
+    EXPECT_TRUE(main->action(TActionId::mniFrameInspector)->isChecked());
 
     EXPECT_EQ(main->state().frameSize, 160);
     EXPECT_EQ(main->frameStrip()->rowHeight(), 222);
     EXPECT_EQ(main->frameStrip()->columnWidth(), 198);
-    EXPECT_TRUE(main->action(QStringLiteral("mniFrameSize160"))->isChecked());
+    EXPECT_TRUE(main->findAction(QStringLiteral("mniFrameSize160"))->isChecked());
     EXPECT_EQ(main->state().defaultDelay, 100);
     EXPECT_EQ(main->session().documents().untitledCounter(), 1);
 
@@ -60,7 +60,7 @@ TEST_F(StartupTest, FirstStartWithoutSettingsUsesDesignValuesAndRunsEveryStep)
 
     // The browser was hidden when AutoLoadStartUp was looked at: no scan, then it is shown.
     EXPECT_TRUE(program.browser()->isVisible());
-    EXPECT_TRUE(main->action(QStringLiteral("ThumbView"))->isChecked());
+    EXPECT_TRUE(main->action(TActionId::ThumbView)->isChecked());
     EXPECT_TRUE(main->state().thumbDirectory.endsWith(QStringLiteral("/Images")));
     EXPECT_EQ(program.browser()->folder(), main->state().thumbDirectory);
 
@@ -181,7 +181,7 @@ TEST_F(StartupTest, FrameSizeSettingSetsTheStripCellsAndTheMenuCheck)
         EXPECT_EQ(main->state().frameSize, c.size) << c.stored;
         EXPECT_EQ(main->frameStrip()->rowHeight(), c.size + 62) << c.stored;
         EXPECT_EQ(main->frameStrip()->columnWidth(), c.size + 38) << c.stored;
-        EXPECT_TRUE(main->action(QString::fromLatin1(c.checked))->isChecked()) << c.stored;
+        EXPECT_TRUE(main->findAction(QString::fromLatin1(c.checked))->isChecked()) << c.stored;
         stopProgram();
     }
     // What the strip used is what shut-down stores.
@@ -191,10 +191,10 @@ TEST_F(StartupTest, FrameSizeSettingSetsTheStripCellsAndTheMenuCheck)
 TEST_F(StartupTest, FrameSizeMenuChangesTheStripAndIsSaved)
 {
     TfrmMain* main = startProgram().mainWindow();
-    main->action(QStringLiteral("mniFrameSize96"))->trigger();
+    main->findAction(QStringLiteral("mniFrameSize96"))->trigger();
     EXPECT_EQ(main->frameStrip()->rowHeight(), 158);
     EXPECT_EQ(main->frameStrip()->columnWidth(), 134);
-    EXPECT_TRUE(main->action(QStringLiteral("mniFrameSize96"))->isChecked());
+    EXPECT_TRUE(main->findAction(QStringLiteral("mniFrameSize96"))->isChecked());
     EXPECT_FALSE(main->logoPanel()->isVisible()) << "a frame size change removes the logo";
     stopProgram();
     EXPECT_EQ(Settings::readInteger(FrameSize), 96);
@@ -217,21 +217,21 @@ TEST_F(StartupTest, HideOnceHidesTheInspectorForOneStartOnly)
     {
         TProgram& program = startProgram();
         EXPECT_FALSE(program.inspector()->isVisible());
-        EXPECT_FALSE(program.mainWindow()->action(QStringLiteral("mniFrameInspector"))->isChecked());
+        EXPECT_FALSE(program.mainWindow()->action(TActionId::mniFrameInspector)->isChecked());
         EXPECT_EQ(program.mainWindow()->state().inspectorRestore, 1);
         EXPECT_EQ(Settings::readInteger(InspectorHideOnce), 0);
         stopProgram();
     }
     TProgram& next = startProgram();
     EXPECT_TRUE(next.inspector()->isVisible());
-    EXPECT_TRUE(next.mainWindow()->action(QStringLiteral("mniFrameInspector"))->isChecked());
+    EXPECT_TRUE(next.mainWindow()->action(TActionId::mniFrameInspector)->isChecked());
     EXPECT_EQ(next.mainWindow()->state().inspectorRestore, 0);
 }
 
 TEST_F(StartupTest, InspectorToggledOffStaysOffAtTheNextStart)
 {
     TfrmMain* main = startProgram().mainWindow();
-    main->action(QStringLiteral("mniFrameInspector"))->trigger();
+    main->action(TActionId::mniFrameInspector)->trigger();
     EXPECT_FALSE(m_program->inspector()->isVisible());
     m_program->inspector()->move(300, 200);
     stopProgram();
@@ -354,11 +354,11 @@ TEST_F(StartupTest, ClosingAsksTheDocumentsAndMayBeCancelled)
     bool closedSignal = false;
     QObject::connect(main, &TfrmMain::closed, [&] { closedSignal = true; });
     m_documentsAgreeToClose = false;
-    main->action(QStringLiteral("FileExit"))->trigger();
+    main->action(TActionId::FileExit)->trigger();
     EXPECT_TRUE(main->isVisible());
     EXPECT_FALSE(closedSignal);
     m_documentsAgreeToClose = true;
-    main->action(QStringLiteral("FileExit"))->trigger();
+    main->action(TActionId::FileExit)->trigger();
     EXPECT_FALSE(main->isVisible());
     EXPECT_TRUE(closedSignal);
     EXPECT_EQ(std::count(m_log.begin(), m_log.end(), "close documents"), 2);

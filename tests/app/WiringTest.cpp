@@ -12,10 +12,9 @@
 #include "app/DocumentTabs.h"
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
-#include "editing/Routines.h"
+#include "editing/Prompts.h"
 #include "editing/UndoHistory.h"
 #include "editing/UndoTestSupport.h"
-#include "editing/Prompts.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
@@ -104,12 +103,7 @@ public:
             prompt.btnOK->click();
         });
     }
-    void trigger(const char* name)
-    {
-        QAction* act = main().action(QString::fromLatin1(name));
-        ASSERT_NE(act, nullptr) << name;
-        act->trigger();
-    }
+    void trigger(TActionId id) { main().action(id)->trigger(); }
     void clickColumn(int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         strip().scrollToColumn(column);
@@ -169,8 +163,8 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
          },
          1},
         {"loop through the panel", [](WiringTest& t) { t.panels().optPlay->click(); }, 1},
-        {"move right", [](WiringTest& t) { t.trigger("FrameMoveDown"); }, 1},
-        {"move to the end", [](WiringTest& t) { t.trigger("FrameMoveEnd"); }, 1},
+        {"move right", [](WiringTest& t) { t.trigger(TActionId::FrameMoveDown); }, 1},
+        {"move to the end", [](WiringTest& t) { t.trigger(TActionId::FrameMoveEnd); }, 1},
         {"drop on the strip", [](WiringTest& t) { t.dropFrameOn(3); }, 1},
         {"drop the view on the strip",
          [](WiringTest& t) {
@@ -179,37 +173,37 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
              EXPECT_EQ(t.strip().columnCount(), 11);
          },
          1},
-        {"delete", [](WiringTest& t) { t.trigger("FrameDelete"); }, 1},
+        {"delete", [](WiringTest& t) { t.trigger(TActionId::FrameDelete); }, 1},
         {"delete a range",
          [](WiringTest& t) {
              t.clickColumn(3, Qt::ControlModifier);
-             t.trigger("FrameDelete");
+             t.trigger(TActionId::FrameDelete);
          },
          3},
-        {"reverse", [](WiringTest& t) { t.trigger("FrameReverse"); }, 1},
+        {"reverse", [](WiringTest& t) { t.trigger(TActionId::FrameReverse); }, 1},
         {"resize",
          [](WiringTest& t) {
              t.dialogs().resizeAnswer = {mrOk, 20, 16};
-             t.trigger("AnimationResize");
+             t.trigger(TActionId::AnimationResize);
          },
          1},
         {"frame transparent colour",
          [](WiringTest& t) {
              t.dialogs().transparentAnswer = {mrOk, -1, 3};
-             t.trigger("FrameTransColor");
+             t.trigger(TActionId::FrameTransColor);
          },
          1},
         {"paste comments",
          [](WiringTest& t) {
              QApplication::clipboard()->setText(QStringLiteral("made with care"));
-             t.trigger("mniPasteComments");
+             t.trigger(TActionId::mniPasteComments);
          },
          1},
         {"cut and paste",
          [](WiringTest& t) {
-             t.trigger("EditCut");
+             t.trigger(TActionId::EditCut);
              t.answerPalettes();
-             t.trigger("EditPaste");
+             t.trigger(TActionId::EditPaste);
          },
          2},
     };
@@ -227,7 +221,7 @@ TEST_F(WiringTest, EveryEditThroughTheWindowIsUndoneToTheSameBytes)
         EXPECT_TRUE(doc->isModified());
         EXPECT_NE(imageBytes(), before) << "the edit changed nothing";
         for (int i = 0; i < c.undoSteps; ++i)
-            trigger("EditUndo");
+            trigger(TActionId::EditUndo);
         EXPECT_EQ(image().images().count(), frames);
         EXPECT_SAME_BYTES(before, imageBytes());
         EXPECT_EQ(strip().columnCount(), frames);
@@ -256,10 +250,10 @@ TEST_F(WiringTest, SelectingACellFillsThePanelsTheListAndTheInspector)
     EXPECT_EQ(list.itemText(2), QStringLiteral("Frame 2: [20 x 14]"));
     EXPECT_EQ(list.itemText(10), QStringLiteral("Select All"));
     EXPECT_EQ(list.currentIndex(), 2);
-    EXPECT_TRUE(main().action(QStringLiteral("FrameMoveUp"))->isEnabled());
+    EXPECT_TRUE(main().action(TActionId::FrameMoveUp)->isEnabled());
     EXPECT_TRUE(panels().txtDelay->isEnabled());
 
-    trigger("FrameSelectAll");
+    trigger(TActionId::FrameSelectAll);
     EXPECT_TRUE(strip().allSelected());
     EXPECT_EQ(list.currentText(), QStringLiteral("Select All"));
 }
@@ -279,7 +273,7 @@ TEST_F(WiringTest, SwitchingDocumentsRebuildsTheStripAndTheNoDocumentStateClears
     EXPECT_EQ(panels().cbCurrentFrame->count(), 11);
     docs().activate(second);
     EXPECT_EQ(strip().columnCount(), secondColumns);
-    EXPECT_TRUE(main().action(QStringLiteral("FrameReverse"))->isEnabled());
+    EXPECT_TRUE(main().action(TActionId::FrameReverse)->isEnabled());
 
     // The Window menu lists the documents after its own entries.
     QMenu* window = main().menu(QStringLiteral("mnuWindow"));
@@ -296,20 +290,20 @@ TEST_F(WiringTest, SwitchingDocumentsRebuildsTheStripAndTheNoDocumentStateClears
     TMDIChild* firstView = main().viewOf(first);
     TMDIChild* secondView = main().viewOf(second);
     ASSERT_TRUE(firstView && secondView);
-    trigger("WindowTileVertical");
+    trigger(TActionId::WindowTileVertical);
     EXPECT_EQ(firstView->y(), secondView->y());
     EXPECT_NE(firstView->x(), secondView->x());
-    trigger("WindowTileHorizontal");
+    trigger(TActionId::WindowTileHorizontal);
     EXPECT_EQ(firstView->x(), secondView->x());
     EXPECT_NE(firstView->y(), secondView->y());
-    trigger("WindowMinimizeAll");
+    trigger(TActionId::WindowMinimizeAll);
     EXPECT_TRUE(firstView->isMinimized() && secondView->isMinimized());
 
-    trigger("FileCloseAll");
+    trigger(TActionId::FileCloseAll);
     EXPECT_EQ(docs().count(), 0);
     EXPECT_EQ(strip().columnCount(), 1);
     EXPECT_EQ(main().session().currentFrame(), -1);
-    EXPECT_FALSE(main().action(QStringLiteral("FrameReverse"))->isEnabled());
+    EXPECT_FALSE(main().action(TActionId::FrameReverse)->isEnabled());
     EXPECT_FALSE(panels().txtDelay->isEnabled());
 }
 

@@ -1,16 +1,6 @@
 // The automation server inside a real main window, driven over a private session bus by gdbus and
 // busctl. A connection of the test's own plays the client that holds objects between tool calls
 // (each gdbus call is a client of its own, whose references go when it exits).
-#include "editing/Document.h"
-#include "editing/DocumentManager.h"
-#include "editing/EditSession.h"
-#include "editing/Routines.h"
-#include "editing/UndoHistory.h"
-#include "gif/GIFExtensions.h"
-#include "gif/GIFImage.h"
-#include "gif/GIFSubImage.h"
-#include "graphics/Bitmap.h"
-#include "graphics/Streams.h"
 #include "app/AppFixture.h"
 #include "app/AutomationWiring.h"
 #include "app/Childwin.h"
@@ -18,6 +8,17 @@
 #include "automation/AutomationSession.h"
 #include "automation/AutomationTestSupport.h"
 #include "automation/SmallAnimation.h"
+#include "editing/Document.h"
+#include "editing/DocumentManager.h"
+#include "editing/EditSession.h"
+#include "editing/FrameInsertion.h"
+#include "editing/UndoHistory.h"
+#include "gif/GIFExtensions.h"
+#include "gif/GIFImage.h"
+#include "gif/GIFSubImage.h"
+#include "graphics/Bitmap.h"
+#include "graphics/Streams.h"
+#include "platform/MessageService.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -656,13 +657,13 @@ TEST_F(AutomationServerTest, ImageBrowserMembers)
         setBool(QStringLiteral("ExplorerShowing"), showing);
         EXPECT_EQ(getBool(QStringLiteral("ExplorerShowing")),
                   showing ? QStringLiteral("b true") : QStringLiteral("b false"));
-        EXPECT_EQ(main().action(QStringLiteral("mniExplorerTree"))->isChecked(), showing);
+        EXPECT_EQ(main().action(TActionId::mniExplorerTree)->isChecked(), showing);
     }
     for (bool showing : {true, false}) {
         setBool(QStringLiteral("ThumbnailsShowing"), showing);
         EXPECT_EQ(getBool(QStringLiteral("ThumbnailsShowing")),
                   showing ? QStringLiteral("b true") : QStringLiteral("b false"));
-        EXPECT_EQ(main().action(QStringLiteral("ThumbView"))->isChecked(), showing);
+        EXPECT_EQ(main().action(TActionId::ThumbView)->isChecked(), showing);
     }
     QTemporaryDir folder;
     gdbusCall(

@@ -10,13 +10,15 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
+#include "editing/LoopExtension.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Streams.h"
+#include "platform/MessageService.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -232,7 +234,7 @@ TEST_F(DocumentObjectsTest, NSLoopEncodingWithItsUndoSteps)
         EXPECT_EQ(stored(), step.stored);
         EXPECT_EQ(undoSteps(), step.steps);
     }
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Change Animation Loop"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Change Animation Loop"));
     // A negative count is refused with a message and records nothing.
     expectError([&] { doc->put_NSLoop(-1); }, QStringLiteral("The loop count must be between 0 and 65535."));
     EXPECT_EQ(undoSteps(), 5);
@@ -264,7 +266,7 @@ TEST_F(DocumentObjectsTest, DeleteFrameChecksItsIndexAndKeepsTheLastFrame)
     doc->DeleteFrame(1);
     EXPECT_EQ(working().images().count(), 1);
     EXPECT_EQ(undoSteps(), 2);
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Delete Frame"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Delete Frame"));
     // The last frame stays, with the routine's own message.
     doc->DeleteFrame(0);
     EXPECT_EQ(working().images().count(), 1);
@@ -294,7 +296,7 @@ TEST_F(DocumentObjectsTest, SetBitmapReplacesThePictureOfThatFrameOnly)
     EXPECT_EQ(working().images().subImage(0)->loopExtension() != nullptr, true);
     EXPECT_EQ(identify(frame->get_Bitmap(), QStringLiteral("set.bmp")), QStringLiteral("BMP 5 4"));
     EXPECT_EQ(undoSteps(), steps + 1);
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Change Frame Image"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Change Frame Image"));
     EXPECT_TRUE(docs().active()->isModified());
     EXPECT_EQ(main().session().currentFrame(), 0);
 
@@ -367,21 +369,22 @@ TEST_F(DocumentObjectsTest, AddFrameAsksLikeTheCommandAndTakesTheDelay)
     EXPECT_EQ(doc->AddFrame(bmpBytes(4, 3, pf24bit, 5), 25), 1);
     ASSERT_EQ(working().images().count(), 4);
     EXPECT_EQ(working().images().subImage(1)->graphicControlExtension()->delay(), 25);
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Add Frame"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Add Frame"));
     EXPECT_EQ(doc->get_SelectedFrame(), 1);
     // A delay the format cannot hold leaves the default delay.
     answerPalettes();
     const int index = doc->AddFrame(bmpBytes(4, 3, pf24bit, 6), 0);
     ASSERT_GE(index, 0);
     EXPECT_EQ(working().images().subImage(index)->graphicControlExtension()->delay(),
-              frameDelayOrDefault(working(), -1));
+              Settings::readInteger(SettingKeys::DefaultDelay));
 
     // Without prompts: at the selected frame, with the delay and the default disposal.
     doc->put_SelectedFrame(0);
     EXPECT_EQ(doc->get_SelectedFrame(), 0);
     EXPECT_TRUE(doc->AddFrameNoPrompts(bmpBytes(3, 2, pf4bit, 8), 77));
     EXPECT_EQ(working().images().subImage(0)->graphicControlExtension()->delay(), 77);
-    EXPECT_EQ(working().images().subImage(0)->graphicControlExtension()->disposal(), 2);
+    EXPECT_EQ(working().images().subImage(0)->graphicControlExtension()->disposal(),
+              TGIFDisposal::dmBackground);
     EXPECT_EQ(doc->get_SelectedFrame(), 0);
     // A selection the strip does not have is not taken.
     doc->put_SelectedFrame(99);
@@ -453,9 +456,9 @@ TEST_F(DocumentObjectsTest, DocumentFlagsUndoAndTheAnimationAsTextAndFiles)
 
     // CanUndo also refreshes the Undo command.
     doc->get_Frames()->get_Frame(0)->put_Delay(44);
-    main().action(QStringLiteral("EditUndo"))->setText(QStringLiteral("stale"));
+    main().action(TActionId::EditUndo)->setText(QStringLiteral("stale"));
     EXPECT_TRUE(doc->get_CanUndo());
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Change Delay"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Change Delay"));
     doc->Undo();
     EXPECT_FALSE(doc->get_CanUndo());
     EXPECT_EQ(working().images().subImage(0)->graphicControlExtension()->delay(), 10);
@@ -531,7 +534,7 @@ TEST_F(DocumentObjectsTest, CachedDocumentsStayWithTheirDocument)
     EXPECT_FALSE(cached->get_CanUndo());
     EXPECT_FALSE(cached->get_Modified());
     EXPECT_FALSE(cached->get_ReadOnly());
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), QStringLiteral("&Undo Change Delay"));
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), QStringLiteral("&Undo Change Delay"));
     TComPtr<IDocumentCache> other = list->get_Cache(1);
     EXPECT_TRUE(other->get_CanUndo());
     EXPECT_TRUE(other->get_Modified());
@@ -558,8 +561,8 @@ TEST_F(DocumentObjectsTest, CachedDocumentsStayWithTheirDocument)
 
 TEST_F(DocumentObjectsTest, PlayAndStopRunTheMainWindowsCommands)
 {
-    QAction* play = main().action(QStringLiteral("AnimationPlay"));
-    QAction* pause = main().action(QStringLiteral("AnimationPause"));
+    QAction* play = main().action(TActionId::AnimationPlay);
+    QAction* pause = main().action(TActionId::AnimationPause);
     QSignalSpy played(play, &QAction::triggered);
     QSignalSpy paused(pause, &QAction::triggered);
     ASSERT_TRUE(docs().open(makeGif(QStringLiteral("play.gif"), 3)));

@@ -9,7 +9,7 @@
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
@@ -173,14 +173,14 @@ TEST_F(FrameObjectsTest, ChangesRecordUndoForTheChangedFrameAndUndoGivesTheBytes
         change.apply();
         EXPECT_TRUE(change.applied());
         EXPECT_EQ(undoSteps(), ++steps);
-        EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(),
+        EXPECT_EQ(main().action(TActionId::EditUndo)->text(),
                   QStringLiteral("&Undo ") + QString::fromLatin1(change.caption));
         EXPECT_TRUE(main().session().documents().active()->isModified());
     }
     // The strip shows frame 0 all along; Undo takes back the changes of frame 2.
     EXPECT_EQ(main().session().currentFrame(), 0);
     for (int k = 0; k < steps; ++k)
-        main().action(QStringLiteral("EditUndo"))->trigger();
+        main().action(TActionId::EditUndo)->trigger();
     EXPECT_SAME_BYTES(workingBytes(), original);
 }
 

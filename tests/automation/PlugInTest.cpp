@@ -171,7 +171,7 @@ TEST_F(PlugInTest, EveryKindOfPlugInGivesItsOutcomeAndTheProgramRuns)
 
     EXPECT_TRUE(main().isEnabled());
     EXPECT_TRUE(main().findChild<QMenu*>(QStringLiteral("mnuPlugins"))->menuAction()->isVisible());
-    EXPECT_TRUE(main().action(QStringLiteral("mniPluginInfo"))->isVisible());
+    EXPECT_TRUE(main().action(TActionId::mniPluginInfo)->isVisible());
     EXPECT_TRUE(item(QStringLiteral("Plug-ins|Fixture|Succeed")));
     // Kept although its plug-in's RegisterMenus failed afterwards.
     EXPECT_TRUE(item(QStringLiteral("Plug-ins|Half Registered")));
@@ -201,7 +201,7 @@ TEST_F(PlugInTest, MenusShowOnlyWhatThePlugInsGaveThem)
         start();
         EXPECT_EQ(main().findChild<QMenu*>(QStringLiteral("mnuPlugins"))->menuAction()->isVisible(),
                   c.plugInsMenu);
-        EXPECT_EQ(main().action(QStringLiteral("mniPluginInfo"))->isVisible(), c.plugInInfo);
+        EXPECT_EQ(main().action(TActionId::mniPluginInfo)->isVisible(), c.plugInInfo);
         EXPECT_TRUE(m_messages.texts().isEmpty());
         m_program.reset();
     }
@@ -341,7 +341,7 @@ TEST_F(PlugInTest, TheSamplePlugInReversesTheFramesAndUndoRestoresThem)
     for (int k = 0; k < 3; ++k)
         EXPECT_EQ(main().session().workingImage().images().subImage(k)->scanLine(0)[0], 3 - k) << "frame " << k;
     EXPECT_NE(workingBytes(), before);
-    main().action(QStringLiteral("EditUndo"))->trigger();
+    main().action(TActionId::EditUndo)->trigger();
     EXPECT_SAME_BYTES(workingBytes(), before);
 }
 
@@ -372,7 +372,7 @@ TEST_F(PlugInTest, TheExplorerListsThePlugInsWithTheirDetails)
         EXPECT_EQ(version->text(), QStringLiteral("1.5"));
         dialog.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
     });
-    main().action(QStringLiteral("mniPluginInfo"))->trigger();
+    main().action(TActionId::mniPluginInfo)->trigger();
     EXPECT_TRUE(shown);
 }
 

@@ -1,6 +1,7 @@
 #include "automation/SmallAnimation.h"
 
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
+#include "editing/LoopExtension.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Streams.h"

@@ -48,7 +48,7 @@ QByteArray lifeAnimation(int width, int height, int frames)
         frame->setData(cells);
         auto* control = new TGIFGraphicControlExtension(frame);
         control->setDelay(uint16_t(f % 5 == 4 ? 60 : 10));
-        control->setDisposal(1);
+        control->setDisposal(TGIFDisposal::dmKeep);
         frame->extensions().add(control);
         std::vector<uint8_t> next(cells.size());
         for (int y = 0; y < height; ++y)

@@ -74,7 +74,7 @@ TEST(CliFrames, ComposedIsTransparentWhereNothingIsDrawnAndBackgroundFillsIt)
             frame->setData(std::vector<uint8_t>(4, uint8_t(f)));
             auto* control = new TGIFGraphicControlExtension(frame);
             control->setDelay(10);
-            control->setDisposal(f == 0 ? 2 : 1);
+            control->setDisposal(disposalFromValue(f == 0 ? 2 : 1));
             frame->extensions().add(control);
         }
         image.saveToFile(gif);

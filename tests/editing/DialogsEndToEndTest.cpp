@@ -1,26 +1,28 @@
 // The editing dialogs inside the real program, started from an empty settings store: every
 // path that adds a picture asks its prompts and adds the frame, every dialog edit is undone to
 // the same bytes, and the options reach the main window and later documents.
+#include "DialogTestSupport.h"
+#include "editing/ColorUse.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "DialogTestSupport.h"
 
 #include "app/AppFixture.h"
-#include "support/TestSupport.h"
 #include "app/Childwin.h"
+#include "app/DefaultHooks.h"
 #include "app/DialogWiring.h"
 #include "app/FramePanels.h"
 #include "app/FrameStrip.h"
 #include "app/RecentFiles.h"
-#include "app/DefaultHooks.h"
+#include "editing/LoopExtension.h"
 #include "editing/Options.h"
 #include "editing/Palette.h"
 #include "editing/Prompts.h"
-#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "gif/ColorReduction.h"
 #include "gif/GIFImage.h"
+#include "platform/MessageService.h"
+#include "support/TestSupport.h"
 #include "widgets/SwatchGrid.h"
 #include "widgets/UpDownEdit.h"
 
@@ -99,11 +101,10 @@ public:
         EXPECT_TRUE(image.save(path));
         return path;
     }
-    void trigger(const char* name)
+    void trigger(TActionId id)
     {
-        QAction* act = main().action(QString::fromLatin1(name));
-        ASSERT_NE(act, nullptr) << name;
-        ASSERT_TRUE(act->isEnabled()) << name;
+        QAction* act = main().action(id);
+        ASSERT_TRUE(act->isEnabled()) << actionName(id);
         act->trigger();
     }
     int frames() { return main().session().workingImage().images().count(); }
@@ -115,7 +116,7 @@ public:
     void undo(int steps)
     {
         for (int i = 0; i < steps; ++i)
-            trigger("EditUndo");
+            trigger(TActionId::EditUndo);
     }
     QByteArray bytes() { return undotest::gifBytes(main().session().workingImage()); }
     QStringList forms() const
@@ -184,7 +185,7 @@ TEST_F(DialogsEndToEndTest, AddFrameAsksThePromptsForEachPictureType)
             });
         }
         answerPalettes();
-        trigger("FrameAdd");
+        trigger(TActionId::FrameAdd);
         EXPECT_EQ(forms(), c.larger ? (QStringList{QStringLiteral("Frame Size Difference"),
                                                    QStringLiteral("Palettes")})
                                     : QStringList{QStringLiteral("Palettes")});
@@ -208,7 +209,7 @@ TEST_F(DialogsEndToEndTest, CancelledPalettePromptAddsNothing)
     const QByteArray before = bytes();
     m_messages.pushFiles({picture("shot.png", {20, 20})});
     m_messages.pushForm([](QDialog& form) { QTest::keyClick(&form, Qt::Key_Escape); });
-    trigger("FrameAdd");
+    trigger(TActionId::FrameAdd);
     EXPECT_EQ(forms(), QStringList{QStringLiteral("Palettes")});
     EXPECT_EQ(bytes(), before);
     EXPECT_EQ(historyCount(), 0);
@@ -230,7 +231,7 @@ TEST_F(DialogsEndToEndTest, AddFramesOfAGifWithInclude)
     m_messages.pushFiles({other});
     m_messages.pushAnswer(TMsgResult::Yes); // "&Include"
     answerPalettes(true);                   // and "Make this the &Default": asked once only
-    trigger("FrameAdd");
+    trigger(TActionId::FrameAdd);
     EXPECT_EQ(boxes(),
               QStringList{QStringLiteral("Would you like to add this image to the current animation?\n Or, "
                                          "would you like to start it as new animation?")});
@@ -247,7 +248,7 @@ TEST_F(DialogsEndToEndTest, AddFrameWithNoDocumentOpenStartsAnUntitledOne)
     ASSERT_EQ(main().session().documents().count(), 0);
     m_messages.pushFiles({picture("shot.png", {24, 16})});
     answerPalettes();
-    trigger("FrameAdd");
+    trigger(TActionId::FrameAdd);
     ASSERT_EQ(main().session().documents().count(), 1);
     TDocument* doc = main().session().documents().active();
     ASSERT_NE(doc, nullptr);
@@ -263,7 +264,7 @@ TEST_F(DialogsEndToEndTest, PasteAndDropOfAPictureAskThePalettePrompt)
     const std::vector<std::pair<const char*, std::function<void(DialogsEndToEndTest&)>>> paths = {
         {"paste",
          [](DialogsEndToEndTest& t) {
-             t.trigger("EditPaste");
+             t.trigger(TActionId::EditPaste);
          }},
         {"drop the view on the strip",
          [](DialogsEndToEndTest& t) {
@@ -319,7 +320,7 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
                  dialogtest::leave(palette.txtRed, palette.txtGreen);
                  palette.btnOK->click();
              });
-             t.trigger("AnimationPalette");
+             t.trigger(TActionId::AnimationPalette);
          }},
         {"frame transparent colour",
          [](DialogsEndToEndTest& t) {
@@ -329,7 +330,7 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
                                    TSwatchGrid::swatchRect(3).center());
                  palette.btnOK->click();
              });
-             t.trigger("FrameTransColor");
+             t.trigger(TActionId::FrameTransColor);
          }},
         {"animation transparency",
          [](DialogsEndToEndTest& t) {
@@ -351,7 +352,7 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
                  prompt.chkInterlaced->click();
                  prompt.btnOK->click();
              });
-             t.trigger("FrameGlobalChange");
+             t.trigger(TActionId::FrameGlobalChange);
          }},
         {"resize",
          [](DialogsEndToEndTest& t) {
@@ -362,7 +363,7 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
                  dialogtest::typeInto(prompt.txtHeightPercent, QStringLiteral("50"));
                  prompt.btnOK->click();
              });
-             t.trigger("AnimationResize");
+             t.trigger(TActionId::AnimationResize);
              EXPECT_EQ(t.main().session().workingImage().width(), 19);
              EXPECT_EQ(t.main().session().workingImage().height(), 16);
          }},
@@ -374,7 +375,7 @@ TEST_F(DialogsEndToEndTest, EveryDialogEditIsUndoneToTheSameBytes)
                  dialogtest::typeInto(prompt.txtPlayed, QStringLiteral("3"));
                  QTest::keyClick(prompt.txtPlayed, Qt::Key_Return);
              });
-             t.trigger("AnimationInfo");
+             t.trigger(TActionId::AnimationInfo);
              EXPECT_EQ(getUserLoopCount(t.main().session().workingImage()), 3);
          }},
     };
@@ -402,14 +403,14 @@ TEST_F(DialogsEndToEndTest, DialogsThatChangeNothingRecordNothing)
     const QByteArray before = bytes();
     // Global change closed with OK and nothing chosen.
     m_messages.pushForm([](QDialog& form) { dynamic_cast<TfrmPrompts&>(form).btnOK->click(); });
-    trigger("FrameGlobalChange");
+    trigger(TActionId::FrameGlobalChange);
     // A transparent colour outside the frame's map.
     m_messages.pushForm([](QDialog& form) {
         auto& palette = dynamic_cast<TfrmPalette&>(form);
         palette.presetSelection(-1, clWhite);
         palette.btnOK->click();
     });
-    trigger("FrameTransColor");
+    trigger(TActionId::FrameTransColor);
     m_messages.pushForm([](QDialog& form) {
         auto& palette = dynamic_cast<TfrmPalette&>(form);
         palette.presetSelection(palette.workingMap()->count(), clWhite);
@@ -418,10 +419,10 @@ TEST_F(DialogsEndToEndTest, DialogsThatChangeNothingRecordNothing)
     main().framePanels()->btnSelect->click();
     // The global palette opened and closed with OK without an edit.
     m_messages.pushForm([](QDialog& form) { dynamic_cast<TfrmPalette&>(form).btnOK->click(); });
-    trigger("AnimationPalette");
+    trigger(TActionId::AnimationPalette);
     // Resize with the same size.
     m_messages.pushForm([](QDialog& form) { dynamic_cast<TfrmPrompts&>(form).btnOK->click(); });
-    trigger("AnimationResize");
+    trigger(TActionId::AnimationResize);
     EXPECT_EQ(forms().size(), 5);
     EXPECT_EQ(historyCount(), 0);
     EXPECT_EQ(bytes(), before);
@@ -441,7 +442,7 @@ TEST_F(DialogsEndToEndTest, HtmlCodeAndAboutOpenTheirPages)
     QMenu* tools = main().menu(QStringLiteral("mnuTools"));
     ASSERT_NE(tools, nullptr);
     emit tools->aboutToShow();
-    trigger("mniHTMLCode");
+    trigger(TActionId::mniHTMLCode);
     EXPECT_EQ(QApplication::clipboard()->text(),
               QStringLiteral("<img src=\"anim.gif\" height=\"32\" width=\"38\" border=\"0\">"));
     QStringList opened;
@@ -455,7 +456,7 @@ TEST_F(DialogsEndToEndTest, HtmlCodeAndAboutOpenTheirPages)
         about.btnProducts->click();
         about.btnOK->click();
     });
-    trigger("mniAbout");
+    trigger(TActionId::mniAbout);
     main().session().setUrlOpener({});
     EXPECT_EQ(opened, QStringList{QString::fromLatin1(TfrmOptions::kProductsPage)});
     EXPECT_EQ(forms(), (QStringList{QStringLiteral("HTML Tag"), QStringLiteral("About GIF Reelwright")}));
@@ -479,7 +480,7 @@ TEST_F(DialogsEndToEndTest, OptionsReachTheWindowTheWorkingImageAndLaterDocument
         options.txtDefaultDelay->setPosition(40);
         options.btnOK->click();
     });
-    trigger("mniOptions");
+    trigger(TActionId::mniOptions);
     EXPECT_FALSE(button->autoRaise());
     EXPECT_EQ(main().toolbar(0)->height(), 28);
     EXPECT_TRUE(main().state().normalStyle);
@@ -494,7 +495,7 @@ TEST_F(DialogsEndToEndTest, OptionsReachTheWindowTheWorkingImageAndLaterDocument
     m_messages.clear();
     m_messages.pushFiles({picture("new.png", {10, 10})});
     answerPalettes();
-    trigger("FrameAdd");
+    trigger(TActionId::FrameAdd);
     ASSERT_NE(main().session().documents().active(), nullptr);
     EXPECT_EQ(main().session().documents().active()->ensureHistory().capacity(), 5);
     main().session().documents().active()->setModified(false);
@@ -542,7 +543,7 @@ TEST_F(DialogsEndToEndTest, WarningsSwitchInsideTheOptionsDialog)
         QTest::keyClick(&form, Qt::Key_F7, Qt::ShiftModifier | Qt::AltModifier);
         dynamic_cast<TfrmOptions&>(form).btnCancel->click();
     });
-    trigger("mniOptions");
+    trigger(TActionId::mniOptions);
     EXPECT_EQ(Settings::readInteger(SettingKeys::Warnings), 1);
     EXPECT_TRUE(main().state().warnings);
 }

@@ -4,7 +4,9 @@
 #include "DialogTestSupport.h"
 
 #include "editing/Palette.h"
-#include "editing/Routines.h"
+#include "gif/GIFExtensions.h"
+#include "platform/MessageService.h"
+#include "platform/UserTexts.h"
 #include "widgets/SwatchGrid.h"
 #include "widgets/UpDownEdit.h"
 

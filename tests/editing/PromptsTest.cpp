@@ -364,7 +364,7 @@ TEST_F(GlobalChangeTest, OpensResetWithTheCallersCaptions)
     EXPECT_TRUE(answer.somethingToApply);
     EXPECT_TRUE(answer.interlaced);
     EXPECT_EQ(answer.delayText, QStringLiteral("70"));
-    EXPECT_EQ(answer.disposal, 3);
+    EXPECT_EQ(answer.disposal, TGIFDisposal::dmPrevious);
     dialog->btnReset->click();
     EXPECT_FALSE(dialog->globalChangeAnswer().somethingToApply);
     // The delay steps by ten.

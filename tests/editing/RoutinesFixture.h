@@ -2,10 +2,14 @@
 // Shared set-up for the image routine tests: a settings store in a folder of the test's own, a
 // scripted message service, a recording host and prompts, a working image emptied before and
 // after each test, and frames built directly through the model.
+#include "editing/ColorUse.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "editing/Routines.h"
+#include "editing/FrameInsertion.h"
+#include "editing/GIFFiles.h"
+#include "editing/LoopExtension.h"
+#include "editing/UIHelpers.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"

@@ -1,4 +1,4 @@
-// Frames from bitmaps, the looping extension, frame helpers, colour checks and normalisation.
+// Frames from bitmaps, the looping extension, frame helpers, colour use and normalisation.
 #include "RoutinesFixture.h"
 
 #include "gif/ColorReduction.h"
@@ -65,7 +65,7 @@ TEST_F(RoutinesFramesTest, OnePixelLargerFitsTwoPixelsAsks)
         m_prompts.fitTexts.clear();
         m_prompts.fitAnswer = {mrCancel, true};
         TBitmap bitmap(c.width, c.height, pf8bit);
-        EXPECT_EQ(fitPictureToAnimation(session(), bitmap), c.asks ? mrCancel : 0) << c.width << "x" << c.height;
+        EXPECT_EQ(fitPicture(session(), bitmap), c.asks ? mrCancel : 0) << c.width << "x" << c.height;
         EXPECT_EQ(m_prompts.fitTexts.size(), c.asks ? 1u : 0u);
         EXPECT_EQ(bitmap.width(), c.width) << "cancel changes nothing";
     }
@@ -78,7 +78,7 @@ TEST_F(RoutinesFramesTest, TrimCutsThePictureToTheAnimation)
     TGIFImage& image = animation(200, 100);
     TBitmap bitmap(300, 50, pf8bit);
     m_prompts.fitAnswer = {mrOk, true};
-    EXPECT_EQ(fitPictureToAnimation(session(), bitmap), mrOk);
+    EXPECT_EQ(fitPicture(session(), bitmap), mrOk);
     EXPECT_EQ(bitmap.width(), 200);
     EXPECT_EQ(bitmap.height(), 50);
     EXPECT_EQ(image.width(), 200);
@@ -94,7 +94,7 @@ TEST_F(RoutinesFramesTest, ChangingTheAnimationCropsFramesThatStickOut)
     TGIFSubImage& small = *addFrame(image, 20, 20, {rgbColor(1, 1, 1)}, 0, 0, 0); // fits
     m_prompts.fitAnswer = {mrOk, false};
     TBitmap bitmap(300, 50, pf8bit);
-    EXPECT_EQ(fitPictureToAnimation(session(), bitmap), mrOk);
+    EXPECT_EQ(fitPicture(session(), bitmap), mrOk);
     EXPECT_EQ(image.width(), 300);
     EXPECT_EQ(image.height(), 50);
     EXPECT_EQ(tall.height(), 50);
@@ -111,12 +111,12 @@ TEST_F(RoutinesFramesTest, StoredClipChoiceIsAppliedWithoutAsking)
     TGIFImage& image = animation(200, 100);
     setSetting(SettingKeys::ClipDefault, 1);
     TBitmap trimmed(300, 50, pf8bit);
-    EXPECT_EQ(fitPictureToAnimation(session(), trimmed), 0);
+    EXPECT_EQ(fitPicture(session(), trimmed), 0);
     EXPECT_EQ(trimmed.width(), 200) << "ClipFrame defaults to trim";
 
     setSetting(SettingKeys::ClipFrame, 0);
     TBitmap grown(300, 50, pf8bit);
-    EXPECT_EQ(fitPictureToAnimation(session(), grown), 0);
+    EXPECT_EQ(fitPicture(session(), grown), 0);
     EXPECT_EQ(image.width(), 300);
     EXPECT_TRUE(m_prompts.fitTexts.empty());
 }
@@ -141,7 +141,7 @@ TEST_F(RoutinesFramesTest, FirstFrameGetsTheCommentTheLoopAndADocument)
     EXPECT_EQ(comment->text(), QStringList(QStringLiteral("Created with Brightwell GIF Reelwright")));
     ASSERT_NE(frame.graphicControlExtension(), nullptr);
     EXPECT_EQ(frame.graphicControlExtension()->delay(), 100);
-    EXPECT_EQ(frame.graphicControlExtension()->disposal(), 2);
+    EXPECT_EQ(frame.graphicControlExtension()->disposal(), TGIFDisposal::dmBackground);
     EXPECT_GT(image.globalColorMap().count(), 0);
     EXPECT_EQ(session().documents().count(), 1) << "the first frame opens a document";
     EXPECT_TRUE(m_view.logged("status 2 Inserting new frame..."));
@@ -426,7 +426,7 @@ TEST_F(RoutinesFramesTest, SetUserLoopCountChangesOrInsertsAtTheFront)
     EXPECT_EQ(countOf(frame, bsApplicationExtension), 1);
 }
 
-TEST_F(RoutinesFramesTest, FrameDelaysAndRunningTime)
+TEST_F(RoutinesFramesTest, FrameTimingAndRunningTime)
 {
     TGIFImage& image = animation(2, 2);
     addFrame(image, 2, 2, {rgbColor(0, 0, 0)});
@@ -436,10 +436,6 @@ TEST_F(RoutinesFramesTest, FrameDelaysAndRunningTime)
     ensureFrameTiming(*image.images().subImage(2), 50); // changes, never adds a second
     EXPECT_EQ(countOf(*image.images().subImage(2), bsGraphicControlExtension), 1);
     EXPECT_EQ(totalRunningTime(image), 80);
-    setSetting(SettingKeys::DefaultDelay, 25);
-    EXPECT_EQ(frameDelayOrDefault(image, 0), 30);
-    EXPECT_EQ(frameDelayOrDefault(image, 1), 25);
-    EXPECT_EQ(frameDelayOrDefault(image, 9), 25);
 }
 
 TEST_F(RoutinesFramesTest, CornerColourIsTheBottomLeftPixel)
@@ -464,29 +460,6 @@ TEST_F(RoutinesFramesTest, CommentLinesAreSplit)
     EXPECT_EQ(comment->text(), QStringList({"one", "two", "three"}));
 }
 
-TEST_F(RoutinesFramesTest, ColourEntriesInUseCannotBeRemoved)
-{
-    TGIFImage& image = workingImage();
-    image.setWidth(2);
-    image.setHeight(1);
-    for (TColor color : {rgbColor(0, 0, 0), rgbColor(9, 9, 9), rgbColor(0, 0, 0), rgbColor(7, 7, 7)})
-        image.globalColorMap().add(color);
-    TGIFSubImage& local = *addFrame(image, 2, 1, {rgbColor(1, 1, 1), rgbColor(2, 2, 2)}, 0);
-    TGIFSubImage& first = *addFrame(image, 2, 1, {}, 1);
-    TGIFSubImage& second = *addFrame(image, 2, 1, {}, 1);
-    second.setPixel(1, 0, 3);
-    (void)first;
-
-    EXPECT_FALSE(colorEntryRemovable(image, local.colorMap(), 0, 0));
-    EXPECT_TRUE(colorEntryRemovable(image, local.colorMap(), 1, 0));
-    EXPECT_TRUE(colorEntryRemovable(image, image.globalColorMap(), 0, -1)) << "entry 2 holds the same colour";
-    EXPECT_FALSE(colorEntryRemovable(image, image.globalColorMap(), 1, -1));
-    EXPECT_FALSE(colorEntryRemovable(image, image.globalColorMap(), 3, -1)) << "used by a later frame only";
-    EXPECT_TRUE(frameUsesColorIndex(image, 2, 3));
-    EXPECT_FALSE(frameUsesColorIndex(image, 1, 3));
-    EXPECT_FALSE(frameUsesColorIndex(image, 7, 0));
-}
-
 TEST_F(RoutinesFramesTest, NormalisingGivesTimingAndReplacesZeroDelays)
 {
     setSetting(SettingKeys::DefaultDelay, 40);
@@ -505,7 +478,7 @@ TEST_F(RoutinesFramesTest, NormalisingGivesTimingAndReplacesZeroDelays)
         TGIFGraphicControlExtension* control = image.images().subImage(i)->graphicControlExtension();
         ASSERT_NE(control, nullptr) << i;
         EXPECT_EQ(control->delay(), 100) << i;
-        EXPECT_EQ(control->disposal(), 2) << i;
+        EXPECT_EQ(control->disposal(), TGIFDisposal::dmBackground) << i;
     }
     EXPECT_EQ(zero.graphicControlExtension()->delay(), 40);
     EXPECT_EQ(empty->graphicControlExtension(), nullptr) << "empty frames get no timing";
@@ -537,13 +510,15 @@ TEST_F(RoutinesFramesTest, NormalisingKeepsTheLastControlAndMovesLoopsToTheFront
     EXPECT_EQ(countOf(later, bsApplicationExtension), 0);
     ASSERT_EQ(later.graphicControlExtension(), last);
     EXPECT_TRUE(later.transparent());
-    EXPECT_EQ(last->disposal(), 2) << "transparent full-size frame in final-save mode";
+    EXPECT_EQ(last->disposal(), TGIFDisposal::dmBackground)
+        << "transparent full-size frame in final-save mode";
     ASSERT_NE(loopOf(first), nullptr);
     EXPECT_EQ(loopOf(first)->loops(), 0) << "DefaultNSLoop, not the moved count";
 
     normalizeForWriting(copy, TNormalizeMode::WorkingCopy);
     TGIFSubImage& copyLater = *copy.images().subImage(1);
-    EXPECT_EQ(copyLater.graphicControlExtension()->disposal(), 0) << "working copies keep the disposal";
+    EXPECT_EQ(copyLater.graphicControlExtension()->disposal(), TGIFDisposal::dmNone)
+        << "working copies keep the disposal";
 }
 
 TEST_F(RoutinesFramesTest, NormalisingNeverPutsASecondLoopOnFrameZero)

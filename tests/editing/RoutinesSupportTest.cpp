@@ -56,41 +56,16 @@ TEST_F(RoutinesSupportTest, IntegerFieldsAcceptDigitsUpToTheLimit)
     }
 }
 
-TEST_F(RoutinesSupportTest, TextTests)
+TEST_F(RoutinesSupportTest, NumberAndSizeTexts)
 {
-    EXPECT_TRUE(isYes(QStringLiteral("YES")));
-    EXPECT_FALSE(isYes(QStringLiteral("yes ")));
     EXPECT_TRUE(isNumber(QStringLiteral(" 1 2 ")));
     EXPECT_FALSE(isNumber(QStringLiteral("   ")));
     EXPECT_FALSE(isNumber(QStringLiteral("1.5")));
-    EXPECT_EQ(nameWithoutExtension(QStringLiteral("/a.b/c.tar.gz")), QStringLiteral("/a.b/c.tar"));
-    EXPECT_EQ(nameWithoutExtension(QStringLiteral("plain")), QStringLiteral("plain"));
     EXPECT_EQ(kilobytes(0), 1);
     EXPECT_EQ(kilobytes(1024), 1);
     EXPECT_EQ(kilobytes(1025), 1);
     EXPECT_EQ(kilobytes(4095), 3);
     EXPECT_EQ(kilobytes(int64_t(5) << 30), int64_t(5) << 20);
-}
-
-TEST_F(RoutinesSupportTest, DocumentTabSearchStartsAtTheFirstTabWithTheName)
-{
-    const QStringList tabs = {"/x/b.gif", "/y/a.gif", "/z/a.gif", "/w/c.gif"};
-    EXPECT_EQ(documentTabForFile(tabs, QStringLiteral("/z/a.gif")), 2);
-    EXPECT_EQ(documentTabForFile(tabs, QStringLiteral("/y/a.gif")), 1);
-    EXPECT_EQ(documentTabForFile(tabs, QStringLiteral("/q/a.gif")), -1);
-    EXPECT_EQ(documentTabForFile(tabs, QStringLiteral("/x/none.gif")), -1);
-    EXPECT_EQ(documentTabForFile({}, QStringLiteral("/x/b.gif")), -1);
-}
-
-TEST_F(RoutinesSupportTest, MenuEntriesAreFoundByPartOfTheirCaption)
-{
-    QMenu menu;
-    menu.addAction(QStringLiteral("&Open..."));
-    menu.addAction(QStringLiteral("Frame &Inspector"));
-    menu.addAction(QStringLiteral("Inspector again"));
-    EXPECT_EQ(findMenuEntry(menu, QStringLiteral("Inspector")), 1);
-    EXPECT_EQ(findMenuEntry(menu, QStringLiteral("&Open")), 0);
-    EXPECT_EQ(findMenuEntry(menu, QStringLiteral("Close")), -1);
 }
 
 TEST_F(RoutinesSupportTest, ControlsAreCentredWhenSmallerThanTheBox)
@@ -133,30 +108,19 @@ TEST_F(RoutinesSupportTest, ByteArraysCarryBitmapFiles)
     ASSERT_TRUE(byteArrayToBitmap(bmp, bitmap));
     EXPECT_EQ(bitmap.width(), 16);
 
-    TMemoryStream stream;
-    bitmap.saveToStream(stream);
-    stream.setPosition(stream.size());
-    const QByteArray bytes = streamToByteArray(stream);
-    EXPECT_EQ(bytes.size(), stream.size()) << "the whole stream, from its start";
-    std::unique_ptr<TMemoryStream> back = byteArrayToStream(bytes);
-    EXPECT_EQ(back->position(), 0);
-    EXPECT_EQ(back->size(), bytes.size());
-
     for (const QByteArray& bad : {QByteArray(), QByteArray("BM"), bmp.left(40), QByteArray(500, '\xff')}) {
         TBitmap target;
         EXPECT_FALSE(byteArrayToBitmap(bad, target)) << bad.size();
     }
 }
 
-TEST_F(RoutinesSupportTest, MissingResourceLibraryIsReportedOnce)
+TEST_F(RoutinesSupportTest, MissingResourceLibraryIsReported)
 {
     QTemporaryDir empty;
     TResourceLibrary library(empty.path());
     TPicture picture;
     EXPECT_FALSE(loadBitmapResource(library, QStringLiteral("SPLASH"), picture));
-    EXPECT_FALSE(loadGIFResource(library, QStringLiteral("ANIMATED"), QStringLiteral("GIF"), picture));
-    EXPECT_EQ(m_messages.texts(),
-              QStringList(2, QStringLiteral("Could not load Spoolkit.rcc library file.")));
+    EXPECT_EQ(m_messages.texts(), QStringList(QStringLiteral("Could not load Spoolkit.rcc library file.")));
     EXPECT_EQ(picture.graphic(), nullptr);
 }
 
@@ -167,27 +131,11 @@ TEST_F(RoutinesSupportTest, ResourcesOfTheBuiltLibraryLoadIntoPictures)
     ASSERT_TRUE(loadBitmapResource(library, QStringLiteral("SPLASH"), splash));
     ASSERT_NE(dynamic_cast<TBitmap*>(splash.graphic()), nullptr);
     EXPECT_GT(splash.width(), 0);
-    TPicture logo;
-    ASSERT_TRUE(loadGIFResource(library, QStringLiteral("ANIMATED"), QStringLiteral("GIF"), logo));
-    auto* animation = dynamic_cast<TGIFImage*>(logo.graphic());
-    ASSERT_NE(animation, nullptr);
-    EXPECT_GT(animation->images().count(), 1);
     EXPECT_TRUE(m_messages.texts().isEmpty());
 
     TPicture missing;
     EXPECT_FALSE(loadBitmapResource(library, QStringLiteral("NO_SUCH"), missing));
     EXPECT_EQ(m_messages.texts(), QStringList(QStringLiteral("Could not load Spoolkit.rcc library file.")));
-}
-
-TEST_F(RoutinesSupportTest, SettingsHelpersRoundTripThroughTheStore)
-{
-    regWriteInteger(QStringLiteral("Settings"), QStringLiteral("MaxUndo"), 12);
-    regWriteString(QStringLiteral("ThumbNails"), QStringLiteral("Directory"), QStringLiteral("/pics"));
-    EXPECT_EQ(regReadInteger(QStringLiteral("Settings"), QStringLiteral("MaxUndo"), 50), 12);
-    EXPECT_EQ(Settings::readInteger(SettingKeys::MaxUndo), 12);
-    EXPECT_EQ(regReadString(QStringLiteral("ThumbNails"), QStringLiteral("Directory"), {}),
-              QStringLiteral("/pics"));
-    EXPECT_EQ(regReadInteger(QStringLiteral("Settings"), QStringLiteral("Missing"), 7), 7);
 }
 
 } // namespace

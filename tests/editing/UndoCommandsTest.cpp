@@ -189,7 +189,7 @@ TEST_F(UndoCommandsTest, RemovedGraphicControlComesBackWithItsIndex)
     TGIFSubImage* target = frame(2);
     setColors(target->colorMap(), {0x101010, 0x202020, 0x101010, 0x303030, 0x404040});
     TGIFGraphicControlExtension* gce = target->graphicControlExtension();
-    gce->setDisposal(3);
+    gce->setDisposal(TGIFDisposal::dmPrevious);
     gce->setTransparent(true);
     gce->setTransparentColorIndex(0);
     gce->setUserInput(true);

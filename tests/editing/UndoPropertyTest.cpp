@@ -42,7 +42,7 @@ public:
     void randomGCE(TGIFSubImage* target, TGIFGraphicControlExtension* gce)
     {
         gce->setDelay(uint16_t(pick(0, 500)));
-        gce->setDisposal(pick(0, 3));
+        gce->setDisposal(disposalFromValue(pick(0, 3)));
         gce->setUserInput(chance(20));
         const int colors = target->activeColorMap().count();
         gce->setTransparent(chance(40));

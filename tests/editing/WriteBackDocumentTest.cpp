@@ -9,7 +9,6 @@
 #include "app/AppFixture.h"
 
 #include "app/Childwin.h"
-#include "editing/Routines.h"
 #include "editing/UndoHistory.h"
 #include "gif/GIFEncoder.h"
 #include "gif/GIFExtensions.h"
@@ -111,7 +110,7 @@ protected:
         EXPECT_FALSE(doc->workingCopy().isEmpty());
         EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
 
-        main().action(QStringLiteral("FileSave"))->trigger();
+        main().action(TActionId::FileSave)->trigger();
         EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('\n').toStdString();
         EXPECT_FALSE(doc->isModified());
 

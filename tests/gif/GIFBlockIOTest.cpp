@@ -246,7 +246,7 @@ TEST(GIFReader, ExtensionsAndTheirFields)
     EXPECT_EQ(unknown->blocks()[0]->data(), "ab");
     auto* control = frame->graphicControlExtension();
     ASSERT_EQ(control, ext.extension(3));
-    EXPECT_EQ(control->disposal(), 3);
+    EXPECT_EQ(control->disposal(), TGIFDisposal::dmPrevious);
     EXPECT_TRUE(control->transparent());
     EXPECT_TRUE(frame->transparent());
     EXPECT_EQ(control->delay(), 50);
@@ -255,6 +255,42 @@ TEST(GIFReader, ExtensionsAndTheirFields)
     EXPECT_EQ(text->fields().height, 4);
     EXPECT_EQ(text->fields().background, 8);
     EXPECT_EQ(text->text(), QStringList{"hi"});
+}
+
+// Every 3-bit disposal code is kept as read and written back; the four named ones have a
+// meaning, 4-7 occur in files and must survive an edit untouched.
+TEST(GIFGraphicControl, EveryDisposalCodeRoundTrips)
+{
+    for (int value = 0; value < 8; ++value) {
+        SCOPED_TRACE(value);
+        const bool transparent = value % 2 == 1;
+        TGIFImage image;
+        load(image, Bytes()
+                        .header(1, 1, 0x80)
+                        .colors(2)
+                        .control(value, 7, transparent, 1)
+                        .descriptor(0, 0, 1, 1)
+                        .tinyData()
+                        .u8(0x3B)
+                        .data);
+        ASSERT_EQ(image.images().count(), 1);
+        TGIFGraphicControlExtension* control = image.images().subImage(0)->graphicControlExtension();
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(disposalValue(control->disposal()), value);
+        EXPECT_EQ(isNamedDisposal(control->disposal()), value < 4);
+        EXPECT_EQ(control->transparent(), transparent);
+        const QByteArray saved = save(image);
+        const int at = int(saved.indexOf(QByteArray::fromHex("21F904")));
+        ASSERT_GE(at, 0);
+        EXPECT_EQ(uint8_t(saved[at + 3]), uint8_t((value << 2) | (transparent ? 1 : 0)));
+
+        // Setting a code changes only the disposal bits, whatever was there.
+        control->setUserInput(true);
+        control->setDisposal(disposalFromValue(7 - value));
+        EXPECT_EQ(disposalValue(control->disposal()), 7 - value);
+        EXPECT_TRUE(control->userInput());
+        EXPECT_EQ(control->transparent(), transparent);
+    }
 }
 
 TEST(GIFReader, LaterRegistrationsWin)

@@ -18,7 +18,7 @@ void addPlainFrame(TGIFImage& image, int width, int height, const std::vector<ui
 {
     TGIFSubImage* frame = addFrame(image, 0, 0, width, height, pixels);
     gce(frame)->setDelay(uint16_t(delay));
-    gce(frame)->setDisposal(1);
+    gce(frame)->setDisposal(TGIFDisposal::dmKeep);
 }
 
 // A game of life in black and white, every frame whole: the LZW data of such frames grows when
@@ -188,7 +188,7 @@ TEST(GIFOptimizeForm, RestoreToBackgroundFrameKeepsItsRectangle)
 {
     TGIFImage image;
     makeDisc(image, 48, 36, 3, 2);
-    gce(image.images().subImage(1))->setDisposal(2);
+    gce(image.images().subImage(1))->setDisposal(TGIFDisposal::dmBackground);
     load(image, save(image));
     image.optimize(ooMerge, 0, 0, 8);
     EXPECT_EQ(image.images().subImage(1)->boundsRect(), QRect(0, 0, 48, 36));

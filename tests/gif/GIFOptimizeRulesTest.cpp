@@ -28,14 +28,15 @@ TEST(GIFOptimizeRules, CleanupKeepsARestoringDisposalUnlessTheNextFrameCoversThe
         TGIFImage image;
         screen(image, 4, 4, {0x000000, 0xFFFFFF});
         TGIFSubImage* first = addFrame(image, 0, 0, 4, 4, std::vector<uint8_t>(16, 1));
-        gce(first)->setDisposal(2);
+        gce(first)->setDisposal(TGIFDisposal::dmBackground);
         gce(first)->setDelay(5);
         TGIFSubImage* next = covers ? addFrame(image, 0, 0, 4, 4, std::vector<uint8_t>(16, 0))
                                     : addFrame(image, 1, 1, 2, 2, std::vector<uint8_t>(4, 0));
         gce(next)->setDelay(5);
         const std::vector<Shown> before = composeTimeline(image);
         image.optimize(ooCleanup, 0, 0, 8);
-        EXPECT_EQ(first->graphicControlExtension()->disposal(), covers ? 0 : 2);
+        EXPECT_EQ(first->graphicControlExtension()->disposal(),
+                  covers ? TGIFDisposal::dmNone : TGIFDisposal::dmBackground);
         EXPECT_TRUE(composeTimeline(image) == before);
     }
 }
@@ -52,7 +53,7 @@ TEST(GIFOptimizeRules, CropLeavesFramesThatRestoreToBackground)
     TGIFSubImage* clearing = addFrame(image, 0, 0, 4, 4, pixels);
     gce(clearing)->setTransparentColorIndex(2);
     gce(clearing)->setTransparent(true);
-    gce(clearing)->setDisposal(2);
+    gce(clearing)->setDisposal(TGIFDisposal::dmBackground);
     addFrame(image, 3, 3, 1, 1, {0});
     const std::vector<Shown> before = composeTimeline(image);
     image.optimize(ooCrop, 0, 0, 8);

@@ -177,8 +177,9 @@ std::vector<Picture> composeFrames(TGIFImage& image)
     std::vector<Picture> shown;
     for (int i = 0; i < image.images().count(); ++i) {
         TGIFSubImage* frame = image.images().subImage(i);
-        const int disposal =
-            frame->graphicControlExtension() ? frame->graphicControlExtension()->disposal() : 0;
+        const int disposal = frame->graphicControlExtension()
+                                 ? disposalValue(frame->graphicControlExtension()->disposal())
+                                 : 0;
         const Picture before = canvas;
         if (!frame->empty()) {
             TGIFColorMap& map = frame->activeColorMap();
@@ -258,7 +259,7 @@ void makeRandomAnimation(TGIFImage& image, std::mt19937& random)
         frame->setData(pixels);
         if (pick(0, 2) > 0) {
             TGIFGraphicControlExtension* control = gce(frame);
-            control->setDisposal(pick(0, 3));
+            control->setDisposal(disposalFromValue(pick(0, 3)));
             control->setDelay(uint16_t(pick(0, 20)));
             if (pick(0, 1)) {
                 control->setTransparentColorIndex(pick(0, colors - 1));

@@ -188,7 +188,7 @@ TEST(GIFWriteBack, DroppedInvisibleFramesKeepTheTimeline)
         setColors(image.globalColorMap(), {0x000000, 0xFFFFFF, 0x0000FF});
         TGIFSubImage* first = addFrame(image, 0, 0, 4, 4, std::vector<uint8_t>(16, 1));
         gce(first)->setDelay(10);
-        gce(first)->setDisposal(c.previousDisposal);
+        gce(first)->setDisposal(disposalFromValue(c.previousDisposal));
         if (c.previousTransparent) {
             gce(first)->setTransparentColorIndex(2);
             gce(first)->setTransparent(true);
@@ -285,7 +285,7 @@ TEST(GIFWriteBack, FramesOnAFullMapShrinkToWhatChanged)
                     pixels[size_t(y) * fw + x] = screen[size_t(y + ft) * w + x + fl];
             TGIFSubImage* frame = addFrame(image, fl, ft, fw, fh, pixels);
             gce(frame)->setDelay(uint16_t(pick(0, 30)));
-            gce(frame)->setDisposal(pick(0, 5) == 0 ? pick(2, 3) : pick(0, 1));
+            gce(frame)->setDisposal(disposalFromValue(pick(0, 5) == 0 ? pick(2, 3) : pick(0, 1)));
             if (pick(0, 3) == 0) {
                 gce(frame)->setTransparentColorIndex(pixels[0]);
                 gce(frame)->setTransparent(true);

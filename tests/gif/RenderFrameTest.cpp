@@ -284,9 +284,9 @@ TEST(RenderDisposal, EachDisposalLeavesWhatTheNextFrameIsDrawnOn)
         image.setWidth(2);
         image.setHeight(1);
         setColors(image.globalColorMap(), {0x000000, 0x0000FF, 0x00FF00, 0xFF0000});
-        gce(addFrame(image, 0, 0, 2, 1, {1, 1}))->setDisposal(c.firstDisposal);
-        gce(addFrame(image, 1, 0, 1, 1, {2}))->setDisposal(c.secondDisposal);
-        gce(addFrame(image, 0, 0, 1, 1, {3}))->setDisposal(1);
+        gce(addFrame(image, 0, 0, 2, 1, {1, 1}))->setDisposal(disposalFromValue(c.firstDisposal));
+        gce(addFrame(image, 1, 0, 1, 1, {2}))->setDisposal(disposalFromValue(c.secondDisposal));
+        gce(addFrame(image, 0, 0, 1, 1, {3}))->setDisposal(TGIFDisposal::dmKeep);
         EXPECT_EQ(playScreens(image), c.screens);
     }
 }
@@ -341,7 +341,7 @@ TEST(RenderDisposal, RestoreToBackgroundWithoutTransparencyFillsTheBackgroundCol
             setColors(first->colorMap(), colors);
             setColors(second->colorMap(), colors);
         }
-        gce(first)->setDisposal(2);
+        gce(first)->setDisposal(TGIFDisposal::dmBackground);
         TBitmap target(2, 1, pfDevice);
         std::vector<QRgb> leftPixel;
         image.onAfterPaint = [&](TObject*) {

@@ -101,7 +101,7 @@ TEST_F(OpenDialogPreviewTest, OpenAndAddFrameAskForThePreviewAndKeepTheChosenOrd
     const QString b = makeGif(QStringLiteral("b.gif"), 2);
     const QString a = makeGif(QStringLiteral("a.gif"), 3);
     m_messages.pushFiles({b, a});
-    trigger("FileOpen");
+    trigger(TActionId::FileOpen);
     ASSERT_FALSE(m_messages.recorded().empty());
     const TFileDialogRequest& open = m_messages.recorded().back().request;
     EXPECT_TRUE(open.picturePreview);
@@ -113,7 +113,7 @@ TEST_F(OpenDialogPreviewTest, OpenAndAddFrameAskForThePreviewAndKeepTheChosenOrd
     EXPECT_EQ(main().state().initialDir, m_files.path()) << "the folder is remembered";
 
     m_messages.pushFiles({});
-    trigger("FrameAdd");
+    trigger(TActionId::FrameAdd);
     EXPECT_TRUE(m_messages.recorded().back().request.picturePreview);
     EXPECT_EQ(m_messages.recorded().back().request.initialDir, m_files.path());
 }

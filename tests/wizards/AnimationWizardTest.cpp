@@ -3,9 +3,12 @@
 // generated pictures.
 #include "WizardsTestSupport.h"
 
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/LoopExtension.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
+#include "platform/UserTexts.h"
 #include "wizards/WizardAnimation.h"
 
 #include <QCheckBox>
@@ -107,7 +110,7 @@ TEST_F(AnimationWizardTest, PicturesFromTheListBecomeFramesWithTimingLoopAndComm
         TGIFGraphicControlExtension* gce = image.images().subImage(i)->graphicControlExtension();
         ASSERT_NE(gce, nullptr);
         EXPECT_EQ(gce->delay(), 25);
-        EXPECT_EQ(gce->disposal(), 2);
+        EXPECT_EQ(gce->disposal(), TGIFDisposal::dmBackground);
         EXPECT_EQ(frameColors(image, i), blockPicture(60, 40, i)) << "frame " << i;
     }
     EXPECT_EQ(getUserLoopCount(image), 0);
@@ -215,7 +218,7 @@ TEST_F(AnimationWizardTest, TransparencyTakesTheCornerColourOfFrameZero)
         TGIFGraphicControlExtension* gce = frame.graphicControlExtension();
         ASSERT_NE(gce, nullptr);
         EXPECT_TRUE(gce->transparent());
-        EXPECT_EQ(gce->disposal(), 2);
+        EXPECT_EQ(gce->disposal(), TGIFDisposal::dmBackground);
         EXPECT_EQ(colorToRgb(frame.activeColorMap().color(gce->transparentColorIndex())), corner)
             << "frame " << i;
     }

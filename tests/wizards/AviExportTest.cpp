@@ -28,7 +28,8 @@ TGIFSubImage* addFrame(TGIFImage& image, QRect rect, std::vector<uint8_t> pixels
     return frame;
 }
 
-TGIFGraphicControlExtension* control(TGIFSubImage* frame, int delay, int disposal = 0)
+TGIFGraphicControlExtension* control(TGIFSubImage* frame, int delay,
+                                     TGIFDisposal disposal = TGIFDisposal::dmNone)
 {
     auto* gce = new TGIFGraphicControlExtension(frame);
     frame->extensions().add(gce);
@@ -51,7 +52,7 @@ void makeAnimation(TGIFImage& image)
     std::vector<uint8_t> hole(6 * 4, 2);
     hole[0] = hole[1] = 0; // transparent
     TGIFSubImage* second = addFrame(image, QRect(4, 3, 6, 4), hole);
-    auto* gce = control(second, 20, 2);
+    auto* gce = control(second, 20, TGIFDisposal::dmBackground);
     gce->setTransparent(true);
     gce->setTransparentColorIndex(0);
     second->setTransparentFlag(true);

@@ -1,14 +1,15 @@
 // AVI import: movies made by ffmpeg become animations with the stream's delay, the loop-forever
 // extension and the comment on the first frame only, and their pictures; damaged movies fail with
 // the step's message; the document-level import reports an empty movie.
-#include "editing/Routines.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFRender.h"
 #include "graphics/Bitmap.h"
 #include "platform/AviRiff.h"
 #include "platform/AviTestSupport.h"
+#include "platform/MessageService.h"
 #include "platform/ScriptedMessageService.h"
+#include "platform/UserTexts.h"
 #include "wizards/AVI.h"
 
 #include <QApplication>

@@ -2,11 +2,12 @@
 // the Export Images dialog worked through its controls (placeholders, the closing message, a
 // cancelled save dialog), and the HTML page command's questions.
 #include "wizards/Exporter.h"
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/AviTestSupport.h"
+#include "platform/MessageService.h"
 #include "platform/ScriptedMessageService.h"
 
 #include <QApplication>

@@ -8,9 +8,10 @@
 
 #include "app/Childwin.h"
 #include "app/DefaultHooks.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "gif/GIFImage.h"
 #include "platform/AviTestSupport.h"
+#include "platform/MessageService.h"
 #include "wizards/Exporter.h"
 
 #include <QAction>
@@ -71,7 +72,7 @@ TEST_F(ImportExportWindowTest, AviExportThenImportThroughTheFileMenu)
     TfrmMain& main = openWalk();
     const QString movie = m_dir.filePath(QStringLiteral("walk.avi"));
     m_messages.pushFiles({movie});
-    main.action(QStringLiteral("mniExportAVI"))->trigger();
+    main.action(TActionId::mniExportAVI)->trigger();
     ASSERT_TRUE(QFileInfo::exists(movie));
     ASSERT_FALSE(m_messages.recorded().empty());
     EXPECT_EQ(m_messages.recorded()[0].request.fileName, "walk");
@@ -84,7 +85,7 @@ TEST_F(ImportExportWindowTest, AviExportThenImportThroughTheFileMenu)
     EXPECT_FALSE(main.session().documents().active()->isModified()) << "exporting works on a copy";
 
     m_messages.pushFiles({movie});
-    main.action(QStringLiteral("mniImportAVI"))->trigger();
+    main.action(TActionId::mniImportAVI)->trigger();
     EXPECT_TRUE(m_messages.recorded().back().request.filter.startsWith("AVI Animations (*.avi)|*.avi|"));
     ASSERT_EQ(main.session().documents().count(), 2);
     TDocument* imported = main.session().documents().active();
@@ -109,7 +110,7 @@ TEST_F(ImportExportWindowTest, AviExportThenImportThroughTheFileMenu)
     // The same command writes an MP4 video when that is the name chosen.
     const QString video = m_dir.filePath(QStringLiteral("walk.mp4"));
     m_messages.pushFiles({video});
-    main.action(QStringLiteral("mniExportAVI"))->trigger();
+    main.action(TActionId::mniExportAVI)->trigger();
     ASSERT_TRUE(QFileInfo::exists(video));
     if (haveTool(QStringLiteral("ffprobe"))) {
         EXPECT_EQ(probe(video, QStringLiteral("codec_name")), "h264");
@@ -130,14 +131,14 @@ TEST_F(ImportExportWindowTest, SingleImagesAndHtmlPageThroughTheFileMenu)
         m_messages.pushFiles({chosen});
         form.btnOK->click();
     });
-    main.action(QStringLiteral("mniExportSingle"))->trigger();
+    main.action(TActionId::mniExportSingle)->trigger();
     EXPECT_TRUE(QFileInfo::exists(m_dir.filePath(QStringLiteral("aGA10.jpg"))));
     EXPECT_TRUE(QFileInfo::exists(m_dir.filePath(QStringLiteral("aGA12.jpg"))));
     EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(QStringLiteral("aGA11.jpg"))));
 
     m_messages.pushFiles({m_dir.filePath(QStringLiteral("page.htm"))});
     m_messages.pushAnswer(TMsgResult::No);
-    main.action(QStringLiteral("mniExportHTML"))->trigger();
+    main.action(TActionId::mniExportHTML)->trigger();
     const QByteArray page = readAll(m_dir.filePath(QStringLiteral("page.html")));
     EXPECT_TRUE(page.contains("<IMG SRC=\"walk.gif\" ALT=\"Animated Image\" HEIGHT=\"8\" WIDTH=\"12\">"))
         << page.constData();

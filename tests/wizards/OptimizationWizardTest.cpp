@@ -1,10 +1,14 @@
 // The optimization wizard through its real pages: page order and buttons, enable rules of the
 // palette boxes, the results page's texts, the download estimate, and the rule that the
 // optimised copy shows exactly what the original shows, frame for frame and for as long.
-#include "support/TestSupport.h"
 #include "WizardsTestSupport.h"
+#include "editing/EditSession.h"
+#include "editing/FrameInsertion.h"
+#include "editing/GIFFiles.h"
+#include "editing/LoopExtension.h"
+#include "gif/GIFExtensions.h"
+#include "support/TestSupport.h"
 
-#include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "wizards/WizardOptimize.h"
 
@@ -337,7 +341,7 @@ TEST_F(OptimizationWizardTest, ARepeatedFrameGivesItsTimeToTheFrameBefore)
         auto* gce = new TGIFGraphicControlExtension(frame);
         frame->extensions().add(gce);
         gce->setDelay(uint16_t(delay));
-        gce->setDisposal(1);
+        gce->setDisposal(TGIFDisposal::dmKeep);
     }
     addLoopExtension(image, *image.images().subImage(0), 0);
     const TWizardResult result = runScripted(m_session, m_messages, setupFor(image), [](TfrmWizards& wizard) {

@@ -1,13 +1,12 @@
 #pragma once
 // The image browser through the real program: default start-up hooks, an empty settings store,
 // the scripted message service, and folders of pictures generated for each test.
+#include "app/Main.h"
+#include "app/Program.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
-#include "app/Main.h"
-#include "app/Program.h"
-#include "editing/Routines.h"
-#include "editing/EditSession.h"
+#include "editing/GIFFiles.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/ScriptedMessageService.h"

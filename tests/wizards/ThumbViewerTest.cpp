@@ -322,7 +322,7 @@ TEST_F(ThumbViewerTest, TreeMovesLoadOnceAndAMissingFolderFallsBackToHome)
     window.tree()->setFolder(m_folder.path());
     EXPECT_EQ(window.thumbnailCount(), 1);
     // Refresh does.
-    main().action(QStringLiteral("ThumbsRefresh"))->trigger();
+    main().action(TActionId::ThumbsRefresh)->trigger();
     EXPECT_EQ(window.thumbnailCount(), 2);
 
     window.hide();
@@ -342,7 +342,7 @@ TEST_F(ThumbViewerTest, ClearWindowEmptiesTheGridAndTheMenuFollowsTheRecords)
     emit window.thumbnailMenu()->aboutToShow();
     EXPECT_TRUE(clear->isEnabled());
 
-    main().action(QStringLiteral("ThumbsClear"))->trigger();
+    main().action(TActionId::ThumbsClear)->trigger();
     EXPECT_EQ(window.thumbnailCount(), 0);
     EXPECT_EQ(window.grid()->columnCount(), 1);
     EXPECT_EQ(window.grid()->rowCount(), 1);
@@ -356,7 +356,7 @@ TEST_F(ThumbViewerTest, ThumbViewBrowseAndExplorerButton)
 {
     writePicture(QStringLiteral("a.png"), 10, 10);
     TfrmThumbWin& window = start();
-    QAction* view = main().action(QStringLiteral("ThumbView"));
+    QAction* view = main().action(TActionId::ThumbView);
     ASSERT_TRUE(view->isChecked());
 
     view->trigger();
@@ -372,17 +372,17 @@ TEST_F(ThumbViewerTest, ThumbViewBrowseAndExplorerButton)
     writePicture(QStringLiteral("x.png"), 10, 10, qRgb(1, 2, 3), other.path());
     writePicture(QStringLiteral("y.png"), 10, 10, qRgb(1, 2, 3), other.path());
     m_messages.pushFolder(other.path());
-    main().action(QStringLiteral("ThumbsBrowse"))->trigger();
+    main().action(TActionId::ThumbsBrowse)->trigger();
     EXPECT_EQ(window.thumbnailCount(), 2);
     EXPECT_EQ(window.folder(), QDir::cleanPath(other.path()));
     // Cancelled: the dialog gets the tree's folder back.
     window.browseDialog().setFolder(QStringLiteral("/elsewhere"));
     m_messages.pushFolder(std::nullopt);
-    main().action(QStringLiteral("ThumbsBrowse"))->trigger();
+    main().action(TActionId::ThumbsBrowse)->trigger();
     EXPECT_EQ(window.browseDialog().folder(), QDir::cleanPath(other.path()));
 
     // The explorer button hides the tree and the menu item follows.
-    QAction* explorer = main().action(QStringLiteral("mniExplorerTree"));
+    QAction* explorer = main().action(TActionId::mniExplorerTree);
     window.explorerButton()->click();
     EXPECT_FALSE(window.tree()->isVisible());
     EXPECT_FALSE(explorer->isChecked());
@@ -412,7 +412,7 @@ TEST_F(ThumbViewerTest, WindowSettingsSurviveARestart)
     EXPECT_EQ(again.pos(), QPoint(123, 234));
     EXPECT_EQ(again.size(), QSize(640, 300));
     EXPECT_FALSE(again.explorerVisible());
-    EXPECT_FALSE(main().action(QStringLiteral("mniExplorerTree"))->isChecked());
+    EXPECT_FALSE(main().action(TActionId::mniExplorerTree)->isChecked());
 }
 
 TEST_F(ThumbViewerTest, ThumbnailDragCarriesThePathTheStripTakes)

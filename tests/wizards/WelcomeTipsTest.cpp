@@ -4,7 +4,6 @@
 #include "editing/EditSession.h"
 #include "WizardsTestSupport.h"
 
-#include "editing/Routines.h"
 #include "gif/GIFImage.h"
 #include "platform/ResourceLibrary.h"
 

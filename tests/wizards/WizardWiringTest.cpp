@@ -9,7 +9,7 @@
 
 #include "app/Childwin.h"
 #include "app/Main.h"
-#include "editing/Routines.h"
+#include "editing/GIFFiles.h"
 #include "gif/GIFImage.h"
 
 #include <QAction>
@@ -37,7 +37,7 @@ protected:
         AppFixture::TearDown();
     }
     TfrmMain& main() { return m_program ? *m_program->mainWindow() : *startProgram().mainWindow(); }
-    void trigger(const char* name) { main().action(QString::fromLatin1(name))->trigger(); }
+    void trigger(TActionId id) { main().action(id)->trigger(); }
     QString png(const QString& name, int seed)
     {
         return writePng(m_files.path(), name, blockPicture(48, 32, seed));
@@ -105,18 +105,18 @@ TEST_F(WizardWiringTest, NewBuildsADocumentThatPeersReadWithFramesDelaysAndLoops
         SCOPED_TRACE(row.playTimes);
         stopProgram();
         scriptNewAnimation({png("one.png", 0), png("two.png", 1), png("three.png", 2)}, row.playTimes);
-        trigger("FileNew");
+        trigger(TActionId::FileNew);
         ASSERT_EQ(main().session().documents().count(), 1);
         TDocument* doc = main().session().documents().active();
         ASSERT_NE(doc, nullptr);
         EXPECT_TRUE(doc->isUntitled());
         EXPECT_TRUE(doc->isModified());
         EXPECT_EQ(main().session().view().frameColumnCount(), 3);
-        EXPECT_TRUE(main().action(QStringLiteral("FileSaveAs"))->isEnabled()) << "document commands are on";
+        EXPECT_TRUE(main().action(TActionId::FileSaveAs)->isEnabled()) << "document commands are on";
 
         const QString out = m_files.filePath(QStringLiteral("made-%1.gif").arg(row.playTimes));
         m_messages.pushFiles({out});
-        trigger("FileSaveAs");
+        trigger(TActionId::FileSaveAs);
         ASSERT_TRUE(QFileInfo::exists(out));
 
         const QString info = runTool(QStringLiteral("gifsicle"), {QStringLiteral("--info"), out});
@@ -141,9 +141,9 @@ TEST_F(WizardWiringTest, NewBuildsADocumentThatPeersReadWithFramesDelaysAndLoops
 TEST_F(WizardWiringTest, CancelledNewChangesNothing)
 {
     pushWizardScript(m_messages, [](TfrmWizards& wizard) { press(wizard.btnCancel); });
-    trigger("FileNew");
+    trigger(TActionId::FileNew);
     EXPECT_EQ(main().session().documents().count(), 0);
-    EXPECT_FALSE(main().action(QStringLiteral("FileSaveAs"))->isEnabled());
+    EXPECT_FALSE(main().action(TActionId::FileSaveAs)->isEnabled());
 }
 
 TEST_F(WizardWiringTest, ReplaceThenUndoRestoresTheExactAnimation)
@@ -152,7 +152,7 @@ TEST_F(WizardWiringTest, ReplaceThenUndoRestoresTheExactAnimation)
     ASSERT_TRUE(main().session().documents().open(path));
     QByteArray before;
     scriptOptimization(true, [this, &before](TfrmWizards&) { before = gifBytes(main().session().workingImage()); });
-    trigger("AnimationOptimize");
+    trigger(TActionId::AnimationOptimize);
     ASSERT_FALSE(before.isEmpty());
     EXPECT_EQ(main().session().documents().count(), 1);
     TDocument* doc = main().session().documents().active();
@@ -160,10 +160,10 @@ TEST_F(WizardWiringTest, ReplaceThenUndoRestoresTheExactAnimation)
     const QByteArray after = gifBytes(main().session().workingImage());
     EXPECT_LT(after.size(), before.size());
     EXPECT_EQ(shownByImageMagick(after), shownByImageMagick(before));
-    EXPECT_EQ(main().action(QStringLiteral("EditUndo"))->text(), "&Undo GIF Optimization");
+    EXPECT_EQ(main().action(TActionId::EditUndo)->text(), "&Undo GIF Optimization");
     EXPECT_EQ(main().session().view().frameColumnCount(), main().session().workingImage().nonEmptyFrameCount());
 
-    trigger("EditUndo");
+    trigger(TActionId::EditUndo);
     EXPECT_EQ(gifBytes(main().session().workingImage()), before) << "local palettes, comments and all";
     EXPECT_EQ(main().session().view().frameColumnCount(), 3);
 }
@@ -177,7 +177,7 @@ TEST_F(WizardWiringTest, NewDocumentFinishLeavesTheFirstDocumentAlone)
     const std::vector<TShown> shown = shownByImageMagick(onDisk);
     scriptOptimization(std::nullopt,
                        [](TfrmWizards& wizard) { EXPECT_TRUE(wizard.optCreateNew->isChecked()); });
-    trigger("AnimationOptimize");
+    trigger(TActionId::AnimationOptimize);
     ASSERT_EQ(main().session().documents().count(), 2);
     TDocument* second = main().session().documents().active();
     ASSERT_NE(second, first);
@@ -207,7 +207,7 @@ TEST_F(WizardWiringTest, SaveAsOptimizeSavesTheOptimisedNewDocument)
         EXPECT_TRUE(wizard.optCreateNew->isChecked());
     });
     m_messages.pushFiles({out});
-    trigger("FileSaveAs");
+    trigger(TActionId::FileSaveAs);
 
     const auto& recorded = m_messages.recorded();
     const auto save = std::find_if(recorded.begin(), recorded.end(),
@@ -250,7 +250,7 @@ TEST_F(WizardWiringTest, SaveOptimizeReplacesBeforeWriting)
             press(wizard.btnNext);
             press(wizard.btnNext);
         });
-        trigger("AnimationOptimize");
+        trigger(TActionId::AnimationOptimize);
         ASSERT_EQ(main().session().documents().count(), 2);
         TDocument* untitled = main().session().documents().active();
         ASSERT_TRUE(untitled->isUntitled());
@@ -258,9 +258,9 @@ TEST_F(WizardWiringTest, SaveOptimizeReplacesBeforeWriting)
         const QString other = m_files.filePath(QStringLiteral("other.gif"));
         if (anotherAfterIt) {
             scriptNewAnimation({png("x.png", 5)});
-            trigger("FileNew");
+            trigger(TActionId::FileNew);
             m_messages.pushFiles({other});
-            trigger("FileSaveAs");
+            trigger(TActionId::FileSaveAs);
             ASSERT_TRUE(QFileInfo::exists(other));
             main().session().documents().activate(untitled);
         }
@@ -273,7 +273,7 @@ TEST_F(WizardWiringTest, SaveOptimizeReplacesBeforeWriting)
         });
         const QString out = m_files.filePath(QStringLiteral("saved.gif"));
         m_messages.pushFiles({out});
-        trigger("FileSave");
+        trigger(TActionId::FileSave);
         EXPECT_EQ(main().session().documents().active(), untitled);
         EXPECT_EQ(QFileInfo(untitled->fileName()).fileName(), "saved.gif");
         const QByteArray saved = fileBytes(out);
@@ -308,7 +308,7 @@ TEST_F(WizardWiringTest, WelcomePageAtStartUpLeadsToANewAnimation)
     QCoreApplication::sendPostedEvents(m_program->mainWindow(), kMsgDeferredStartup);
     EXPECT_EQ(main().session().documents().count(), 1);
     EXPECT_EQ(main().session().workingImage().images().count(), 1);
-    EXPECT_TRUE(main().action(QStringLiteral("FileSaveAs"))->isEnabled());
+    EXPECT_TRUE(main().action(TActionId::FileSaveAs)->isEnabled());
     EXPECT_EQ(Settings::readInteger(SettingKeys::WelcomeDialog), 0) << "not written after leaving the page";
 
     // The Help menu's entry shows the same page; "Open" runs the open dialog.
@@ -321,7 +321,7 @@ TEST_F(WizardWiringTest, WelcomePageAtStartUpLeadsToANewAnimation)
         wizard.chkDontShow->setChecked(true);
         press(wizard.btnOpen);
     });
-    trigger("mniWelcome");
+    trigger(TActionId::mniWelcome);
     EXPECT_EQ(Settings::readInteger(SettingKeys::WelcomeDialog), 1);
     ASSERT_GE(m_messages.recorded().size(), 2u);
     EXPECT_EQ(m_messages.recorded().at(1).kind, TDialogKind::OpenFile);
@@ -334,6 +334,6 @@ TEST_F(WizardWiringTest, TipOfTheDayFromTheHelpMenu)
         EXPECT_FALSE(wizard.lblTip->text().isEmpty()) << "Tips.txt beside the program";
         press(wizard.btnOK);
     });
-    trigger("mniTips");
+    trigger(TActionId::mniTips);
     EXPECT_EQ(m_messages.recorded().size(), 1u);
 }

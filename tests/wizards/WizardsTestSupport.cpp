@@ -1,6 +1,9 @@
 #include "WizardsTestSupport.h"
 
-#include "editing/Routines.h"
+#include "editing/EditSession.h"
+#include "editing/FrameInsertion.h"
+#include "editing/LoopExtension.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "graphics/Streams.h"
 #include "platform/ImagingControl.h"
@@ -45,7 +48,7 @@ TGIFSubImage* addFrame(TGIFImage& image, QRect rect, const std::vector<uint8_t>&
     return frame;
 }
 
-TGIFGraphicControlExtension* timing(TGIFSubImage* frame, int delay, int disposal)
+TGIFGraphicControlExtension* timing(TGIFSubImage* frame, int delay, TGIFDisposal disposal)
 {
     auto* gce = new TGIFGraphicControlExtension(frame);
     frame->extensions().add(gce);
@@ -68,7 +71,7 @@ void makeRichAnimation(TGIFImage& image)
     for (size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = uint8_t((i / 7) % 4);
     TGIFSubImage* first = addFrame(image, QRect(0, 0, 40, 30), pixels);
-    timing(first, 20, 1);
+    timing(first, 20, TGIFDisposal::dmKeep);
     addComment(*first, QStringLiteral("A comment\nin two lines"));
     addLoopExtension(image, *first, 0);
     // The same picture again, but for a small square: merge and crop have work.
@@ -76,7 +79,7 @@ void makeRichAnimation(TGIFImage& image)
     for (int y = 10; y < 20; ++y)
         for (int x = 12; x < 22; ++x)
             second[size_t(y) * 40 + x] = 2;
-    timing(addFrame(image, QRect(0, 0, 40, 30), second), 30, 0);
+    timing(addFrame(image, QRect(0, 0, 40, 30), second), 30, TGIFDisposal::dmNone);
     // A local palette, transparent, drawn in the middle.
     std::vector<uint8_t> local(20 * 10);
     for (size_t i = 0; i < local.size(); ++i)
@@ -84,7 +87,7 @@ void makeRichAnimation(TGIFImage& image)
     TGIFSubImage* third = addFrame(image, QRect(10, 10, 20, 10), local);
     for (TColor c : {rgbColor(1, 2, 3), rgbColor(250, 128, 0), rgbColor(0, 0, 255), rgbColor(77, 77, 77)})
         third->colorMap().add(c);
-    TGIFGraphicControlExtension* gce = timing(third, 40, 2);
+    TGIFGraphicControlExtension* gce = timing(third, 40, TGIFDisposal::dmBackground);
     gce->setTransparentColorIndex(0);
     gce->setTransparent(true);
     addComment(*third, QStringLiteral("local"));
@@ -132,7 +135,7 @@ void makeRandomAnimation(TGIFImage& image, unsigned seed)
                 frame->colorMap().add(color());
         if (pick(0, 3) == 0)
             addComment(*frame, QStringLiteral("frame %1").arg(f));
-        TGIFGraphicControlExtension* gce = timing(frame, pick(1, 30), pick(0, 2));
+        TGIFGraphicControlExtension* gce = timing(frame, pick(1, 30), disposalFromValue(pick(0, 2)));
         if (pick(0, 1)) {
             const int key = pick(0, colors - 1);
             if (std::any_of(pixels.begin(), pixels.end(), [key](uint8_t p) { return p != key; })) {

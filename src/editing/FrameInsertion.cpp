@@ -1,14 +1,17 @@
-// Frames from bitmaps, the palette settings, and normalising an animation before it is written.
-#include "editing/Routines.h"
+// Frames from bitmaps: fitting a picture to the animation, inserting it as a frame under the
+// palette settings with its undo record, and the set-up every new frame gets.
+#include "editing/FrameInsertion.h"
 
+#include "editing/ColorUse.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
-#include "editing/UndoHistory.h"
-
-#include "gif/ColorReduction.h"
+#include "editing/LoopExtension.h"
+#include "editing/UIHelpers.h"
+#include "editing/UndoHost.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "platform/Settings.h"
+#include "platform/UserTexts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -129,18 +132,6 @@ void applyFitChoice(TGIFImage& image, TBitmap& bitmap, bool trim,
     }
 }
 
-void fillWebPalette(TGIFColorMap& map)
-{
-    static constexpr uint8_t levels[6] = {0, 51, 102, 153, 204, 255};
-    std::vector<TGIFColor> colors;
-    colors.reserve(216);
-    for (uint8_t red : levels)
-        for (uint8_t green : levels)
-            for (uint8_t blue : levels)
-                colors.push_back({red, green, blue});
-    map.setEntries(colors);
-}
-
 // Deletes a frame added by an insertion that failed later on, so a failure leaves the image as
 // it was instead of holding a half set-up frame the caller does not know about.
 void removeFrame(TGIFImage& image, int index)
@@ -170,7 +161,8 @@ int placeNewFrame(TEditSession& session, TGIFImage& image, TBitmap& bitmap, int 
 }
 
 // recordFrame: false when a snapshot taken before the change already covers the new frame.
-void reportNewFrame(TEditSession& session, int index, const QString& caption, bool addColumn, bool recordFrame)
+void reportNewFrame(TEditSession& session, int index, const QString& caption, bool addColumn,
+                    bool recordFrame)
 {
     if (addColumn)
         session.addFrameColumn();
@@ -184,83 +176,7 @@ void reportNewFrame(TEditSession& session, int index, const QString& caption, bo
     session.view().repaintFrameStrip();
 }
 
-int bitsForColorCount(int count)
-{
-    switch (count) {
-    case 8:
-        return 3;
-    case 16:
-        return 4;
-    case 32:
-        return 5;
-    case 64:
-        return 6;
-    case 128:
-        return 7;
-    case 256:
-        return 8;
-    default:
-        return 0;
-    }
-}
-
-// Working-copy mode only: a transparent animation whose first frame leaves part of the screen
-// uncovered shows the frame background colour there.
-void useFrameBackground(TGIFImage& image, TGIFSubImage& first)
-{
-    if (!image.isTransparent())
-        return;
-    if (first.height() >= image.height() && first.width() >= image.width())
-        return;
-    const TColor color = TColor(Settings::readInteger(SettingKeys::FrameTransparentColor)) & 0xFFFFFF;
-    image.header().setBackgroundColor(color);
-}
-
-// Keeps the last graphic control extension of the frame and drops earlier ones and, except on
-// frame 0, looping extensions. Returns whether a looping extension was removed.
-bool normalizeExtensions(TGIFImage& image, TGIFSubImage& frame, int frameIndex, TNormalizeMode mode,
-                         int defaultDelay)
-{
-    bool loopRemoved = false;
-    TGIFGraphicControlExtension* kept = nullptr;
-    TGIFExtensionList& extensions = frame.extensions();
-    for (int i = extensions.count() - 1; i >= 0; --i) {
-        TGIFExtension* extension = extensions.extension(i);
-        if (dynamic_cast<TGIFAppExtNSLoop*>(extension)) {
-            if (frameIndex != 0) {
-                extensions.deleteAt(i);
-                loopRemoved = true;
-            }
-            continue;
-        }
-        auto* control = dynamic_cast<TGIFGraphicControlExtension*>(extension);
-        if (!control)
-            continue;
-        if (kept) {
-            extensions.deleteAt(i);
-            continue;
-        }
-        kept = control;
-        if (frameIndex != 0 && mode == TNormalizeMode::FinalSave && control->transparent() &&
-            frame.width() == image.width() && frame.height() == image.height())
-            control->setDisposal(2);
-        if (control->delay() == 0)
-            control->setDelay(uint16_t(defaultDelay));
-    }
-    if (kept) {
-        // Destroying an earlier extension may have unlinked the frame's reference or cleared
-        // its transparency flag: both now follow the one that stays.
-        frame.setGraphicControlExtension(kept);
-        frame.setTransparentFlag(kept->transparent());
-    }
-    return loopRemoved;
-}
-
 } // namespace
-
-// ---- Frames from bitmaps -------------------------------------------------------------------
-
-namespace {
 
 int fitPicture(TEditSession& session, TBitmap& bitmap, const std::function<void()>& beforeResize)
 {
@@ -283,6 +199,8 @@ int fitPicture(TEditSession& session, TBitmap& bitmap, const std::function<void(
         applyFitChoice(image, bitmap, choice.trim, beforeResize);
     return choice.modalResult;
 }
+
+namespace {
 
 // insertBitmapAsFrame; with undo, the snapshot is taken once the palette settings are known and
 // before the frame goes in, when the addition reaches beyond the new frame.
@@ -329,11 +247,6 @@ int insertFrame(TEditSession& session, TGIFImage& image, TBitmap& bitmap, int po
 }
 
 } // namespace
-
-int fitPictureToAnimation(TEditSession& session, TBitmap& bitmap)
-{
-    return fitPicture(session, bitmap, {});
-}
 
 int insertBitmapAsFrame(TEditSession& session, TGIFImage& image, TBitmap& bitmap, int position)
 {
@@ -392,124 +305,7 @@ int insertBitmapAtCurrentFrame(TEditSession& session, TBitmap& bitmap, int delay
     return index;
 }
 
-void optimizeAllColorMaps(TGIFImage& image)
-{
-    image.globalColorMap().optimize();
-    for (int i = 0; i < image.images().count(); ++i) {
-        TGIFLocalColorMap& map = image.images().subImage(i)->colorMap();
-        if (map.count() > 0)
-            map.optimize();
-    }
-    image.optimizeColorMaps();
-}
-
-bool applyPaletteSettings(TGIFImage& image)
-{
-    TSettingsBatch settings;
-    const int paletteType = settings.readInteger(SettingKeys::PaletteType);
-    const int colorCount = settings.readInteger(SettingKeys::MaxColorCount);
-    const int ditherMethod = settings.readInteger(SettingKeys::DitherMethod);
-    settings.close();
-
-    bool optimizeAfterwards = false;
-    if (paletteType == 0 || paletteType == 2) {
-        image.setColorReduction(rmQuantize);
-        if (const int bits = bitsForColorCount(colorCount))
-            image.setReductionBits(bits);
-        optimizeAfterwards = paletteType == 0;
-    } else if (paletteType == 1) {
-        image.setColorReduction(rmNetscape);
-        image.setReductionBits(8);
-        optimizeAfterwards = true;
-    }
-    if (ditherMethod == 0)
-        image.setDitherMode(dmNearest);
-    else if (ditherMethod == 1)
-        image.setDitherMode(dmFloydSteinberg);
-    return optimizeAfterwards;
-}
-
-void normalizeForWriting(TGIFImage& image, TNormalizeMode mode)
-{
-    if (image.images().count() == 0)
-        return;
-    TWaitCursor wait;
-    image.stopPainting();
-    const int defaultDelay = Settings::readInteger(SettingKeys::DefaultDelay);
-    if (image.globalColorMap().count() == 0)
-        fillWebPalette(image.globalColorMap());
-
-    bool loopRemoved = false;
-    for (int i = 0; i < image.images().count(); ++i) {
-        TGIFSubImage& frame = *image.images().subImage(i);
-        if (i == 0 && mode == TNormalizeMode::WorkingCopy)
-            useFrameBackground(image, frame);
-        if (!frame.empty() && !frame.graphicControlExtension())
-            ensureFrameTiming(frame, 100);
-        loopRemoved |= normalizeExtensions(image, frame, i, mode, defaultDelay);
-    }
-    // A looping extension found on a later frame moves to the front. When frame 0 has its own
-    // already, a second one there would only give readers two conflicting counts.
-    TGIFSubImage& first = *image.images().subImage(0);
-    if (loopRemoved && !first.loopExtension())
-        addLoopExtension(image, first, Settings::readInteger(SettingKeys::DefaultNSLoop));
-}
-
-// ---- Looping extension ---------------------------------------------------------------------
-
-bool hasLoopExtension(TGIFImage& image)
-{
-    return image.images().count() > 0 && image.images().subImage(0)->loopExtension();
-}
-
-int getUserLoopCount(TGIFImage& image)
-{
-    if (image.images().count() == 0)
-        return 1;
-    const TGIFAppExtNSLoop* loop = image.images().subImage(0)->loopExtension();
-    if (!loop)
-        return 1;
-    const int stored = loop->loops();
-    if (stored == 0 || stored == 65535)
-        return 0;
-    return stored + 1;
-}
-
-int storedLoopCount(int userCount)
-{
-    // A user count beyond 65535 is kept at 65534 stored: 65535 would read back as "forever".
-    if (userCount <= 1)
-        return 0;
-    return std::min(userCount - 1, 65534);
-}
-
-void addLoopExtension(TGIFImage& image, TGIFSubImage& frame, int userCount)
-{
-    (void)image;
-    if (userCount == 1)
-        return;
-    auto* loop = new TGIFAppExtNSLoop(&frame);
-    loop->setLoops(uint16_t(storedLoopCount(userCount)));
-    if (frame.extensions().count() == 0)
-        frame.extensions().add(loop);
-    else
-        frame.extensions().insert(0, loop);
-}
-
-bool setUserLoopCount(TGIFImage& image, int userCount)
-{
-    if (userCount == 1 || image.images().count() == 0)
-        return false;
-    TGIFSubImage& first = *image.images().subImage(0);
-    if (TGIFAppExtNSLoop* loop = first.loopExtension()) {
-        loop->setLoops(uint16_t(storedLoopCount(userCount)));
-        return true;
-    }
-    addLoopExtension(image, first, userCount);
-    return false;
-}
-
-// ---- Frame helpers -------------------------------------------------------------------------
+// ---- Frame set-up and timing --------------------------------------------------------------
 
 void ensureFrameTiming(TGIFSubImage& frame, int delay)
 {
@@ -520,7 +316,7 @@ void ensureFrameTiming(TGIFSubImage& frame, int delay)
         frame.setGraphicControlExtension(control);
     }
     control->setDelay(uint16_t(std::clamp(delay, 0, 65535)));
-    control->setDisposal(2);
+    control->setDisposal(TGIFDisposal::dmBackground);
 }
 
 void newFrameSetup(TGIFSubImage& frame, int userLoopCount, int delay)
@@ -540,16 +336,6 @@ void newFrameSetup(TGIFSubImage& frame, int userLoopCount, int delay)
     }
 }
 
-int frameDelayOrDefault(TGIFImage& image, int frameIndex)
-{
-    if (frameIndex >= 0 && frameIndex < image.images().count()) {
-        if (const TGIFGraphicControlExtension* control =
-                image.images().subImage(frameIndex)->graphicControlExtension())
-            return control->delay();
-    }
-    return Settings::readInteger(SettingKeys::DefaultDelay);
-}
-
 int totalRunningTime(TGIFImage& image)
 {
     int total = 0;
@@ -561,18 +347,6 @@ int totalRunningTime(TGIFImage& image)
     return total;
 }
 
-TColor cornerColor(TGIFSubImage& frame)
-{
-    constexpr TColor white = rgbColor(255, 255, 255);
-    if (frame.empty() || frame.height() <= 0 || frame.width() <= 0)
-        return white;
-    const TGIFColorMap& map = frame.activeColorMap();
-    const int index = frame.pixel(0, frame.height() - 1);
-    if (index >= map.count())
-        return white;
-    return map.entry(index).value();
-}
-
 void addComment(TGIFSubImage& frame, const QString& text)
 {
     auto* comment = new TGIFCommentExtension(&frame);
@@ -581,38 +355,4 @@ void addComment(TGIFSubImage& frame, const QString& text)
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     comment->text() = lines.split(QLatin1Char('\n'));
     frame.extensions().add(comment);
-}
-
-bool frameUsesColorIndex(TGIFImage& image, int frameIndex, int colorIndex)
-{
-    if (frameIndex < 0 || frameIndex >= image.images().count())
-        return false;
-    const TGIFSubImage& frame = *image.images().subImage(frameIndex);
-    const uint8_t* pixels = frame.data();
-    if (!pixels)
-        return false;
-    const uint8_t* end = pixels + frame.dataSize();
-    return std::find(pixels, end, colorIndex) != end;
-}
-
-bool colorEntryRemovable(TGIFImage& image, TGIFColorMap& map, int entryIndex, int frameIndex)
-{
-    if (entryIndex < 0 || entryIndex >= map.count())
-        return false;
-    const TGIFColor color = map.entry(entryIndex);
-    for (int i = 0; i < map.count(); ++i) {
-        if (i != entryIndex && map.entry(i) == color)
-            return true;
-    }
-    if (frameIndex >= 0)
-        return !frameUsesColorIndex(image, frameIndex, entryIndex);
-    // The global map: every frame that shows its pixels through it must leave the entry unused.
-    // (Looking at the first such frame alone would let a colour of a later frame be deleted,
-    // which shifts that frame's colours.)
-    for (int i = 0; i < image.images().count(); ++i) {
-        TGIFSubImage& frame = *image.images().subImage(i);
-        if (&frame.activeColorMap() == &map && frameUsesColorIndex(image, i, entryIndex))
-            return false;
-    }
-    return true;
 }

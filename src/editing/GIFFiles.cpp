@@ -1,25 +1,41 @@
-// Working image, file types, GIF files and loading pictures into bitmaps.
-#include "editing/Routines.h"
+// GIF and picture files: recognising a file's type, reading and writing GIF files (with the
+// normalisation every written file gets), loading pictures of any supported type into bitmaps,
+// resource pictures and bitmaps handed over as bytes.
+#include "editing/GIFFiles.h"
 
+#include "editing/ColorUse.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
-
+#include "editing/FrameInsertion.h"
+#include "editing/LoopExtension.h"
+#include "editing/UIHelpers.h"
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
+#include "graphics/BitmapFile.h"
 #include "graphics/Exceptions.h"
+#include "graphics/Picture.h"
 #include "graphics/Streams.h"
 #include "platform/ImagingControl.h"
 #include "platform/ImagingDib.h"
+#include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QSaveFile>
 
 #include <exception>
+#include <memory>
 
 namespace {
+
+constexpr int kFileTypeCount = 20;
+constexpr int kFileTypeBmp = 2;
+const char* const kFileTypes[kFileTypeCount] = {".gif", ".jpg", ".bmp", ".jif", ".dcx", ".ico", ".pbm",
+                                                ".pcx", ".ljp", ".pgm", ".pic", ".png", ".ppm", ".rle",
+                                                ".tga", ".tif", ".wmf", ".wpg", ".avi", "*.*"};
 
 void showLoadError(const QString& path)
 {
@@ -33,20 +49,6 @@ void showSaveError(const QString& path)
 {
     messageDlg(QStringLiteral("Error saving file! Unable to save %1 to disk.").arg(path), TMsgType::Warning,
                TMsgButtons::Ok);
-}
-
-int modalResultOf(TMsgResult answer)
-{
-    switch (answer) {
-    case TMsgResult::Ok:
-        return mrOk;
-    case TMsgResult::Yes:
-        return mrYes;
-    case TMsgResult::No:
-        return mrNo;
-    default:
-        return mrCancel;
-    }
 }
 
 // Reads a picture through the imaging control (types 1 and 3-19).
@@ -142,63 +144,64 @@ int loadGIFIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitma
     return liOpenedAsNew;
 }
 
-} // namespace
-
-TWaitCursor::TWaitCursor()
+// Working-copy mode only: a transparent animation whose first frame leaves part of the screen
+// uncovered shows the frame background colour there.
+void useFrameBackground(TGIFImage& image, TGIFSubImage& first)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!image.isTransparent())
+        return;
+    if (first.height() >= image.height() && first.width() >= image.width())
+        return;
+    const TColor color = TColor(Settings::readInteger(SettingKeys::FrameTransparentColor)) & 0xFFFFFF;
+    image.header().setBackgroundColor(color);
 }
 
-TWaitCursor::~TWaitCursor()
+// Keeps the last graphic control extension of the frame and drops earlier ones and, except on
+// frame 0, looping extensions. Returns whether a looping extension was removed.
+bool normalizeExtensions(TGIFImage& image, TGIFSubImage& frame, int frameIndex, TNormalizeMode mode,
+                         int defaultDelay)
 {
-    QApplication::restoreOverrideCursor();
-}
-
-const char* const kDisposalNames[4] = {"None", "Remove", "Background", "Previous"};
-const char* const kBooleanNames[2] = {"No", "Yes"};
-
-const char* const kFileTypes[kFileTypeCount] = {".gif", ".jpg", ".bmp", ".jif", ".dcx", ".ico", ".pbm",
-                                                ".pcx", ".ljp", ".pgm", ".pic", ".png", ".ppm", ".rle",
-                                                ".tga", ".tif", ".wmf", ".wpg", ".avi", "*.*"};
-
-int recognizeFileType(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString suffix = info.suffix();
-    // A name ending in "." or without one has no extension: it matches nothing.
-    if (suffix.isEmpty())
-        return kFileTypeUnknown;
-    const QString extension = QLatin1Char('.') + suffix.toLower();
-    for (int i = 0; i <= kFileTypeAvi; ++i) {
-        if (extension == QLatin1String(kFileTypes[i]))
-            return i;
+    bool loopRemoved = false;
+    TGIFGraphicControlExtension* kept = nullptr;
+    TGIFExtensionList& extensions = frame.extensions();
+    for (int i = extensions.count() - 1; i >= 0; --i) {
+        TGIFExtension* extension = extensions.extension(i);
+        if (dynamic_cast<TGIFAppExtNSLoop*>(extension)) {
+            if (frameIndex != 0) {
+                extensions.deleteAt(i);
+                loopRemoved = true;
+            }
+            continue;
+        }
+        auto* control = dynamic_cast<TGIFGraphicControlExtension*>(extension);
+        if (!control)
+            continue;
+        if (kept) {
+            extensions.deleteAt(i);
+            continue;
+        }
+        kept = control;
+        if (frameIndex != 0 && mode == TNormalizeMode::FinalSave && control->transparent() &&
+            frame.width() == image.width() && frame.height() == image.height())
+            control->setDisposal(TGIFDisposal::dmBackground);
+        if (control->delay() == 0)
+            control->setDelay(uint16_t(defaultDelay));
     }
-    return kFileTypeUnknown;
+    if (kept) {
+        // Destroying an earlier extension may have unlinked the frame's reference or cleared
+        // its transparency flag: both now follow the one that stays.
+        frame.setGraphicControlExtension(kept);
+        frame.setTransparentFlag(kept->transparent());
+    }
+    return loopRemoved;
 }
 
-bool loadGIFFile(TGIFImage& image, const QString& path)
+void showLibraryError(const TResourceLibrary& library)
 {
-    TWaitCursor wait;
-    if (!QFileInfo(path).isFile()) {
-        showLoadError(path);
-        return false;
-    }
-    try {
-        TFileStream stream(path, TFileStream::OpenRead);
-        image.loadFromStream(stream);
-        return true;
-    } catch (const EProcessAborted& aborted) {
-        // The user stopped the read from a warning: the reason is theirs, not the file's.
-        messageDlg(aborted.message(), TMsgType::Error, TMsgButtons::Ok);
-        return false;
-    } catch (const std::exception&) {
-        QApplication::beep();
-        showLoadError(path);
-        return false;
-    }
+    messageDlg(
+        QStringLiteral("Could not load %1 library file.").arg(QFileInfo(library.filePath()).fileName()),
+        TMsgType::Error, TMsgButtons::Ok);
 }
-
-namespace {
 
 // Write-only stream into an open QSaveFile; a failed write raises EWriteError through
 // writeBuffer, which abandons the file.
@@ -229,6 +232,47 @@ private:
 };
 
 } // namespace
+
+// ---- File types ----------------------------------------------------------------------------
+
+int recognizeFileType(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString suffix = info.suffix();
+    // A name ending in "." or without one has no extension: it matches nothing.
+    if (suffix.isEmpty())
+        return kFileTypeUnknown;
+    const QString extension = QLatin1Char('.') + suffix.toLower();
+    for (int i = 0; i <= kFileTypeAvi; ++i) {
+        if (extension == QLatin1String(kFileTypes[i]))
+            return i;
+    }
+    return kFileTypeUnknown;
+}
+
+// ---- GIF files -----------------------------------------------------------------------------
+
+bool loadGIFFile(TGIFImage& image, const QString& path)
+{
+    TWaitCursor wait;
+    if (!QFileInfo(path).isFile()) {
+        showLoadError(path);
+        return false;
+    }
+    try {
+        TFileStream stream(path, TFileStream::OpenRead);
+        image.loadFromStream(stream);
+        return true;
+    } catch (const EProcessAborted& aborted) {
+        // The user stopped the read from a warning: the reason is theirs, not the file's.
+        messageDlg(aborted.message(), TMsgType::Error, TMsgButtons::Ok);
+        return false;
+    } catch (const std::exception&) {
+        QApplication::beep();
+        showLoadError(path);
+        return false;
+    }
+}
 
 bool saveGIFFile(TGIFImage& image, const QString& path, bool finalSave, bool overwrite)
 {
@@ -284,7 +328,36 @@ bool isAnimatedGIF(const QString& path)
     return nonEmpty >= 2;
 }
 
-int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitmap, int fileType, bool singlePicture)
+void normalizeForWriting(TGIFImage& image, TNormalizeMode mode)
+{
+    if (image.images().count() == 0)
+        return;
+    TWaitCursor wait;
+    image.stopPainting();
+    const int defaultDelay = Settings::readInteger(SettingKeys::DefaultDelay);
+    if (image.globalColorMap().count() == 0)
+        fillWebPalette(image.globalColorMap());
+
+    bool loopRemoved = false;
+    for (int i = 0; i < image.images().count(); ++i) {
+        TGIFSubImage& frame = *image.images().subImage(i);
+        if (i == 0 && mode == TNormalizeMode::WorkingCopy)
+            useFrameBackground(image, frame);
+        if (!frame.empty() && !frame.graphicControlExtension())
+            ensureFrameTiming(frame, 100);
+        loopRemoved |= normalizeExtensions(image, frame, i, mode, defaultDelay);
+    }
+    // A looping extension found on a later frame moves to the front. When frame 0 has its own
+    // already, a second one there would only give readers two conflicting counts.
+    TGIFSubImage& first = *image.images().subImage(0);
+    if (loopRemoved && !first.loopExtension())
+        addLoopExtension(image, first, Settings::readInteger(SettingKeys::DefaultNSLoop));
+}
+
+// ---- Pictures ------------------------------------------------------------------------------
+
+int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap& bitmap, int fileType,
+                            bool singlePicture)
 {
     if (!QFileInfo(path).isFile()) {
         showLoadError(path);
@@ -307,21 +380,35 @@ int loadImageFileIntoBitmap(TEditSession& session, const QString& path, TBitmap&
     return liFailed;
 }
 
-int askWithRememberedAnswer(const QString& message, const QString& checkCaption, const QString& name,
-                            TMsgButtons buttons, TMsgType type)
+bool loadBitmapResource(const TResourceLibrary& library, const QString& name, TPicture& picture)
 {
-    const int remembered = Settings::readInteger(QString::fromLatin1(SettingSection::Settings), name, 0);
-    if (remembered == mrYes || remembered == mrNo)
-        return remembered;
-    // The drop question's first two buttons read "&Include" and "&Start New"; the answers stay
-    // Yes and No.
-    QStringList captions;
-    if (name == QLatin1String(SettingKeys::DropImageDefault.name))
-        captions = {QStringLiteral("&Include"), QStringLiteral("&Start New")};
-    bool remember = false;
-    const int answer = modalResultOf(
-        messageService().relabelledQuestion(message, type, buttons, remember, checkCaption, captions));
-    if (remember && answer != mrCancel)
-        Settings::writeInteger(QString::fromLatin1(SettingSection::Settings), name, answer);
-    return answer;
+    // A missing library, a missing resource and an unreadable one all get the same message.
+    const std::optional<QByteArray> bytes =
+        library.load(QString::fromLatin1(kResourceTypeBitmap), name, false);
+    if (!bytes) {
+        showLibraryError(library);
+        return false;
+    }
+    try {
+        auto bitmap = std::make_unique<TBitmap>();
+        TMemoryStream stream(*bytes);
+        bitmap->loadFromStream(stream);
+        picture.setGraphic(std::move(bitmap));
+        return true;
+    } catch (const std::exception&) {
+        const QImage image = QImage::fromData(*bytes);
+        if (!image.isNull()) {
+            auto bitmap = std::make_unique<TBitmap>();
+            bitmap->fromImage(image);
+            picture.setGraphic(std::move(bitmap));
+            return true;
+        }
+    }
+    showLibraryError(library);
+    return false;
+}
+
+bool byteArrayToBitmap(const QByteArray& bytes, TBitmap& bitmap)
+{
+    return loadBitmapTransferValue(bytes, bitmap);
 }
