@@ -214,18 +214,17 @@ void TActiveDocument::put_NSLoop(int nLoop)
         return;
     TGIFSubImage& first = *image.images().subImage(0);
     TGIFAppExtNSLoop* loop = first.loopExtension();
-    const QString caption = QStringLiteral("Change Animation Loop");
     if (nLoop == 1) {
         // Playing once is stored as no extension at all.
         if (!loop)
             return;
-        recordUndo(*doc, ckNSLoop, 2, 0, 0, 0, caption);
+        recordLoopChange(*doc, uaRemoved);
         delete loop; // unlinks itself from the frame
     } else if (loop) {
-        recordUndo(*doc, ckNSLoop, 3, 0, 0, 0, caption);
+        recordLoopChange(*doc, uaChanged);
         loop->setLoops(uint16_t(storedLoopCount(nLoop)));
     } else {
-        recordUndo(*doc, ckNSLoop, 1, 0, 0, 0, caption);
+        recordLoopChange(*doc, uaAdded);
         addLoopExtension(image, first, nLoop);
     }
     doc->setModified(true);

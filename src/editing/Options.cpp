@@ -4,6 +4,7 @@
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
 #include "widgets/ColorComboBox.h"
+#include "widgets/DialogParts.h"
 #include "widgets/UpDownEdit.h"
 
 #include <QApplication>
@@ -28,6 +29,9 @@ const char* const TfrmOptions::kProductsPage = "https://www.brightwell-software.
 
 namespace {
 
+using DialogParts::buddyLabel;
+using DialogParts::heading;
+
 constexpr int kThumbnailSizes[6] = {50, 75, 100, 125, 150, 200};
 
 constexpr const char* kFilterTypes[18] = {
@@ -50,22 +54,6 @@ constexpr const char* kFilterTypes[18] = {
     "Window Meta File (*.wmf)",
     "Word Perfect Graphics (*.wpg)",
 };
-
-QLabel* heading(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
 
 // Leaving a number field puts the up-down's position back, so typed values outside its range
 // come back into it.

@@ -5,6 +5,7 @@
 #include "gif/GIFRender.h"
 #include "graphics/Bitmap.h"
 #include "platform/MessageService.h"
+#include "widgets/DialogParts.h"
 #include "widgets/SwatchGrid.h"
 #include "widgets/UpDownEdit.h"
 
@@ -200,25 +201,14 @@ void TfrmPalette::build()
         layout->addWidget(pnlColor);
     }
     if (m_mode != TPaletteMode::ChangeColor) {
-        bvlSeparator = new QFrame(this);
+        bvlSeparator = DialogParts::separator(this);
         bvlSeparator->setObjectName(QStringLiteral("bvlSeparator"));
-        bvlSeparator->setFrameShape(QFrame::HLine);
-        bvlSeparator->setFrameShadow(QFrame::Sunken);
         layout->addWidget(bvlSeparator);
     }
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOK, &QPushButton::clicked, this, &TfrmPalette::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmPalette::reject);
+    const DialogParts::TOkCancelRow row = DialogParts::addOkCancelRow(this, layout);
+    btnOK = row.ok;
+    btnCancel = row.cancel;
 
     if (txtRed) {
         setTabOrder(txtRed, txtGreen);

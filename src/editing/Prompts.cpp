@@ -5,6 +5,7 @@
 #include "gif/GIFImage.h"
 #include "platform/MessageService.h"
 #include "platform/Settings.h"
+#include "widgets/DialogParts.h"
 #include "widgets/UpDownEdit.h"
 
 #include <QApplication>
@@ -26,6 +27,9 @@
 #include <cmath>
 
 namespace {
+
+using DialogParts::buddyLabel;
+using DialogParts::heading;
 
 struct TPageTexts
 {
@@ -52,22 +56,6 @@ void selectColorCount(QComboBox& list, int count)
 {
     const int index = list.findData(count);
     list.setCurrentIndex(index >= 0 ? index : 0); // a value not in the list shows 256
-}
-
-QLabel* heading(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
 }
 
 // Two chain links: shown beside the size fields while their proportions are kept.
@@ -272,18 +260,9 @@ TfrmPrompts::TfrmPrompts(TPromptPage page, QWidget* parent) : QDialog(parent), m
     tabPrompts->addTab(content, QString::fromLatin1(texts.tab));
     layout->addWidget(tabPrompts);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOK, &QPushButton::clicked, this, &TfrmPrompts::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmPrompts::reject);
+    const DialogParts::TOkCancelRow row = DialogParts::addOkCancelRow(this, layout);
+    btnOK = row.ok;
+    btnCancel = row.cancel;
     // The tab bar takes no focus: Tab goes from the page's last control to the buttons.
     tabPrompts->tabBar()->setFocusPolicy(Qt::NoFocus);
 }

@@ -418,8 +418,8 @@ void TGIFPainter::restoreBackground(TGIFSubImage& frame)
     }
 }
 
-void gifPlayFrames(TGIFImage& image, TColor background,
-                   const std::function<void(int frameIndex, const QImage& picture)>& shown)
+void gifPlayFramesWhile(TGIFImage& image, TColor background,
+                        const std::function<bool(int frameIndex, const QImage& picture)>& shown)
 {
     if (image.empty() || image.width() <= 0 || image.height() <= 0)
         return;
@@ -445,8 +445,19 @@ void gifPlayFrames(TGIFImage& image, TColor background,
 
     image.onAfterPaint = [&](TObject* sender) {
         auto* painter = static_cast<TGIFPainter*>(sender);
-        shown(painter->frameIndex(), screen.toImage());
+        if (!shown(painter->frameIndex(), screen.toImage()))
+            painter->stop();
     };
     const TGIFDrawOptions options = goAnimate | goTransparent;
-    image.paint(screen.canvas(), QRect(0, 0, image.width(), image.height()), options); // runs to its end
+    // Runs to the end of the animation or to the stop.
+    image.paint(screen.canvas(), QRect(0, 0, image.width(), image.height()), options);
+}
+
+void gifPlayFrames(TGIFImage& image, TColor background,
+                   const std::function<void(int frameIndex, const QImage& picture)>& shown)
+{
+    gifPlayFramesWhile(image, background, [&](int frameIndex, const QImage& picture) {
+        shown(frameIndex, picture);
+        return true;
+    });
 }

@@ -114,3 +114,6 @@ private:
 // with, so what it shows is what the editor shows. Main thread.
 void gifPlayFrames(TGIFImage& image, TColor background,
                    const std::function<void(int frameIndex, const QImage& picture)>& shown);
+// The same, stopping after the frame for which shown answers false.
+void gifPlayFramesWhile(TGIFImage& image, TColor background,
+                        const std::function<bool(int frameIndex, const QImage& picture)>& shown);

@@ -217,41 +217,6 @@ int aviExportScale(TGIFImage& image, bool* localMaps)
     return scale == 0 ? 1 : scale;
 }
 
-namespace {
-
-// Plays the animation once in virtual time on a screen-sized picture, as the editor's painter
-// shows it, handing over the picture after each frame; shown returns false to stop.
-void composeFrames(TGIFImage& image, TColor background, const std::function<bool(int, const QImage&)>& shown)
-{
-    TBitmap screen(image.width(), image.height(), pfDevice);
-    screen.canvas().brush() = {background, bsSolid};
-    screen.canvas().fillRect(QRect(0, 0, image.width(), image.height()));
-
-    const std::shared_ptr<TPainterClock> previousClock = painterClock();
-    setPainterClock(std::make_shared<TManualPainterClock>());
-    const TNotifyEvent previousAfterPaint = image.onAfterPaint;
-    struct Restore
-    {
-        TGIFImage& image;
-        std::shared_ptr<TPainterClock> clock;
-        TNotifyEvent afterPaint;
-        ~Restore()
-        {
-            setPainterClock(clock);
-            image.onAfterPaint = afterPaint;
-        }
-    } restore{image, previousClock, previousAfterPaint};
-
-    image.onAfterPaint = [&](TObject* sender) {
-        auto* painter = static_cast<TGIFPainter*>(sender);
-        if (!shown(painter->frameIndex(), screen.toImage()))
-            painter->stop();
-    };
-    image.paint(screen.canvas(), QRect(0, 0, image.width(), image.height()), goAnimate | goTransparent);
-}
-
-} // namespace
-
 bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<bool(int frameIndex)>& step)
 {
     movie = TAviMovie();
@@ -328,7 +293,7 @@ bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<boo
         return !cancelled;
     };
     std::vector<uint8_t> bgr(size_t(width) * 3 * size_t(height));
-    composeFrames(*painted, background, [&](int shown, const QImage& picture) {
+    gifPlayFramesWhile(*painted, background, [&](int shown, const QImage& picture) {
         if (shown < 0 || shown >= int(shownFrames.size()))
             return !cancelled;
         const int index = shownFrames[size_t(shown)];

@@ -9,6 +9,7 @@
 #include "graphics/Exceptions.h"
 #include "graphics/Streams.h"
 #include "platform/MessageService.h"
+#include "widgets/DialogParts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -316,18 +317,9 @@ TfrmExporter::TfrmExporter(TEditSession& session, TGIFImage& image, const QStrin
     Progress->hide();
     main->addWidget(Progress);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    main->addLayout(buttons);
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    const DialogParts::TOkCancelRow row = DialogParts::addOkCancelRow(this, main);
+    btnOK = row.ok;
+    btnCancel = row.cancel;
 
     adjustSize();
     setFixedSize(sizeHint());

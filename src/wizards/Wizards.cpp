@@ -7,6 +7,7 @@
 #include "platform/MessageService.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/Settings.h"
+#include "widgets/DialogParts.h"
 #include "wizards/WizardAnimation.h"
 #include "wizards/WizardOptimize.h"
 
@@ -206,10 +207,7 @@ TfrmWizards::TfrmWizards(TEditSession& session, TWizardSetup setup, QWidget* par
     m_pages->addWidget(m_welcomePage = buildWelcomePage());
     m_pages->addWidget(m_recentPage = buildRecentPage());
 
-    auto* line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    root->addWidget(line);
+    root->addWidget(DialogParts::separator(this));
     auto* buttons = new QHBoxLayout;
     root->addLayout(buttons);
     btnHelp = new QPushButton(QStringLiteral("&Help"), this);
