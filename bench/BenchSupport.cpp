@@ -6,6 +6,7 @@
 #include <QDir>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 
 namespace bench {
@@ -20,6 +21,25 @@ double medianSeconds(int repeat, const std::function<void()>& work)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+std::vector<double> interleavedBestSeconds(const std::vector<std::function<void()>>& works, int minRepeat,
+                                           double minSeconds, int maxRepeat)
+{
+    std::vector<double> best(works.size(), std::numeric_limits<double>::infinity());
+    double spent = 0;
+    for (int round = 0; round < std::max(1, maxRepeat); ++round) {
+        if (round >= minRepeat && spent >= minSeconds)
+            break;
+        for (size_t i = 0; i < works.size(); ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            works[i]();
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            best[i] = std::min(best[i], seconds);
+            spent += seconds;
+        }
+    }
+    return best;
 }
 
 QString testData(const QString& relative)

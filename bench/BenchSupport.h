@@ -10,6 +10,12 @@ namespace bench {
 
 // Runs work repeat times and returns the median wall time in seconds.
 double medianSeconds(int repeat, const std::function<void()>& work);
+// Runs the works in turn, round after round, until each has run at least minRepeat times and the
+// rounds took at least minSeconds (at most maxRepeat rounds); returns each work's fastest time in
+// seconds. Taking turns exposes every work to the same load of a shared machine, and the fastest
+// run is the one least disturbed by it.
+std::vector<double> interleavedBestSeconds(const std::vector<std::function<void()>>& works, int minRepeat,
+                                           double minSeconds, int maxRepeat = 200);
 // The animations of the shared "real" corpus.
 QStringList realCorpus();
 QString testData(const QString& relative);

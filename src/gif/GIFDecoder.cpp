@@ -18,6 +18,11 @@ constexpr int kStackSize = kTableSize + 1;
 // The two kept bytes of the previous sub-block, one more for a code that spans a 1-byte
 // sub-block, 255 data bytes and slack for the 4-byte little-endian code loads.
 constexpr int kBufferSize = 3 + 255 + 8;
+// The output goes to a scratch block: in front of it one byte for each literal code (its value),
+// so that literals are strings of the table like any other, and behind it room for the 16-byte
+// pieces the fast path copies past the end of a string.
+constexpr int64_t kLead = 2048 + 64;
+constexpr int64_t kSlack = 64;
 
 const QString kPrematureEnd = QStringLiteral("Premature end of data");
 const QString kUnderRun = QStringLiteral("Decoder bit buffer under-run");
@@ -46,24 +51,33 @@ void skipSubBlocks(TStream& stream)
 class TLZWDecoder
 {
 public:
-    TLZWDecoder(TStream& stream, int minCodeSize, const TDecoderWarning& warning)
+    // base is the scratch block: kLead bytes whose first ones this fills with the literals, then
+    // the output, then kSlack bytes.
+    TLZWDecoder(TStream& stream, int minCodeSize, const TDecoderWarning& warning, uint8_t* base)
         : m_stream(stream), m_warning(warning), m_minCodeSize(minCodeSize), m_clearCode(1 << minCodeSize),
-          m_endCode(m_clearCode + 1)
+          m_endCode(m_clearCode + 1), m_base(base)
     {
         for (int i = 0; i < m_clearCode; ++i) {
             m_prefix[i] = 0;
             m_suffix[i] = uint8_t(i);
+            base[i] = uint8_t(i);
+            m_pos[i] = uint32_t(i);
+            m_len[i] = 1;
         }
         std::fill(m_prefix + m_clearCode, m_prefix + kTableSize, uint16_t(0));
         std::fill(m_suffix + m_clearCode, m_suffix + kTableSize, uint8_t(0));
+        // Length 0 marks the codes the fast path cannot copy: clear, end and those not yet defined.
+        std::fill(m_len + m_clearCode, m_len + kTableSize, uint16_t(0));
         std::memset(m_buffer, 0, sizeof m_buffer);
         resetCodeSize();
         m_nextFree = m_clearCode + 2;
     }
 
-    // Decodes up to count values into out; returns how many were written. Stops early at the end
-    // code or when no more codes can be read.
-    int64_t decode(uint8_t* out, int64_t count);
+    // Decodes up to count values into the output part of the scratch block; returns how many were
+    // written. Stops early at the end code or when no more codes can be read. The bytes behind
+    // those written are undefined. When it raises, decoded() says how many it had written.
+    int64_t decode(int64_t count);
+    int64_t decoded() const { return m_decoded; }
 
     // The value request after the frame's pixels; then skips what is left of the data sub-blocks
     // so that the stream stands at the next block.
@@ -98,6 +112,8 @@ private:
         return code;
     }
 
+    int64_t decodeSteps(int64_t count, int64_t& n);
+    int64_t fastRun(int64_t n, int64_t count);
     int fetchSlow();
     int dataExhausted();
     void appendSubBlock();
@@ -139,8 +155,10 @@ private:
     int m_firstCode = 0;
     int m_oldCode = 0;
 
-    // Fast path: where each code's string was last written in the output, and its length. Valid
-    // for the entries added since the last clear while m_slow is false.
+    // Fast path: where each code's string was last written in the scratch block, and its length.
+    // Valid for the literals, and for the entries added since the last clear while m_slow is false.
+    uint8_t* const m_base;
+    int64_t m_decoded = 0;
     bool m_slow = true;
     int64_t m_prevPos = 0;
     int m_prevLen = 0;
@@ -257,6 +275,7 @@ int TLZWDecoder::clearTable()
     // Entries below the clear code never change; the clear and end entries are never written.
     std::fill(m_prefix + m_clearCode + 2, m_prefix + m_nextFree, uint16_t(0));
     std::fill(m_suffix + m_clearCode + 2, m_suffix + m_nextFree, uint8_t(0));
+    std::fill(m_len + m_clearCode + 2, m_len + std::max(m_nextFree, m_clearCode + 2), uint16_t(0));
     resetCodeSize();
     m_nextFree = m_clearCode + 2;
     m_stackTop = 0;
@@ -321,33 +340,114 @@ int TLZWDecoder::nextValue()
     return m_stack[--m_stackTop];
 }
 
-// Copies a string that lies wholly before dst (src + len <= dst) without writing past its end:
-// the bytes behind the last string decoded must keep the caller's fill.
+// Copies a string that ends at or before dst (src + len <= dst) in 16-byte pieces, so that up to
+// 15 bytes behind the string are overwritten too: the scratch block has room for them, and the
+// next string or the final copy out of the block never takes them.
 inline void copyString(uint8_t* dst, const uint8_t* src, int len)
 {
-    auto piece = [](uint8_t* to, const uint8_t* from, auto word) {
-        std::memcpy(&word, from, sizeof word);
-        std::memcpy(to, &word, sizeof word);
-    };
-    if (len >= 8) {
-        for (int i = 0; i + 8 < len; i += 8)
-            piece(dst + i, src + i, uint64_t());
-        piece(dst + len - 8, src + len - 8, uint64_t());
-    } else if (len >= 4) {
-        piece(dst, src, uint32_t());
-        piece(dst + len - 4, src + len - 4, uint32_t());
-    } else {
-        dst[0] = src[0];
-        if (len > 1)
-            dst[1] = src[1];
-        if (len > 2)
-            dst[2] = src[2];
-    }
+    int i = 0;
+    do {
+        uint8_t piece[16];
+        std::memcpy(piece, src + i, 16);
+        std::memcpy(dst + i, piece, 16);
+        i += 16;
+    } while (i < len);
 }
 
-int64_t TLZWDecoder::decode(uint8_t* out, int64_t count)
+// The fast path over the codes that lie whole in the buffer: literals, codes of the table and the
+// code being defined, each copied from the earlier output. Stops in front of any other code (clear,
+// end, beyond the table, a string longer than the room left, a code that needs the next
+// sub-block) and leaves it, and every variable, to the per-code step. Works on locals: the
+// output bytes it writes could alias any member.
+int64_t TLZWDecoder::fastRun(int64_t n, int64_t count)
+{
+    int curBit = m_curBit;
+    const int lastBit = m_lastBit;
+    int codeSize = m_codeSize;
+    int codeMask = m_codeMask;
+    int codeLimit = m_codeLimit;
+    int nextFree = m_nextFree;
+    int oldCode = m_oldCode;
+    int64_t prevPos = m_prevPos;
+    int prevLen = m_prevLen;
+    const uint8_t* const buffer = m_buffer;
+    uint8_t* const base = m_base;
+    uint8_t* const out = m_base + kLead;
+    uint32_t* const positions = m_pos;
+    uint16_t* const lengths = m_len;
+    uint16_t* const prefixes = m_prefix;
+    uint8_t* const suffixes = m_suffix;
+    const int64_t start = n;
+
+    while (n < count && curBit + codeSize < lastBit) {
+        const uint32_t word = qFromLittleEndian<uint32_t>(buffer + (curBit >> 3));
+        const int code = int(word >> (curBit & 7)) & codeMask;
+        uint8_t* const dst = out + n;
+        int len = lengths[code];
+        if (len != 0) {
+            if (len > count - n)
+                break;
+            copyString(dst, base + positions[code], len);
+        } else {
+            if (code != nextFree)
+                break; // clear, end or beyond the table
+            // The string of the previous code followed by its own first byte.
+            len = prevLen + 1;
+            if (len > count - n)
+                break;
+            const uint8_t* src = out + prevPos;
+            copyString(dst, src, prevLen);
+            dst[prevLen] = *src;
+        }
+        curBit += codeSize;
+        if (nextFree <= kMaxCode) {
+            positions[nextFree] = uint32_t(kLead + prevPos);
+            lengths[nextFree] = uint16_t(prevLen + 1);
+            prefixes[nextFree] = uint16_t(oldCode);
+            suffixes[nextFree] = *dst;
+            ++nextFree;
+            // The decoder never clears the table itself: once full it stays at 12-bit codes.
+            if (nextFree >= codeLimit && codeLimit <= kMaxCode) {
+                codeLimit *= 2;
+                ++codeSize;
+                codeMask = (1 << codeSize) - 1;
+            }
+        }
+        oldCode = code;
+        prevPos = n;
+        prevLen = len;
+        n += len;
+    }
+    if (n != start) {
+        m_curBit = curBit;
+        m_codeSize = codeSize;
+        m_codeMask = codeMask;
+        m_codeLimit = codeLimit;
+        m_nextFree = nextFree;
+        m_oldCode = oldCode;
+        m_firstCode = out[prevPos];
+        m_prevPos = prevPos;
+        m_prevLen = prevLen;
+    }
+    return n;
+}
+
+int64_t TLZWDecoder::decode(int64_t count)
 {
     int64_t n = 0;
+    try {
+        n = decodeSteps(count, n);
+    } catch (...) {
+        m_decoded = n;
+        throw;
+    }
+    m_decoded = n;
+    return n;
+}
+
+int64_t TLZWDecoder::decodeSteps(int64_t count, int64_t& n)
+{
+    uint8_t* const out = m_base + kLead;
     while (n < count) {
         if (m_stackTop > 0 || m_slow) {
             const int value = nextValue();
@@ -361,6 +461,9 @@ int64_t TLZWDecoder::decode(uint8_t* out, int64_t count)
             out[n++] = uint8_t(value);
             continue;
         }
+        n = fastRun(n, count);
+        if (n >= count)
+            break;
         const int code = fetchCode();
         if (code < 0)
             break;
@@ -389,7 +492,7 @@ int64_t TLZWDecoder::decode(uint8_t* out, int64_t count)
                 classicDecode(code); // cut off by the frame's end: the rest stays on the stack
                 continue;
             }
-            copyString(dst, out + m_pos[code], len);
+            copyString(dst, m_base + m_pos[code], len);
         } else if (code == m_nextFree) {
             // The string of the previous code followed by its own first byte.
             len = m_prevLen + 1;
@@ -405,7 +508,7 @@ int64_t TLZWDecoder::decode(uint8_t* out, int64_t count)
             continue;
         }
         if (m_nextFree <= kMaxCode) {
-            m_pos[m_nextFree] = uint32_t(m_prevPos);
+            m_pos[m_nextFree] = uint32_t(kLead + m_prevPos);
             m_len[m_nextFree] = uint16_t(m_prevLen + 1);
             addEntry(m_oldCode, *dst);
         }
@@ -450,19 +553,48 @@ void decodeFrameData(TStream& stream, uint8_t* pixels, int width, int height, bo
     width = std::max(width, 0);
     height = std::max(height, 0);
     const int64_t total = int64_t(width) * height;
-    // About 70 KB of tables: on the heap, since frames may be decoded on painter threads.
-    auto decoder = std::make_unique<TLZWDecoder>(stream, minCodeSize, warning);
-    if (!interlaced || height < 2) {
-        decoder->decode(pixels, total);
+    // The scratch block of frames up to 1 MB is kept per thread (frames may be decoded on painter
+    // threads); a larger frame gets its own for the time it is decoded.
+    constexpr size_t kKeptScratch = size_t(1) << 20;
+    thread_local std::unique_ptr<uint8_t[]> keptScratch;
+    std::unique_ptr<uint8_t[]> ownScratch;
+    const size_t scratchSize = size_t(kLead + total + kSlack);
+    uint8_t* base;
+    if (scratchSize <= kKeptScratch) {
+        if (!keptScratch)
+            keptScratch.reset(new uint8_t[kKeptScratch]);
+        base = keptScratch.get();
     } else {
-        // Decoded in stored order into one contiguous block (the fast path copies strings from
-        // earlier output), then moved to the rows that were reached.
-        std::vector<uint8_t> stored(static_cast<size_t>(total));
-        const int64_t decoded = decoder->decode(stored.data(), total);
+        ownScratch.reset(new uint8_t[scratchSize]);
+        base = ownScratch.get();
+    }
+    const uint8_t* const decodedPixels = base + kLead;
+    // About 50 KB of tables: on the heap, since frames may be decoded on painter threads.
+    auto decoder = std::make_unique<TLZWDecoder>(stream, minCodeSize, warning, base);
+    // Only what was decoded: the rest keeps the caller's fill (pixels is null for an empty frame).
+    auto keepInOrder = [&](int64_t count) {
+        if (count > 0)
+            std::memcpy(pixels, decodedPixels, size_t(count));
+    };
+    int64_t decoded = 0;
+    try {
+        decoded = decoder->decode(total);
+    } catch (...) {
+        // A corrupt table stops the frame: what was decoded before stays, in the rows of a
+        // frame stored in order (an interlaced one keeps its fill, as it is moved only at the end).
+        if (!interlaced || height < 2)
+            keepInOrder(decoder->decoded());
+        throw;
+    }
+    if (!interlaced || height < 2) {
+        keepInOrder(decoded);
+    } else {
+        // Decoded in stored order (the fast path copies strings from earlier output), then moved
+        // to the rows that were reached.
         const std::vector<int> rows = interlacedRowOrder(height);
         for (int i = 0; i < height && int64_t(i) * width < decoded; ++i) {
             const int64_t part = std::min<int64_t>(width, decoded - int64_t(i) * width);
-            std::memcpy(pixels + int64_t(rows[size_t(i)]) * width, stored.data() + int64_t(i) * width,
+            std::memcpy(pixels + int64_t(rows[size_t(i)]) * width, decodedPixels + int64_t(i) * width,
                         size_t(part));
         }
     }

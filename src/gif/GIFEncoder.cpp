@@ -4,7 +4,9 @@
 #include "gif/GIFException.h"
 #include "gif/GIFStream.h"
 
+#include <QtEndian>
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 void THashTable::clear()
@@ -62,10 +64,15 @@ void TGIFEncoder::compress(TStream& stream, int initialCodeSize, int colorLimit,
     m_width = width;
     m_height = height;
     m_interlaced = interlaced;
+    encodeFrame(stream);
+    stream.writeByte(0);
+}
 
+void TGIFEncoder::encodeFrame(TStream& stream)
+{
     TGIFWriter writer(stream);
     m_writer = &writer;
-    if (data && width > 0 && height > 0)
+    if (m_data && m_width > 0 && m_height > 0)
         compressData();
     outputCode(m_endCode);
     if (m_bitCount > 0)
@@ -73,93 +80,254 @@ void TGIFEncoder::compress(TStream& stream, int initialCodeSize, int colorLimit,
     m_bitCount = 0;
     writer.finish();
     m_writer = nullptr;
-    stream.writeByte(0);
 }
 
 // ---------------------------------------------------------------------------------------------
 
-void TLZWEncoder::clear()
+TLZWEncoder::TLZWEncoder()
 {
-    m_justCleared = true;
-    emitCode(m_clearCode);
-    emptyTable();
-    m_nextCode = m_firstFreeCode;
+    std::fill(m_table, m_table + kSlots, kEmpty);
+    std::fill(m_recent, m_recent + 4096, kEmpty);
 }
 
-void TLZWEncoder::emptyTable()
+void TLZWEncoder::emptyTable(int nextCode, int filledCount)
 {
     // Only what was filled is emptied: small frames pay for their few entries, not for the
-    // whole 48 KB of table and memo.
-    if (m_filledCount > 0) {
-        m_table.clearSlots(m_filled, m_filledCount);
-        m_filledCount = 0;
+    // whole 80 KB of table and memo.
+    if (m_direct) {
+        for (int i = 0; i < filledCount; ++i)
+            m_children[m_filled[i]] = 0;
+        return;
     }
+    for (int i = 0; i < filledCount; ++i)
+        m_table[m_filled[i]] = kEmpty;
     // Memo entries exist only for prefixes below the next code (literals included).
-    std::fill(m_recent, m_recent + std::clamp(m_nextCode, 0, 4096), THashTable::kEmpty);
+    std::fill(m_recent, m_recent + std::clamp(nextCode, 0, 4096), kEmpty);
 }
 
-template <bool CheckLimit> int TLZWEncoder::encodeSpan(const uint8_t* pixels, const uint8_t* end, int prefix)
+void TLZWEncoder::writeBlocks(TStream& stream, const uint8_t* bytes, int64_t count)
 {
-    // Locals, not members, in the loop: the bytes written for a code may alias anything.
+    while (count > 0) {
+        uint8_t* block = m_blocks;
+        while (count > 0 && block < m_blocks + sizeof m_blocks) {
+            const int n = int(std::min<int64_t>(count, 255));
+            *block = uint8_t(n);
+            std::memcpy(block + 1, bytes, size_t(n));
+            block += n + 1;
+            bytes += n;
+            count -= n;
+        }
+        stream.writeBuffer(m_blocks, block - m_blocks);
+    }
+}
+
+uint8_t* TLZWEncoder::flushFullBlocks(TStream& stream, uint8_t* end)
+{
+    const int64_t full = (end - m_out) / 255 * 255;
+    writeBlocks(stream, m_out, full);
+    const int64_t rest = (end - m_out) - full;
+    std::memmove(m_out, m_out + full, size_t(rest));
+    return m_out + rest;
+}
+
+namespace {
+
+// Stores the lowest 4 bytes of bits in stream order.
+inline void storeLow32(uint8_t* out, uint64_t bits)
+{
+    const uint32_t word = qToLittleEndian(uint32_t(bits));
+    std::memcpy(out, &word, 4);
+}
+
+} // namespace
+
+template <bool CheckLimit, bool Direct>
+const uint8_t* TLZWEncoder::encodeSpan(TState& state, const uint8_t* pixels, const uint8_t* end)
+{
+    // Everything the loop changes lives in locals: the stores of packed bytes could otherwise
+    // alias any member and force reloads.
+    uint64_t bits = state.bits;
+    int bitCount = state.bitCount;
+    uint8_t* out = state.out;
+    int codeSize = state.codeSize;
+    int maxCode = state.maxCode;
+    int nextCode = state.nextCode;
+    int prefix = state.prefix;
+    int filledCount = state.filledCount;
+    uint32_t* const table = m_table;
     uint32_t* const recentChild = m_recent;
+    uint16_t* const children = m_children.get();
+    const int pixelBits = m_initialCodeSize;
+    uint16_t* const filled = m_filled;
     const int limit = m_limit;
+    const int clearCode = m_clearCode;
+    const int firstFree = m_firstFreeCode;
+    const int resetSize = m_initialCodeSize + 1;
+
+    // Packs a code behind the collected bits; whole 32-bit words go out at once.
+    auto put = [&](int code) {
+        bits |= uint64_t(uint32_t(code) & ((1u << codeSize) - 1)) << bitCount;
+        bitCount += codeSize;
+        if (bitCount >= 32) {
+            storeLow32(out, bits);
+            out += 4;
+            bits >>= 32;
+            bitCount -= 32;
+        }
+    };
+
     for (; pixels != end; ++pixels) {
         const uint32_t pixel = *pixels;
         if (CheckLimit && int(pixel) >= limit)
-            colorNotInTable();
+            break;
+        if constexpr (Direct) {
+            const uint32_t index = (uint32_t(prefix) << pixelBits) | pixel;
+            const int child = children[index];
+            if (child != 0) {
+                prefix = child;
+                continue;
+            }
+            put(prefix);
+            if (nextCode > maxCode) {
+                ++codeSize;
+                maxCode = codeSize == 12 ? 4096 : (1 << codeSize) - 1;
+            }
+            if (nextCode >= 4095) {
+                put(clearCode);
+                codeSize = resetSize;
+                maxCode = (1 << codeSize) - 1;
+                emptyTable(nextCode, filledCount);
+                filledCount = 0;
+                nextCode = firstFree;
+            } else {
+                children[index] = uint16_t(nextCode);
+                filled[filledCount++] = uint16_t(index);
+                ++nextCode;
+            }
+            prefix = int(pixel);
+            if (out >= m_out + kFlushAt) [[unlikely]]
+                out = flushFullBlocks(*m_stream, out);
+            continue;
+        }
         const uint32_t recent = recentChild[prefix];
         if ((recent >> 12) == pixel) {
             prefix = int(recent & 0xFFF);
             continue;
         }
         const uint32_t key = (uint32_t(prefix) << 8) | pixel;
-        const int slot = m_table.findSlot(key);
-        if (!m_table.isEmpty(slot)) {
-            const int code = m_table.codeAt(slot);
+        uint32_t slot = slotOf(key);
+        uint32_t entry;
+        while ((entry = table[slot]) != kEmpty && (entry >> 12) != key)
+            slot = (slot + 1) & (kSlots - 1);
+        if (entry != kEmpty) {
+            const int code = int(entry & 0xFFF);
             recentChild[prefix] = (pixel << 12) | uint32_t(code);
             prefix = code;
             continue;
         }
-        emitCode(prefix);
-        if (m_nextCode >= 4095) {
-            clear();
+        put(prefix);
+        // The code size grows once the next code no longer fits (the decoder's rule, one code
+        // behind).
+        if (nextCode > maxCode) {
+            ++codeSize;
+            maxCode = codeSize == 12 ? 4096 : (1 << codeSize) - 1;
+        }
+        if (nextCode >= 4095) {
+            put(clearCode);
+            codeSize = resetSize;
+            maxCode = (1 << codeSize) - 1;
+            emptyTable(nextCode, filledCount);
+            filledCount = 0;
+            nextCode = firstFree;
         } else {
-            // The probe for the key ended at this empty slot; an insert would probe to it again.
-            m_table.store(slot, key, m_nextCode);
-            m_filled[m_filledCount++] = uint16_t(slot);
-            recentChild[prefix] = (pixel << 12) | uint32_t(m_nextCode);
-            ++m_nextCode;
+            // The probe for the key ended at this empty slot.
+            table[slot] = (key << 12) | uint32_t(nextCode);
+            filled[filledCount++] = uint16_t(slot);
+            recentChild[prefix] = (pixel << 12) | uint32_t(nextCode);
+            ++nextCode;
         }
         prefix = int(pixel);
+        if (out >= m_out + kFlushAt) [[unlikely]]
+            out = flushFullBlocks(*m_stream, out);
     }
-    return prefix;
+    state.bits = bits;
+    state.bitCount = bitCount;
+    state.out = out;
+    state.codeSize = codeSize;
+    state.maxCode = maxCode;
+    state.nextCode = nextCode;
+    state.prefix = prefix;
+    state.filledCount = filledCount;
+    return pixels;
 }
 
-template <bool CheckLimit> void TLZWEncoder::compressSpans()
+void TLZWEncoder::encodeFrame(TStream& stream)
 {
-    bool first = true;
-    int prefix = 0;
-    forEachSpan([&](const uint8_t* span, int64_t length) {
-        if (first) {
-            first = false;
-            prefix = span[0];
-            if (CheckLimit && prefix >= m_limit)
-                colorNotInTable();
-            ++span;
-            --length;
+    m_stream = &stream;
+    TState state;
+    state.out = m_out;
+    state.codeSize = m_initialCodeSize + 1;
+    state.maxCode = (1 << state.codeSize) - 1;
+    state.nextCode = m_firstFreeCode;
+    // The few codes outside the pixel loop, stored byte by byte.
+    auto putCode = [&](int code) {
+        state.bits |= uint64_t(uint32_t(code) & ((1u << state.codeSize) - 1)) << state.bitCount;
+        state.bitCount += state.codeSize;
+        while (state.bitCount >= 8) {
+            *state.out++ = uint8_t(state.bits);
+            state.bits >>= 8;
+            state.bitCount -= 8;
         }
-        prefix = encodeSpan<CheckLimit>(span, span + length, prefix);
-    });
-    emitCode(prefix);
-}
-
-void TLZWEncoder::compressData()
-{
-    clear();
-    if (m_limit >= 256)
-        compressSpans<false>();
-    else
-        compressSpans<true>();
+    };
+    // A frame refused part-way leaves the stream with the complete sub-blocks of the bytes of the
+    // codes written before the refused pixel, as a writer of one sub-block at a time would.
+    auto refuse = [&] {
+        while (state.bitCount >= 8) {
+            *state.out++ = uint8_t(state.bits);
+            state.bits >>= 8;
+            state.bitCount -= 8;
+        }
+        const int64_t full = (state.out - m_out) / 255 * 255;
+        writeBlocks(stream, m_out, full);
+        emptyTable(state.nextCode, state.filledCount);
+        colorNotInTable();
+    };
+    if (m_data && m_width > 0 && m_height > 0) {
+        putCode(m_clearCode);
+        const bool check = m_limit < 256;
+        // Few colours, all of them literals: each string's children sit in a row of their own.
+        m_direct = check && m_limit <= m_clearCode && m_initialCodeSize <= kDirectBits;
+        if (m_direct && !m_children)
+            m_children = std::make_unique<uint16_t[]>(size_t(4096) << kDirectBits);
+        bool first = true;
+        forEachSpan([&](const uint8_t* span, int64_t length) {
+            if (first) {
+                first = false;
+                state.prefix = span[0];
+                if (check && state.prefix >= m_limit)
+                    refuse();
+                ++span;
+                --length;
+            }
+            const uint8_t* end = span + length;
+            const uint8_t* stop = m_direct ? encodeSpan<true, true>(state, span, end)
+                                  : check  ? encodeSpan<true, false>(state, span, end)
+                                           : encodeSpan<false, false>(state, span, end);
+            if (stop != end)
+                refuse();
+        });
+        putCode(state.prefix);
+        if (state.nextCode > state.maxCode) {
+            ++state.codeSize;
+            state.maxCode = state.codeSize == 12 ? 4096 : (1 << state.codeSize) - 1;
+        }
+    }
+    putCode(m_endCode);
+    if (state.bitCount > 0)
+        *state.out++ = uint8_t(state.bits);
+    emptyTable(state.nextCode, state.filledCount);
+    writeBlocks(stream, m_out, state.out - m_out);
+    m_stream = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -353,9 +521,9 @@ void compressFrameData(TStream& stream, int initialCodeSize, int colorLimit, con
         encoder.compress(stream, initialCodeSize, colorLimit, pixels, interlaced, height, width);
         return;
     }
-    // The LZW encoder's tables (56 KB) are made once per thread and emptied by each frame of
-    // what it added: frames of a few thousand pixels would otherwise spend much of their time
-    // allocating and filling them.
+    // The LZW encoder's tables and buffers (about 115 KB) are made once per thread and emptied by
+    // each frame of what it added: frames of a few thousand pixels would otherwise spend much of
+    // their time allocating and filling them.
     thread_local std::unique_ptr<TLZWEncoder> kept;
     std::unique_ptr<TLZWEncoder> encoder = kept ? std::move(kept) : std::make_unique<TLZWEncoder>();
     encoder->compress(stream, initialCodeSize, colorLimit, pixels, interlaced, height, width);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 enum TGIFCompression : uint8_t
 {
@@ -84,6 +85,9 @@ public:
                   int height, int width);
 
 protected:
+    // Everything between the code size byte and the terminator: by default the codes of
+    // compressData() and the end code, packed by putCode() into sub-blocks.
+    virtual void encodeFrame(TStream& stream);
     virtual void outputCode(int code);
     virtual void clear();
     virtual void compressData() = 0;
@@ -126,49 +130,71 @@ protected:
 };
 
 // The hashed LZW encoder: the longest string in the table is extended pixel by pixel; the table
-// is cleared when the next code would be 4095.
+// is cleared when the next code would be 4095. It keeps all its state in locals while it runs and
+// collects the packed codes in its own buffer, which reaches the stream many sub-blocks at a time.
 class TLZWEncoder final : public TGIFEncoder
 {
 public:
-    TLZWEncoder() { std::fill(m_recent, m_recent + 4096, THashTable::kEmpty); }
+    TLZWEncoder();
     // One encoder serves many frames (per thread): it leaves every frame with its table emptied
     // of what the frame added, so the next one starts as from a new encoder.
 
 protected:
-    void outputCode(int code) override { emitCode(code); }
-    void clear() override;
-    void compressData() override;
+    void encodeFrame(TStream& stream) override;
+    // Unused: encodeFrame() runs the whole frame itself.
+    void compressData() override {}
 
 private:
-    void emitCode(int code)
-    {
-        putCode(code);
-        afterOutput();
-    }
-    void afterOutput()
-    {
-        if (m_justCleared) {
-            m_codeSize = m_initialCodeSize + 1;
-            m_maxCode = (1 << m_codeSize) - 1;
-            m_justCleared = false;
-        } else if (m_nextCode > m_maxCode) {
-            ++m_codeSize;
-            m_maxCode = m_codeSize == 12 ? 4096 : (1 << m_codeSize) - 1;
-        }
-    }
-    void emptyTable();
-    template <bool CheckLimit> void compressSpans();
-    template <bool CheckLimit> int encodeSpan(const uint8_t* pixels, const uint8_t* end, int prefix);
+    // Open-addressed with linear probing: each slot (key << 12) | code, key = (prefix << 8) |
+    // pixel, all ones when empty. At most 4095 - 6 strings are held at once, so the table stays
+    // below a quarter full and a probe rarely goes past its first slot.
+    static constexpr int kSlots = 16384;
+    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+    static uint32_t slotOf(uint32_t key) { return (key * 0x9E3779B1u) >> 18; }
 
-    THashTable m_table;
-    int m_nextCode = 0;
+    // The state of one frame's encoding, copied into locals by the pixel loop.
+    struct TState
+    {
+        uint64_t bits = 0; // packed code bits not yet stored, lowest first
+        int bitCount = 0;  // below 32 between codes
+        uint8_t* out = nullptr;
+        int codeSize = 3;
+        int maxCode = 7;
+        int nextCode = 0;
+        int prefix = 0;
+        int filledCount = 0;
+    };
+
+    // Encodes pixels up to end; returns where it stopped (before a pixel at or above the limit).
+    template <bool CheckLimit, bool Direct>
+    const uint8_t* encodeSpan(TState& state, const uint8_t* pixels, const uint8_t* end);
+    void emptyTable(int nextCode, int filledCount);
+    // Writes the full sub-blocks of the buffer's bytes up to end and keeps the rest in front.
+    uint8_t* flushFullBlocks(TStream& stream, uint8_t* end);
+    void writeBlocks(TStream& stream, const uint8_t* bytes, int64_t count);
+
+    // The packed code bytes: flushed whenever they reach kFlushAt (whole sub-blocks), with room
+    // behind for what the codes of one pixel add.
+    static constexpr int kFlushAt = 64 * 255;
+    static constexpr int kOutBytes = kFlushAt + 64;
+    TStream* m_stream = nullptr;
+    uint8_t m_out[kOutBytes];
+    uint8_t m_blocks[64 * 256];
+
+    uint32_t m_table[kSlots];
     // The child last found or added for each prefix code, (pixel << 12) | code, all ones when
     // none: a memo in front of the hash table that spares most lookups their hash and probe. It
     // only ever holds pairs the table holds, and is emptied with it, so the codes are the same.
     uint32_t m_recent[4096];
     // The slots filled since the table was last emptied (at most 4095 - first free code).
     uint16_t m_filled[4096];
-    int m_filledCount = 0;
+
+    // For frames of up to 2^kDirectBits colours, instead of the hash table and memo: the code of
+    // each string's child for each pixel at (prefix << initial code size) | pixel, 0 when none
+    // (no string's code is 0). Made when first needed.
+    static constexpr int kDirectBits = 4;
+    bool m_direct = false;
+    std::unique_ptr<uint16_t[]> m_children;
 };
 
 // Emits only literal codes and codes for runs of one pixel, which any LZW decoder turns into runs

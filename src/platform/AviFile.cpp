@@ -33,37 +33,6 @@ struct SwsDeleter
     void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
 
-void put16(QByteArray& data, uint16_t value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 2);
-}
-
-void put32(QByteArray& data, uint32_t value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 4);
-}
-
-QByteArray dibHeader(int width, int height, int bitCount, uint32_t imageSize, uint32_t colorsUsed)
-{
-    QByteArray header;
-    put32(header, 40);
-    put32(header, uint32_t(width));
-    put32(header, uint32_t(height));
-    put16(header, 1);
-    put16(header, uint16_t(bitCount));
-    put32(header, kBiRgb);
-    put32(header, imageSize);
-    put32(header, 0);
-    put32(header, 0);
-    put32(header, colorsUsed);
-    put32(header, 0);
-    return header;
-}
-
 int64_t absHeight(int32_t height)
 {
     return height < 0 ? -int64_t(height) : int64_t(height);
@@ -355,11 +324,11 @@ QByteArray TAviFile::Reading::frameToDib(const AVFrame& picture)
     if (imageSize < 0)
         return {};
     const int64_t row = aviDibRowSize(width, bits);
-    QByteArray dib = dibHeader(width, height, bits, uint32_t(imageSize), palette ? 256 : 0);
+    QByteArray dib = aviDibHeader(width, height, bits, kBiRgb, uint32_t(imageSize), palette ? 256 : 0);
     if (palette) {
         const auto* colors = reinterpret_cast<const uint32_t*>(picture.data[1]);
         for (int i = 0; i < 256; ++i)
-            put32(dib, colors ? (colors[i] & 0xFFFFFFu) : 0);
+            aviPut32(dib, colors ? (colors[i] & 0xFFFFFFu) : 0);
         const int offset = int(dib.size());
         dib.resize(int(offset + imageSize));
         for (int y = 0; y < height; ++y)

@@ -32,40 +32,6 @@ uint32_t le32(const QByteArray& data, int offset)
     return offset + 4 <= data.size() ? qFromLittleEndian<uint32_t>(data.constData() + offset) : 0;
 }
 
-void put16(QByteArray& data, uint16_t value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 2);
-}
-
-void put32(QByteArray& data, uint32_t value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 4);
-}
-
-// The 40-byte header of a packed DIB the AVI layer hands on.
-QByteArray dibHeader(int width, int height, int bitCount, uint32_t compression, uint32_t imageSize,
-                     uint32_t colorsUsed)
-{
-    QByteArray header;
-    header.reserve(40);
-    put32(header, 40);
-    put32(header, uint32_t(width));
-    put32(header, uint32_t(height));
-    put16(header, 1);
-    put16(header, uint16_t(bitCount));
-    put32(header, compression);
-    put32(header, imageSize);
-    put32(header, 0);
-    put32(header, 0);
-    put32(header, colorsUsed);
-    put32(header, 0);
-    return header;
-}
-
 // Colour table entries a DIB of this header carries after its header (masks count as 3).
 int dibTableEntries(const TAviBitmapHeader& header)
 {
@@ -155,7 +121,7 @@ QByteArray aviUncompressedFrameDib(const QByteArray& format, const QByteArray& c
         return {};
 
     const int entries = dibTableEntries(header);
-    QByteArray dib = dibHeader(int(width), int(height), header.biBitCount, header.biCompression,
+    QByteArray dib = aviDibHeader(int(width), int(height), header.biBitCount, header.biCompression,
                                uint32_t(imageSize), header.biBitCount <= 8 ? uint32_t(entries) : 0);
     // Colour table: what the format holds, the rest black.
     QByteArray table(entries * 4, '\0');
@@ -211,10 +177,10 @@ QByteArray aviFrameBitmapFile(const QByteArray& format, const QByteArray& frameD
     QByteArray file;
     file.reserve(int(14 + pixelOffset + imageSize));
     file.append("BM", 2);
-    put32(file, uint32_t(14 + pixelOffset + imageSize));
-    put32(file, 0);
-    put32(file, uint32_t(14 + pixelOffset));
-    file += dibHeader(int(width), frame.biHeight, frame.biBitCount, frame.biCompression, uint32_t(imageSize),
+    aviPut32(file, uint32_t(14 + pixelOffset + imageSize));
+    aviPut32(file, 0);
+    aviPut32(file, uint32_t(14 + pixelOffset));
+    file += aviDibHeader(int(width), frame.biHeight, frame.biBitCount, frame.biCompression, uint32_t(imageSize),
                       frame.biBitCount <= 8 ? uint32_t(tableEntries) : 0);
     QByteArray table = frameDib.mid(int(sourceTable), tableEntries * 4);
 
@@ -484,8 +450,8 @@ bool TAviRiffWriter::put(const QByteArray& bytes)
 bool TAviRiffWriter::putChunk(uint32_t id, const QByteArray& data)
 {
     QByteArray head;
-    put32(head, id);
-    put32(head, uint32_t(data.size()));
+    aviPut32(head, id);
+    aviPut32(head, uint32_t(data.size()));
     if (!put(head) || !put(data))
         return false;
     return (data.size() & 1) == 0 || put(QByteArray(1, '\0'));
@@ -497,7 +463,7 @@ bool TAviRiffWriter::patch32(int64_t offset, uint32_t value)
         return false;
     const int64_t here = m_device.pos();
     QByteArray bytes;
-    put32(bytes, value);
+    aviPut32(bytes, value);
     m_ok = m_device.seek(offset) && m_device.write(bytes) == 4 && m_device.seek(here);
     return m_ok;
 }
@@ -521,68 +487,68 @@ bool TAviRiffWriter::begin(const TAviStreamInfo& info, const QByteArray& format,
         info.dwRate
             ? uint32_t(std::min<uint64_t>(uint64_t(info.dwScale) * 1000000u / info.dwRate, 0xFFFFFFFFu))
             : 0;
-    put32(avih, microSeconds);
-    put32(avih, 0);    // dwMaxBytesPerSec
-    put32(avih, 0);    // dwPaddingGranularity
-    put32(avih, 0x10); // AVIF_HASINDEX
-    put32(avih, 0);    // dwTotalFrames, fixed up by finish()
-    put32(avih, 0);    // dwInitialFrames
-    put32(avih, 1);    // dwStreams
-    put32(avih, info.dwSuggestedBufferSize);
-    put32(avih, uint32_t(width));
-    put32(avih, uint32_t(height));
+    aviPut32(avih, microSeconds);
+    aviPut32(avih, 0);    // dwMaxBytesPerSec
+    aviPut32(avih, 0);    // dwPaddingGranularity
+    aviPut32(avih, 0x10); // AVIF_HASINDEX
+    aviPut32(avih, 0);    // dwTotalFrames, fixed up by finish()
+    aviPut32(avih, 0);    // dwInitialFrames
+    aviPut32(avih, 1);    // dwStreams
+    aviPut32(avih, info.dwSuggestedBufferSize);
+    aviPut32(avih, uint32_t(width));
+    aviPut32(avih, uint32_t(height));
     avih.append(16, '\0');
 
     QByteArray strh;
-    put32(strh, info.fccType);
-    put32(strh, info.fccHandler);
-    put32(strh, info.dwFlags);
-    put16(strh, info.wPriority);
-    put16(strh, info.wLanguage);
-    put32(strh, info.dwInitialFrames);
-    put32(strh, info.dwScale);
-    put32(strh, info.dwRate);
-    put32(strh, info.dwStart);
-    put32(strh, 0); // dwLength, fixed up by finish()
-    put32(strh, info.dwSuggestedBufferSize);
-    put32(strh, info.dwQuality);
-    put32(strh, info.dwSampleSize);
-    put16(strh, uint16_t(info.rcFrame.left()));
-    put16(strh, uint16_t(info.rcFrame.top()));
-    put16(strh, uint16_t(info.rcFrame.left() + width));
-    put16(strh, uint16_t(info.rcFrame.top() + height));
+    aviPut32(strh, info.fccType);
+    aviPut32(strh, info.fccHandler);
+    aviPut32(strh, info.dwFlags);
+    aviPut16(strh, info.wPriority);
+    aviPut16(strh, info.wLanguage);
+    aviPut32(strh, info.dwInitialFrames);
+    aviPut32(strh, info.dwScale);
+    aviPut32(strh, info.dwRate);
+    aviPut32(strh, info.dwStart);
+    aviPut32(strh, 0); // dwLength, fixed up by finish()
+    aviPut32(strh, info.dwSuggestedBufferSize);
+    aviPut32(strh, info.dwQuality);
+    aviPut32(strh, info.dwSampleSize);
+    aviPut16(strh, uint16_t(info.rcFrame.left()));
+    aviPut16(strh, uint16_t(info.rcFrame.top()));
+    aviPut16(strh, uint16_t(info.rcFrame.left() + width));
+    aviPut16(strh, uint16_t(info.rcFrame.top() + height));
 
     const int64_t strfSize = 8 + format.size() + (format.size() & 1);
     const int64_t strlSize = 4 + (8 + 56) + strfSize;
     const int64_t hdrlSize = 4 + (8 + 56) + 8 + strlSize;
 
     QByteArray head;
-    put32(head, aviFourCC('R', 'I', 'F', 'F'));
+    aviPut32(head, aviFourCC('R', 'I', 'F', 'F'));
     m_riffSizeAt = m_device.pos() + 4;
-    put32(head, 0);
-    put32(head, kAviType);
-    put32(head, kList);
-    put32(head, uint32_t(hdrlSize));
-    put32(head, kHdrl);
+    aviPut32(head, 0);
+    aviPut32(head, kAviType);
+    aviPut32(head, kList);
+    aviPut32(head, uint32_t(hdrlSize));
+    aviPut32(head, kHdrl);
     if (!put(head))
         return false;
     m_totalFramesAt = m_device.pos() + 8 + 16;
     if (!putChunk(kAvih, avih))
         return false;
     QByteArray strl;
-    put32(strl, kList);
-    put32(strl, uint32_t(strlSize));
-    put32(strl, kStrl);
+    aviPut32(strl, kList);
+    aviPut32(strl, uint32_t(strlSize));
+    aviPut32(strl, kStrl);
     if (!put(strl))
         return false;
     m_lengthAt = m_device.pos() + 8 + 32;
     if (!putChunk(kStrh, strh) || !putChunk(kStrf, format))
         return false;
     QByteArray movi;
-    put32(movi, kList);
+    aviPut32(movi, kList);
     m_movieSizeAt = m_device.pos() + 4;
-    put32(movi, 0);
-    put32(movi, kMovi);
+    aviPut32(movi, 0);
+    aviPut32(movi, kMovi);
     if (!put(movi))
         return false;
     m_movieType = m_movieSizeAt + 4;
@@ -619,13 +585,13 @@ bool TAviRiffWriter::finish()
     const int64_t movieEnd = m_device.pos();
     QByteArray index;
     index.reserve(int(8 + m_entries.size() * 16));
-    put32(index, kIdx1);
-    put32(index, uint32_t(m_entries.size() * 16));
+    aviPut32(index, kIdx1);
+    aviPut32(index, uint32_t(m_entries.size() * 16));
     for (const Entry& entry : m_entries) {
-        put32(index, aviFourCC('0', '0', 'd', 'b'));
-        put32(index, entry.flags);
-        put32(index, entry.offset);
-        put32(index, entry.size);
+        aviPut32(index, aviFourCC('0', '0', 'd', 'b'));
+        aviPut32(index, entry.flags);
+        aviPut32(index, entry.offset);
+        aviPut32(index, entry.size);
     }
     if (!put(index))
         return false;
@@ -634,4 +600,37 @@ bool TAviRiffWriter::finish()
     return patch32(m_riffSizeAt, uint32_t(fileEnd - m_riffSizeAt - 4)) &&
            patch32(m_movieSizeAt, uint32_t(movieEnd - m_movieSizeAt - 4)) &&
            patch32(m_totalFramesAt, frames) && patch32(m_lengthAt, frames);
+}
+
+void aviPut16(QByteArray& data, uint16_t value)
+{
+    char bytes[2];
+    qToLittleEndian(value, bytes);
+    data.append(bytes, 2);
+}
+
+void aviPut32(QByteArray& data, uint32_t value)
+{
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    data.append(bytes, 4);
+}
+
+QByteArray aviDibHeader(int width, int height, int bitCount, uint32_t compression, uint32_t imageSize,
+                        uint32_t colorsUsed)
+{
+    QByteArray header;
+    header.reserve(40);
+    aviPut32(header, 40);
+    aviPut32(header, uint32_t(width));
+    aviPut32(header, uint32_t(height));
+    aviPut16(header, 1);
+    aviPut16(header, uint16_t(bitCount));
+    aviPut32(header, compression);
+    aviPut32(header, imageSize);
+    aviPut32(header, 0);
+    aviPut32(header, 0);
+    aviPut32(header, colorsUsed);
+    aviPut32(header, 0);
+    return header;
 }

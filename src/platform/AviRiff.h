@@ -72,6 +72,13 @@ struct TAviBitmapHeader
     uint32_t biClrUsed = 0;
 };
 
+// Little-endian fields appended to a RIFF chunk or bitmap being built.
+void aviPut16(QByteArray& data, uint16_t value);
+void aviPut32(QByteArray& data, uint32_t value);
+// The 40-byte BITMAPINFOHEADER of a packed DIB (one plane, no resolution, all colours important).
+QByteArray aviDibHeader(int width, int height, int bitCount, uint32_t compression, uint32_t imageSize,
+                        uint32_t colorsUsed);
+
 // Reads the 40-byte header at the start of a stream format or packed DIB; false when it is shorter
 // than 40 bytes or its biSize is below 40 or past the data.
 bool aviReadBitmapHeader(const QByteArray& data, TAviBitmapHeader& header);

@@ -22,20 +22,6 @@ namespace {
 
 const char* const kSuffixes[] = {"mp4", "m4v", "mov", "webm", "mkv"};
 
-void put16(QByteArray& data, uint16_t value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 2);
-}
-
-void put32(QByteArray& data, uint32_t value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 4);
-}
-
 } // namespace
 
 bool isVideoFileName(const QString& path)
@@ -161,15 +147,7 @@ QByteArray TVideoFile::nextFrame(bool& failed)
         return {};
     }
     const int64_t row = aviDibRowSize(width, 24);
-    QByteArray dib;
-    put32(dib, 40);
-    put32(dib, uint32_t(width));
-    put32(dib, uint32_t(height));
-    put16(dib, 1);
-    put16(dib, 24);
-    put32(dib, kBiRgb);
-    put32(dib, uint32_t(imageSize));
-    dib.append(16, '\0');
+    QByteArray dib = aviDibHeader(width, height, 24, kBiRgb, uint32_t(imageSize), 0);
     const int offset = int(dib.size());
     dib.resize(int(offset + imageSize));
     d.scaler = sws_getCachedContext(d.scaler, width, height, AVPixelFormat(d.frame->format), width, height,

@@ -17,6 +17,7 @@
 #include "automation/AutomationRegistration.h"
 #include "automation/AutomationSession.h"
 #include "automation/AutomationTestSupport.h"
+#include "automation/SmallAnimation.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -677,33 +678,6 @@ const QString kActiveInterface = QStringLiteral("Reelwright.IActiveDocument");
 const QString kFramesInterface = QStringLiteral("Reelwright.IFrames");
 const QString kFrameInterface = QStringLiteral("Reelwright.IFrame");
 
-// An animation of 8 x 4 with frames of 4 x 3 at offsets (k, 0), delay 10; frame 1 carries the
-// one-line comment "abc".
-QString makeSmallGif(const QString& path, int frames)
-{
-    TGIFImage image;
-    image.setWidth(8);
-    image.setHeight(4);
-    for (int k = 0; k < frames; ++k) {
-        auto* frame = new TGIFSubImage(&image);
-        frame->setBounds(k, 0, 4, 3);
-        for (int c = 0; c < 4; ++c)
-            frame->colorMap().add(rgbColor(uint8_t(60 * c), 20, uint8_t(250 - 60 * c)));
-        for (int y = 0; y < 3; ++y)
-            std::memset(frame->scanLine(y), k + 1, 4);
-        ensureFrameTiming(*frame, 10);
-        if (k == 1)
-            addComment(*frame, QStringLiteral("abc"));
-        image.images().add(frame);
-    }
-    TMemoryStream stream;
-    image.saveToStream(stream);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(stream.data());
-    return path;
-}
-
 // A picture as a complete BMP file: random colours from a small set, in the given format.
 QByteArray randomBmp(std::mt19937& random, int width, int height, TPixelFormat format)
 {
@@ -723,7 +697,7 @@ QByteArray randomBmp(std::mt19937& random, int width, int height, TPixelFormat f
 TEST_F(AutomationServerTest, DocumentAndFrameEdgeCasesThroughGdbus)
 {
     QTemporaryDir folder;
-    const QString gif = makeSmallGif(folder.filePath(QStringLiteral("small.gif")), 3);
+    const QString gif = writeSmallAnimation(folder.filePath(QStringLiteral("small.gif")), {3, true});
     const QString app = createInstance();
     ASSERT_EQ(gdbusCall(*m_bus, app, kAppInterface + QStringLiteral(".OpenFile"), {gif}).out,
               QStringLiteral("(true,)"));

@@ -6,6 +6,7 @@
 #include "automation/AddInClassesIntf.h"
 #include "automation/AutomationSession.h"
 #include "automation/AutomationTestSupport.h"
+#include "automation/SmallAnimation.h"
 #include "editing/Document.h"
 #include "editing/DocumentManager.h"
 #include "editing/EditSession.h"
@@ -98,32 +99,13 @@ protected:
         AppFixture::TearDown();
     }
 
-    // Frames of 4 x 3 pixels at offsets (k, 0), each filled with index k + 1, delay 10; frame 0
-    // carries a looping extension that plays forever.
     QString makeGif(const QString& name, int frames)
     {
-        TGIFImage image;
-        image.setWidth(8);
-        image.setHeight(4);
-        for (int k = 0; k < frames; ++k) {
-            auto* frame = new TGIFSubImage(&image);
-            frame->setBounds(k, 0, 4, 3);
-            for (int c = 0; c < 4; ++c)
-                frame->colorMap().add(rgbColor(uint8_t(60 * c), 20, uint8_t(250 - 60 * c)));
-            for (int y = 0; y < 3; ++y)
-                std::memset(frame->scanLine(y), k + 1, 4);
-            if (k == 0)
-                addLoopExtension(image, *frame, 0);
-            ensureFrameTiming(*frame, 10);
-            image.images().add(frame);
-        }
-        TMemoryStream stream;
-        image.saveToStream(stream);
-        const QString path = QDir(m_files.path()).filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(stream.data());
-        return path;
+        TSmallAnimation shape;
+        shape.frames = frames;
+        shape.commentOnSecondFrame = false;
+        shape.loopForever = true;
+        return writeSmallAnimation(QDir(m_files.path()).filePath(name), shape);
     }
 
     TfrmMain& main() { return *m_program->mainWindow(); }

@@ -3,6 +3,7 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "graphics/Streams.h"
+#include "cli/CliRunner.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -19,21 +20,6 @@
 #include <random>
 
 namespace {
-
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun cli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QDir(testsupport::binDir()).filePath("reelwright-cli"), args);
-    process.waitForFinished(120000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -84,7 +70,7 @@ QByteArray lifeAnimation(int width, int height, int frames)
 
 QList<QImage> composedFrames(const QString& gif, const QString& folder)
 {
-    const CliRun run = cli({"frames", gif, folder, "--composed"});
+    const TCliRun run = runCli({"frames", gif, folder, "--composed"});
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     QList<QImage> pictures;
     for (const QString& name : QDir(folder).entryList({"frame-*.png"}, QDir::Files, QDir::Name))
@@ -120,7 +106,7 @@ TEST(CliBatch, BadFilesAreReportedAndTheRestProcessed)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const CliRun run = cli(c.args);
+        const TCliRun run = runCli(c.args);
         EXPECT_EQ(run.exitCode, 1);
         const QList<QByteArray> errors = run.err.trimmed().split('\n');
         ASSERT_GE(errors.size(), 2) << run.err.constData();
@@ -131,11 +117,11 @@ TEST(CliBatch, BadFilesAreReportedAndTheRestProcessed)
     EXPECT_TRUE(QFile::exists(out + "/copy/good.gif"));
     EXPECT_FALSE(QFile::exists(out + "/copy/text.gif"));
     EXPECT_TRUE(QFile::exists(out + "/optimize/good.gif"));
-    const CliRun optimize = cli(QStringList{"optimize"} + inputs + QStringList{"-o", out + "/again"});
+    const TCliRun optimize = runCli(QStringList{"optimize"} + inputs + QStringList{"-o", out + "/again"});
     EXPECT_TRUE(optimize.out.contains("in 1 file, 2 failed")) << optimize.out.constData();
-    const CliRun bench = cli(QStringList{"bench", "--repeat", "1"} + inputs);
+    const TCliRun bench = runCli(QStringList{"bench", "--repeat", "1"} + inputs);
     EXPECT_TRUE(bench.out.contains("(1 files, 2 failed)")) << bench.out.constData();
-    const CliRun json = cli(QStringList{"info", "--json"} + inputs);
+    const TCliRun json = runCli(QStringList{"info", "--json"} + inputs);
     EXPECT_EQ(QJsonDocument::fromJson(json.out).array().size(), 1);
 }
 
@@ -150,7 +136,7 @@ TEST(CliBatch, InputsAreReplacedOnlyInPlaceAndAtomically)
 
     // Without --in-place neither the IN OUT form nor a folder holding the inputs overwrites one.
     for (const QStringList& args : {QStringList{"copy", a, a}, QStringList{"optimize", a, b, "-o", dir.path()}}) {
-        const CliRun run = cli(args);
+        const TCliRun run = runCli(args);
         EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains("--in-place")) << run.err.constData();
     }
@@ -159,16 +145,16 @@ TEST(CliBatch, InputsAreReplacedOnlyInPlaceAndAtomically)
 
     QTemporaryDir elsewhere;
     // Whether or not the result is smaller, it is written: this is about where it goes.
-    ASSERT_EQ(cli({"optimize", a, "-o", elsewhere.path(), "--allow-larger"}).exitCode, 0);
+    ASSERT_EQ(runCli({"optimize", a, "-o", elsewhere.path(), "--allow-larger"}).exitCode, 0);
     const QByteArray optimised = testsupport::readFile(elsewhere.filePath("a.gif"));
     ASSERT_NE(optimised, original);
-    const CliRun inPlace = cli({"optimize", a, b, "--in-place", "--allow-larger"});
+    const TCliRun inPlace = runCli({"optimize", a, b, "--in-place", "--allow-larger"});
     EXPECT_EQ(inPlace.exitCode, 0) << inPlace.err.constData();
     EXPECT_EQ(testsupport::readFile(a), optimised);
     EXPECT_EQ(testsupport::readFile(b), optimised);
     // Nothing but the two files is left in the folder (no temporary file of the replace).
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
-    EXPECT_EQ(cli({"info", a}).exitCode, 0);
+    EXPECT_EQ(runCli({"info", a}).exitCode, 0);
 }
 
 TEST(CliBatch, KeepIfSmallerKeepsTheOriginalBytesWhenTheResultDoesNotShrink)
@@ -176,15 +162,15 @@ TEST(CliBatch, KeepIfSmallerKeepsTheOriginalBytesWhenTheResultDoesNotShrink)
     QTemporaryDir dir;
     const QString ours = dir.filePath("ours.gif");
     writeBytes(dir.filePath("source.gif"), lifeAnimation(24, 16, 5));
-    ASSERT_EQ(cli({"copy", dir.filePath("source.gif"), ours}).exitCode, 0);
+    ASSERT_EQ(runCli({"copy", dir.filePath("source.gif"), ours}).exitCode, 0);
     const QByteArray written = testsupport::readFile(ours);
 
     // Copying our own output again gives the same size: the original bytes are kept.
-    const CliRun same = cli({"copy", ours, dir.filePath("same.gif"), "--keep-if-smaller", "--rle"});
+    const TCliRun same = runCli({"copy", ours, dir.filePath("same.gif"), "--keep-if-smaller", "--rle"});
     EXPECT_EQ(same.exitCode, 0) << same.err.constData();
     EXPECT_EQ(testsupport::readFile(dir.filePath("same.gif")), written);
     // In place, a result that does not shrink leaves the file as it was.
-    const CliRun inPlace = cli({"copy", ours, "--in-place", "--keep-if-smaller", "--rle"});
+    const TCliRun inPlace = runCli({"copy", ours, "--in-place", "--keep-if-smaller", "--rle"});
     EXPECT_EQ(inPlace.exitCode, 0);
     EXPECT_TRUE(inPlace.out.contains("(original kept)")) << inPlace.out.constData();
     EXPECT_EQ(testsupport::readFile(ours), written);
@@ -197,14 +183,14 @@ TEST(CliBatch, OptimizeNeverHandsBackALargerFile)
     QTemporaryDir dir;
     writeBytes(dir.filePath("source.gif"), lifeAnimation(24, 16, 5));
     const QString once = dir.filePath("once.gif");
-    ASSERT_EQ(cli({"optimize", dir.filePath("source.gif"), once}).exitCode, 0);
+    ASSERT_EQ(runCli({"optimize", dir.filePath("source.gif"), once}).exitCode, 0);
     const QByteArray input = testsupport::readFile(once);
     ASSERT_FALSE(input.isEmpty());
 
-    const CliRun raw = cli({"optimize", once, dir.filePath("raw.gif"), "--allow-larger"});
+    const TCliRun raw = runCli({"optimize", once, dir.filePath("raw.gif"), "--allow-larger"});
     ASSERT_EQ(raw.exitCode, 0) << raw.err.constData();
     const QByteArray result = testsupport::readFile(dir.filePath("raw.gif"));
-    const CliRun kept = cli({"optimize", once, dir.filePath("kept.gif")});
+    const TCliRun kept = runCli({"optimize", once, dir.filePath("kept.gif")});
     ASSERT_EQ(kept.exitCode, 0) << kept.err.constData();
     const QByteArray delivered = testsupport::readFile(dir.filePath("kept.gif"));
     EXPECT_LE(delivered.size(), input.size());
@@ -243,7 +229,7 @@ TEST(CliBatch, ImageMagickOptimizedTwoColourAnimationsSurviveCopyAndOptimize)
     ASSERT_TRUE(magick.waitForFinished(300000)); // a bound, not a timing: ImageMagick is slow on a busy machine
     ASSERT_EQ(magick.exitCode(), 0) << magick.readAllStandardError().constData();
     // The shape in question: a two-colour global table and a transparent index past it.
-    const CliRun info = cli({"info", shaped, "--json"});
+    const TCliRun info = runCli({"info", shaped, "--json"});
     const QJsonObject described = QJsonDocument::fromJson(info.out).object();
     ASSERT_EQ(described["globalColors"].toInt(), 2) << info.out.constData();
     ASSERT_EQ(described["frames"].toArray()[1].toObject()["transparentIndex"].toInt(), 2)
@@ -265,7 +251,7 @@ TEST(CliBatch, ImageMagickOptimizedTwoColourAnimationsSurviveCopyAndOptimize)
     for (const QStringList& variant : variants) {
         SCOPED_TRACE(variant.join(' ').toStdString());
         const QString result = dir.filePath(QStringLiteral("result%1.gif").arg(n));
-        const CliRun run = cli(QStringList{variant[0], shaped, result} + variant.mid(1));
+        const TCliRun run = runCli(QStringList{variant[0], shaped, result} + variant.mid(1));
         ASSERT_EQ(run.exitCode, 0) << run.err.constData();
         QProcess reader;
         reader.start(giftext, {result});
@@ -296,7 +282,7 @@ TEST(CliBatch, ProgressStaysOffWhenStderrIsNotATerminal)
     QTemporaryDir dir;
     const QString a = dir.filePath("a.gif");
     writeBytes(a, lifeAnimation(8, 8, 2));
-    const CliRun run = cli({"info", a, a, "--progress"});
+    const TCliRun run = runCli({"info", a, a, "--progress"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.err.isEmpty()) << run.err.constData();
     EXPECT_EQ(run.out.count("Frames: 2"), 2);

@@ -2,6 +2,7 @@
 // (transparent screen) and as the editor's painter shows them (background colour), as numbered
 // PNG or BMP files.
 #include "gif/GIFImage.h"
+#include "cli/CliRunner.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -11,16 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-int runCli(const QStringList& args, QByteArray* out = nullptr)
-{
-    QProcess process;
-    process.start(QDir(testsupport::binDir()).filePath("reelwright-cli"), args);
-    process.waitForFinished(60000);
-    if (out)
-        *out = process.readAllStandardOutput();
-    return process.exitCode();
-}
 
 int differingPixels(const QImage& a, const QImage& b)
 {
@@ -45,7 +36,9 @@ TEST(CliFrames, ComposedFramesMatchTheSuiteAndPlainFramesAreTheFramesOwn)
     ASSERT_TRUE(dir.isValid());
     const QString gif = suiteFile("gif-test-suite/gifs/animated_loop.gif");
     QByteArray out;
-    ASSERT_EQ(runCli({"frames", gif, dir.filePath("composed"), "--composed", "--background"}, &out), 0);
+    const TCliRun composed = runCli({"frames", gif, dir.filePath("composed"), "--composed", "--background"});
+    ASSERT_EQ(composed.exitCode, 0) << qPrintable(composed.output());
+    out = composed.out;
     EXPECT_TRUE(out.contains("4 frames written")) << out.constData();
     for (int n = 0; n < 4; ++n) {
         const QImage shown(
@@ -55,7 +48,7 @@ TEST(CliFrames, ComposedFramesMatchTheSuiteAndPlainFramesAreTheFramesOwn)
         ASSERT_FALSE(shown.isNull());
         EXPECT_EQ(differingPixels(shown, expected), 0) << n;
     }
-    ASSERT_EQ(runCli({"frames", gif, dir.filePath("plain"), "--bmp"}), 0);
+    ASSERT_EQ(runCli({"frames", gif, dir.filePath("plain"), "--bmp"}).exitCode, 0);
     EXPECT_EQ(QDir(dir.filePath("plain")).entryList({"frame-*.bmp"}, QDir::Files).size(), 4);
 }
 
@@ -86,8 +79,8 @@ TEST(CliFrames, ComposedIsTransparentWhereNothingIsDrawnAndBackgroundFillsIt)
         }
         image.saveToFile(gif);
     }
-    ASSERT_EQ(runCli({"frames", gif, dir.filePath("web"), "--composed"}), 0);
-    ASSERT_EQ(runCli({"frames", gif, dir.filePath("editor"), "--composed", "--background"}), 0);
+    ASSERT_EQ(runCli({"frames", gif, dir.filePath("web"), "--composed"}).exitCode, 0);
+    ASSERT_EQ(runCli({"frames", gif, dir.filePath("editor"), "--composed", "--background"}).exitCode, 0);
     const QImage web0(dir.filePath("web/frame-000.png"));
     const QImage web1(dir.filePath("web/frame-001.png"));
     const QImage editor1(dir.filePath("editor/frame-001.png"));
@@ -104,10 +97,10 @@ TEST(CliFrames, ComposedIsTransparentWhereNothingIsDrawnAndBackgroundFillsIt)
 TEST(CliFrames, BadArgumentsAndFilesFailCleanly)
 {
     QTemporaryDir dir;
-    EXPECT_EQ(runCli({"frames", suiteFile("gif-test-suite/gifs/animated_loop.gif")}), 2);
-    EXPECT_EQ(runCli({"frames", "a.gif", dir.path(), "--what"}), 2);
-    EXPECT_EQ(runCli({"frames", "a.gif", dir.path(), "--background"}), 2); // only with --composed
-    EXPECT_EQ(runCli({"frames", dir.filePath("missing.gif"), dir.filePath("out")}), 1);
+    EXPECT_EQ(runCli({"frames", suiteFile("gif-test-suite/gifs/animated_loop.gif")}).exitCode, 2);
+    EXPECT_EQ(runCli({"frames", "a.gif", dir.path(), "--what"}).exitCode, 2);
+    EXPECT_EQ(runCli({"frames", "a.gif", dir.path(), "--background"}).exitCode, 2); // only with --composed
+    EXPECT_EQ(runCli({"frames", dir.filePath("missing.gif"), dir.filePath("out")}).exitCode, 1);
     EXPECT_FALSE(QDir(dir.filePath("out")).exists() && !QDir(dir.filePath("out")).isEmpty());
 }
 

@@ -1,6 +1,7 @@
 #include "gif/GIFImage.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Streams.h"
+#include "cli/CliRunner.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -10,27 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct TRun
-{
-    int exitCode = -1;
-    QString output;
-};
-
-TRun runCli(const QStringList& args)
-{
-    QProcess process;
-    process.setProgram(testsupport::binDir() + "/reelwright-cli");
-    process.setArguments(args);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start();
-    TRun run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.output = QString::fromLocal8Bit(process.readAll());
-    return run;
-}
 
 // A 40 x 30 gradient in 24 bits: far more than 256 colours.
 QImage gradient()
@@ -59,8 +39,8 @@ TEST(CliReduce, BmpToEightBitPngWithTheWebPalette)
     QTemporaryDir dir;
     const QString in = writeBmp(dir.filePath("in.bmp"));
     const QString out = dir.filePath("out.png");
-    const TRun run = runCli({"reduce", in, out, "--method", "6", "--dither", "1"});
-    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.output);
+    const TCliRun run = runCli({"reduce", in, out, "--method", "6", "--dither", "1"});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.output());
     QImage result(out);
     ASSERT_FALSE(result.isNull());
     EXPECT_EQ(result.size(), QSize(40, 30));
@@ -79,8 +59,8 @@ TEST(CliReduce, PngThroughTheImagingControlToAnEightBitBmp)
     const QString in = dir.filePath("in.png");
     ASSERT_TRUE(gradient().save(in));
     const QString out = dir.filePath("out.bmp");
-    const TRun run = runCli({"reduce", in, out, "--method", "7", "--bits", "4"});
-    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.output);
+    const TCliRun run = runCli({"reduce", in, out, "--method", "7", "--bits", "4"});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.output());
     TBitmap result;
     TMemoryStream stream;
     stream.loadFromFile(out);
@@ -114,8 +94,8 @@ TEST(CliReduce, GifFirstFrameToGreys)
     stream.saveToFile(in);
 
     const QString out = dir.filePath("out.bmp");
-    const TRun run = runCli({"reduce", in, out, "--method", "5"});
-    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.output);
+    const TCliRun run = runCli({"reduce", in, out, "--method", "5"});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.output());
     TBitmap result;
     TMemoryStream written;
     written.loadFromFile(out);
@@ -148,8 +128,8 @@ TEST(CliReduce, RefusesWhatItCannotDoWithoutWritingTheOutput)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(qPrintable(c.args.join(' ')));
-        const TRun run = runCli(c.args);
-        EXPECT_EQ(run.exitCode, c.exitCode) << qPrintable(run.output);
+        const TCliRun run = runCli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << qPrintable(run.output());
         EXPECT_FALSE(QFile::exists(out));
     }
 }

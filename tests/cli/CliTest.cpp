@@ -1,6 +1,7 @@
 // reelwright-cli end to end: exit codes, messages and the files it writes.
 #include "gif/GIFImage.h"
 #include "graphics/Streams.h"
+#include "cli/CliRunner.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -13,21 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun cli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QDir(testsupport::binDir()).filePath("reelwright-cli"), args);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 // Two frames on a global map; the second repeats most of the first.
 QString writeSample(const QTemporaryDir& dir)
@@ -68,11 +54,11 @@ TEST(Cli, InfoDescribesTheFile)
 {
     QTemporaryDir dir;
     const QString sample = writeSample(dir);
-    const CliRun text = cli({"info", sample});
+    const TCliRun text = runCli({"info", sample});
     EXPECT_EQ(text.exitCode, 0) << text.err.constData();
     EXPECT_TRUE(text.out.contains("Frames: 2"));
     EXPECT_TRUE(text.out.contains("Logical screen: 4x4"));
-    const CliRun json = cli({"info", sample, "--json"});
+    const TCliRun json = runCli({"info", sample, "--json"});
     ASSERT_EQ(json.exitCode, 0);
     const QJsonObject info = QJsonDocument::fromJson(json.out).object();
     EXPECT_EQ(info["frames"].toArray().size(), 2);
@@ -95,7 +81,7 @@ TEST(Cli, CopyAndOptimizeWriteReadableFiles)
         {{"optimize", sample, dir.filePath("maps.gif"), "--merge-maps", "--colormaps"}, 2},
     };
     for (const Case& c : cases) {
-        const CliRun run = cli(c.args);
+        const TCliRun run = runCli(c.args);
         EXPECT_EQ(run.exitCode, 0) << run.err.constData();
         EXPECT_EQ(framesIn(c.args[2]), c.frames);
     }
@@ -109,7 +95,7 @@ TEST(Cli, FailuresGiveTheMessageAndExitCodeOne)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("this is not a picture");
     file.close();
-    const CliRun bad = cli({"info", notGif});
+    const TCliRun bad = runCli({"info", notGif});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.err.trimmed(), (notGif + ": Invalid GIF signature").toLocal8Bit());
 
@@ -120,13 +106,13 @@ TEST(Cli, FailuresGiveTheMessageAndExitCodeOne)
     ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
     keep.write("old");
     keep.close();
-    const CliRun failed = cli({"copy", notGif, target});
+    const TCliRun failed = runCli({"copy", notGif, target});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_EQ(testsupport::readFile(target), "old");
-    const CliRun missingFolder = cli({"copy", sample, dir.filePath("no/such/folder/out.gif")});
+    const TCliRun missingFolder = runCli({"copy", sample, dir.filePath("no/such/folder/out.gif")});
     EXPECT_EQ(missingFolder.exitCode, 1);
     EXPECT_FALSE(missingFolder.err.isEmpty());
 
-    EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
-    EXPECT_EQ(cli({"optimize", sample, target, "--bogus"}).exitCode, 2);
+    EXPECT_EQ(runCli({"frobnicate"}).exitCode, 2);
+    EXPECT_EQ(runCli({"optimize", sample, target, "--bogus"}).exitCode, 2);
 }

@@ -253,6 +253,30 @@ TEST(GIFDecoder, CorruptTablesRaiseCircularDecoderTableEntry)
     }
 }
 
+TEST(GIFDecoder, PixelsDecodedBeforeACorruptTableStay)
+{
+    // 1, 2, 3 decode; after a clear, 7, 7, 7 and a 4-bit 7 walk an entry that is its own prefix.
+    CodeWriter codes;
+    for (const int code : {4, 1, 2, 3})
+        codes.put(code, 3);
+    codes.put(4, 4); // entry 7 made the codes 4 bits wide
+    for (const int code : {7, 7, 7})
+        codes.put(code, 3);
+    codes.put(7, 4);
+    for (const bool interlaced : {false, true}) {
+        std::vector<uint8_t> pixels(64, 0xEE);
+        TMemoryStream stream(packSubBlocks(2, codes.bytes()));
+        EXPECT_THROW(decodeFrameData(stream, pixels.data(), 8, 8, interlaced, {}), GIFException);
+        if (interlaced) {
+            // Rows move to their places only once the frame is complete.
+            EXPECT_EQ(pixels, std::vector<uint8_t>(64, 0xEE));
+        } else {
+            EXPECT_EQ(std::vector<uint8_t>(pixels.begin(), pixels.begin() + 3), (std::vector<uint8_t>{1, 2, 3}));
+            EXPECT_EQ(pixels.back(), 0xEE);
+        }
+    }
+}
+
 TEST(GIFDecoder, OddCodeSizesNeverReadOrWriteOutsideTheirTables)
 {
     lzwtest::Random random(7);

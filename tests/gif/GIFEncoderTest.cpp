@@ -261,6 +261,27 @@ TEST(GIFEncoder, PixelAtOrAboveTheLimitIsRejected)
     }
 }
 
+TEST(GIFEncoder, AFrameRefusedPartWayLeavesWholeSubBlocksOfItsData)
+{
+    // Noise compresses little: the refused pixel comes after several buffer flushes' worth of data.
+    const std::vector<uint8_t> pixels = makePixels(Pattern::Random, 300, 200, 200, 17);
+    const QByteArray whole = encode(pixels, 300, 200, false, 8, gcLZW, 200);
+    for (const size_t at : {size_t(0), size_t(1000), size_t(33333), pixels.size() - 1}) {
+        SCOPED_TRACE(at);
+        std::vector<uint8_t> refused = pixels;
+        refused[at] = 250;
+        TMemoryStream stream;
+        EXPECT_THROW(compressFrameData(stream, 8, 200, refused.data(), 300, 200, false, gcLZW), GIFException);
+        const QByteArray part = stream.data();
+        // The code size byte and complete 255-byte sub-blocks, the same as the whole frame begins with.
+        EXPECT_EQ((part.size() - 1) % 256, 0);
+        EXPECT_EQ(whole.left(part.size()), part);
+        if (at > 1000) {
+            EXPECT_GT(part.size(), qsizetype(at / 2));
+        }
+    }
+}
+
 TEST(GIFEncoder, EmptyFrameWritesOnlyTheEndCode)
 {
     TMemoryStream stream;
