@@ -106,7 +106,7 @@ TEST(CliQuality, HighQualityReductionWritesAFewColourPng)
             picture.setPixel(x, y, qRgb(x * 4, y * 5, (x * y) % 256));
     const QString in = dir.filePath("in.png");
     ASSERT_TRUE(picture.save(in));
-    for (const QString& strength : {"0", "0.5", "1"}) {
+    for (const QString& strength : QStringList{"0", "0.5", "1"}) {
         const QString out = dir.filePath("out.png");
         const TRun r = cli({"reduce", in, out, "--quantizer", "hq", "--colors", "20", "--strength", strength});
         ASSERT_EQ(r.exitCode, 0) << qPrintable(r.output);
@@ -163,7 +163,7 @@ TEST(CliQuality, LossyOutputsAreSmallerAndReadEverywhere)
     const QString plain = dir.filePath("plain.gif");
     ASSERT_EQ(cli({"optimize", in, plain}).exitCode, 0);
     qint64 previous = QFileInfo(plain).size();
-    for (const QString& level : {"20", "60", "100"}) {
+    for (const QString& level : QStringList{"20", "60", "100"}) {
         SCOPED_TRACE(qPrintable(level));
         const QString out = dir.filePath("lossy" + level + ".gif");
         const TRun r = cli({"optimize", in, out, "--lossy=" + level});

@@ -226,7 +226,8 @@ TEST(GIFOptimizeForm, LocalMapOfGlobalColoursIsDropped)
 
         EXPECT_EQ(image.images().subImage(0)->colorMap().count() > 0, ownColour);
         EXPECT_TRUE(composeTimeline(image) == before);
-        if (!ownColour)
+        if (!ownColour) {
             EXPECT_LT(save(image).size(), sizeBefore - 700);
+        }
     }
 }

@@ -42,15 +42,17 @@ void expectOptimisingKeepsTheTimeline(TGIFImage& image, const Operation& op)
         ASSERT_EQ(after[i].picture, before[i].picture) << "entry " << i;
         ASSERT_EQ(after[i].duration, before[i].duration) << "entry " << i;
     }
-    if (!op.mayDropFrames && op.options != 0)
+    if (!op.mayDropFrames && op.options != 0) {
         ASSERT_EQ(image.images().count(), framesBefore);
+    }
     const QByteArray written = save(image);
     TGIFImage reread;
     load(reread, written);
     ASSERT_TRUE(composeTimeline(reread) == after);
     // Merge and crop keep a frame's new form only when it writes smaller.
-    if (op.options == ooMerge || op.options == ooCrop || op.options == (ooMerge | ooCrop))
+    if (op.options == ooMerge || op.options == ooCrop || op.options == (ooMerge | ooCrop)) {
         ASSERT_LE(written.size(), sizeBefore);
+    }
 }
 
 } // namespace

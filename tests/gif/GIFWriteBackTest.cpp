@@ -201,8 +201,9 @@ TEST(GIFWriteBack, DroppedInvisibleFramesKeepTheTimeline)
         image.optimize(ooCrop, 0, 0, 8);
         EXPECT_EQ(image.images().count(), c.framesAfter);
         EXPECT_EQ(image.images().subImage(0)->graphicControlExtension()->delay(), c.previousDelay);
-        if (c.framesAfter == 2)
+        if (c.framesAfter == 2) {
             EXPECT_EQ(image.images().subImage(1)->boundsRect(), QRect(1, 1, 1, 1));
+        }
         EXPECT_TRUE(composeTimeline(image) == before);
     }
 }

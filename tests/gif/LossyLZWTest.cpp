@@ -58,8 +58,9 @@ TEST(LossyLZW, SmallerFilesThatShowWhatTheModelHolds)
             const std::vector<uint8_t> before = pixelsOf(frame);
             applyLossyLZW(image, level);
             const QByteArray bytes = giftest::save(image);
-            if (previous >= 0)
+            if (previous >= 0) {
                 EXPECT_LT(bytes.size(), previous);
+            }
             previous = bytes.size();
             TGIFImage copy;
             giftest::load(copy, bytes);

@@ -89,8 +89,9 @@ TEST(SizeBudget, EveryAnswerFitsAndKeepsFramesAndDelays)
         giftest::load(image, result.bytes);
         EXPECT_EQ(image.images().count(), 3);
         EXPECT_EQ(delaysOf(image), (std::vector<int>{10, 20, 30}));
-        if (percent == 100)
+        if (percent == 100) {
             EXPECT_EQ(result.step, TBudgetStep{});
+        }
     }
 }
 
