@@ -14,6 +14,7 @@
 #include "graphics/Canvas.h"
 #include "graphics/Streams.h"
 #include "platform/AviFile.h"
+#include "platform/AviRiff.h"
 #include "platform/MessageService.h"
 #include "platform/UserTexts.h"
 #include "platform/VideoFile.h"
@@ -25,7 +26,6 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -43,20 +43,6 @@ public:
     TBusyCursor(const TBusyCursor&) = delete;
     TBusyCursor& operator=(const TBusyCursor&) = delete;
 };
-
-void put16(QByteArray& data, uint16_t value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 2);
-}
-
-void put32(QByteArray& data, uint32_t value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 4);
-}
 
 void addDelay(TGIFSubImage& frame, int delay)
 {
@@ -253,17 +239,7 @@ bool prepareAviMovie(TGIFImage& image, TAviMovie& movie, const std::function<boo
     const int width = movie.size.width(), height = movie.size.height();
     const int row = (width * 8 + 31) / 32 * 4;
     QByteArray& info = movie.bitmapInfo;
-    put32(info, 40);
-    put32(info, uint32_t(width));
-    put32(info, uint32_t(height));
-    put16(info, 1);
-    put16(info, 8);
-    put32(info, 0);
-    put32(info, uint32_t(int64_t(row) * height));
-    put32(info, 0);
-    put32(info, 0);
-    put32(info, 256);
-    put32(info, 0);
+    info = aviDibHeader(width, height, 8, kBiRgb, uint32_t(int64_t(row) * height), 256);
     for (int i = 0; i < 256; ++i) {
         const bool present = palette && i < int(palette->entries.size());
         const TPaletteEntry entry = present ? palette->entries[size_t(i)] : TPaletteEntry();
